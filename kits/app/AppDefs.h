@@ -1,0 +1,28 @@
+#ifndef _APP_DEFS_H
+#define _APP_DEFS_H
+
+#include <SupportDefs.h>
+
+// System message codes, with their BeOS values.
+enum {
+	B_ABOUT_REQUESTED = '_ABR',
+	B_APP_ACTIVATED = '_ACT',
+	B_ARGV_RECEIVED = '_ARG',
+	B_CANCEL = '_CNC',
+	B_KEY_DOWN = '_KYD',
+	B_MESSAGE_NOT_UNDERSTOOD = '_MNU',
+	B_NO_REPLY = '_NRP',
+	B_PULSE = '_PUL',
+	B_QUIT_REQUESTED = '_QRQ',
+	B_READY_TO_RUN = '_RTR',
+	B_REFS_RECEIVED = 'RREF',
+	B_REPLY = '_RPL',
+	B_SIMPLE_DATA = 'DATA',
+	B_SOME_APP_LAUNCHED = 'BRAS',
+	B_SOME_APP_QUIT = 'BRAQ',
+	B_SOME_APP_ACTIVATED = 'BRAW',
+	B_CONTROL_INVOKED = 'CIVK',
+	B_CONTROL_MODIFIED = 'CMOD'
+};
+
+#endif // _APP_DEFS_H
