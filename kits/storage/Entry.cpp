@@ -5,9 +5,15 @@
 #include <string.h>
 #include <sys/stat.h>
 
+#include <unistd.h>
+
 #include <string>
 
+#include <Path.h>
+
+#include "private/EntryPath.h"
 #include "private/ErrnoStatus.h"
+#include "private/FolderRegistry.h"
 
 entry_ref::entry_ref()
 	:
@@ -92,38 +98,240 @@ entry_ref::operator=(const entry_ref& other)
 status_t
 get_ref_for_path(const char* path, entry_ref* ref)
 {
-	if (path == NULL || ref == NULL || path[0] == '\0')
+	if (ref == NULL)
 		return B_BAD_VALUE;
-	if (strlen(path) >= B_PATH_NAME_LENGTH)
-		return B_NAME_TOO_LONG;
-
-	std::string text(path);
-	while (text.size() > 1 && text.back() == '/')
-		text.pop_back();
+	std::string full;
+	status_t status = BPrivate::EntryPath(path, &full);
+	if (status != B_OK)
+		return status;
 
 	std::string folder;
 	std::string leaf;
-	size_t slash = text.rfind('/');
-	if (text == "/") {
-		folder = "/";
-		leaf = ".";
-	} else if (slash == std::string::npos) {
-		folder = ".";
-		leaf = text;
-	} else {
-		folder = slash == 0 ? "/" : text.substr(0, slash);
-		leaf = text.substr(slash + 1);
-	}
-	if (leaf.size() >= B_FILE_NAME_LENGTH)
-		return B_NAME_TOO_LONG;
-
+	BPrivate::SplitEntryPath(full, &folder, &leaf);
 	struct stat st;
 	if (stat(folder.c_str(), &st) != 0)
 		return BPrivate::StatusFromErrno(errno);
 	if (!S_ISDIR(st.st_mode))
 		return B_NOT_A_DIRECTORY;
 
+	// Remembered so that the ref can be turned back into a path.
+	BPrivate::RememberFolder(st.st_dev, st.st_ino, folder);
 	ref->device = (int32)st.st_dev;
 	ref->directory = (int64)st.st_ino;
 	return ref->set_name(leaf.c_str());
+}
+
+
+//	#pragma mark - BEntry
+
+
+BEntry::BEntry()
+	:
+	fStatus(B_NO_INIT)
+{
+}
+
+
+BEntry::BEntry(const char* path, bool traverse)
+	:
+	fStatus(B_NO_INIT)
+{
+	SetTo(path, traverse);
+}
+
+
+BEntry::BEntry(const entry_ref* ref, bool traverse)
+	:
+	fStatus(B_NO_INIT)
+{
+	SetTo(ref, traverse);
+}
+
+
+BEntry::BEntry(const BEntry& other)
+	:
+	fPath(other.fPath),
+	fStatus(other.fStatus)
+{
+}
+
+
+BEntry::~BEntry()
+{
+}
+
+
+BEntry&
+BEntry::operator=(const BEntry& other)
+{
+	fPath = other.fPath;
+	fStatus = other.fStatus;
+	return *this;
+}
+
+
+status_t
+BEntry::SetTo(const char* path, bool traverse)
+{
+	Unset();
+	std::string full;
+	status_t status = BPrivate::EntryPath(path, &full);
+	if (status != B_OK)
+		return fStatus = status;
+	return _SetPath(full, traverse);
+}
+
+
+status_t
+BEntry::SetTo(const entry_ref* ref, bool traverse)
+{
+	Unset();
+	if (ref == NULL)
+		return fStatus = B_BAD_VALUE;
+	std::string full;
+	status_t status = BPrivate::PathForRef(ref->device, ref->directory,
+		ref->name, &full);
+	if (status != B_OK)
+		return fStatus = status;
+	return _SetPath(full, traverse);
+}
+
+
+void
+BEntry::Unset()
+{
+	fPath.clear();
+	fStatus = B_NO_INIT;
+}
+
+
+status_t
+BEntry::InitCheck() const
+{
+	return fStatus;
+}
+
+
+bool
+BEntry::Exists() const
+{
+	struct stat st;
+	return fStatus == B_OK && lstat(fPath.c_str(), &st) == 0;
+}
+
+
+bool
+BEntry::IsFile() const
+{
+	struct stat st;
+	return fStatus == B_OK && lstat(fPath.c_str(), &st) == 0
+		&& S_ISREG(st.st_mode);
+}
+
+
+bool
+BEntry::IsDirectory() const
+{
+	struct stat st;
+	return fStatus == B_OK && lstat(fPath.c_str(), &st) == 0
+		&& S_ISDIR(st.st_mode);
+}
+
+
+bool
+BEntry::IsSymLink() const
+{
+	struct stat st;
+	return fStatus == B_OK && lstat(fPath.c_str(), &st) == 0
+		&& S_ISLNK(st.st_mode);
+}
+
+
+status_t
+BEntry::GetRef(entry_ref* ref) const
+{
+	if (fStatus != B_OK)
+		return fStatus;
+	return get_ref_for_path(fPath.c_str(), ref);
+}
+
+
+status_t
+BEntry::GetPath(BPath* path) const
+{
+	if (path == NULL)
+		return B_BAD_VALUE;
+	if (fStatus != B_OK)
+		return fStatus;
+	return path->SetTo(fPath.c_str());
+}
+
+
+status_t
+BEntry::GetParent(BEntry* entry) const
+{
+	if (entry == NULL)
+		return B_BAD_VALUE;
+	if (fStatus != B_OK)
+		return fStatus;
+	if (fPath == "/")
+		return B_ENTRY_NOT_FOUND;
+	std::string folder;
+	std::string leaf;
+	BPrivate::SplitEntryPath(fPath, &folder, &leaf);
+	return entry->SetTo(folder.c_str());
+}
+
+
+status_t
+BEntry::GetName(char* name) const
+{
+	if (name == NULL)
+		return B_BAD_VALUE;
+	if (fStatus != B_OK)
+		return fStatus;
+	std::string folder;
+	std::string leaf;
+	BPrivate::SplitEntryPath(fPath, &folder, &leaf);
+	if (fPath == "/")
+		leaf = "/";
+	// EntryPath keeps every leaf shorter than this.
+	if (leaf.size() >= B_FILE_NAME_LENGTH)
+		return B_NAME_TOO_LONG;
+	memcpy(name, leaf.c_str(), leaf.size() + 1);
+	return B_OK;
+}
+
+
+status_t
+BEntry::Remove()
+{
+	if (fStatus != B_OK)
+		return fStatus;
+	int result = IsDirectory() ? rmdir(fPath.c_str()) : unlink(fPath.c_str());
+	if (result != 0)
+		return BPrivate::StatusFromErrno(errno);
+	return B_OK;
+}
+
+
+status_t
+BEntry::_SetPath(const std::string& path, bool traverse)
+{
+	std::string full = path;
+	struct stat st;
+	if (traverse && lstat(full.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+		char* real = realpath(full.c_str(), NULL);
+		if (real == NULL) {
+			// A link that leads nowhere cannot be traversed.
+			return fStatus = errno == ENOENT
+				? B_ENTRY_NOT_FOUND : BPrivate::StatusFromErrno(errno);
+		}
+		full = real;
+		free(real);
+		if (full.size() >= B_PATH_NAME_LENGTH)
+			return fStatus = B_NAME_TOO_LONG;
+	}
+	fPath = full;
+	return fStatus = B_OK;
 }

@@ -1,8 +1,12 @@
 #ifndef _ENTRY_H
 #define _ENTRY_H
 
+#include <string>
+
 #include <StorageDefs.h>
 #include <SupportDefs.h>
+
+class BPath;
 
 // A reference to a file system entry: the device and inode of the folder
 // that holds it, and its leaf name. Two refs are equal when all three are.
@@ -26,5 +30,47 @@ struct entry_ref {
 // The ref of a path's entry; the entry itself need not exist, its folder
 // must. A path of B_PATH_NAME_LENGTH bytes or more is B_NAME_TOO_LONG.
 status_t get_ref_for_path(const char* path, entry_ref* ref);
+
+
+// An entry in a folder, named by its absolute path. It need not exist
+// (an abstract entry), but its folder must. With traverse, a link is
+// followed to the entry it finally leads to.
+class BEntry {
+public:
+								BEntry();
+								BEntry(const char* path, bool traverse = false);
+								BEntry(const entry_ref* ref,
+									bool traverse = false);
+								BEntry(const BEntry& other);
+	virtual						~BEntry();
+
+			BEntry&				operator=(const BEntry& other);
+
+			status_t			SetTo(const char* path, bool traverse = false);
+			status_t			SetTo(const entry_ref* ref,
+									bool traverse = false);
+			void				Unset();
+			status_t			InitCheck() const;
+
+			bool				Exists() const;
+			bool				IsFile() const;
+			bool				IsDirectory() const;
+			bool				IsSymLink() const;
+
+			status_t			GetRef(entry_ref* ref) const;
+			status_t			GetPath(BPath* path) const;
+			status_t			GetParent(BEntry* entry) const;
+			// name holds at least B_FILE_NAME_LENGTH bytes.
+			status_t			GetName(char* name) const;
+
+			status_t			Remove();
+
+private:
+			status_t			_SetPath(const std::string& path,
+									bool traverse);
+
+			std::string			fPath;
+			status_t			fStatus;
+};
 
 #endif // _ENTRY_H

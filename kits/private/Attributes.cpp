@@ -1,0 +1,412 @@
+#include "private/Attributes.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <vector>
+
+#include <StorageDefs.h>
+
+#include "private/BootPaths.h"
+#include "private/ErrnoStatus.h"
+
+namespace BPrivate {
+
+namespace {
+
+const size_t kTypeSize = 4;
+// The Linux limit for a whole extended attribute name, "user." included.
+const size_t kMaxXattrName = 255;
+
+std::atomic<bool> sForceFallback(false);
+std::atomic<uint32> sTempCounter(0);
+
+
+bool
+Unsupported(int error)
+{
+	return error == ENOTSUP || error == EOPNOTSUPP;
+}
+
+
+status_t
+XattrName(const char* name, std::string* fullName)
+{
+	if (name == NULL || name[0] == '\0')
+		return B_BAD_VALUE;
+	*fullName = std::string("user.") + name;
+	if (strlen(name) > B_ATTR_NAME_LENGTH || fullName->size() > kMaxXattrName)
+		return B_NAME_TOO_LONG;
+	return B_OK;
+}
+
+
+void
+EncodeType(type_code type, std::string* value)
+{
+	value->push_back((char)(type >> 24));
+	value->push_back((char)(type >> 16));
+	value->push_back((char)(type >> 8));
+	value->push_back((char)type);
+}
+
+
+status_t
+DecodeValue(const std::string& value, type_code* type, std::string* data)
+{
+	// Someone else's attribute of that name, without our type code.
+	if (value.size() < kTypeSize)
+		return B_BAD_DATA;
+	const uint8* bytes = (const uint8*)value.data();
+	if (type != NULL) {
+		*type = ((uint32)bytes[0] << 24) | ((uint32)bytes[1] << 16)
+			| ((uint32)bytes[2] << 8) | bytes[3];
+	}
+	if (data != NULL)
+		data->assign(value, kTypeSize, std::string::npos);
+	return B_OK;
+}
+
+
+// -1 with errno set, as the system calls do.
+int
+ReadXattr(int fd, const char* fullName, std::string* value)
+{
+	for (int attempt = 0; attempt < 8; attempt++) {
+		ssize_t size = fgetxattr(fd, fullName, NULL, 0);
+		if (size < 0)
+			return -1;
+		std::vector<char> buffer(size > 0 ? size : 1);
+		ssize_t read = fgetxattr(fd, fullName, buffer.data(), size);
+		if (read >= 0) {
+			value->assign(buffer.data(), read);
+			return 0;
+		}
+		// It grew between the two calls: ask again.
+		if (errno != ERANGE)
+			return -1;
+	}
+	errno = EBUSY;
+	return -1;
+}
+
+
+//	#pragma mark - fallback store
+
+
+// Attribute names may hold any byte but '\0'; file names may not hold '/'
+// and should not start with a dot.
+std::string
+EscapeName(const char* name)
+{
+	std::string escaped;
+	for (const char* c = name; *c != '\0'; c++) {
+		unsigned char ch = (unsigned char)*c;
+		bool plain = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z')
+			|| (ch >= '0' && ch <= '9') || ch == '_' || ch == '-'
+			|| ch == ':' || (ch == '.' && c != name);
+		if (plain)
+			escaped.push_back((char)ch);
+		else {
+			char hex[4];
+			snprintf(hex, sizeof(hex), "%%%02X", ch);
+			escaped += hex;
+		}
+	}
+	return escaped;
+}
+
+
+status_t
+FallbackFile(int fd, const char* name, std::string* folder,
+	std::string* file)
+{
+	struct stat st;
+	if (fstat(fd, &st) != 0)
+		return StatusFromErrno(errno);
+	std::string escaped = EscapeName(name);
+	// Leaves room for the temporary suffix within NAME_MAX.
+	if (escaped.size() > 200)
+		return B_NAME_TOO_LONG;
+	*folder = AttributeFallbackFolder(st.st_dev, st.st_ino);
+	*file = *folder + "/" + escaped;
+	return B_OK;
+}
+
+
+// The store is ours, so the node's own rules are checked here: a node on
+// a read-only volume, or one the caller may not write, keeps its
+// attributes as they are.
+status_t
+CheckNodeWritable(int fd)
+{
+	struct statvfs volume;
+	if (fstatvfs(fd, &volume) == 0 && (volume.f_flag & ST_RDONLY) != 0)
+		return B_READ_ONLY_DEVICE;
+	char procPath[64];
+	snprintf(procPath, sizeof(procPath), "/proc/self/fd/%d", fd);
+	if (faccessat(AT_FDCWD, procPath, W_OK, AT_EACCESS) != 0
+		&& (errno == EACCES || errno == EPERM || errno == EROFS))
+		return StatusFromErrno(errno);
+	return B_OK;
+}
+
+
+status_t
+FallbackRead(int fd, const char* name, std::string* value)
+{
+	std::string folder;
+	std::string file;
+	status_t status = FallbackFile(fd, name, &folder, &file);
+	if (status != B_OK)
+		return status;
+	int in = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+	if (in < 0)
+		return StatusFromErrno(errno);
+	value->clear();
+	char buffer[4096];
+	ssize_t read;
+	while ((read = ::read(in, buffer, sizeof(buffer))) != 0) {
+		if (read < 0) {
+			if (errno == EINTR)
+				continue;
+			status = StatusFromErrno(errno);
+			break;
+		}
+		value->append(buffer, read);
+	}
+	close(in);
+	return status;
+}
+
+
+status_t
+FallbackWrite(int fd, const char* name, const std::string& value)
+{
+	status_t status = CheckNodeWritable(fd);
+	if (status != B_OK)
+		return status;
+	std::string folder;
+	std::string file;
+	status = FallbackFile(fd, name, &folder, &file);
+	if (status != B_OK)
+		return status;
+	status = CreateFolders(folder);
+	if (status != B_OK)
+		return status;
+
+	// Written beside and renamed over, so that a reader sees the old value
+	// or the new one, never a part.
+	char suffix[48];
+	snprintf(suffix, sizeof(suffix), ".tmp-%d-%u", (int)getpid(),
+		(unsigned)sTempCounter.fetch_add(1));
+	std::string temp = file + suffix;
+	int out = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+		0600);
+	if (out < 0)
+		return StatusFromErrno(errno);
+	size_t done = 0;
+	while (done < value.size()) {
+		ssize_t written = write(out, value.data() + done, value.size() - done);
+		if (written < 0) {
+			if (errno == EINTR)
+				continue;
+			status = StatusFromErrno(errno);
+			break;
+		}
+		done += written;
+	}
+	if (status == B_OK && fsync(out) != 0)
+		status = StatusFromErrno(errno);
+	if (close(out) != 0 && status == B_OK)
+		status = StatusFromErrno(errno);
+	if (status == B_OK && rename(temp.c_str(), file.c_str()) != 0)
+		status = StatusFromErrno(errno);
+	if (status != B_OK)
+		unlink(temp.c_str());
+	return status;
+}
+
+
+status_t
+FallbackRemove(int fd, const char* name)
+{
+	status_t status = CheckNodeWritable(fd);
+	if (status != B_OK)
+		return status;
+	std::string folder;
+	std::string file;
+	status = FallbackFile(fd, name, &folder, &file);
+	if (status != B_OK)
+		return status;
+	if (unlink(file.c_str()) != 0)
+		return StatusFromErrno(errno);
+	// The node's folder goes with its last attribute.
+	rmdir(folder.c_str());
+	return B_OK;
+}
+
+
+//	#pragma mark - either store
+
+
+status_t
+ReadValue(int fd, const char* name, std::string* value)
+{
+	if (fd < 0)
+		return B_FILE_ERROR;
+	std::string fullName;
+	status_t status = XattrName(name, &fullName);
+	if (status != B_OK)
+		return status;
+	if (!sForceFallback.load()) {
+		if (ReadXattr(fd, fullName.c_str(), value) == 0)
+			return B_OK;
+		if (!Unsupported(errno))
+			return StatusFromErrno(errno);
+	}
+	return FallbackRead(fd, name, value);
+}
+
+
+status_t
+WriteValue(int fd, const char* name, const std::string& value)
+{
+	if (fd < 0)
+		return B_FILE_ERROR;
+	std::string fullName;
+	status_t status = XattrName(name, &fullName);
+	if (status != B_OK)
+		return status;
+	if (!sForceFallback.load()) {
+		if (fsetxattr(fd, fullName.c_str(), value.data(), value.size(), 0)
+				== 0)
+			return B_OK;
+		if (!Unsupported(errno))
+			return StatusFromErrno(errno);
+	}
+	return FallbackWrite(fd, name, value);
+}
+
+} // namespace
+
+
+status_t
+GetAttribute(int fd, const char* name, type_code* type, std::string* data)
+{
+	std::string value;
+	status_t status = ReadValue(fd, name, &value);
+	if (status != B_OK)
+		return status;
+	return DecodeValue(value, type, data);
+}
+
+
+status_t
+WriteAttribute(int fd, const char* name, type_code type, off_t offset,
+	const void* data, size_t size)
+{
+	if (offset < 0 || (data == NULL && size > 0))
+		return B_BAD_VALUE;
+	if ((uint64)offset + size > (uint64)64 * 1024 * 1024)
+		return B_BAD_VALUE;
+
+	std::string value;
+	EncodeType(type, &value);
+	if (offset > 0) {
+		std::string old;
+		status_t status = GetAttribute(fd, name, NULL, &old);
+		if (status != B_OK && status != B_ENTRY_NOT_FOUND)
+			return status;
+		if (old.size() < (size_t)offset + size)
+			old.resize((size_t)offset + size, '\0');
+		old.replace((size_t)offset, size, (const char*)data, size);
+		value += old;
+	} else if (size > 0)
+		value.append((const char*)data, size);
+	return WriteValue(fd, name, value);
+}
+
+
+status_t
+RemoveAttribute(int fd, const char* name)
+{
+	if (fd < 0)
+		return B_FILE_ERROR;
+	std::string fullName;
+	status_t status = XattrName(name, &fullName);
+	if (status != B_OK)
+		return status;
+	if (!sForceFallback.load()) {
+		if (fremovexattr(fd, fullName.c_str()) == 0)
+			return B_OK;
+		if (!Unsupported(errno))
+			return StatusFromErrno(errno);
+	}
+	return FallbackRemove(fd, name);
+}
+
+
+status_t
+GetRawAttribute(int fd, const char* fullName, std::string* data)
+{
+	if (fd < 0)
+		return B_FILE_ERROR;
+	if (sForceFallback.load())
+		return B_UNSUPPORTED;
+	if (ReadXattr(fd, fullName, data) == 0)
+		return B_OK;
+	return Unsupported(errno) ? B_UNSUPPORTED : StatusFromErrno(errno);
+}
+
+
+status_t
+SetRawAttribute(int fd, const char* fullName, const std::string& data)
+{
+	if (fd < 0)
+		return B_FILE_ERROR;
+	if (sForceFallback.load())
+		return B_UNSUPPORTED;
+	if (fsetxattr(fd, fullName, data.data(), data.size(), 0) == 0)
+		return B_OK;
+	return Unsupported(errno) ? B_UNSUPPORTED : StatusFromErrno(errno);
+}
+
+
+status_t
+RemoveRawAttribute(int fd, const char* fullName)
+{
+	if (fd < 0)
+		return B_FILE_ERROR;
+	if (sForceFallback.load())
+		return B_UNSUPPORTED;
+	if (fremovexattr(fd, fullName) == 0)
+		return B_OK;
+	return Unsupported(errno) ? B_UNSUPPORTED : StatusFromErrno(errno);
+}
+
+
+void
+ForceAttributeFallbackForTests(bool force)
+{
+	sForceFallback.store(force);
+}
+
+
+std::string
+AttributeFallbackFolder(dev_t device, ino_t node)
+{
+	char key[64];
+	snprintf(key, sizeof(key), "%llx-%llu", (unsigned long long)device,
+		(unsigned long long)node);
+	return DataFolder() + "/beos_attributes/" + key;
+}
+
+} // namespace BPrivate

@@ -1,0 +1,226 @@
+#include "private/SharedMimeInfo.h"
+
+#include <ctype.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "private/BootPaths.h"
+#include "private/ErrnoStatus.h"
+
+extern char** environ;
+
+namespace BPrivate {
+
+namespace {
+
+std::string
+Lower(const char* text)
+{
+	std::string lower(text);
+	for (char& c : lower)
+		c = (char)tolower((unsigned char)c);
+	return lower;
+}
+
+
+std::string
+EscapeXml(const std::string& text)
+{
+	std::string escaped;
+	for (char c : text) {
+		switch (c) {
+			case '&': escaped += "&amp;"; break;
+			case '<': escaped += "&lt;"; break;
+			case '>': escaped += "&gt;"; break;
+			case '"': escaped += "&quot;"; break;
+			case '\'': escaped += "&apos;"; break;
+			default:
+				// Control characters are not allowed in XML 1.0.
+				if ((unsigned char)c >= 0x20 || c == '\t')
+					escaped.push_back(c);
+				break;
+		}
+	}
+	return escaped;
+}
+
+
+// A glob pattern character that would turn an extension into a wider
+// pattern, or a separator, has no place in an extension.
+bool
+PlainExtension(const std::string& extension)
+{
+	if (extension.empty())
+		return false;
+	for (char c : extension) {
+		if (c == '*' || c == '?' || c == '[' || c == ']' || c == '/'
+			|| (unsigned char)c < 0x20)
+			return false;
+	}
+	return true;
+}
+
+
+std::string
+FindProgram(const char* name)
+{
+	const char* path = getenv("PATH");
+	std::string folders = path != NULL && path[0] != '\0'
+		? path : "/usr/local/bin:/usr/bin:/bin";
+	size_t start = 0;
+	while (start <= folders.size()) {
+		size_t end = folders.find(':', start);
+		if (end == std::string::npos)
+			end = folders.size();
+		std::string folder = folders.substr(start, end - start);
+		if (!folder.empty() && folder[0] == '/') {
+			std::string candidate = folder + "/" + name;
+			if (access(candidate.c_str(), X_OK) == 0)
+				return candidate;
+		}
+		start = end + 1;
+	}
+	return std::string();
+}
+
+
+status_t
+WriteFileAtomically(const std::string& path, const std::string& contents)
+{
+	std::string temp = path + ".tmp-" + std::to_string(getpid());
+	int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+		0644);
+	if (fd < 0)
+		return StatusFromErrno(errno);
+	status_t status = B_OK;
+	size_t done = 0;
+	while (done < contents.size()) {
+		ssize_t written = write(fd, contents.data() + done,
+			contents.size() - done);
+		if (written < 0) {
+			if (errno == EINTR)
+				continue;
+			status = StatusFromErrno(errno);
+			break;
+		}
+		done += written;
+	}
+	if (close(fd) != 0 && status == B_OK)
+		status = StatusFromErrno(errno);
+	if (status == B_OK && rename(temp.c_str(), path.c_str()) != 0)
+		status = StatusFromErrno(errno);
+	if (status != B_OK)
+		unlink(temp.c_str());
+	return status;
+}
+
+} // namespace
+
+
+std::string
+SharedMimePackagePath(const char* type)
+{
+	// '@' never occurs in a valid type, so the name is unambiguous.
+	std::string name = Lower(type);
+	size_t slash = name.find('/');
+	if (slash != std::string::npos)
+		name[slash] = '@';
+	return DataFolder() + "/mime/packages/beos-" + name + ".xml";
+}
+
+
+status_t
+PublishSharedMimeType(const char* type, const char* comment,
+	const std::vector<std::string>& extensions)
+{
+	std::string lower = Lower(type);
+	std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+		"<mime-info xmlns="
+		"\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+		"\t<mime-type type=\"" + EscapeXml(lower) + "\">\n";
+	if (comment != NULL && comment[0] != '\0')
+		xml += "\t\t<comment>" + EscapeXml(comment) + "</comment>\n";
+	for (const std::string& extension : extensions) {
+		if (PlainExtension(extension)) {
+			xml += "\t\t<glob pattern=\"*." + EscapeXml(extension)
+				+ "\"/>\n";
+		}
+	}
+	xml += "\t</mime-type>\n</mime-info>\n";
+
+	std::string path = SharedMimePackagePath(type);
+	status_t status = CreateFolders(path.substr(0, path.rfind('/')), 0755);
+	if (status != B_OK)
+		return status;
+	status = WriteFileAtomically(path, xml);
+	if (status != B_OK)
+		return status;
+	UpdateSharedMimeDatabase();
+	return B_OK;
+}
+
+
+status_t
+UnpublishSharedMimeType(const char* type)
+{
+	std::string path = SharedMimePackagePath(type);
+	if (unlink(path.c_str()) != 0 && errno != ENOENT)
+		return StatusFromErrno(errno);
+	UpdateSharedMimeDatabase();
+	return B_OK;
+}
+
+
+void
+UpdateSharedMimeDatabase()
+{
+	std::string program = FindProgram("update-mime-database");
+	if (program.empty())
+		return;
+	std::string folder = DataFolder() + "/mime";
+	struct stat st;
+	if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+		return;
+
+	posix_spawn_file_actions_t actions;
+	if (posix_spawn_file_actions_init(&actions) != 0)
+		return;
+	posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+	posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+	posix_spawn_file_actions_adddup2(&actions, 1, 2);
+	// Descriptors that libraries opened without O_CLOEXEC stay ours.
+	posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+
+	posix_spawnattr_t attributes;
+	posix_spawnattr_init(&attributes);
+	sigset_t none;
+	sigemptyset(&none);
+	sigset_t all;
+	sigfillset(&all);
+	posix_spawnattr_setsigmask(&attributes, &none);
+	posix_spawnattr_setsigdefault(&attributes, &all);
+	posix_spawnattr_setflags(&attributes,
+		POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+	char* argv[] = { const_cast<char*>(program.c_str()),
+		const_cast<char*>(folder.c_str()), NULL };
+	pid_t pid;
+	int result = posix_spawn(&pid, program.c_str(), &actions, &attributes,
+		argv, environ);
+	posix_spawn_file_actions_destroy(&actions);
+	posix_spawnattr_destroy(&attributes);
+	if (result != 0)
+		return;
+	// Only this child is waited for: others belong to the roster.
+	int childStatus;
+	while (waitpid(pid, &childStatus, 0) < 0 && errno == EINTR) {
+	}
+}
+
+} // namespace BPrivate

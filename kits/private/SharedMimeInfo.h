@@ -1,0 +1,31 @@
+#ifndef _KITS_PRIVATE_SHARED_MIME_INFO_H
+#define _KITS_PRIVATE_SHARED_MIME_INFO_H
+
+#include <string>
+#include <vector>
+
+#include <SupportDefs.h>
+
+namespace BPrivate {
+
+// The desktop's shared MIME database ($XDG_DATA_HOME/mime): a type
+// installed in the kits' database is also described there, so that file
+// managers recognise its files by extension.
+
+// The package file that describes a type.
+std::string SharedMimePackagePath(const char* type);
+
+// Writes the package file (atomically) and updates the database.
+status_t PublishSharedMimeType(const char* type, const char* comment,
+	const std::vector<std::string>& extensions);
+// Removes the package file, if any, and updates the database.
+status_t UnpublishSharedMimeType(const char* type);
+
+// Runs update-mime-database on $XDG_DATA_HOME/mime where it is installed;
+// its output is silenced and its failure ignored, as the kits' own
+// database stays the reference.
+void UpdateSharedMimeDatabase();
+
+} // namespace BPrivate
+
+#endif // _KITS_PRIVATE_SHARED_MIME_INFO_H

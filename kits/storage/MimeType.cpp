@@ -1,0 +1,560 @@
+#include <MimeType.h>
+
+#include <ctype.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include <Bitmap.h>
+#include <Entry.h>
+#include <Message.h>
+#include <Node.h>
+#include <Path.h>
+#include <TypeConstants.h>
+
+#include "private/Attributes.h"
+#include "private/BootPaths.h"
+#include "private/ErrnoStatus.h"
+#include "private/SharedMimeInfo.h"
+
+namespace {
+
+const char* kTypeAttr = "META:TYPE";
+const char* kShortDescriptionAttr = "META:S:DESC";
+const char* kLongDescriptionAttr = "META:L:DESC";
+const char* kPreferredAppAttr = "META:PREF_APP";
+const char* kExtensionsAttr = "META:EXTENS";
+const char* kLargeIconAttr = "META:L:ICON";
+const char* kMiniIconAttr = "META:M:ICON";
+const char* kAppHintAttr = "META:PPATH";
+
+const type_code kLargeIconType = 'ICON';
+const type_code kMiniIconType = 'MICN';
+
+const char* kAllAttrs[] = { kTypeAttr, kShortDescriptionAttr,
+	kLongDescriptionAttr, kPreferredAppAttr, kExtensionsAttr, kLargeIconAttr,
+	kMiniIconAttr, kAppHintAttr };
+
+
+std::string
+DatabaseFolder()
+{
+	return BPrivate::DataFolder() + "/beos_mime";
+}
+
+
+bool
+IconSize(icon_size size, const char** name, type_code* type, int32* side)
+{
+	switch (size) {
+		case B_LARGE_ICON:
+			*name = kLargeIconAttr;
+			*type = kLargeIconType;
+			*side = 32;
+			return true;
+		case B_MINI_ICON:
+			*name = kMiniIconAttr;
+			*type = kMiniIconType;
+			*side = 16;
+			return true;
+	}
+	return false;
+}
+
+
+bool
+FitsIcon(const BBitmap* icon, int32 side)
+{
+	if (icon == NULL || icon->InitCheck() != B_OK
+		|| icon->ColorSpace() != B_CMAP8)
+		return false;
+	BRect bounds = icon->Bounds();
+	return bounds.IntegerWidth() + 1 == side
+		&& bounds.IntegerHeight() + 1 == side
+		&& icon->BytesPerRow() >= side;
+}
+
+} // namespace
+
+
+BMimeType::BMimeType()
+	:
+	fStatus(B_NO_INIT)
+{
+}
+
+
+BMimeType::BMimeType(const char* type)
+	:
+	fStatus(B_NO_INIT)
+{
+	SetTo(type);
+}
+
+
+BMimeType::~BMimeType()
+{
+}
+
+
+status_t
+BMimeType::SetTo(const char* type)
+{
+	Unset();
+	if (type == NULL)
+		return fStatus = B_BAD_VALUE;
+	if (!IsValid(type))
+		return fStatus = B_BAD_VALUE;
+	fType = type;
+	return fStatus = B_OK;
+}
+
+
+void
+BMimeType::Unset()
+{
+	fType.clear();
+	fPending.clear();
+	fStatus = B_NO_INIT;
+}
+
+
+status_t
+BMimeType::InitCheck() const
+{
+	return fStatus;
+}
+
+
+const char*
+BMimeType::Type() const
+{
+	return fStatus == B_OK ? fType.c_str() : NULL;
+}
+
+
+bool
+BMimeType::IsValid() const
+{
+	return fStatus == B_OK && IsValid(fType.c_str());
+}
+
+
+bool
+BMimeType::IsValid(const char* type)
+{
+	if (type == NULL)
+		return false;
+	size_t length = strlen(type);
+	if (length == 0 || length >= B_MIME_TYPE_LENGTH)
+		return false;
+	const char* slash = strchr(type, '/');
+	if (slash == type || (slash != NULL && slash[1] == '\0'))
+		return false;
+	for (const char* c = type; *c != '\0'; c++) {
+		unsigned char ch = (unsigned char)*c;
+		if (c == slash)
+			continue;
+		if (ch <= 0x20 || ch >= 0x7f || strchr("()<>@,;:\\\"/[]?=", ch))
+			return false;
+	}
+	return true;
+}
+
+
+bool
+BMimeType::IsInstalled() const
+{
+	if (fStatus != B_OK)
+		return false;
+	struct stat st;
+	return stat(_DatabasePath().c_str(), &st) == 0;
+}
+
+
+status_t
+BMimeType::Install()
+{
+	if (fStatus != B_OK)
+		return fStatus;
+	if (IsInstalled())
+		return B_FILE_EXISTS;
+
+	std::string path = _DatabasePath();
+	bool isSupertype = fType.find('/') == std::string::npos;
+	status_t status = BPrivate::CreateFolders(isSupertype
+		? DatabaseFolder() : path.substr(0, path.rfind('/')));
+	if (status != B_OK)
+		return status;
+
+	// Every property is written to a new file that is then linked into
+	// place, so no one sees a type with half its properties, and a type
+	// installed meanwhile by someone else is not touched.
+	std::string temp;
+	if (isSupertype) {
+		temp = path;
+		if (mkdir(path.c_str(), 0755) != 0)
+			return errno == EEXIST ? B_FILE_EXISTS
+				: BPrivate::StatusFromErrno(errno);
+	} else {
+		// '@' never occurs in a type, so the file is never taken for one.
+		temp = path.substr(0, path.rfind('/')) + "/@new-"
+			+ std::to_string(getpid()) + "-" + fType.substr(fType.find('/') + 1);
+		if (temp.size() - temp.rfind('/') > 200)
+			temp.resize(temp.rfind('/') + 200);
+		int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+			0644);
+		if (fd < 0)
+			return BPrivate::StatusFromErrno(errno);
+		close(fd);
+	}
+
+	BNode node(temp.c_str());
+	status = node.InitCheck();
+	if (status == B_OK) {
+		ssize_t written = node.WriteAttr(kTypeAttr, B_MIME_STRING_TYPE, 0,
+			fType.c_str(), fType.size() + 1);
+		if (written < 0)
+			status = (status_t)written;
+	}
+	for (std::map<std::string, Value>::const_iterator it = fPending.begin();
+			status == B_OK && it != fPending.end(); it++) {
+		ssize_t written = node.WriteAttr(it->first.c_str(), it->second.type,
+			0, it->second.data.data(), it->second.data.size());
+		if (written < 0)
+			status = (status_t)written;
+	}
+	if (status == B_OK && !isSupertype) {
+		if (link(temp.c_str(), path.c_str()) != 0) {
+			status = errno == EEXIST
+				? B_FILE_EXISTS : BPrivate::StatusFromErrno(errno);
+		}
+	}
+	if (!isSupertype || status != B_OK) {
+		// The fallback store keys attributes by node: they go with it.
+		if (status != B_OK && node.InitCheck() == B_OK) {
+			for (const char* name : kAllAttrs)
+				node.RemoveAttr(name);
+		}
+		if (isSupertype)
+			rmdir(temp.c_str());
+		else
+			unlink(temp.c_str());
+	}
+	if (status != B_OK)
+		return status;
+
+	fPending.clear();
+	_Publish();
+	return B_OK;
+}
+
+
+status_t
+BMimeType::Delete()
+{
+	if (fStatus != B_OK)
+		return fStatus;
+	if (!IsInstalled())
+		return B_ENTRY_NOT_FOUND;
+	std::string path = _DatabasePath();
+	bool isSupertype = fType.find('/') == std::string::npos;
+	if (isSupertype) {
+		if (rmdir(path.c_str()) != 0)
+			return BPrivate::StatusFromErrno(errno);
+		return B_OK;
+	}
+	{
+		// A fallback store would otherwise keep them for a later file of
+		// the same node.
+		BNode node(path.c_str());
+		for (const char* name : kAllAttrs)
+			node.RemoveAttr(name);
+	}
+	if (unlink(path.c_str()) != 0)
+		return BPrivate::StatusFromErrno(errno);
+	BPrivate::UnpublishSharedMimeType(fType.c_str());
+	return B_OK;
+}
+
+
+status_t
+BMimeType::GetShortDescription(char* description) const
+{
+	return _ReadString(kShortDescriptionAttr, description,
+		B_MIME_TYPE_LENGTH);
+}
+
+
+status_t
+BMimeType::SetShortDescription(const char* description)
+{
+	status_t status = _WriteString(kShortDescriptionAttr, description);
+	if (status == B_OK && IsInstalled())
+		_Publish();
+	return status;
+}
+
+
+status_t
+BMimeType::GetLongDescription(char* description) const
+{
+	return _ReadString(kLongDescriptionAttr, description, B_MIME_TYPE_LENGTH);
+}
+
+
+status_t
+BMimeType::SetLongDescription(const char* description)
+{
+	return _WriteString(kLongDescriptionAttr, description);
+}
+
+
+status_t
+BMimeType::GetPreferredApp(char* signature, app_verb verb) const
+{
+	if (verb != B_OPEN)
+		return B_BAD_VALUE;
+	return _ReadString(kPreferredAppAttr, signature, B_MIME_TYPE_LENGTH);
+}
+
+
+status_t
+BMimeType::SetPreferredApp(const char* signature, app_verb verb)
+{
+	if (verb != B_OPEN)
+		return B_BAD_VALUE;
+	if (signature != NULL && !IsValid(signature))
+		return B_BAD_VALUE;
+	return _WriteString(kPreferredAppAttr, signature);
+}
+
+
+status_t
+BMimeType::GetFileExtensions(BMessage* extensions) const
+{
+	if (extensions == NULL)
+		return B_BAD_VALUE;
+	std::string data;
+	status_t status = _Read(kExtensionsAttr, &data);
+	if (status != B_OK)
+		return status;
+	BMessage message;
+	status = message.Unflatten(data.data(), (ssize_t)data.size());
+	if (status != B_OK)
+		return B_BAD_DATA;
+	*extensions = message;
+	return B_OK;
+}
+
+
+status_t
+BMimeType::SetFileExtensions(const BMessage* extensions)
+{
+	if (extensions == NULL)
+		return _Write(kExtensionsAttr, B_MESSAGE_TYPE, NULL);
+	ssize_t size = extensions->FlattenedSize();
+	if (size < 0)
+		return (status_t)size;
+	std::string data(size, '\0');
+	status_t status = extensions->Flatten(&data[0], size);
+	if (status != B_OK)
+		return status;
+	status = _Write(kExtensionsAttr, B_MESSAGE_TYPE, &data);
+	if (status == B_OK && IsInstalled())
+		_Publish();
+	return status;
+}
+
+
+status_t
+BMimeType::GetIcon(BBitmap* icon, icon_size size) const
+{
+	const char* name;
+	type_code type;
+	int32 side;
+	if (!IconSize(size, &name, &type, &side) || !FitsIcon(icon, side))
+		return B_BAD_VALUE;
+	std::string data;
+	status_t status = _Read(name, &data);
+	if (status != B_OK)
+		return status;
+	if (data.size() != (size_t)side * side)
+		return B_BAD_DATA;
+	uint8* bits = (uint8*)icon->Bits();
+	for (int32 row = 0; row < side; row++)
+		memcpy(bits + row * icon->BytesPerRow(), data.data() + row * side, side);
+	return B_OK;
+}
+
+
+status_t
+BMimeType::SetIcon(const BBitmap* icon, icon_size size)
+{
+	const char* name;
+	type_code type;
+	int32 side;
+	if (!IconSize(size, &name, &type, &side))
+		return B_BAD_VALUE;
+	if (icon == NULL)
+		return _Write(name, type, NULL);
+	if (!FitsIcon(icon, side))
+		return B_BAD_VALUE;
+	std::string data;
+	const uint8* bits = (const uint8*)icon->Bits();
+	for (int32 row = 0; row < side; row++)
+		data.append((const char*)bits + row * icon->BytesPerRow(), side);
+	return _Write(name, type, &data);
+}
+
+
+status_t
+BMimeType::GetAppHint(entry_ref* ref) const
+{
+	if (ref == NULL)
+		return B_BAD_VALUE;
+	char path[B_PATH_NAME_LENGTH];
+	status_t status = _ReadString(kAppHintAttr, path, sizeof(path));
+	if (status != B_OK)
+		return status;
+	return get_ref_for_path(path, ref);
+}
+
+
+status_t
+BMimeType::SetAppHint(const entry_ref* ref)
+{
+	if (ref == NULL)
+		return _Write(kAppHintAttr, B_STRING_TYPE, NULL);
+	BPath path(ref);
+	if (path.InitCheck() != B_OK)
+		return path.InitCheck();
+	return _WriteString(kAppHintAttr, path.Path());
+}
+
+
+std::string
+BMimeType::_DatabasePath() const
+{
+	std::string lower(fType);
+	for (char& c : lower)
+		c = (char)tolower((unsigned char)c);
+	return DatabaseFolder() + "/" + lower;
+}
+
+
+status_t
+BMimeType::_Read(const char* name, std::string* data) const
+{
+	if (fStatus != B_OK)
+		return fStatus;
+	if (!IsInstalled()) {
+		std::map<std::string, Value>::const_iterator found
+			= fPending.find(name);
+		if (found == fPending.end())
+			return B_ENTRY_NOT_FOUND;
+		*data = found->second.data;
+		return B_OK;
+	}
+	BNode node(_DatabasePath().c_str());
+	if (node.InitCheck() != B_OK)
+		return node.InitCheck();
+	attr_info info;
+	status_t status = node.GetAttrInfo(name, &info);
+	if (status != B_OK)
+		return status;
+	data->assign((size_t)info.size, '\0');
+	ssize_t read = node.ReadAttr(name, info.type, 0, &(*data)[0],
+		data->size());
+	if (read < 0)
+		return (status_t)read;
+	data->resize(read);
+	return B_OK;
+}
+
+
+status_t
+BMimeType::_ReadString(const char* name, char* buffer, size_t size) const
+{
+	if (buffer == NULL)
+		return B_BAD_VALUE;
+	std::string data;
+	status_t status = _Read(name, &data);
+	if (status != B_OK)
+		return status;
+	size_t end = data.find('\0');
+	if (end != std::string::npos)
+		data.resize(end);
+	// Never cut: a value too long for the caller's buffer is reported.
+	if (data.size() >= size)
+		return B_BAD_DATA;
+	memcpy(buffer, data.c_str(), data.size() + 1);
+	return B_OK;
+}
+
+
+status_t
+BMimeType::_Write(const char* name, type_code type, const std::string* data)
+{
+	if (fStatus != B_OK)
+		return fStatus;
+	if (!IsInstalled()) {
+		if (data == NULL)
+			fPending.erase(name);
+		else {
+			Value& value = fPending[name];
+			value.type = type;
+			value.data = *data;
+		}
+		return B_OK;
+	}
+	BNode node(_DatabasePath().c_str());
+	if (node.InitCheck() != B_OK)
+		return node.InitCheck();
+	if (data == NULL) {
+		status_t status = node.RemoveAttr(name);
+		return status == B_ENTRY_NOT_FOUND ? B_OK : status;
+	}
+	ssize_t written = node.WriteAttr(name, type, 0, data->data(),
+		data->size());
+	return written < 0 ? (status_t)written : B_OK;
+}
+
+
+status_t
+BMimeType::_WriteString(const char* name, const char* text)
+{
+	if (text == NULL)
+		return _Write(name, B_STRING_TYPE, NULL);
+	if (strlen(text) >= B_MIME_TYPE_LENGTH
+		&& strcmp(name, kAppHintAttr) != 0)
+		return B_BAD_VALUE;
+	std::string data(text, strlen(text) + 1);
+	type_code type = strcmp(name, kPreferredAppAttr) == 0
+		? B_MIME_STRING_TYPE : B_STRING_TYPE;
+	return _Write(name, type, &data);
+}
+
+
+void
+BMimeType::_Publish() const
+{
+	if (fType.find('/') == std::string::npos)
+		return;
+	char description[B_MIME_TYPE_LENGTH];
+	if (GetShortDescription(description) != B_OK)
+		description[0] = '\0';
+	std::vector<std::string> extensions;
+	BMessage message;
+	if (GetFileExtensions(&message) == B_OK) {
+		const char* extension;
+		for (int32 i = 0;
+				message.FindString("extensions", i, &extension) == B_OK; i++)
+			extensions.push_back(extension);
+	}
+	BPrivate::PublishSharedMimeType(fType.c_str(), description, extensions);
+}

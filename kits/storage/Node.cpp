@@ -1,0 +1,175 @@
+#include <Node.h>
+
+#include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "private/Attributes.h"
+#include "private/EntryPath.h"
+#include "private/ErrnoStatus.h"
+
+BNode::BNode()
+	:
+	fFd(-1),
+	fStatus(B_NO_INIT)
+{
+}
+
+
+BNode::BNode(const char* path)
+	:
+	fFd(-1),
+	fStatus(B_NO_INIT)
+{
+	SetTo(path);
+}
+
+
+BNode::BNode(const entry_ref* ref)
+	:
+	fFd(-1),
+	fStatus(B_NO_INIT)
+{
+	SetTo(ref);
+}
+
+
+BNode::~BNode()
+{
+	Unset();
+}
+
+
+status_t
+BNode::SetTo(const char* path)
+{
+	Unset();
+	std::string full;
+	status_t status = BPrivate::EntryPath(path, &full);
+	if (status != B_OK) {
+		_SetDescriptor(-1, status);
+		return status;
+	}
+	// Non-blocking, so that a FIFO does not hang the open.
+	int fd = open(full.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+	_SetDescriptor(fd, fd < 0 ? BPrivate::StatusFromErrno(errno) : B_OK);
+	return fStatus;
+}
+
+
+status_t
+BNode::SetTo(const entry_ref* ref)
+{
+	Unset();
+	if (ref == NULL) {
+		_SetDescriptor(-1, B_BAD_VALUE);
+		return fStatus;
+	}
+	std::string full;
+	status_t status = BPrivate::PathForRef(ref->device, ref->directory,
+		ref->name, &full);
+	if (status != B_OK) {
+		_SetDescriptor(-1, status);
+		return status;
+	}
+	return SetTo(full.c_str());
+}
+
+
+void
+BNode::Unset()
+{
+	if (fFd >= 0)
+		close(fFd);
+	fFd = -1;
+	fStatus = B_NO_INIT;
+}
+
+
+status_t
+BNode::InitCheck() const
+{
+	return fStatus;
+}
+
+
+ssize_t
+BNode::ReadAttr(const char* name, type_code /*type*/, off_t offset,
+	void* buffer, size_t size)
+{
+	// As on BeOS, the type asked for is not checked against the stored one.
+	if (fFd < 0)
+		return B_FILE_ERROR;
+	if (offset < 0 || (buffer == NULL && size > 0))
+		return B_BAD_VALUE;
+	std::string data;
+	status_t status = BPrivate::GetAttribute(fFd, name, NULL, &data);
+	if (status != B_OK)
+		return status;
+	if ((uint64)offset >= data.size())
+		return 0;
+	size_t count = data.size() - (size_t)offset;
+	if (count > size)
+		count = size;
+	if (count > (size_t)SSIZE_MAX)
+		count = SSIZE_MAX;
+	memcpy(buffer, data.data() + offset, count);
+	return (ssize_t)count;
+}
+
+
+ssize_t
+BNode::WriteAttr(const char* name, type_code type, off_t offset,
+	const void* buffer, size_t size)
+{
+	if (fFd < 0)
+		return B_FILE_ERROR;
+	if (size > (size_t)SSIZE_MAX)
+		return B_BAD_VALUE;
+	status_t status = BPrivate::WriteAttribute(fFd, name, type, offset,
+		buffer, size);
+	if (status != B_OK)
+		return status;
+	return (ssize_t)size;
+}
+
+
+status_t
+BNode::RemoveAttr(const char* name)
+{
+	if (fFd < 0)
+		return B_FILE_ERROR;
+	return BPrivate::RemoveAttribute(fFd, name);
+}
+
+
+status_t
+BNode::GetAttrInfo(const char* name, attr_info* info) const
+{
+	if (fFd < 0)
+		return B_FILE_ERROR;
+	if (info == NULL)
+		return B_BAD_VALUE;
+	type_code type;
+	std::string data;
+	status_t status = BPrivate::GetAttribute(fFd, name, &type, &data);
+	if (status != B_OK)
+		return status;
+	info->type = type;
+	info->size = (off_t)data.size();
+	return B_OK;
+}
+
+
+void
+BNode::_SetDescriptor(int fd, status_t status)
+{
+	if (fFd >= 0 && fFd != fd)
+		close(fFd);
+	fFd = fd;
+	fStatus = status;
+}
