@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <Handler.h>
+#include <Message.h>
 #include <OS.h>
 
 class BMessage;
