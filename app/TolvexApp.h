@@ -22,6 +22,10 @@ public:
 
 			// The About box's text.
 	static	void				GetAboutText(char* buffer, size_t size);
+			// The file handed over while launching, if any.
+			const entry_ref*	LaunchRef() const
+									{ return fHasLaunchRef ? &fLaunchRef
+										: NULL; }
 
 private:
 			// The main window, locked, while it still exists; once it has

@@ -15,6 +15,11 @@
 #include <sstream>
 #include <stdexcept>
 
+#include <OS.h>
+
+#include "private/LooperState.h"
+#include "private/RosterState.h"
+
 extern char** environ;
 
 namespace {
@@ -191,6 +196,21 @@ TolvexRunner::Run(const std::string& script,
 {
 	Start(script, arguments);
 	return Finish(timeoutSeconds);
+}
+
+
+bool
+WaitUntilQuiet(int timeoutSeconds)
+{
+	bigtime_t deadline = system_time() + (bigtime_t)timeoutSeconds * 1000000;
+	while (system_time() < deadline) {
+		uint64 before = BPrivate::ActivityCount();
+		if (BPrivate::AllLoopersIdle() && BPrivate::RosterIsQuiet()
+			&& BPrivate::ActivityCount() == before)
+			return true;
+		BPrivate::WaitForActivity(2000);
+	}
+	return false;
 }
 
 

@@ -59,6 +59,10 @@ private:
 			std::string			fErrorPath;
 };
 
+// Waits until every looper is idle and the roster at rest, as the script
+// driver does before each line; false after the timeout.
+bool WaitUntilQuiet(int timeoutSeconds = 10);
+
 std::string ReadFile(const std::string& path);
 std::vector<std::string> SplitLines(const std::string& text);
 bool Contains(const std::string& text, const std::string& part);

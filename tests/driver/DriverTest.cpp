@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <Entry.h>
+#include <MimeType.h>
+
+#include "TestSupport.h"
+
+TEST(DriverTest, DumpAndAboutBox)
+{
+	TemporaryHome home;
+	TolvexRunner runner(home);
+	RunResult result = runner.Run(
+		"dump\nmenu ? \"Informazioni su...\"\nalert 1\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	std::vector<std::string> lines = SplitLines(result.output);
+	ASSERT_FALSE(lines.empty());
+	EXPECT_EQ("window \"Tolvex 1.2a\" hidden=0 frame=(100,100,540,380)",
+		lines[0]);
+	EXPECT_TRUE(Contains(result.output, "  BView \"BackView\" hidden=0"));
+	EXPECT_TRUE(Contains(result.output,
+		"BButton \"EncodeButton\" label=\"Codifica!\" enabled=0 hidden=0"));
+	EXPECT_TRUE(Contains(result.output,
+		"BButton \"CloseButton\" label=\"Esci\" enabled=1 hidden=0"));
+	EXPECT_TRUE(Contains(result.output, "TabView \"TabView\" hidden=0"));
+	EXPECT_TRUE(Contains(result.output, "BView \"File\" hidden=0"));
+	EXPECT_TRUE(Contains(result.output, "BView \"Opzioni di Gogo\" hidden=1"));
+	EXPECT_TRUE(Contains(result.output,
+		"BView \"Opzioni del programma\" hidden=1"));
+	EXPECT_TRUE(Contains(result.output,
+		"window \"Stato della codifica\" hidden=1"));
+	EXPECT_TRUE(Contains(result.output, "alert AboutDialog: Tolvex 1.2a "
+		"(Italiano)\\n")) << result.output;
+	EXPECT_TRUE(Contains(result.output,
+		"\\nPer le istruzioni e la licenza vedi il file leggimi.\\n\\n"));
+}
+
+
+TEST(DriverTest, TabsShowOnePanelAtATime)
+{
+	TemporaryHome home;
+	TolvexRunner runner(home);
+	RunResult result = runner.Run("tab \"Opzioni del programma\"\ndump\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_TRUE(Contains(result.output, "BView \"File\" hidden=1"));
+	EXPECT_TRUE(Contains(result.output,
+		"BView \"Opzioni del programma\" hidden=0"));
+	EXPECT_TRUE(Contains(result.output, "BTab \"Opzioni del programma\" "
+		"enabled=1 selected=1"));
+}
+
+
+// A line that a user could not perform stops the script with its line
+// number and status 3.
+TEST(DriverTest, LinesAUserCannotPerformAreErrors)
+{
+	struct Case {
+		const char* script;
+		const char* error;
+	} cases[] = {
+		{ "click EncodeButton\n", "script error 1: \"EncodeButton\" is disabled" },
+		{ "# comment\n\nclick Nowhere\n", "script error 3: no view \"Nowhere\"" },
+		{ "click SkipFile\n", "script error 1: \"SkipFile\" is in the hidden "
+			"window \"Stato della codifica\"" },
+		{ "menu ? \"Informazioni su...\"\nclick CloseButton\n",
+			"script error 2: an alert is showing (AboutDialog)" },
+		{ "alert 0\n", "script error 1: no alert is showing" },
+		{ "menu Lista Nulla\n", "script error 1: no item \"Nulla\" in menu "
+			"\"Lista\"" },
+		{ "tab Altro\n", "script error 1: no tab \"Altro\"" },
+		{ "close \"Stato della codifica\"\n", "script error 1: no window "
+			"\"Stato della codifica\" is showing" },
+		{ "panel /tmp\n", "script error 1: no file panel is showing" },
+		{ "click \"CloseButton\n", "script error 1: a double quote is not "
+			"closed" },
+		{ "fly away\n", "script error 1: unknown action \"fly\"" },
+		{ "wait-text EncodeButton Altro 0.2\n", "script error 1: "
+			"\"EncodeButton\" does not show \"Altro\" after 0.2 seconds" },
+	};
+	for (const Case& test : cases) {
+		TemporaryHome home;
+		TolvexRunner runner(home);
+		RunResult result = runner.Run(test.script, {}, 30);
+		EXPECT_EQ(3, result.status) << test.script;
+		EXPECT_EQ(std::string(test.error) + "\n", result.errors)
+			<< test.script;
+	}
+}
+
+
+TEST(DriverTest, WaitTextSeesTheShownText)
+{
+	TemporaryHome home;
+	TolvexRunner runner(home);
+	RunResult result = runner.Run("wait-text EncodeButton Codifica! 5\n"
+		"wait-text FileName # 5\nwait-hidden \"Stato della codifica\" 1\n");
+	EXPECT_EQ(0, result.status) << result.errors;
+}
+
+
+// "Apri sito" starts the preferred application of text/html with the web
+// address as its one argument.
+TEST(DriverTest, AboutBoxOpensTheWebPage)
+{
+	TemporaryHome home;
+	std::string record = home.File("browser-args.txt");
+	std::string browser = home.WriteFile("bin/fake-browser",
+		"#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '" + record
+		+ "'\n", true);
+	entry_ref browserRef;
+	ASSERT_EQ(B_OK, get_ref_for_path(browser.c_str(), &browserRef));
+	BMimeType app("application/x-vnd.test-browser");
+	ASSERT_EQ(B_OK, app.SetAppHint(&browserRef));
+	ASSERT_EQ(B_OK, app.Install());
+	BMimeType html("text/html");
+	ASSERT_EQ(B_OK, html.SetPreferredApp("application/x-vnd.test-browser"));
+	if (!html.IsInstalled()) {
+		ASSERT_EQ(B_OK, html.Install());
+	}
+
+	TolvexRunner runner(home);
+	RunResult result = runner.Run("menu ? \"Informazioni su...\"\nalert 0\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	std::vector<std::string> arguments = SplitLines(ReadFile(record));
+	ASSERT_EQ(1u, arguments.size()) << ReadFile(record);
+	EXPECT_EQ(0u, arguments[0].find("http"));
+	EXPECT_TRUE(Contains(result.output, "Web: : " + arguments[0] + "\\n"));
+}
+
+
+TEST(DriverTest, RefsAndArgumentsAtLaunch)
+{
+	TemporaryHome home;
+	home.WriteFile("a.tvx", "");
+	TolvexRunner runner(home);
+	// Other words are ignored; --refs hands the files over.
+	RunResult result = runner.Run("dump\n", { "--verbose", "qualcosa",
+		"--refs", home.File("a.tvx"), home.File("missing/b.wav") });
+	EXPECT_EQ(0, result.status) << result.errors;
+	EXPECT_TRUE(Contains(result.output, "window \"Tolvex 1.2a\" hidden=0"));
+}
