@@ -2,8 +2,10 @@
 #define _LOOPER_H
 
 #include <memory>
+#include <vector>
 
 #include <Handler.h>
+#include <Message.h>
 #include <OS.h>
 
 class BMessage;
@@ -71,21 +73,21 @@ public:
 			status_t			_PostMessage(BMessage* message,
 									int32 handlerToken, bool preferred);
 			void				_RunInThisThread();
-	virtual	bool				_IsIdle() const;
 
 protected:
-			// For a BApplication: the looper's loop runs in the caller.
-			void				_TerminateLoop();
+			// False for a BApplication, whose loop runs in the caller of
+			// Run and which its creator deletes.
+			bool				fOwnsThread;
 
 private:
 			void				_Loop();
-			void				_Cleanup();
+			void				_EndLoop();
 			BHandler*			_ResolveTarget(int32 token, bool preferred);
 
 			std::shared_ptr<BPrivate::LooperState> fState;
 			BHandler*			fPreferred;
 			BMessage*			fCurrentMessage;
-			bool				fOwnsThread;
+			std::vector<BHandler*> fHandlers;
 };
 
 #endif // _LOOPER_H

@@ -1,0 +1,36 @@
+#ifndef COMMANDS_H
+#define COMMANDS_H
+
+#include <SupportDefs.h>
+
+// The command codes: every control, menu item and file panel of the
+// program talks to the code that acts on it with one of these.
+enum {
+	MSG_NEW_LIST = 'NWLS',
+	MSG_SAVE_LIST = 'SVLS',
+	MSG_OPEN_LIST = 'OPLS',
+	MSG_CLOSE = 'CLOS',
+	MSG_README = 'RDME',
+	MSG_ENCODE = 'ENCD',
+	MSG_SKIP_FILE = 'SKIP',
+	MSG_STOP_ENCODING = 'STOP',
+	MSG_ADD_FILES = 'ADDF',
+	MSG_REMOVE_FILES = 'REMV',
+	MSG_MOVE_UP = 'MVUP',
+	MSG_MOVE_DOWN = 'MVDN',
+	MSG_OPEN_LIST_PANEL = 'OLPM',
+	MSG_SAVE_LIST_PANEL = 'SLPM',
+	MSG_ENCODER_VIEW = 'ENCO',
+	MSG_BROWSE_OUTPUT_DIR = 'BROW',
+	MSG_OUTPUT_DIR_PANEL = 'DPNL',
+	MSG_BROWSE_ENCODER = 'LOCG',
+	MSG_ENCODER_LOCATION = 'LOCM',
+	MSG_ENCODER_PANEL = 'LOGP',
+	MSG_DONT_CLOSE_ON_ADD = 'DCOA',
+	MSG_DONT_CLEAR_ON_OPEN = 'DCOO',
+	MSG_SELF_REGISTER_MIME = 'SRMT',
+	MSG_REGISTER_MIME_NOW = 'RMTN',
+	MSG_UNREGISTER_MIME_NOW = 'UMTN'
+};
+
+#endif // COMMANDS_H

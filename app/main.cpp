@@ -1,0 +1,9 @@
+#include "TolvexApp.h"
+
+int
+main()
+{
+	TolvexApp app;
+	app.Run();
+	return 0;
+}

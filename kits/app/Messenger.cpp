@@ -1,0 +1,150 @@
+#include <Messenger.h>
+
+#include <unistd.h>
+
+#include <Handler.h>
+#include <Looper.h>
+#include <Message.h>
+
+#include "private/LooperState.h"
+
+BMessenger::BMessenger()
+	:
+	fLooperToken(-1),
+	fHandlerToken(-1)
+{
+}
+
+
+BMessenger::BMessenger(const BHandler* handler, const BLooper* looper,
+	status_t* result)
+	:
+	fLooperToken(-1),
+	fHandlerToken(-1)
+{
+	status_t status = B_OK;
+	if (handler != NULL) {
+		BLooper* owner = handler->Looper();
+		if (owner == NULL || (looper != NULL && looper != owner))
+			status = handler->Looper() == NULL ? B_BAD_HANDLER
+				: B_MISMATCHED_VALUES;
+		else {
+			fLooperToken = owner->_Token();
+			fHandlerToken = handler->_Token();
+		}
+	} else if (looper != NULL) {
+		// No handler: the looper's preferred handler.
+		fLooperToken = looper->_Token();
+		fHandlerToken = -1;
+	} else
+		status = B_BAD_VALUE;
+	if (result != NULL)
+		*result = status;
+}
+
+
+BMessenger::BMessenger(const BMessenger& other)
+	:
+	fLooperToken(other.fLooperToken),
+	fHandlerToken(other.fHandlerToken)
+{
+}
+
+
+BMessenger::~BMessenger()
+{
+}
+
+
+BMessenger&
+BMessenger::operator=(const BMessenger& other)
+{
+	fLooperToken = other.fLooperToken;
+	fHandlerToken = other.fHandlerToken;
+	return *this;
+}
+
+
+bool
+BMessenger::operator==(const BMessenger& other) const
+{
+	return fLooperToken == other.fLooperToken
+		&& fHandlerToken == other.fHandlerToken;
+}
+
+
+BHandler*
+BMessenger::Target(BLooper** looper) const
+{
+	std::shared_ptr<BPrivate::LooperState> state
+		= BPrivate::FindLooperState(fLooperToken);
+	BLooper* target = state ? state->looper : NULL;
+	if (looper != NULL)
+		*looper = target;
+	if (target == NULL || fHandlerToken == -1)
+		return NULL;
+	for (int32 i = 0; BHandler* handler = target->HandlerAt(i); i++) {
+		if (handler->_Token() == fHandlerToken)
+			return handler;
+	}
+	return NULL;
+}
+
+
+bool
+BMessenger::LockTarget() const
+{
+	return LockTargetWithTimeout(B_INFINITE_TIMEOUT) == B_OK;
+}
+
+
+status_t
+BMessenger::LockTargetWithTimeout(bigtime_t timeout) const
+{
+	return BPrivate::LockLooperState(BPrivate::FindLooperState(fLooperToken),
+		timeout);
+}
+
+
+bool
+BMessenger::IsValid() const
+{
+	return (bool)BPrivate::FindLooperState(fLooperToken);
+}
+
+
+team_id
+BMessenger::Team() const
+{
+	return IsValid() ? (team_id)getpid() : -1;
+}
+
+
+status_t
+BMessenger::SendMessage(uint32 command, BHandler* replyTo) const
+{
+	BMessage message(command);
+	return SendMessage(&message, replyTo);
+}
+
+
+status_t
+BMessenger::SendMessage(BMessage* message, BHandler*, bigtime_t) const
+{
+	if (message == NULL)
+		return B_BAD_VALUE;
+	std::shared_ptr<BPrivate::LooperState> state
+		= BPrivate::FindLooperState(fLooperToken);
+	if (!state)
+		return B_BAD_VALUE;
+	return BPrivate::PostToLooperState(state, new BMessage(*message),
+		fHandlerToken, fHandlerToken == -1);
+}
+
+
+void
+BMessenger::_SetTo(int32 looperToken, int32 handlerToken)
+{
+	fLooperToken = looperToken;
+	fHandlerToken = handlerToken;
+}

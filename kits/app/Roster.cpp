@@ -1,0 +1,417 @@
+#include <Roster.h>
+
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/eventfd.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <Message.h>
+#include <MimeType.h>
+#include <Node.h>
+#include <NodeInfo.h>
+#include <Path.h>
+
+#include "private/ErrnoStatus.h"
+#include "private/LooperState.h"
+#include "private/RosterState.h"
+
+extern char** environ;
+
+static const BRoster sRoster;
+const BRoster* be_roster = &sRoster;
+
+namespace {
+
+struct Team {
+	pid_t		pid;
+	int			pidfd;
+	entry_ref	ref;
+};
+
+struct Watcher {
+	BMessenger	target;
+	uint32		events;
+};
+
+// Process-wide and never destroyed: the reaper thread may outlive main.
+struct RosterState {
+	std::mutex				lock;
+	std::vector<Team>		teams;
+	std::vector<Watcher>	watchers;
+	int32					launching = 0;
+	int						wakeFD = -1;
+	bool					reaperRunning = false;
+};
+
+RosterState&
+State()
+{
+	static RosterState* sState = new RosterState;
+	return *sState;
+}
+
+
+bool
+HasEnded(int pidfd)
+{
+	siginfo_t info;
+	memset(&info, 0, sizeof(info));
+	return waitid((idtype_t)P_PIDFD, (id_t)pidfd, &info,
+			WEXITED | WNOHANG | WNOWAIT) == 0
+		&& info.si_pid != 0;
+}
+
+
+// Reaps our own children as they end (never any other process) and tells
+// the watchers, under the lock that the quiet check takes.
+void
+Reap()
+{
+	RosterState& state = State();
+	while (true) {
+		std::vector<struct pollfd> fds;
+		{
+			std::lock_guard<std::mutex> lock(state.lock);
+			fds.push_back({ state.wakeFD, POLLIN, 0 });
+			for (const Team& team : state.teams)
+				fds.push_back({ team.pidfd, POLLIN, 0 });
+		}
+		if (poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR)
+			continue;
+		if (fds[0].revents != 0) {
+			uint64_t count;
+			if (read(state.wakeFD, &count, sizeof(count)) < 0) {
+				// Nothing to drain.
+			}
+		}
+
+		std::lock_guard<std::mutex> lock(state.lock);
+		for (size_t i = 0; i < state.teams.size();) {
+			Team& team = state.teams[i];
+			if (!HasEnded(team.pidfd)) {
+				i++;
+				continue;
+			}
+			siginfo_t info;
+			waitid((idtype_t)P_PIDFD, (id_t)team.pidfd, &info, WEXITED);
+			close(team.pidfd);
+			for (const Watcher& watcher : state.watchers) {
+				if ((watcher.events & B_REQUEST_QUIT) == 0)
+					continue;
+				BMessage notice(B_SOME_APP_QUIT);
+				notice.AddRef("be:ref", &team.ref);
+				notice.AddInt32("be:team", team.pid);
+				watcher.target.SendMessage(&notice);
+			}
+			state.teams.erase(state.teams.begin() + i);
+		}
+	}
+}
+
+
+void
+StartReaperLocked(RosterState& state)
+{
+	if (state.reaperRunning)
+		return;
+	state.wakeFD = eventfd(0, EFD_CLOEXEC);
+	std::thread(Reap).detach();
+	state.reaperRunning = true;
+}
+
+
+void
+WakeReaper(RosterState& state)
+{
+	uint64_t one = 1;
+	if (write(state.wakeFD, &one, sizeof(one)) < 0) {
+		// The reaper wakes at the next child's end anyway.
+	}
+}
+
+
+status_t
+PathForRef(const entry_ref* ref, std::string* path)
+{
+	BPath resolved(ref);
+	if (resolved.InitCheck() != B_OK)
+		return resolved.InitCheck();
+	*path = resolved.Path();
+	return B_OK;
+}
+
+
+status_t
+FindInPath(const char* program, std::string* path)
+{
+	const char* searchPath = getenv("PATH");
+	std::string folders = searchPath != NULL ? searchPath : "/usr/bin:/bin";
+	size_t start = 0;
+	while (start <= folders.size()) {
+		size_t end = folders.find(':', start);
+		if (end == std::string::npos)
+			end = folders.size();
+		std::string candidate = folders.substr(start, end - start) + "/"
+			+ program;
+		if (end > start && access(candidate.c_str(), X_OK) == 0) {
+			*path = candidate;
+			return B_OK;
+		}
+		start = end + 1;
+	}
+	return B_LAUNCH_FAILED_APP_NOT_FOUND;
+}
+
+
+// The executable that the preferred application of a type names.
+status_t
+PreferredAppRef(const char* mimeType, entry_ref* ref)
+{
+	BMimeType type(mimeType);
+	char signature[B_MIME_TYPE_LENGTH];
+	if (type.InitCheck() != B_OK
+		|| type.GetPreferredApp(signature, B_OPEN) != B_OK)
+		return B_LAUNCH_FAILED_NO_PREFERRED_APP;
+	BMimeType app(signature);
+	if (app.GetAppHint(ref) != B_OK)
+		return B_LAUNCH_FAILED_APP_NOT_FOUND;
+	return B_OK;
+}
+
+
+// The desktop's opener, for what has no preferred application of ours.
+status_t
+LaunchOpener(const char* argument, team_id* team)
+{
+	std::string opener;
+	status_t status = FindInPath("xdg-open", &opener);
+	if (status != B_OK)
+		return B_LAUNCH_FAILED_NO_PREFERRED_APP;
+	entry_ref ref;
+	status = get_ref_for_path(opener.c_str(), &ref);
+	if (status != B_OK)
+		return status;
+	return be_roster->Launch(&ref, 1, &argument, team);
+}
+
+} // namespace
+
+
+app_info::app_info()
+	:
+	thread(-1),
+	team(-1),
+	port(-1),
+	flags(0)
+{
+	signature[0] = '\0';
+}
+
+
+BRoster::BRoster()
+{
+}
+
+
+BRoster::~BRoster()
+{
+}
+
+
+status_t
+BRoster::Launch(const entry_ref* ref, int argc, const char* const* args,
+	team_id* team) const
+{
+	if (ref == NULL || argc < 0 || (argc > 0 && args == NULL))
+		return B_BAD_VALUE;
+	std::string path;
+	status_t status = PathForRef(ref, &path);
+	if (status != B_OK)
+		return status;
+
+	struct stat st;
+	if (stat(path.c_str(), &st) != 0)
+		return BPrivate::StatusFromErrno(errno);
+	if (!S_ISREG(st.st_mode) || access(path.c_str(), X_OK) != 0)
+		return B_LAUNCH_FAILED_EXECUTABLE;
+
+	// The launch record names the executable with links resolved.
+	char* real = realpath(path.c_str(), NULL);
+	entry_ref launchedRef;
+	status = get_ref_for_path(real != NULL ? real : path.c_str(),
+		&launchedRef);
+	free(real);
+	if (status != B_OK)
+		return status;
+
+	std::vector<char*> argv;
+	argv.push_back(const_cast<char*>(path.c_str()));
+	for (int i = 0; i < argc; i++)
+		argv.push_back(const_cast<char*>(args[i] != NULL ? args[i] : ""));
+	argv.push_back(NULL);
+
+	// A team of its own (a new process group), default signal handling, an
+	// empty mask, and none of our descriptors above the standard streams.
+	posix_spawnattr_t attributes;
+	posix_spawnattr_init(&attributes);
+	sigset_t none, all;
+	sigemptyset(&none);
+	sigfillset(&all);
+	posix_spawnattr_setsigmask(&attributes, &none);
+	posix_spawnattr_setsigdefault(&attributes, &all);
+	posix_spawnattr_setpgroup(&attributes, 0);
+	posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK
+		| POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
+	posix_spawn_file_actions_t actions;
+	posix_spawn_file_actions_init(&actions);
+	posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+
+	RosterState& state = State();
+	{
+		std::lock_guard<std::mutex> lock(state.lock);
+		StartReaperLocked(state);
+		state.launching++;
+	}
+	pid_t pid;
+	int error = posix_spawn(&pid, path.c_str(), &actions, &attributes,
+		argv.data(), environ);
+	posix_spawn_file_actions_destroy(&actions);
+	posix_spawnattr_destroy(&attributes);
+
+	std::lock_guard<std::mutex> lock(state.lock);
+	state.launching--;
+	if (error != 0) {
+		BPrivate::NotifyActivity();
+		return B_LAUNCH_FAILED_EXECUTABLE;
+	}
+	// Our own child cannot be reaped by anyone else, so its pid is still
+	// its own here.
+	int pidfd = (int)syscall(SYS_pidfd_open, pid, 0);
+	if (pidfd < 0) {
+		kill(pid, SIGKILL);
+		waitpid(pid, NULL, 0);
+		BPrivate::NotifyActivity();
+		return BPrivate::StatusFromErrno(errno);
+	}
+	fcntl(pidfd, F_SETFD, FD_CLOEXEC);
+	state.teams.push_back(Team{ pid, pidfd, launchedRef });
+	WakeReaper(state);
+	if (team != NULL)
+		*team = (team_id)pid;
+	BPrivate::NotifyActivity();
+	return B_OK;
+}
+
+
+status_t
+BRoster::Launch(const char* mimeType, int argc, const char* const* args,
+	team_id* team) const
+{
+	if (mimeType == NULL)
+		return B_BAD_VALUE;
+	entry_ref app;
+	if (PreferredAppRef(mimeType, &app) == B_OK)
+		return Launch(&app, argc, args, team);
+	return LaunchOpener(argc > 0 ? args[0] : "", team);
+}
+
+
+status_t
+BRoster::Launch(const entry_ref* document, const BMessage*,
+	team_id* team) const
+{
+	if (document == NULL)
+		return B_BAD_VALUE;
+	std::string path;
+	status_t status = PathForRef(document, &path);
+	if (status != B_OK)
+		return status;
+	BNode node(document);
+	BNodeInfo info(&node);
+	char type[B_MIME_TYPE_LENGTH];
+	entry_ref app;
+	const char* argument = path.c_str();
+	if (info.GetType(type) == B_OK && PreferredAppRef(type, &app) == B_OK)
+		return Launch(&app, 1, &argument, team);
+	return LaunchOpener(argument, team);
+}
+
+
+status_t
+BRoster::StartWatching(BMessenger target, uint32 eventMask) const
+{
+	RosterState& state = State();
+	std::lock_guard<std::mutex> lock(state.lock);
+	for (Watcher& watcher : state.watchers) {
+		if (watcher.target == target) {
+			watcher.events = eventMask;
+			return B_OK;
+		}
+	}
+	state.watchers.push_back(Watcher{ target, eventMask });
+	return B_OK;
+}
+
+
+status_t
+BRoster::StopWatching(BMessenger target) const
+{
+	RosterState& state = State();
+	std::lock_guard<std::mutex> lock(state.lock);
+	for (auto it = state.watchers.begin(); it != state.watchers.end(); ++it) {
+		if (it->target == target) {
+			state.watchers.erase(it);
+			return B_OK;
+		}
+	}
+	return B_BAD_VALUE;
+}
+
+
+status_t
+kill_team(team_id team)
+{
+	RosterState& state = State();
+	std::lock_guard<std::mutex> lock(state.lock);
+	for (const Team& entry : state.teams) {
+		// Not reaped yet, so the group id cannot belong to anyone else.
+		if (entry.pid == team) {
+			if (killpg(entry.pid, SIGKILL) != 0)
+				return BPrivate::StatusFromErrno(errno);
+			return B_OK;
+		}
+	}
+	return B_BAD_TEAM_ID;
+}
+
+
+namespace BPrivate {
+
+bool
+RosterIsQuiet()
+{
+	RosterState& state = State();
+	std::lock_guard<std::mutex> lock(state.lock);
+	if (state.launching > 0)
+		return false;
+	for (const Team& team : state.teams) {
+		if (HasEnded(team.pidfd))
+			return false;
+	}
+	return true;
+}
+
+} // namespace BPrivate

@@ -1,0 +1,159 @@
+#include <Alert.h>
+
+#include <math.h>
+#include <stdio.h>
+
+#include <condition_variable>
+#include <mutex>
+
+#include <Button.h>
+#include <Message.h>
+#include <StringView.h>
+
+#include "display/DisplayServer.h"
+#include "private/LooperState.h"
+
+namespace BPrivate {
+
+struct AlertResult {
+	std::mutex				lock;
+	std::condition_variable	pressed;
+	int32					button = -1;
+	thread_id				waiter = -1;
+};
+
+} // namespace BPrivate
+
+namespace {
+
+const uint32 kButtonPressed = '_ALB';
+const float kWidth = 310;
+
+} // namespace
+
+
+BAlert::BAlert(const char* title, const char* text, const char* button0,
+	const char* button1, const char* button2, button_width, alert_type type)
+	:
+	BWindow(BRect(100, 100, 100 + kWidth, 180), title, B_MODAL_WINDOW_LOOK,
+		B_MODAL_APP_WINDOW_FEEL, B_NOT_CLOSABLE | B_NOT_RESIZABLE
+			| B_NOT_ZOOMABLE | B_NOT_MINIMIZABLE | B_ASYNCHRONOUS_CONTROLS),
+	fButtonCount(0),
+	fType(type),
+	fResult(std::make_shared<BPrivate::AlertResult>())
+{
+	BView* back = new BView(Bounds(), "back view", B_FOLLOW_ALL_SIDES, 0);
+	back->SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
+	AddChild(back);
+
+	// One line of text per line of the message.
+	font_height fontHeight;
+	back->GetFontHeight(&fontHeight);
+	float lineHeight = ceilf(fontHeight.ascent + fontHeight.descent
+		+ fontHeight.leading);
+	int32 lines = 1;
+	for (const char* c = text != NULL ? text : ""; *c != '\0'; c++) {
+		if (*c == '\n')
+			lines++;
+	}
+	float textBottom = 10 + lines * lineHeight;
+	fTextView = new BStringView(BRect(55, 10, kWidth - 10, textBottom),
+		"_tv_", text);
+	back->AddChild(fTextView);
+
+	const char* labels[3] = { button0, button1, button2 };
+	for (int32 i = 0; i < 3; i++)
+		fButtons[i] = NULL;
+	for (int32 i = 0; i < 3 && labels[i] != NULL; i++) {
+		BMessage* message = new BMessage(kButtonPressed);
+		message->AddInt32("which", i);
+		char name[8];
+		snprintf(name, sizeof(name), "_b%d_", (int)i);
+		fButtons[i] = new BButton(BRect(0, 0, 74, 24), name, labels[i],
+			message, B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM);
+		fButtons[i]->ResizeToPreferred();
+		fButtonCount++;
+	}
+
+	// Buttons stand right-aligned below the text, the last one rightmost.
+	float buttonTop = textBottom + 12;
+	float right = kWidth - 10;
+	for (int32 i = fButtonCount - 1; i >= 0; i--) {
+		BRect frame = fButtons[i]->Frame();
+		fButtons[i]->MoveTo(right - frame.Width(), buttonTop);
+		right -= frame.Width() + 8;
+	}
+	float height = buttonTop + (fButtonCount > 0
+		? fButtons[0]->Frame().Height() : 0) + 10;
+	ResizeTo(kWidth, height);
+	for (int32 i = 0; i < fButtonCount; i++) {
+		back->AddChild(fButtons[i]);
+		fButtons[i]->SetTarget(this);
+	}
+}
+
+
+BAlert::~BAlert()
+{
+}
+
+
+int32
+BAlert::Go()
+{
+	std::shared_ptr<BPrivate::AlertResult> result = fResult;
+	Show();
+	BPrivate::DisplayServer::Current()->AlertShown(this, Title(), Text());
+
+	{
+		std::lock_guard<std::mutex> lock(result->lock);
+		result->waiter = find_thread(NULL);
+	}
+	BPrivate::EnterAlertWait();
+	int32 button;
+	{
+		std::unique_lock<std::mutex> lock(result->lock);
+		result->pressed.wait(lock, [&result] { return result->button >= 0; });
+		button = result->button;
+	}
+	BPrivate::LeaveAlertWait(find_thread(NULL));
+
+	if (Lock())
+		Quit();
+	return button;
+}
+
+
+void
+BAlert::MessageReceived(BMessage* message)
+{
+	int32 which;
+	if (message->what == kButtonPressed
+		&& message->FindInt32("which", &which) == B_OK) {
+		{
+			std::lock_guard<std::mutex> lock(fResult->lock);
+			if (fResult->button < 0)
+				fResult->button = which;
+			BPrivate::LeaveAlertWait(fResult->waiter);
+		}
+		fResult->pressed.notify_all();
+		return;
+	}
+	BWindow::MessageReceived(message);
+}
+
+
+BButton*
+BAlert::ButtonAt(int32 index) const
+{
+	if (index < 0 || index >= fButtonCount)
+		return NULL;
+	return fButtons[index];
+}
+
+
+const char*
+BAlert::Text() const
+{
+	return fTextView->Text();
+}

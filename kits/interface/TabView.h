@@ -1,0 +1,69 @@
+#ifndef _TAB_VIEW_H
+#define _TAB_VIEW_H
+
+#include <vector>
+
+#include <View.h>
+
+class BTabView;
+
+// A tab's label is its view's name, taken when the view is set.
+class BTab {
+public:
+								BTab(BView* target = NULL);
+	virtual						~BTab();
+
+			const char*			Label() const;
+	virtual	void				SetLabel(const char* label);
+			bool				IsSelected() const { return fSelected; }
+	virtual	void				SetEnabled(bool enabled);
+			bool				IsEnabled() const { return fEnabled; }
+	virtual	void				SetView(BView* view);
+			BView*				View() const { return fView; }
+
+			// Kits-internal.
+			void				_SetSelected(bool selected);
+
+private:
+			char*				fLabel;
+			BView*				fView;
+			bool				fSelected;
+			bool				fEnabled;
+};
+
+// Every tab's view stays attached to the window; those not in front are
+// hidden, so a panel's Window() is always its window.
+class BTabView : public BView {
+public:
+								BTabView(BRect frame, const char* name,
+									button_width width = B_WIDTH_AS_USUAL,
+									uint32 resizingMode = B_FOLLOW_ALL,
+									uint32 flags = B_FULL_UPDATE_ON_RESIZE
+										| B_WILL_DRAW | B_NAVIGABLE_JUMP
+										| B_FRAME_EVENTS | B_NAVIGABLE);
+	virtual						~BTabView();
+
+	virtual	void				AddTab(BView* target, BTab* tab = NULL);
+			BTab*				TabAt(int32 index) const;
+			int32				CountTabs() const;
+	virtual	void				Select(int32 index);
+			int32				Selection() const { return fSelection; }
+
+	virtual	void				SetTabWidth(button_width width);
+			button_width		TabWidth() const { return fTabWidth; }
+			float				TabHeight() const { return fTabHeight; }
+			BView*				ContainerView() const { return fContainer; }
+
+	virtual	void				_Dump(BPrivate::ViewDump& dump) const;
+	virtual	bool				_AcceptsInput(uint32 action) const;
+	virtual	void				_HandleInput(BMessage* input);
+
+private:
+			std::vector<BTab*>	fTabs;
+			BView*				fContainer;
+			button_width		fTabWidth;
+			float				fTabHeight;
+			int32				fSelection;
+};
+
+#endif // _TAB_VIEW_H

@@ -1,0 +1,256 @@
+#include "private/LooperState.h"
+
+#include <atomic>
+#include <map>
+#include <set>
+
+#include <Looper.h>
+#include <Message.h>
+
+namespace BPrivate {
+
+namespace {
+
+std::mutex sRegistryLock;
+std::map<int32, std::shared_ptr<LooperState> > sLoopers;
+std::atomic<int32> sNextToken(1);
+
+// Threads parked in an alert, and threads waiting for a looper's lock.
+std::mutex sParkLock;
+std::set<thread_id> sInAlert;
+std::map<thread_id, std::weak_ptr<LooperState> > sWaitingForLock;
+
+std::mutex sActivityLock;
+std::condition_variable sActivity;
+uint64 sActivityCount = 0;
+
+} // namespace
+
+
+LooperState::LooperState(BLooper* target)
+	:
+	looper(target),
+	token(target->_Token())
+{
+}
+
+
+std::shared_ptr<LooperState>
+FindLooperState(int32 token)
+{
+	std::lock_guard<std::mutex> guard(sRegistryLock);
+	auto found = sLoopers.find(token);
+	if (found == sLoopers.end())
+		return std::shared_ptr<LooperState>();
+	return found->second;
+}
+
+
+void
+RegisterLooperState(const std::shared_ptr<LooperState>& state)
+{
+	std::lock_guard<std::mutex> guard(sRegistryLock);
+	sLoopers[state->token] = state;
+}
+
+
+void
+UnregisterLooperState(int32 token)
+{
+	std::lock_guard<std::mutex> guard(sRegistryLock);
+	sLoopers.erase(token);
+}
+
+
+int32
+NewHandlerToken()
+{
+	return sNextToken++;
+}
+
+
+status_t
+PostToLooperState(const std::shared_ptr<LooperState>& state,
+	BMessage* message, int32 handlerToken, bool preferred)
+{
+	if (!state) {
+		delete message;
+		return B_BAD_VALUE;
+	}
+	{
+		std::lock_guard<std::mutex> lock(state->queueMutex);
+		if (state->looper == NULL || state->threadDone) {
+			delete message;
+			return B_BAD_VALUE;
+		}
+		state->queue.push_back(BPrivate::QueuedMessage{ message, handlerToken,
+			preferred });
+	}
+	state->queueCondition.notify_all();
+	NotifyActivity();
+	return B_OK;
+}
+
+
+status_t
+LockLooperState(const std::shared_ptr<LooperState>& state, bigtime_t timeout)
+{
+	if (!state)
+		return B_BAD_VALUE;
+	thread_id self = find_thread(NULL);
+	std::unique_lock<std::mutex> lock(state->lockMutex);
+	if (state->dead)
+		return B_BAD_VALUE;
+	if (state->owner == self) {
+		state->count++;
+		return B_OK;
+	}
+	if (state->owner != -1) {
+		{
+			std::lock_guard<std::mutex> guard(sParkLock);
+			sWaitingForLock[self] = state;
+		}
+		auto free = [&state] { return state->owner == -1 || state->dead; };
+		bool gotIt = true;
+		if (timeout == B_INFINITE_TIMEOUT)
+			state->lockCondition.wait(lock, free);
+		else {
+			gotIt = state->lockCondition.wait_for(lock,
+				std::chrono::microseconds(timeout < 0 ? 0 : timeout), free);
+		}
+		{
+			std::lock_guard<std::mutex> guard(sParkLock);
+			sWaitingForLock.erase(self);
+		}
+		if (!gotIt)
+			return B_TIMED_OUT;
+		if (state->dead)
+			return B_BAD_VALUE;
+	}
+	state->owner = self;
+	state->count = 1;
+	return B_OK;
+}
+
+
+void
+UnlockLooperState(const std::shared_ptr<LooperState>& state)
+{
+	bool freed = false;
+	{
+		std::lock_guard<std::mutex> lock(state->lockMutex);
+		if (state->owner != find_thread(NULL) || state->count <= 0)
+			return;
+		if (--state->count == 0) {
+			state->owner = -1;
+			freed = true;
+		}
+	}
+	if (freed) {
+		state->lockCondition.notify_all();
+		NotifyActivity();
+	}
+}
+
+
+static bool
+IsParkedLocked(thread_id thread, int depth)
+{
+	if (thread < 0 || depth > 8)
+		return false;
+	if (sInAlert.count(thread) != 0)
+		return true;
+	// A thread that waits for the lock of a looper whose owner is parked
+	// in an alert is parked as well: nothing can move it on but the user.
+	auto waiting = sWaitingForLock.find(thread);
+	if (waiting == sWaitingForLock.end())
+		return false;
+	std::shared_ptr<LooperState> state = waiting->second.lock();
+	if (!state)
+		return false;
+	return IsParkedLocked(state->owner.load(), depth + 1);
+}
+
+
+bool
+IsThreadParked(thread_id thread)
+{
+	std::lock_guard<std::mutex> guard(sParkLock);
+	return IsParkedLocked(thread, 0);
+}
+
+
+void
+EnterAlertWait()
+{
+	{
+		std::lock_guard<std::mutex> guard(sParkLock);
+		sInAlert.insert(find_thread(NULL));
+	}
+	NotifyActivity();
+}
+
+
+void
+LeaveAlertWait(thread_id thread)
+{
+	std::lock_guard<std::mutex> guard(sParkLock);
+	sInAlert.erase(thread);
+}
+
+
+bool
+AllLoopersIdle()
+{
+	std::vector<std::shared_ptr<LooperState> > loopers;
+	{
+		std::lock_guard<std::mutex> guard(sRegistryLock);
+		for (auto& entry : sLoopers)
+			loopers.push_back(entry.second);
+	}
+	for (auto& state : loopers) {
+		bool busy;
+		thread_id thread;
+		{
+			std::lock_guard<std::mutex> lock(state->queueMutex);
+			busy = state->thread >= 0 && !state->threadDone
+				&& (state->dispatching || !state->queue.empty()
+					|| state->quitting);
+			thread = state->thread;
+		}
+		if (busy && !IsThreadParked(thread))
+			return false;
+	}
+	return true;
+}
+
+
+void
+NotifyActivity()
+{
+	{
+		std::lock_guard<std::mutex> guard(sActivityLock);
+		sActivityCount++;
+	}
+	sActivity.notify_all();
+}
+
+
+uint64
+ActivityCount()
+{
+	std::lock_guard<std::mutex> guard(sActivityLock);
+	return sActivityCount;
+}
+
+
+void
+WaitForActivity(bigtime_t timeout)
+{
+	std::unique_lock<std::mutex> lock(sActivityLock);
+	uint64 seen = sActivityCount;
+	sActivity.wait_for(lock, std::chrono::microseconds(timeout),
+		[seen] { return sActivityCount != seen; });
+}
+
+} // namespace BPrivate

@@ -1,0 +1,135 @@
+#include "MainWindow.h"
+
+#include <Application.h>
+#include <Button.h>
+#include <Menu.h>
+#include <MenuBar.h>
+#include <MenuItem.h>
+#include <Roster.h>
+#include <View.h>
+
+#include "Commands.h"
+#include "ProgressWindow.h"
+#include "TabView.h"
+
+MainWindow::MainWindow(entry_ref*)
+	:
+	BWindow(BRect(100, 100, 540, 380), "Tolvex 1.2a", B_TITLED_WINDOW,
+		B_NOT_RESIZABLE | B_NOT_ZOOMABLE | B_ASYNCHRONOUS_CONTROLS,
+		B_CURRENT_WORKSPACE)
+{
+	fEncoderRef = entry_ref();
+	fFileIndex = 0;
+	fEncoderTeam = -1;
+	fOptionsBefore[0] = '\0';
+	fOptionsAfter[0] = '\0';
+	fEncoding = false;
+
+	fProgressWindow = new ProgressWindow(this);
+	fProgressWindow->Run();
+
+	fMenuBar = new BMenuBar(BRect(0, 0, 10, 10), "MenuBar",
+		B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, B_ITEMS_IN_ROW, true);
+	BMenu* listMenu = new BMenu("Lista", B_ITEMS_IN_COLUMN);
+	listMenu->AddItem(new BMenuItem("Nuova", new BMessage(MSG_NEW_LIST)));
+	listMenu->AddItem(new BMenuItem("Salva...", new BMessage(MSG_SAVE_LIST)));
+	listMenu->AddItem(new BMenuItem("Apri...", new BMessage(MSG_OPEN_LIST)));
+	listMenu->AddSeparatorItem();
+	listMenu->AddItem(new BMenuItem("Esci", new BMessage(MSG_CLOSE)));
+	fMenuBar->AddItem(listMenu);
+
+	BMenu* helpMenu = new BMenu("?", B_ITEMS_IN_COLUMN);
+	helpMenu->AddItem(new BMenuItem("Leggimi", new BMessage(MSG_README)));
+	helpMenu->AddSeparatorItem();
+	BMenuItem* about = new BMenuItem("Informazioni su...",
+		new BMessage(B_ABOUT_REQUESTED));
+	about->SetTarget(be_app);
+	helpMenu->AddItem(about);
+	fMenuBar->AddItem(helpMenu);
+	AddChild(fMenuBar);
+
+	BRect backFrame = Bounds();
+	backFrame.top = fMenuBar->Frame().bottom + 1;
+	fBackView = new BView(backFrame, "BackView", B_FOLLOW_ALL_SIDES, 0);
+	fBackView->SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
+	AddChild(fBackView);
+	BRect bounds = fBackView->Bounds();
+
+	BRect buttonFrame(1, 1, 75, 25);
+	fCloseButton = new BButton(buttonFrame.OffsetByCopy(bounds.right - 80,
+		bounds.bottom - 30), "CloseButton", "Esci", new BMessage(MSG_CLOSE),
+		B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM, B_WILL_DRAW | B_NAVIGABLE);
+	fCloseButton->ResizeToPreferred();
+	fBackView->AddChild(fCloseButton);
+
+	float closeWidth = fCloseButton->Bounds().right
+		- fCloseButton->Bounds().left;
+	fEncodeButton = new BButton(buttonFrame.OffsetByCopy(
+		bounds.right - 74 - closeWidth - 10, bounds.bottom - 30),
+		"EncodeButton", "Codifica!", new BMessage(MSG_ENCODE),
+		B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM, B_WILL_DRAW | B_NAVIGABLE);
+	fEncodeButton->ResizeToPreferred();
+	fEncodeButton->SetEnabled(false);
+	fBackView->AddChild(fEncodeButton);
+
+	BRect tabFrame = bounds;
+	tabFrame.InsetBy(5, 5);
+	tabFrame.bottom -= 29;
+	fTabView = new TabView(tabFrame, fEncodeButton, this);
+	fBackView->AddChild(fTabView);
+	fTabView->SetTabWidth(B_WIDTH_FROM_WIDEST);
+}
+
+
+MainWindow::~MainWindow()
+{
+}
+
+
+void
+MainWindow::MessageReceived(BMessage* message)
+{
+	switch (message->what) {
+		case MSG_CLOSE:
+			be_app->PostMessage(B_QUIT_REQUESTED);
+			break;
+
+		default:
+			BWindow::MessageReceived(message);
+			break;
+	}
+}
+
+
+bool
+MainWindow::QuitRequested()
+{
+	be_app->PostMessage(B_QUIT_REQUESTED);
+	return true;
+}
+
+
+void
+MainWindow::RefsReceived(BMessage*)
+{
+}
+
+
+// Starts the next entry of the run, or ends the run when none is left.
+// Entries come with the file list; without one there is nothing to encode.
+void
+MainWindow::EncodeNext()
+{
+	_EndRun();
+}
+
+
+void
+MainWindow::_EndRun()
+{
+	be_roster->StopWatching(be_app_messenger);
+	fEncoding = false;
+	fFileIndex = 0;
+	if (!fProgressWindow->IsHidden())
+		fProgressWindow->Hide();
+}

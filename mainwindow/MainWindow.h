@@ -1,0 +1,42 @@
+#ifndef MAIN_WINDOW_H
+#define MAIN_WINDOW_H
+
+#include <Entry.h>
+#include <OS.h>
+#include <Window.h>
+
+class BButton;
+class BMenuBar;
+class BView;
+class ProgressWindow;
+class TabView;
+
+class MainWindow : public BWindow {
+public:
+								MainWindow(entry_ref* listRef);
+	virtual						~MainWindow();
+
+	virtual	void				MessageReceived(BMessage* message);
+	virtual	bool				QuitRequested();
+
+			void				RefsReceived(BMessage* message);
+			void				EncodeNext();
+
+			BView*				fBackView;
+			BButton*			fCloseButton;
+			BButton*			fEncodeButton;
+			ProgressWindow*		fProgressWindow;
+			BMenuBar*			fMenuBar;
+			char				fOptionsBefore[256];
+			char				fOptionsAfter[256];
+			int32				fFileIndex;
+			team_id				fEncoderTeam;
+			entry_ref			fEncoderRef;
+			TabView*			fTabView;
+			bool				fEncoding;
+
+private:
+			void				_EndRun();
+};
+
+#endif // MAIN_WINDOW_H

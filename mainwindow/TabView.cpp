@@ -1,0 +1,40 @@
+#include "TabView.h"
+
+#include <Button.h>
+
+#include "MainWindow.h"
+
+// Until their own classes exist, the panels are plain views that carry the
+// panels' names, which the tabs show as their labels.
+static BView*
+NewPanel(BRect frame, const char* name)
+{
+	BView* panel = new BView(frame, name, B_FOLLOW_NONE, 0);
+	panel->SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
+	return panel;
+}
+
+
+TabView::TabView(BRect frame, BButton*, MainWindow*)
+	:
+	BTabView(frame, "TabView", B_WIDTH_AS_USUAL, B_FOLLOW_ALL_SIDES,
+		B_FULL_UPDATE_ON_RESIZE | B_WILL_DRAW | B_NAVIGABLE_JUMP
+			| B_FRAME_EVENTS | B_NAVIGABLE)
+{
+	BRect panelFrame = Bounds();
+	panelFrame.InsetBy(10, 10);
+	panelFrame.right -= 2;
+	panelFrame.bottom -= TabHeight() + 3;
+
+	fFilesView = NewPanel(panelFrame, "File");
+	AddTab(fFilesView, new BTab());
+	fEncoderView = NewPanel(panelFrame, "Opzioni di Gogo");
+	AddTab(fEncoderView, new BTab());
+	fOptionsView = NewPanel(panelFrame, "Opzioni del programma");
+	AddTab(fOptionsView, new BTab());
+}
+
+
+TabView::~TabView()
+{
+}

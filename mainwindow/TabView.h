@@ -1,0 +1,21 @@
+#ifndef TOLVEX_TAB_VIEW_H
+#define TOLVEX_TAB_VIEW_H
+
+#include <TabView.h>
+
+class BButton;
+class MainWindow;
+
+// The main window's three tabs: files, encoder options, program options.
+class TabView : public BTabView {
+public:
+								TabView(BRect frame, BButton* encodeButton,
+									MainWindow* mainWindow);
+	virtual						~TabView();
+
+			BView*				fFilesView;
+			BView*				fEncoderView;
+			BView*				fOptionsView;
+};
+
+#endif // TOLVEX_TAB_VIEW_H

@@ -1,0 +1,66 @@
+#ifndef TEST_SUPPORT_H
+#define TEST_SUPPORT_H
+
+#include <string>
+#include <vector>
+
+// A fresh temporary folder that stands in for the user's home: HOME and
+// the XDG folders point into it while the object lives, and it is removed
+// afterwards. Nothing a test does touches the real home.
+class TemporaryHome {
+public:
+								TemporaryHome();
+								~TemporaryHome();
+
+			const std::string&	Path() const { return fPath; }
+			std::string			File(const std::string& relative) const;
+			// Writes a file (and its folders) below the home.
+			std::string			WriteFile(const std::string& relative,
+									const std::string& content,
+									bool executable = false) const;
+
+private:
+			std::string			fPath;
+			std::vector<std::pair<std::string, std::string> > fSaved;
+};
+
+// The result of one run of the program.
+struct RunResult {
+	int							status = -1;	// exit status; -1 if killed
+	std::string					output;			// standard output
+	std::string					errors;			// standard error
+};
+
+// Runs a program of its own copy of the built Tolvex (settings live on the
+// executable) with the headless display and the given script, in the home.
+class TolvexRunner {
+public:
+								TolvexRunner(const TemporaryHome& home);
+
+			// A copy of the built executable inside the home, made once.
+			const std::string&	Executable() const { return fExecutable; }
+
+			RunResult			Run(const std::string& script,
+									const std::vector<std::string>& arguments
+										= std::vector<std::string>(),
+									int timeoutSeconds = 60);
+
+			// Starts the program without waiting; Finish collects it.
+			int					Start(const std::string& script,
+									const std::vector<std::string>& arguments
+										= std::vector<std::string>());
+			RunResult			Finish(int timeoutSeconds = 60);
+
+private:
+			const TemporaryHome& fHome;
+			std::string			fExecutable;
+			int					fPid;
+			std::string			fOutputPath;
+			std::string			fErrorPath;
+};
+
+std::string ReadFile(const std::string& path);
+std::vector<std::string> SplitLines(const std::string& text);
+bool Contains(const std::string& text, const std::string& part);
+
+#endif // TEST_SUPPORT_H

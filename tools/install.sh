@@ -1,0 +1,38 @@
+#!/bin/sh
+# Installs a built Tolvex under PREFIX (default ~/.local):
+#   PREFIX/lib/tolvex/{Tolvex,leggimi}, PREFIX/bin/Tolvex -> ../lib/tolvex/Tolvex,
+#   a desktop entry under PREFIX/share/applications.
+# The settings are attributes of the installed executable, so an upgrade
+# writes the new executable beside the old one, gives it the old one's
+# attributes and renames it into place (which also works while it runs).
+set -eu
+
+build=${1:?usage: install.sh BUILD_DIR [PREFIX]}
+prefix=${2:-${PREFIX:-$HOME/.local}}
+source=$(cd "$(dirname "$0")/.." && pwd)
+
+lib="$prefix/lib/tolvex"
+mkdir -p "$lib" "$prefix/bin" "$prefix/share/applications"
+
+new="$lib/.Tolvex.new.$$"
+cp "$build/Tolvex" "$new"
+chmod 755 "$new"
+if [ -f "$lib/Tolvex" ]; then
+	cp --attributes-only --preserve=xattr "$lib/Tolvex" "$new" 2>/dev/null || true
+fi
+mv -f "$new" "$lib/Tolvex"
+
+cp "$source/docs/leggimi" "$lib/leggimi"
+ln -sfn ../lib/tolvex/Tolvex "$prefix/bin/Tolvex"
+
+cat > "$prefix/share/applications/tolvex.desktop" <<ENTRY
+[Desktop Entry]
+Type=Application
+Name=Tolvex
+Comment=Una semplice interfaccia per Gogo, il codificatore MP3
+Exec=$prefix/bin/Tolvex --refs %F
+MimeType=text/x-Tolvex-list;
+Categories=AudioVideo;Audio;
+Terminal=false
+ENTRY
+echo "Tolvex installed in $lib"
