@@ -1,0 +1,176 @@
+#include <string.h>
+#include <unistd.h>
+
+#include <string>
+
+#include <Bitmap.h>
+#include <Entry.h>
+#include <Message.h>
+#include <MimeType.h>
+#include <Path.h>
+
+#include "private/SharedMimeInfo.h"
+#include "StorageTestHome.h"
+
+typedef StorageTest MimeTypeTest;
+
+namespace {
+
+const char* kListType = "text/x-Tolvex-list";
+
+void
+SetListProperties(BMimeType& type, uint8 iconColor)
+{
+	EXPECT_EQ(type.SetShortDescription("Tolvex list"), B_OK);
+	EXPECT_EQ(type.SetLongDescription("Tolvex list"), B_OK);
+	EXPECT_EQ(type.SetPreferredApp("application/x-vnd.Tolvex"), B_OK);
+	BMessage extensions(0);
+	extensions.AddString("extensions", "tvx");
+	EXPECT_EQ(type.SetFileExtensions(&extensions), B_OK);
+	BBitmap large(BRect(0, 0, 31, 31), B_CMAP8);
+	BBitmap mini(BRect(0, 0, 15, 15), B_CMAP8);
+	memset(large.Bits(), iconColor, large.BitsLength());
+	memset(mini.Bits(), iconColor, mini.BitsLength());
+	EXPECT_EQ(type.SetIcon(&large, B_LARGE_ICON), B_OK);
+	EXPECT_EQ(type.SetIcon(&mini, B_MINI_ICON), B_OK);
+}
+
+} // namespace
+
+
+TEST_F(MimeTypeTest, PropertiesWaitForInstall)
+{
+	BMimeType type(kListType);
+	ASSERT_EQ(type.InitCheck(), B_OK);
+	EXPECT_FALSE(type.IsInstalled());
+	SetListProperties(type, 42);
+	// Nothing reaches the database before Install.
+	EXPECT_FALSE(type.IsInstalled());
+	EXPECT_NE(access((fData + "/beos_mime").c_str(), F_OK), 0);
+
+	ASSERT_EQ(type.Install(), B_OK);
+
+	// A new object reads everything from the database, whatever the case.
+	BMimeType fresh("TEXT/X-TOLVEX-LIST");
+	ASSERT_TRUE(fresh.IsInstalled());
+	char text[B_MIME_TYPE_LENGTH];
+	ASSERT_EQ(fresh.GetShortDescription(text), B_OK);
+	EXPECT_STREQ(text, "Tolvex list");
+	ASSERT_EQ(fresh.GetLongDescription(text), B_OK);
+	EXPECT_STREQ(text, "Tolvex list");
+	ASSERT_EQ(fresh.GetPreferredApp(text, B_OPEN), B_OK);
+	EXPECT_STREQ(text, "application/x-vnd.Tolvex");
+	BMessage extensions;
+	ASSERT_EQ(fresh.GetFileExtensions(&extensions), B_OK);
+	const char* extension;
+	ASSERT_EQ(extensions.FindString("extensions", &extension), B_OK);
+	EXPECT_STREQ(extension, "tvx");
+	EXPECT_NE(extensions.FindString("extensions", 1, &extension), B_OK);
+	BBitmap large(BRect(0, 0, 31, 31), B_CMAP8);
+	ASSERT_EQ(fresh.GetIcon(&large, B_LARGE_ICON), B_OK);
+	EXPECT_EQ(((uint8*)large.Bits())[1023], 42);
+	BBitmap mini(BRect(0, 0, 15, 15), B_CMAP8);
+	ASSERT_EQ(fresh.GetIcon(&mini, B_MINI_ICON), B_OK);
+	EXPECT_EQ(((uint8*)mini.Bits())[0], 42);
+	// An icon of the wrong size is refused, never overrun.
+	EXPECT_EQ(fresh.GetIcon(&mini, B_LARGE_ICON), B_BAD_VALUE);
+}
+
+
+TEST_F(MimeTypeTest, AnInstalledTypeIsLeftAlone)
+{
+	BMimeType first(kListType);
+	SetListProperties(first, 1);
+	ASSERT_EQ(first.Install(), B_OK);
+
+	// The user changes the description; a later install changes nothing.
+	ASSERT_EQ(first.SetShortDescription("My lists"), B_OK);
+	BMimeType second(kListType);
+	EXPECT_TRUE(second.IsInstalled());
+	EXPECT_EQ(second.Install(), B_FILE_EXISTS);
+	char text[B_MIME_TYPE_LENGTH];
+	ASSERT_EQ(second.GetShortDescription(text), B_OK);
+	EXPECT_STREQ(text, "My lists");
+
+	// Delete, then delete again.
+	EXPECT_EQ(second.Delete(), B_OK);
+	EXPECT_FALSE(BMimeType(kListType).IsInstalled());
+	EXPECT_EQ(second.Delete(), B_ENTRY_NOT_FOUND);
+	EXPECT_EQ(second.GetShortDescription(text), B_ENTRY_NOT_FOUND);
+
+	// Installed again after deletion, with the new properties.
+	BMimeType third(kListType);
+	SetListProperties(third, 2);
+	EXPECT_EQ(third.Install(), B_OK);
+	ASSERT_EQ(BMimeType(kListType).GetShortDescription(text), B_OK);
+	EXPECT_STREQ(text, "Tolvex list");
+}
+
+
+TEST_F(MimeTypeTest, TypeNamesAndValuesAreChecked)
+{
+	EXPECT_TRUE(BMimeType::IsValid("text/x-Tolvex-list"));
+	EXPECT_TRUE(BMimeType::IsValid("text"));
+	EXPECT_FALSE(BMimeType::IsValid("text/"));
+	EXPECT_FALSE(BMimeType::IsValid("/plain"));
+	EXPECT_FALSE(BMimeType::IsValid("text/plain/more"));
+	EXPECT_FALSE(BMimeType::IsValid("text/pl ain"));
+	EXPECT_FALSE(BMimeType::IsValid("text/a@b"));
+	std::string tooLong = "text/" + std::string(B_MIME_TYPE_LENGTH, 'a');
+	EXPECT_FALSE(BMimeType::IsValid(tooLong.c_str()));
+	EXPECT_EQ(BMimeType(tooLong.c_str()).InitCheck(), B_BAD_VALUE);
+	EXPECT_EQ(BMimeType("../../etc").InitCheck(), B_BAD_VALUE);
+
+	BMimeType type(kListType);
+	std::string longText(B_MIME_TYPE_LENGTH, 'd');
+	EXPECT_EQ(type.SetShortDescription(longText.c_str()), B_BAD_VALUE);
+	EXPECT_EQ(type.SetPreferredApp("not a signature"), B_BAD_VALUE);
+	BBitmap wrong(BRect(0, 0, 15, 15), B_RGB32);
+	EXPECT_EQ(type.SetIcon(&wrong, B_MINI_ICON), B_BAD_VALUE);
+}
+
+
+TEST_F(MimeTypeTest, AppHintNamesTheExecutable)
+{
+	WriteFile(Path("Tolvex"), "program");
+	entry_ref app;
+	ASSERT_EQ(get_ref_for_path(Path("Tolvex").c_str(), &app), B_OK);
+	BMimeType signature("application/x-vnd.Tolvex");
+	ASSERT_EQ(signature.SetAppHint(&app), B_OK);
+	ASSERT_EQ(signature.Install(), B_OK);
+	entry_ref hint;
+	ASSERT_EQ(BMimeType("application/x-vnd.Tolvex").GetAppHint(&hint), B_OK);
+	EXPECT_TRUE(hint == app);
+}
+
+
+TEST_F(MimeTypeTest, InstallPublishesToTheSharedDatabase)
+{
+	BMimeType type(kListType);
+	SetListProperties(type, 3);
+	ASSERT_EQ(type.Install(), B_OK);
+
+	std::string package = BPrivate::SharedMimePackagePath(kListType);
+	EXPECT_EQ(package.compare(0, fData.size() + 15, fData + "/mime/packages/"),
+		0) << package;
+	std::string xml = ReadFile(package);
+	EXPECT_NE(xml.find("<mime-type type=\"text/x-tolvex-list\">"),
+		std::string::npos) << xml;
+	EXPECT_NE(xml.find("<comment>Tolvex list</comment>"), std::string::npos);
+	EXPECT_NE(xml.find("<glob pattern=\"*.tvx\"/>"), std::string::npos);
+
+	bool haveTool = Run({ "sh", "-c", "command -v update-mime-database" })
+		== 0;
+	if (haveTool) {
+		std::string globs = ReadFile(fData + "/mime/globs2");
+		EXPECT_NE(globs.find("text/x-tolvex-list:*.tvx"), std::string::npos)
+			<< globs;
+	}
+
+	ASSERT_EQ(type.Delete(), B_OK);
+	EXPECT_NE(access(package.c_str(), F_OK), 0);
+	if (haveTool) {
+		std::string globs = ReadFile(fData + "/mime/globs2");
+		EXPECT_EQ(globs.find("*.tvx"), std::string::npos) << globs;
+	}
+}
