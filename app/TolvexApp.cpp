@@ -4,6 +4,11 @@
 #include <string.h>
 
 #include <Alert.h>
+#include <AppFileInfo.h>
+#include <Autolock.h>
+#include <Bitmap.h>
+#include <File.h>
+#include <MimeType.h>
 #include <Roster.h>
 
 #include "Commands.h"
@@ -11,6 +16,8 @@
 
 const char* kTolvexSignature = "application/x-vnd.Tolvex";
 const char* kTolvexWebAddress = "https://tolvex.example.org/";
+const char* kListMimeType = "text/x-Tolvex-list";
+const char* kDefaultEncoderLocation = "/boot/home/config/bin/Gogo";
 
 static const char* kRightsHolder = "Copyright (C) 2026 gli sviluppatori di "
 	"Tolvex";
@@ -21,19 +28,25 @@ TolvexApp::TolvexApp()
 	:
 	BApplication(kTolvexSignature),
 	fMainWindow(NULL),
-	fHasLaunchRef(false)
+	fHasLaunchRef(false),
+	encoder_location(new char[kEncoderLocationSize])
 {
+	encoder_location[0] = '\0';
 }
 
 
 TolvexApp::~TolvexApp()
 {
+	delete[] encoder_location;
 }
 
 
 void
 TolvexApp::ReadyToRun()
 {
+	ReadOptions();
+	if (self_register_mime_type)
+		RegisterMIMEType(false);
 	fMainWindow = new MainWindow(fHasLaunchRef ? &fLaunchRef : NULL);
 	fMainWindowMessenger = BMessenger(fMainWindow);
 	fMainWindow->Show();
@@ -139,4 +152,157 @@ TolvexApp::AboutRequested()
 		const char* arguments[] = { kTolvexWebAddress };
 		be_roster->Launch("text/html", 1, arguments);
 	}
+}
+
+
+// #pragma mark - settings
+
+
+void
+TolvexApp::GetEncoderLocation(char* buffer, size_t size) const
+{
+	if (buffer == NULL || size == 0)
+		return;
+	BAutolock lock(fSettingsLock);
+	snprintf(buffer, size, "%s", encoder_location);
+}
+
+
+void
+TolvexApp::SetEncoderLocation(const char* location)
+{
+	BAutolock lock(fSettingsLock);
+	snprintf(encoder_location, kEncoderLocationSize, "%s",
+		location != NULL ? location : "");
+}
+
+
+// Reads a one-byte switch; a missing attribute or an unreadable file
+// gives the default, as does any failed read, and any byte but 0 is true.
+static bool
+ReadSwitch(BFile& file, const char* name, bool defaultValue)
+{
+	uint8 value = defaultValue ? 1 : 0;
+	file.ReadAttr(name, B_BOOL_TYPE, 0, &value, sizeof(value));
+	return value != 0;
+}
+
+
+void
+TolvexApp::ReadOptions()
+{
+	app_info info;
+	GetAppInfo(&info);
+	BFile file(&info.ref, B_READ_ONLY);
+
+	{
+		BAutolock lock(fSettingsLock);
+		// The default first: a short read or an odd error leaves it, and
+		// whatever was read is cut to the buffer and terminated.
+		memcpy(encoder_location, kDefaultEncoderLocation,
+			strlen(kDefaultEncoderLocation) + 1);
+		ssize_t length = file.ReadAttr("encoder_location", B_STRING_TYPE, 0,
+			encoder_location, kEncoderLocationSize);
+		if (length == B_ENTRY_NOT_FOUND || length == B_FILE_ERROR) {
+			memcpy(encoder_location, kDefaultEncoderLocation,
+				strlen(kDefaultEncoderLocation) + 1);
+		} else if (length >= 0) {
+			size_t end = (size_t)length < kEncoderLocationSize
+				? (size_t)length : kEncoderLocationSize - 1;
+			encoder_location[end] = '\0';
+		} else {
+			memcpy(encoder_location, kDefaultEncoderLocation,
+				strlen(kDefaultEncoderLocation) + 1);
+		}
+	}
+
+	dont_close_on_add = ReadSwitch(file, "dont_close_on_add", false);
+	dont_clear_on_open = ReadSwitch(file, "dont_clear_on_open", false);
+	self_register_mime_type = ReadSwitch(file, "self_register_mime_type",
+		true);
+}
+
+
+void
+TolvexApp::WriteOptions()
+{
+	app_info info;
+	GetAppInfo(&info);
+	BFile file(&info.ref, B_WRITE_ONLY);
+	if (file.InitCheck() != B_OK)
+		return;
+
+	char location[kEncoderLocationSize];
+	GetEncoderLocation(location, sizeof(location));
+	file.WriteAttr("encoder_location", B_STRING_TYPE, 0, location,
+		strlen(location) + 1);
+	uint8 value = dont_close_on_add ? 1 : 0;
+	file.WriteAttr("dont_close_on_add", B_BOOL_TYPE, 0, &value, 1);
+	value = dont_clear_on_open ? 1 : 0;
+	file.WriteAttr("dont_clear_on_open", B_BOOL_TYPE, 0, &value, 1);
+	value = self_register_mime_type ? 1 : 0;
+	file.WriteAttr("self_register_mime_type", B_BOOL_TYPE, 0, &value, 1);
+}
+
+
+// #pragma mark - the list MIME type
+
+
+void
+TolvexApp::RegisterMIMEType(bool verbose)
+{
+	BMimeType type(kListMimeType);
+	const char* outcome;
+	if (type.IsInstalled()) {
+		// A type installed already is the user's: it stays as it is.
+		outcome = "Il tipo MIME è già installato.";
+	} else {
+		type.SetShortDescription("Tolvex list");
+		type.SetLongDescription("Tolvex list");
+		type.SetPreferredApp(kTolvexSignature, B_OPEN);
+		BMessage* extensions = new BMessage(0);
+		extensions->AddString("extensions", "tvx");
+		type.SetFileExtensions(extensions);
+		delete extensions;
+
+		BBitmap largeIcon(BRect(0, 0, 31, 31), B_CMAP8);
+		BBitmap miniIcon(BRect(0, 0, 15, 15), B_CMAP8);
+		app_info info;
+		GetAppInfo(&info);
+		BFile executable(&info.ref, B_READ_ONLY);
+		BAppFileInfo appInfo(&executable);
+		appInfo.GetIcon(&largeIcon, B_LARGE_ICON);
+		appInfo.GetIcon(&miniIcon, B_MINI_ICON);
+		type.SetIcon(&largeIcon, B_LARGE_ICON);
+		type.SetIcon(&miniIcon, B_MINI_ICON);
+
+		if (type.Install() == B_OK)
+			outcome = "Tipo MIME installato.";
+		else
+			outcome = "Errore durante l'installazione del tipo MIME.";
+	}
+
+	if (verbose) {
+		BAlert* alert = new BAlert("MimeInstalled", outcome, "OK", NULL, NULL,
+			B_WIDTH_AS_USUAL, B_INFO_ALERT);
+		alert->Go();
+	}
+}
+
+
+void
+TolvexApp::UnregisterMIMEType()
+{
+	BMimeType type(kListMimeType);
+	const char* outcome;
+	if (!type.IsInstalled())
+		outcome = "Impossibile cancellare il tipo MIME; non è installato.";
+	else if (type.Delete() == B_OK)
+		outcome = "Tipo MIME cancellato.";
+	else
+		outcome = "Errore durante la cancellazione del tipo MIME.";
+
+	BAlert* alert = new BAlert("MimeDeleted", outcome, "OK", NULL, NULL,
+		B_WIDTH_AS_USUAL, B_INFO_ALERT);
+	alert->Go();
 }

@@ -1,14 +1,22 @@
 #ifndef TOLVEX_APP_H
 #define TOLVEX_APP_H
 
+#include <atomic>
+
 #include <Application.h>
 #include <Entry.h>
+#include <Locker.h>
 #include <Messenger.h>
 
 class MainWindow;
 
 extern const char* kTolvexSignature;
 extern const char* kTolvexWebAddress;
+extern const char* kListMimeType;
+extern const char* kDefaultEncoderLocation;
+
+// The encoder location holds at most this many bytes, its NUL included.
+const size_t kEncoderLocationSize = 1024;
 
 class TolvexApp : public BApplication {
 public:
@@ -19,6 +27,25 @@ public:
 	virtual	void				ReadyToRun();
 	virtual	void				RefsReceived(BMessage* message);
 	virtual	void				AboutRequested();
+
+			// The settings, stored as attributes of the executable.
+			void				ReadOptions();
+			void				WriteOptions();
+
+			// The list file type in the MIME database.
+			void				RegisterMIMEType(bool verbose);
+			void				UnregisterMIMEType();
+
+			// The encoder location is read and written from two threads:
+			// copies go through the settings lock, and a copy is always
+			// NUL-terminated.
+			void				GetEncoderLocation(char* buffer,
+									size_t size) const;
+			void				SetEncoderLocation(const char* location);
+
+			std::atomic<bool>	dont_close_on_add;
+			std::atomic<bool>	dont_clear_on_open;
+			std::atomic<bool>	self_register_mime_type;
 
 			// The About box's text.
 	static	void				GetAboutText(char* buffer, size_t size);
@@ -36,6 +63,8 @@ private:
 			entry_ref			fLaunchRef;
 			MainWindow*			fMainWindow;
 			bool				fHasLaunchRef;
+			char*				encoder_location;
+			mutable BLocker		fSettingsLock;
 			BMessenger			fMainWindowMessenger;
 };
 

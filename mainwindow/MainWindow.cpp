@@ -11,6 +11,7 @@
 #include "Commands.h"
 #include "ProgressWindow.h"
 #include "TabView.h"
+#include "TolvexApp.h"
 
 MainWindow::MainWindow(entry_ref*)
 	:
@@ -104,6 +105,7 @@ MainWindow::MessageReceived(BMessage* message)
 bool
 MainWindow::QuitRequested()
 {
+	static_cast<TolvexApp*>(be_app)->WriteOptions();
 	be_app->PostMessage(B_QUIT_REQUESTED);
 	return true;
 }

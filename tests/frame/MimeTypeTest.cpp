@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <thread>
+
+#include <Alert.h>
+#include <Button.h>
+#include <MimeType.h>
+
+#include "RunningApp.h"
+
+namespace {
+
+// Runs an operation that shows an alert and waits for it; answers the
+// alert as a user would and gives back its name and text.
+std::pair<std::string, std::string>
+AnswerAlert(RunningApp& running, std::function<void()> operation)
+{
+	std::thread thread(operation);
+	std::pair<std::string, std::string> shown;
+	bigtime_t deadline = system_time() + 10000000;
+	BAlert* alert = NULL;
+	while ((alert = running.ShowingAlert()) == NULL
+			&& system_time() < deadline)
+		snooze(1000);
+	EXPECT_NE(nullptr, alert);
+	if (alert != NULL) {
+		EXPECT_TRUE(WaitUntilQuiet());
+		shown = std::make_pair(std::string(alert->Title()),
+			std::string(alert->Text()));
+		EXPECT_EQ(1, alert->CountButtons());
+		EXPECT_STREQ("OK", alert->ButtonAt(0)->Label());
+		EXPECT_EQ(B_INFO_ALERT, alert->AlertType());
+		running.Press(alert, alert->ButtonAt(0));
+	}
+	thread.join();
+	return shown;
+}
+
+} // namespace
+
+
+TEST(MimeTypeTest, InstallAndDeleteTellTheirOutcome)
+{
+	RunningApp running;
+	TolvexApp* app = running.App();
+	// The start installed the type silently; begin without it.
+	BMimeType type("text/x-Tolvex-list");
+	ASSERT_TRUE(type.IsInstalled());
+	auto unregister = [app] { app->UnregisterMIMEType(); };
+	auto registerVerbose = [app] { app->RegisterMIMEType(true); };
+
+	auto shown = AnswerAlert(running, unregister);
+	EXPECT_EQ("MimeDeleted", shown.first);
+	EXPECT_EQ("Tipo MIME cancellato.", shown.second);
+	EXPECT_FALSE(BMimeType("text/x-Tolvex-list").IsInstalled());
+
+	shown = AnswerAlert(running, unregister);
+	EXPECT_EQ("MimeDeleted", shown.first);
+	EXPECT_EQ("Impossibile cancellare il tipo MIME; non è installato.",
+		shown.second);
+
+	shown = AnswerAlert(running, registerVerbose);
+	EXPECT_EQ("MimeInstalled", shown.first);
+	EXPECT_EQ("Tipo MIME installato.", shown.second);
+
+	shown = AnswerAlert(running, registerVerbose);
+	EXPECT_EQ("MimeInstalled", shown.first);
+	EXPECT_EQ("Il tipo MIME è già installato.", shown.second);
+
+	// What the type was given.
+	BMimeType installed("text/x-Tolvex-list");
+	char text[B_MIME_TYPE_LENGTH];
+	ASSERT_EQ(B_OK, installed.GetShortDescription(text));
+	EXPECT_STREQ("Tolvex list", text);
+	ASSERT_EQ(B_OK, installed.GetLongDescription(text));
+	EXPECT_STREQ("Tolvex list", text);
+	ASSERT_EQ(B_OK, installed.GetPreferredApp(text, B_OPEN));
+	EXPECT_STREQ("application/x-vnd.Tolvex", text);
+	BMessage extensions;
+	ASSERT_EQ(B_OK, installed.GetFileExtensions(&extensions));
+	type_code code;
+	int32 count = 0;
+	ASSERT_EQ(B_OK, extensions.GetInfo("extensions", &code, &count));
+	EXPECT_EQ(1, count);
+	const char* extension;
+	ASSERT_EQ(B_OK, extensions.FindString("extensions", &extension));
+	EXPECT_STREQ("tvx", extension);
+}
+
+
+// A type that is installed already belongs to the user: it is never
+// changed, and the silent start-up registration says nothing about it.
+TEST(MimeTypeTest, AnInstalledTypeIsLeftAlone)
+{
+	RunningApp running;
+	BMimeType type("text/x-Tolvex-list");
+	ASSERT_TRUE(type.IsInstalled());
+	ASSERT_EQ(B_OK, type.SetShortDescription("Le mie liste"));
+	ASSERT_EQ(B_OK, type.SetPreferredApp("application/x-vnd.altro", B_OPEN));
+
+	running.App()->RegisterMIMEType(false);
+	EXPECT_EQ(nullptr, running.ShowingAlert());
+	BMimeType again("text/x-Tolvex-list");
+	char text[B_MIME_TYPE_LENGTH];
+	ASSERT_EQ(B_OK, again.GetShortDescription(text));
+	EXPECT_STREQ("Le mie liste", text);
+	ASSERT_EQ(B_OK, again.GetPreferredApp(text, B_OPEN));
+	EXPECT_STREQ("application/x-vnd.altro", text);
+}
