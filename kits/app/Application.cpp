@@ -30,8 +30,19 @@ BMessenger be_app_messenger;
 
 namespace {
 
-std::mutex sWindowListLock;
-std::vector<BWindow*> sWindows;
+// Never destroyed: window threads may still be ending as the process
+// exits.
+struct WindowList {
+	std::mutex lock;
+	std::vector<BWindow*> windows;
+};
+
+WindowList&
+Windows()
+{
+	static WindowList* sList = new WindowList;
+	return *sList;
+}
 
 // SIGTERM, SIGINT and SIGHUP reach the application as a quit request from
 // outside the program. Blocked in every thread (threads inherit the mask
@@ -248,15 +259,15 @@ BApplication::_QuitAllWindows()
 {
 	std::vector<BWindow*> windows;
 	{
-		std::lock_guard<std::mutex> lock(sWindowListLock);
-		windows = sWindows;
+		std::lock_guard<std::mutex> lock(Windows().lock);
+		windows = Windows().windows;
 	}
 	for (BWindow* window : windows) {
 		BMessenger messenger;
 		{
-			std::lock_guard<std::mutex> lock(sWindowListLock);
-			if (std::find(sWindows.begin(), sWindows.end(), window)
-					== sWindows.end())
+			std::lock_guard<std::mutex> lock(Windows().lock);
+			if (std::find(Windows().windows.begin(), Windows().windows.end(), window)
+					== Windows().windows.end())
 				continue;
 			messenger = BMessenger(window);
 		}
@@ -394,33 +405,44 @@ BApplication::Signature() const
 int32
 BApplication::CountWindows() const
 {
-	std::lock_guard<std::mutex> lock(sWindowListLock);
-	return (int32)sWindows.size();
+	std::lock_guard<std::mutex> lock(Windows().lock);
+	return (int32)Windows().windows.size();
 }
 
 
 BWindow*
 BApplication::WindowAt(int32 index) const
 {
-	std::lock_guard<std::mutex> lock(sWindowListLock);
-	if (index < 0 || index >= (int32)sWindows.size())
+	std::lock_guard<std::mutex> lock(Windows().lock);
+	if (index < 0 || index >= (int32)Windows().windows.size())
 		return NULL;
-	return sWindows[index];
+	return Windows().windows[index];
 }
 
 
 void
 BApplication::_AddWindow(BWindow* window)
 {
-	std::lock_guard<std::mutex> lock(sWindowListLock);
-	sWindows.push_back(window);
+	std::lock_guard<std::mutex> lock(Windows().lock);
+	Windows().windows.push_back(window);
 }
 
 
 void
 BApplication::_RemoveWindow(BWindow* window)
 {
-	std::lock_guard<std::mutex> lock(sWindowListLock);
-	sWindows.erase(std::remove(sWindows.begin(), sWindows.end(), window),
-		sWindows.end());
+	std::lock_guard<std::mutex> lock(Windows().lock);
+	Windows().windows.erase(std::remove(Windows().windows.begin(), Windows().windows.end(), window),
+		Windows().windows.end());
+}
+
+
+std::vector<int32>
+BApplication::_WindowTokens() const
+{
+	std::lock_guard<std::mutex> lock(Windows().lock);
+	std::vector<int32> tokens;
+	for (BWindow* window : Windows().windows)
+		tokens.push_back(window->_Token());
+	return tokens;
 }

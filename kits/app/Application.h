@@ -1,6 +1,8 @@
 #ifndef _APPLICATION_H
 #define _APPLICATION_H
 
+#include <vector>
+
 #include <AppDefs.h>
 #include <Looper.h>
 #include <Roster.h>
@@ -41,6 +43,8 @@ public:
 			// Kits-internal: the window list.
 			void				_AddWindow(BWindow* window);
 			void				_RemoveWindow(BWindow* window);
+			// The windows' looper tokens, in the order of their creation.
+			std::vector<int32>	_WindowTokens() const;
 
 private:
 			void				_Init(const char* signature, status_t* error);

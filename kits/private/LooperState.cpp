@@ -11,18 +11,30 @@ namespace BPrivate {
 
 namespace {
 
-std::mutex sRegistryLock;
-std::map<int32, std::shared_ptr<LooperState> > sLoopers;
-std::atomic<int32> sNextToken(1);
+// Looper threads may still be finishing while the process exits, so what
+// they touch is never destroyed.
+struct Globals {
+	std::mutex registryLock;
+	std::map<int32, std::shared_ptr<LooperState> > loopers;
+	std::atomic<int32> nextToken{1};
 
-// Threads parked in an alert, and threads waiting for a looper's lock.
-std::mutex sParkLock;
-std::set<thread_id> sInAlert;
-std::map<thread_id, std::weak_ptr<LooperState> > sWaitingForLock;
+	// Threads parked in an alert, and threads waiting for a looper's lock.
+	std::mutex parkLock;
+	std::set<thread_id> inAlert;
+	std::map<thread_id, std::weak_ptr<LooperState> > waitingForLock;
 
-std::mutex sActivityLock;
-std::condition_variable sActivity;
-uint64 sActivityCount = 0;
+	std::mutex activityLock;
+	std::condition_variable activity;
+	uint64 activityCount = 0;
+};
+
+Globals&
+G()
+{
+	static Globals* sGlobals = new Globals;
+	return *sGlobals;
+}
+
 
 } // namespace
 
@@ -38,9 +50,9 @@ LooperState::LooperState(BLooper* target)
 std::shared_ptr<LooperState>
 FindLooperState(int32 token)
 {
-	std::lock_guard<std::mutex> guard(sRegistryLock);
-	auto found = sLoopers.find(token);
-	if (found == sLoopers.end())
+	std::lock_guard<std::mutex> guard(G().registryLock);
+	auto found = G().loopers.find(token);
+	if (found == G().loopers.end())
 		return std::shared_ptr<LooperState>();
 	return found->second;
 }
@@ -49,23 +61,23 @@ FindLooperState(int32 token)
 void
 RegisterLooperState(const std::shared_ptr<LooperState>& state)
 {
-	std::lock_guard<std::mutex> guard(sRegistryLock);
-	sLoopers[state->token] = state;
+	std::lock_guard<std::mutex> guard(G().registryLock);
+	G().loopers[state->token] = state;
 }
 
 
 void
 UnregisterLooperState(int32 token)
 {
-	std::lock_guard<std::mutex> guard(sRegistryLock);
-	sLoopers.erase(token);
+	std::lock_guard<std::mutex> guard(G().registryLock);
+	G().loopers.erase(token);
 }
 
 
 int32
 NewHandlerToken()
 {
-	return sNextToken++;
+	return G().nextToken++;
 }
 
 
@@ -107,8 +119,8 @@ LockLooperState(const std::shared_ptr<LooperState>& state, bigtime_t timeout)
 	}
 	if (state->owner != -1) {
 		{
-			std::lock_guard<std::mutex> guard(sParkLock);
-			sWaitingForLock[self] = state;
+			std::lock_guard<std::mutex> guard(G().parkLock);
+			G().waitingForLock[self] = state;
 		}
 		auto free = [&state] { return state->owner == -1 || state->dead; };
 		bool gotIt = true;
@@ -119,8 +131,8 @@ LockLooperState(const std::shared_ptr<LooperState>& state, bigtime_t timeout)
 				std::chrono::microseconds(timeout < 0 ? 0 : timeout), free);
 		}
 		{
-			std::lock_guard<std::mutex> guard(sParkLock);
-			sWaitingForLock.erase(self);
+			std::lock_guard<std::mutex> guard(G().parkLock);
+			G().waitingForLock.erase(self);
 		}
 		if (!gotIt)
 			return B_TIMED_OUT;
@@ -158,12 +170,12 @@ IsParkedLocked(thread_id thread, int depth)
 {
 	if (thread < 0 || depth > 8)
 		return false;
-	if (sInAlert.count(thread) != 0)
+	if (G().inAlert.count(thread) != 0)
 		return true;
 	// A thread that waits for the lock of a looper whose owner is parked
 	// in an alert is parked as well: nothing can move it on but the user.
-	auto waiting = sWaitingForLock.find(thread);
-	if (waiting == sWaitingForLock.end())
+	auto waiting = G().waitingForLock.find(thread);
+	if (waiting == G().waitingForLock.end())
 		return false;
 	std::shared_ptr<LooperState> state = waiting->second.lock();
 	if (!state)
@@ -175,7 +187,7 @@ IsParkedLocked(thread_id thread, int depth)
 bool
 IsThreadParked(thread_id thread)
 {
-	std::lock_guard<std::mutex> guard(sParkLock);
+	std::lock_guard<std::mutex> guard(G().parkLock);
 	return IsParkedLocked(thread, 0);
 }
 
@@ -184,8 +196,8 @@ void
 EnterAlertWait()
 {
 	{
-		std::lock_guard<std::mutex> guard(sParkLock);
-		sInAlert.insert(find_thread(NULL));
+		std::lock_guard<std::mutex> guard(G().parkLock);
+		G().inAlert.insert(find_thread(NULL));
 	}
 	NotifyActivity();
 }
@@ -194,8 +206,8 @@ EnterAlertWait()
 void
 LeaveAlertWait(thread_id thread)
 {
-	std::lock_guard<std::mutex> guard(sParkLock);
-	sInAlert.erase(thread);
+	std::lock_guard<std::mutex> guard(G().parkLock);
+	G().inAlert.erase(thread);
 }
 
 
@@ -204,8 +216,8 @@ AllLoopersIdle()
 {
 	std::vector<std::shared_ptr<LooperState> > loopers;
 	{
-		std::lock_guard<std::mutex> guard(sRegistryLock);
-		for (auto& entry : sLoopers)
+		std::lock_guard<std::mutex> guard(G().registryLock);
+		for (auto& entry : G().loopers)
 			loopers.push_back(entry.second);
 	}
 	for (auto& state : loopers) {
@@ -229,28 +241,28 @@ void
 NotifyActivity()
 {
 	{
-		std::lock_guard<std::mutex> guard(sActivityLock);
-		sActivityCount++;
+		std::lock_guard<std::mutex> guard(G().activityLock);
+		G().activityCount++;
 	}
-	sActivity.notify_all();
+	G().activity.notify_all();
 }
 
 
 uint64
 ActivityCount()
 {
-	std::lock_guard<std::mutex> guard(sActivityLock);
-	return sActivityCount;
+	std::lock_guard<std::mutex> guard(G().activityLock);
+	return G().activityCount;
 }
 
 
 void
 WaitForActivity(bigtime_t timeout)
 {
-	std::unique_lock<std::mutex> lock(sActivityLock);
-	uint64 seen = sActivityCount;
-	sActivity.wait_for(lock, std::chrono::microseconds(timeout),
-		[seen] { return sActivityCount != seen; });
+	std::unique_lock<std::mutex> lock(G().activityLock);
+	uint64 seen = G().activityCount;
+	G().activity.wait_for(lock, std::chrono::microseconds(timeout),
+		[seen] { return G().activityCount != seen; });
 }
 
 } // namespace BPrivate

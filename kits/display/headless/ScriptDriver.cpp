@@ -7,6 +7,7 @@
 #include <string.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <typeinfo>
 
 #include <Alert.h>
@@ -266,7 +267,9 @@ ScriptDriver::_Run()
 			continue;
 		if (!_WaitQuiet())
 			break;
+		_HoldWindowsWhenQuiet();
 		_Perform(words);
+		_ReleaseWindows();
 	}
 	free(buffer);
 
@@ -333,10 +336,70 @@ ScriptDriver::_Perform(const std::vector<std::string>& words)
 }
 
 
+bool
+ScriptDriver::_HoldWindows()
+{
+	for (int32 token : be_app->_WindowTokens()) {
+		std::shared_ptr<LooperState> state = FindLooperState(token);
+		if (!state)
+			continue;
+		status_t status = LockLooperState(state, 20000);
+		if (status == B_OK)
+			fHeld.push_back(state);
+		else if (status == B_TIMED_OUT) {
+			// A lock held by a thread parked in an alert stays held, and
+			// keeps the window from going away.
+			if (!IsThreadParked(state->owner.load())) {
+				_ReleaseWindows();
+				return false;
+			}
+		} else
+			continue;
+		std::lock_guard<std::mutex> lock(state->queueMutex);
+		if (BWindow* window = dynamic_cast<BWindow*>(state->looper))
+			fWindows.push_back(window);
+	}
+	return true;
+}
+
+
+void
+ScriptDriver::_HoldWindowsWhenQuiet()
+{
+	while (!_HoldWindows()) {
+		if (!_WaitQuiet())
+			return;
+	}
+}
+
+
+void
+ScriptDriver::_ReleaseWindows()
+{
+	for (auto& state : fHeld)
+		UnlockLooperState(state);
+	fHeld.clear();
+	fWindows.clear();
+}
+
+
+std::vector<BWindow*>
+ScriptDriver::_ShownWindows()
+{
+	std::vector<BWindow*> shown;
+	for (BWindow* window : fDisplay->FrontToBack()) {
+		if (std::find(fWindows.begin(), fWindows.end(), window)
+				!= fWindows.end())
+			shown.push_back(window);
+	}
+	return shown;
+}
+
+
 std::vector<BWindow*>
 ScriptDriver::_ReachableWindows(BWindow** blocker)
 {
-	std::vector<BWindow*> shown = fDisplay->FrontToBack();
+	std::vector<BWindow*> shown = _ShownWindows();
 	*blocker = NULL;
 	for (BWindow* window : shown) {
 		if (IsModal(window)) {
@@ -389,7 +452,7 @@ ScriptDriver::_FindView(const std::string& name, uint32 action)
 		_Fail(problem);
 
 	// Say why the user could not reach it.
-	for (int32 i = 0; BWindow* window = be_app->WindowAt(i); i++) {
+	for (BWindow* window : fWindows) {
 		if (window->FindView(name.c_str()) == NULL)
 			continue;
 		if (window->IsHidden())
@@ -630,7 +693,7 @@ ScriptDriver::_Close(const std::vector<std::string>& words)
 		_Fail("usage: close TITLE");
 	BWindow* blocker;
 	std::vector<BWindow*> reachable = _ReachableWindows(&blocker);
-	for (BWindow* window : fDisplay->FrontToBack()) {
+	for (BWindow* window : _ShownWindows()) {
 		if (words[1] != window->Title())
 			continue;
 		if (blocker != NULL && blocker != window)
@@ -656,7 +719,7 @@ ScriptDriver::_WaitHidden(const std::vector<std::string>& words)
 	bigtime_t deadline = system_time() + (bigtime_t)(seconds * 1000000);
 	while (true) {
 		bool showing = false;
-		for (BWindow* window : fDisplay->FrontToBack()) {
+		for (BWindow* window : _ShownWindows()) {
 			if (words[1] == window->Title())
 				showing = true;
 		}
@@ -665,9 +728,11 @@ ScriptDriver::_WaitHidden(const std::vector<std::string>& words)
 		if (system_time() >= deadline)
 			_Fail("window \"" + words[1] + "\" still showing after "
 				+ words[2] + " seconds");
+		_ReleaseWindows();
 		snooze(10000);
 		if (!_WaitQuiet())
 			return;
+		_HoldWindowsWhenQuiet();
 	}
 }
 
@@ -680,7 +745,7 @@ ScriptDriver::_WaitText(const std::vector<std::string>& words)
 		_Fail("usage: wait-text NAME TEXT SECONDS");
 	bigtime_t deadline = system_time() + (bigtime_t)(seconds * 1000000);
 	while (true) {
-		for (int32 i = 0; BWindow* window = be_app->WindowAt(i); i++) {
+		for (BWindow* window : fWindows) {
 			BView* view = window->FindView(words[1].c_str());
 			if (view != NULL && ShownText(view) == words[2])
 				return;
@@ -688,9 +753,11 @@ ScriptDriver::_WaitText(const std::vector<std::string>& words)
 		if (system_time() >= deadline)
 			_Fail("\"" + words[1] + "\" does not show \"" + words[2]
 				+ "\" after " + words[3] + " seconds");
+		_ReleaseWindows();
 		snooze(10000);
 		if (!_WaitQuiet())
 			return;
+		_HoldWindowsWhenQuiet();
 	}
 }
 
@@ -698,7 +765,7 @@ ScriptDriver::_WaitText(const std::vector<std::string>& words)
 void
 ScriptDriver::_Dump()
 {
-	for (int32 i = 0; BWindow* window = be_app->WindowAt(i); i++) {
+	for (BWindow* window : fWindows) {
 		PrintLine("window " + QuoteForDump(window->Title()) + " hidden="
 			+ (window->IsHidden() ? "1" : "0") + " frame="
 			+ FrameText(window->Frame()));

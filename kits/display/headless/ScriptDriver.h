@@ -4,6 +4,7 @@
 #include <stdio.h>
 
 #include <atomic>
+#include <memory>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -43,6 +44,14 @@ private:
 			void				_Perform(const std::vector<std::string>& words);
 	[[noreturn]] void			_Fail(const std::string& reason);
 
+			// Every window held still (locked, or parked in an alert) while
+			// a line is looked at and performed; false if one is busy, to
+			// be tried again once the application is quiet.
+			bool				_HoldWindows();
+			void				_HoldWindowsWhenQuiet();
+			void				_ReleaseWindows();
+			// Shown windows, front-most first.
+			std::vector<BWindow*> _ShownWindows();
 			// Shown windows, front-most first, that the user can reach now.
 			std::vector<BWindow*> _ReachableWindows(BWindow** blocker);
 			BAlert*				_ShowingAlert();
@@ -66,6 +75,8 @@ private:
 			void				_Dump();
 
 			HeadlessDisplay*	fDisplay;
+			std::vector<BWindow*> fWindows;
+			std::vector<std::shared_ptr<class LooperState> > fHeld;
 			std::string			fPath;
 			FILE*				fFile;
 			int32				fLine;
