@@ -262,7 +262,7 @@ BLooper::_Loop()
 {
 	std::shared_ptr<LooperState> state = fState;
 	while (true) {
-		BPrivate::QueuedMessage queued;
+		BPrivate::QueuedMessage queued = { NULL, -1, false };
 		bool quitting;
 		{
 			std::unique_lock<std::mutex> lock(state->queueMutex);

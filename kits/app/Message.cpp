@@ -55,7 +55,7 @@ UnflattenInto(BMessage* message, const char* data, size_t size, int depth,
 	if (depth > kMaxNesting || size < 16 || memcmp(data, kMagic, 4) != 0)
 		return false;
 	size_t offset = 4;
-	uint32 total, what, fieldCount;
+	uint32 total = 0, what = 0, fieldCount = 0;
 	ReadUInt32(data, size, &offset, &total);
 	if (total < 16 || total > size)
 		return false;
@@ -65,7 +65,7 @@ UnflattenInto(BMessage* message, const char* data, size_t size, int depth,
 	message->MakeEmpty();
 	message->what = what;
 	for (uint32 f = 0; f < fieldCount; f++) {
-		uint32 type, count, nameLength;
+		uint32 type = 0, count = 0, nameLength = 0;
 		if (!ReadUInt32(data, total, &offset, &type)
 			|| !ReadUInt32(data, total, &offset, &count)
 			|| !ReadUInt32(data, total, &offset, &nameLength)
@@ -81,7 +81,7 @@ UnflattenInto(BMessage* message, const char* data, size_t size, int depth,
 		if (count == 0)
 			return false;
 		for (uint32 i = 0; i < count; i++) {
-			uint32 itemSize;
+			uint32 itemSize = 0;
 			if (!ReadUInt32(data, total, &offset, &itemSize)
 				|| itemSize > total - offset)
 				return false;
@@ -762,8 +762,9 @@ BMessage::Unflatten(const char* flatBuffer)
 	if (memcmp(flatBuffer, kMagic, 4) != 0)
 		return B_BAD_DATA;
 	size_t offset = 4;
-	uint32 total;
-	ReadUInt32(flatBuffer, 8, &offset, &total);
+	uint32 total = 0;
+	if (!ReadUInt32(flatBuffer, 8, &offset, &total))
+		return B_BAD_DATA;
 	return Unflatten(flatBuffer, total);
 }
 
