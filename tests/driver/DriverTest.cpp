@@ -75,6 +75,8 @@ TEST(DriverTest, LinesAUserCannotPerformAreErrors)
 		{ "fly away\n", "script error 1: unknown action \"fly\"" },
 		{ "wait-text EncodeButton Altro 0.2\n", "script error 1: "
 			"\"EncodeButton\" does not show \"Altro\" after 0.2 seconds" },
+		{ "dump\nmenu ? \"Informazioni su...\"\n", "script error 2: the "
+			"script ends with an alert showing (AboutDialog)" },
 	};
 	for (const Case& test : cases) {
 		TemporaryHome home;

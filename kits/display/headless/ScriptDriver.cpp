@@ -274,9 +274,17 @@ ScriptDriver::_Run()
 	free(buffer);
 
 	// The end of the script: the application is asked to quit, as from
-	// outside the program.
-	if (!fStopping && _WaitQuiet())
+	// outside the program. An alert left open would hold that request
+	// back for ever, so a script may not end with one showing.
+	if (!fStopping && _WaitQuiet()) {
+		_HoldWindowsWhenQuiet();
+		BAlert* alert = _ShowingAlert();
+		if (alert != NULL)
+			_Fail(std::string("the script ends with an alert showing (")
+				+ alert->Title() + ")");
+		_ReleaseWindows();
 		be_app_messenger.SendMessage(B_QUIT_REQUESTED);
+	}
 }
 
 

@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <mutex>
+#include <vector>
+
+#include <Entry.h>
+#include <Looper.h>
+#include <Message.h>
+#include <Roster.h>
+
+#include "TestSupport.h"
+
+namespace {
+
+// Collects the quit notices that the roster sends it.
+class NoticeCollector : public BLooper {
+public:
+	void MessageReceived(BMessage* message) override
+	{
+		if (message->what != B_SOME_APP_QUIT) {
+			BLooper::MessageReceived(message);
+			return;
+		}
+		std::lock_guard<std::mutex> lock(fLock);
+		fNotices.push_back(*message);
+	}
+
+	std::vector<BMessage> Notices()
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		return fNotices;
+	}
+
+	std::mutex fLock;
+	std::vector<BMessage> fNotices;
+};
+
+
+class RosterTest : public testing::Test {
+protected:
+	void SetUp() override
+	{
+		fCollector = new NoticeCollector();
+		fCollector->Run();
+		ASSERT_EQ(B_OK, be_roster->StartWatching(BMessenger(fCollector),
+			B_REQUEST_QUIT));
+	}
+
+	void TearDown() override
+	{
+		be_roster->StopWatching(BMessenger(fCollector));
+		if (fCollector->Lock())
+			fCollector->Quit();
+	}
+
+	// A running child does not keep the application from being quiet;
+	// its end does, until the notice is handled.
+	void WaitForNotices(size_t count)
+	{
+		bigtime_t deadline = system_time() + 10000000;
+		while (fCollector->Notices().size() < count
+				&& system_time() < deadline)
+			snooze(2000);
+		ASSERT_TRUE(WaitUntilQuiet());
+	}
+
+	std::string Script(const std::string& name, const std::string& body)
+	{
+		return fHome.WriteFile(name, "#!/bin/sh\n" + body, true);
+	}
+
+	TemporaryHome fHome;
+	NoticeCollector* fCollector;
+};
+
+} // namespace
+
+
+// The program gets its path and the words; its end is reported once with
+// the executable (links resolved) and the team.
+TEST_F(RosterTest, LaunchPassesTheWordsAndReportsTheEnd)
+{
+	std::string record = fHome.File("args.txt");
+	std::string program = Script("program", "for a in \"$0\" \"$@\"; do "
+		"echo \"[$a]\"; done > '" + record + "'\n");
+	ASSERT_EQ(0, symlink(program.c_str(), fHome.File("link").c_str()));
+	entry_ref link;
+	ASSERT_EQ(B_OK, get_ref_for_path(fHome.File("link").c_str(), &link));
+	const char* words[] = { "-b", "128", "", "a b.wav" };
+	team_id team = -1;
+	ASSERT_EQ(B_OK, be_roster->Launch(&link, 4, words, &team));
+	EXPECT_GT(team, 0);
+	WaitForNotices(1);
+
+	EXPECT_EQ("[" + fHome.File("link") + "]\n[-b]\n[128]\n[]\n[a b.wav]\n",
+		ReadFile(record));
+	std::vector<BMessage> notices = fCollector->Notices();
+	ASSERT_EQ(1u, notices.size());
+	entry_ref reported;
+	ASSERT_EQ(B_OK, notices[0].FindRef("be:ref", &reported));
+	entry_ref target;
+	ASSERT_EQ(B_OK, get_ref_for_path(program.c_str(), &target));
+	EXPECT_TRUE(reported == target);
+	int32 reportedTeam;
+	ASSERT_EQ(B_OK, notices[0].FindInt32("be:team", &reportedTeam));
+	EXPECT_EQ(team, reportedTeam);
+}
+
+
+TEST_F(RosterTest, MissingOrNotExecutableFilesStartNothing)
+{
+	entry_ref missing;
+	ASSERT_EQ(B_OK, get_ref_for_path(fHome.File("nothing").c_str(),
+		&missing));
+	team_id team = -1;
+	EXPECT_NE(B_OK, be_roster->Launch(&missing, 0, NULL, &team));
+	std::string plain = fHome.WriteFile("plain.txt", "not a program\n");
+	entry_ref plainRef;
+	ASSERT_EQ(B_OK, get_ref_for_path(plain.c_str(), &plainRef));
+	EXPECT_NE(B_OK, be_roster->Launch(&plainRef, 0, NULL, &team));
+	entry_ref folder;
+	ASSERT_EQ(B_OK, get_ref_for_path(fHome.Path().c_str(), &folder));
+	EXPECT_NE(B_OK, be_roster->Launch(&folder, 0, NULL, &team));
+	ASSERT_TRUE(WaitUntilQuiet());
+	EXPECT_TRUE(fCollector->Notices().empty());
+}
+
+
+// The child starts clean: none of our descriptors, default signal
+// handling and an empty mask, a process group of its own.
+TEST_F(RosterTest, ChildInheritsNoDescriptorsAndDefaultSignals)
+{
+	int leaked = open("/dev/null", O_RDONLY);	// no O_CLOEXEC on purpose
+	ASSERT_GE(leaked, 3);
+	sigset_t blocked;
+	sigemptyset(&blocked);
+	sigaddset(&blocked, SIGUSR1);
+	pthread_sigmask(SIG_BLOCK, &blocked, NULL);
+	signal(SIGUSR2, SIG_IGN);
+
+	std::string record = fHome.File("state.txt");
+	std::string program = Script("state", "ls /proc/self/fd > '" + record
+		+ "'\ngrep -E '^(SigBlk|SigIgn)' /proc/self/status >> '" + record
+		+ "'\ncut -d' ' -f5 /proc/$$/stat >> '" + record + "'\n"
+		"echo $$ >> '" + record + "'\n");
+	entry_ref ref;
+	ASSERT_EQ(B_OK, get_ref_for_path(program.c_str(), &ref));
+	ASSERT_EQ(B_OK, be_roster->Launch(&ref, 0, NULL));
+	WaitForNotices(1);
+	close(leaked);
+	pthread_sigmask(SIG_UNBLOCK, &blocked, NULL);
+	signal(SIGUSR2, SIG_DFL);
+
+	std::vector<std::string> lines = SplitLines(ReadFile(record));
+	ASSERT_GE(lines.size(), 4u);
+	// 0, 1, 2 and the one ls opens to list them.
+	std::vector<std::string> fds(lines.begin(), lines.end() - 4);
+	EXPECT_EQ(4u, fds.size()) << ReadFile(record);
+	EXPECT_EQ("SigBlk:\t0000000000000000", lines[lines.size() - 4]);
+	// Signals 32 and 33 belong to the C library, which sets them itself.
+	std::string ignored = lines[lines.size() - 3];
+	ASSERT_EQ(0u, ignored.find("SigIgn:\t"));
+	unsigned long long mask = strtoull(ignored.c_str() + 8, NULL, 16);
+	EXPECT_EQ(0ull, mask & ~0x180000000ull) << ignored;
+	EXPECT_EQ(lines[lines.size() - 1], lines[lines.size() - 2])
+		<< "the child leads a process group of its own";
+}
+
+
+// kill_team ends the process and everything in its group; the end is
+// reported like any other.
+TEST_F(RosterTest, KillTeamEndsTheWholeGroup)
+{
+	std::string pids = fHome.File("pids.txt");
+	std::string program = Script("wrapper", "sleep 60 &\necho $! > '" + pids
+		+ "'\nwait\n");
+	entry_ref ref;
+	ASSERT_EQ(B_OK, get_ref_for_path(program.c_str(), &ref));
+	team_id team;
+	ASSERT_EQ(B_OK, be_roster->Launch(&ref, 0, NULL, &team));
+	bigtime_t deadline = system_time() + 10000000;
+	while (ReadFile(pids).empty() && system_time() < deadline)
+		snooze(5000);
+	pid_t sleeper = atoi(ReadFile(pids).c_str());
+	ASSERT_GT(sleeper, 0);
+
+	EXPECT_EQ(B_OK, kill_team(team));
+	WaitForNotices(1);
+	EXPECT_EQ(1u, fCollector->Notices().size());
+	// The grandchild got the signal too (it is reaped by init, not us).
+	deadline = system_time() + 5000000;
+	while (kill(sleeper, 0) == 0 && system_time() < deadline) {
+		std::string state = ReadFile("/proc/" + std::to_string(sleeper)
+			+ "/stat");
+		if (Contains(state, ") Z "))
+			break;
+		snooze(5000);
+	}
+	std::string state = ReadFile("/proc/" + std::to_string(sleeper) + "/stat");
+	EXPECT_TRUE(state.empty() || Contains(state, ") Z ")) << state;
+	EXPECT_EQ(B_BAD_TEAM_ID, kill_team(team));
+}
