@@ -4,23 +4,12 @@
 set -eu
 cd "$(dirname "$0")"
 
-packages="cmake make g++ libgtest-dev shared-mime-info"
-missing=""
-for package in $packages; do
-	dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" \
-		|| missing="$missing $package"
-done
-if [ -n "$missing" ]; then
-	sudo=""
-	[ "$(id -u)" -eq 0 ] || sudo=sudo
-	$sudo apt-get update
-	DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
-fi
+tools/install-packages.sh cmake make g++ shared-mime-info
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc 2>/dev/null || echo 2)"
+cmake -S . -B build-run -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVEX_TESTS=OFF >/dev/null
+cmake --build build-run --target Tolvex -j"$(nproc 2>/dev/null || echo 2)"
 prefix=${PREFIX:-$HOME/.local}
-tools/install.sh build "$prefix"
+tools/install.sh build-run "$prefix"
 
 # Real windows are not there yet: Tolvex runs on the headless display and
 # takes its user actions from this terminal, one line each (docs/driving.md).

@@ -5,18 +5,7 @@
 set -eu
 cd "$(dirname "$0")"
 
-packages="cmake make g++ libgtest-dev libbenchmark-dev shared-mime-info attr util-linux"
-missing=""
-for package in $packages; do
-	dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" \
-		|| missing="$missing $package"
-done
-if [ -n "$missing" ]; then
-	sudo=""
-	[ "$(id -u)" -eq 0 ] || sudo=sudo
-	$sudo apt-get update
-	DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
-fi
+tools/install-packages.sh cmake make g++ libgtest-dev shared-mime-info attr util-linux
 
 jobs=$(nproc 2>/dev/null || echo 2)
 

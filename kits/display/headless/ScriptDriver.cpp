@@ -466,15 +466,28 @@ ScriptDriver::_FindView(const std::string& name, uint32 action)
 		if (window->IsHidden())
 			_Fail("\"" + name + "\" is in the hidden window \""
 				+ window->Title() + "\"");
-		if (blocker != NULL) {
-			if (dynamic_cast<BAlert*>(blocker) != NULL)
-				_Fail(std::string("an alert is showing (") + blocker->Title()
-					+ ")");
-			_Fail("\"" + name + "\" is behind the modal window \""
-				+ blocker->Title() + "\"");
-		}
+		if (blocker != NULL)
+			_FailBlocked(blocker);
 	}
 	_Fail("no view \"" + name + "\"");
+}
+
+
+void
+ScriptDriver::_FailBlocked(BWindow* blocker)
+{
+	if (dynamic_cast<BAlert*>(blocker) != NULL)
+		_Fail(std::string("an alert is showing (") + blocker->Title() + ")");
+	_Fail(std::string("a modal window is showing (") + blocker->Title() + ")");
+}
+
+
+void
+ScriptDriver::_SendInput(const std::string& name, BMessage* input)
+{
+	Target target = _FindView(name, input->what);
+	input->AddInt32("view", target.view->_Token());
+	_Post(target.window, input);
 }
 
 
@@ -491,10 +504,8 @@ ScriptDriver::_Click(const std::vector<std::string>& words)
 {
 	if (words.size() != 2)
 		_Fail("usage: click NAME");
-	Target target = _FindView(words[1], B_INPUT_CLICK);
 	BMessage input(B_INPUT_CLICK);
-	input.AddInt32("view", target.view->_Token());
-	_Post(target.window, &input);
+	_SendInput(words[1], &input);
 }
 
 
@@ -503,11 +514,9 @@ ScriptDriver::_Type(const std::vector<std::string>& words)
 {
 	if (words.size() != 3)
 		_Fail("usage: type NAME TEXT");
-	Target target = _FindView(words[1], B_INPUT_TYPE);
 	BMessage input(B_INPUT_TYPE);
-	input.AddInt32("view", target.view->_Token());
 	input.AddString("text", words[2].c_str());
-	_Post(target.window, &input);
+	_SendInput(words[1], &input);
 }
 
 
@@ -552,9 +561,7 @@ ScriptDriver::_Menu(const std::vector<std::string>& words)
 		}
 	}
 	if (blocker != NULL)
-		_Fail(std::string(dynamic_cast<BAlert*>(blocker) != NULL
-			? "an alert is showing (" : "a modal window is showing (")
-			+ blocker->Title() + ")");
+		_FailBlocked(blocker);
 	_Fail("no menu \"" + words[1] + "\"");
 }
 
@@ -564,11 +571,9 @@ ScriptDriver::_Pick(const std::vector<std::string>& words)
 {
 	if (words.size() != 3)
 		_Fail("usage: pick NAME ITEM");
-	Target target = _FindView(words[1], B_INPUT_PICK);
 	BMessage input(B_INPUT_PICK);
-	input.AddInt32("view", target.view->_Token());
 	input.AddString("item", words[2].c_str());
-	_Post(target.window, &input);
+	_SendInput(words[1], &input);
 }
 
 
@@ -604,8 +609,7 @@ ScriptDriver::_Tab(const std::vector<std::string>& words)
 		}
 	}
 	if (blocker != NULL)
-		_Fail(std::string("a modal window is showing (") + blocker->Title()
-			+ ")");
+		_FailBlocked(blocker);
 	_Fail("no tab \"" + words[1] + "\"");
 }
 
@@ -615,16 +619,14 @@ ScriptDriver::_Select(const std::vector<std::string>& words)
 {
 	if (words.size() < 2)
 		_Fail("usage: select NAME INDEX...");
-	Target target = _FindView(words[1], B_INPUT_SELECT);
 	BMessage input(B_INPUT_SELECT);
-	input.AddInt32("view", target.view->_Token());
 	for (size_t i = 2; i < words.size(); i++) {
 		int32 index;
 		if (!ParseIndex(words[i], &index))
 			_Fail("\"" + words[i] + "\" is not an index");
 		input.AddInt32("index", index);
 	}
-	_Post(target.window, &input);
+	_SendInput(words[1], &input);
 }
 
 
@@ -653,8 +655,7 @@ ScriptDriver::_Drop(const std::vector<std::string>& words)
 		return;
 	}
 	if (blocker != NULL)
-		_Fail(std::string("a modal window is showing (") + blocker->Title()
-			+ ")");
+		_FailBlocked(blocker);
 	_Fail("no view \"" + words[1] + "\"");
 }
 
@@ -705,9 +706,7 @@ ScriptDriver::_Close(const std::vector<std::string>& words)
 		if (words[1] != window->Title())
 			continue;
 		if (blocker != NULL && blocker != window)
-			_Fail(std::string(dynamic_cast<BAlert*>(blocker) != NULL
-				? "an alert is showing (" : "a modal window is showing (")
-				+ blocker->Title() + ")");
+			_FailBlocked(blocker);
 		if ((window->Flags() & B_NOT_CLOSABLE) != 0)
 			_Fail("window \"" + words[1] + "\" has no close box");
 		BMessage close(B_QUIT_REQUESTED);

@@ -58,6 +58,10 @@ private:
 			Target				_FindView(const std::string& name,
 									uint32 action);
 			void				_Post(BWindow* window, BMessage* message);
+			// Input for the view so named, as the user would find it.
+			void				_SendInput(const std::string& name,
+									BMessage* input);
+	[[noreturn]] void			_FailBlocked(BWindow* blocker);
 
 			void				_Click(const std::vector<std::string>& words);
 			void				_Type(const std::vector<std::string>& words);
