@@ -197,23 +197,17 @@ TolvexApp::ReadOptions()
 
 	{
 		BAutolock lock(fSettingsLock);
-		// The default first: a short read or an odd error leaves it, and
-		// whatever was read is cut to the buffer and terminated.
-		memcpy(encoder_location, kDefaultEncoderLocation,
-			strlen(kDefaultEncoderLocation) + 1);
+		// The default first, so that whatever the read does the buffer
+		// holds a defined, terminated text; what was read is cut to it.
+		const size_t defaultSize = strlen(kDefaultEncoderLocation) + 1;
+		memcpy(encoder_location, kDefaultEncoderLocation, defaultSize);
 		ssize_t length = file.ReadAttr("encoder_location", B_STRING_TYPE, 0,
 			encoder_location, kEncoderLocationSize);
-		if (length == B_ENTRY_NOT_FOUND || length == B_FILE_ERROR) {
-			memcpy(encoder_location, kDefaultEncoderLocation,
-				strlen(kDefaultEncoderLocation) + 1);
-		} else if (length >= 0) {
-			size_t end = (size_t)length < kEncoderLocationSize
-				? (size_t)length : kEncoderLocationSize - 1;
-			encoder_location[end] = '\0';
-		} else {
-			memcpy(encoder_location, kDefaultEncoderLocation,
-				strlen(kDefaultEncoderLocation) + 1);
-		}
+		if (length >= 0) {
+			encoder_location[(size_t)length < kEncoderLocationSize
+				? (size_t)length : kEncoderLocationSize - 1] = '\0';
+		} else
+			memcpy(encoder_location, kDefaultEncoderLocation, defaultSize);
 	}
 
 	dont_close_on_add = ReadSwitch(file, "dont_close_on_add", false);

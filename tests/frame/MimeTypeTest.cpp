@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <thread>
 
@@ -8,6 +9,7 @@
 #include <MimeType.h>
 
 #include "RunningApp.h"
+#include "private/LooperState.h"
 
 namespace {
 
@@ -16,13 +18,19 @@ namespace {
 std::pair<std::string, std::string>
 AnswerAlert(RunningApp& running, std::function<void()> operation)
 {
-	std::thread thread(operation);
+	std::atomic<thread_id> caller(-1);
+	std::thread thread([&] {
+		caller = find_thread(NULL);
+		operation();
+	});
+	// Once the calling thread waits in the alert, the alert is built and
+	// shown.
 	std::pair<std::string, std::string> shown;
 	bigtime_t deadline = system_time() + 10000000;
-	BAlert* alert = NULL;
-	while ((alert = running.ShowingAlert()) == NULL
+	while ((caller < 0 || !BPrivate::IsThreadParked(caller))
 			&& system_time() < deadline)
 		snooze(1000);
+	BAlert* alert = running.ShowingAlert();
 	EXPECT_NE(nullptr, alert);
 	if (alert != NULL) {
 		EXPECT_TRUE(WaitUntilQuiet());

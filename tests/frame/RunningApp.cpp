@@ -13,10 +13,13 @@ RunningApp::RunningApp()
 	fQuit(false)
 {
 	fThread = std::thread([this] { fApp->Run(); });
+	// Once its loop runs, the application is busy until the main window
+	// is built and shown; windows are looked at only when it is quiet.
 	bigtime_t deadline = system_time() + 10000000;
-	while (Window() == NULL && system_time() < deadline)
+	while (fApp->Thread() < 0 && system_time() < deadline)
 		snooze(1000);
 	EXPECT_TRUE(WaitUntilQuiet());
+	EXPECT_NE(nullptr, Window());
 }
 
 
