@@ -92,17 +92,33 @@ BMenuBar::_HandleInput(BMessage* input)
 		|| input->FindString("menu", &menuLabel) != B_OK
 		|| input->FindString("item", &itemLabel) != B_OK)
 		return;
+	BMenuItem* item = _CommandLabelled(_MenuLabelled(menuLabel), itemLabel);
+	if (item != NULL && item->IsEnabled())
+		item->Invoke();
+}
+
+
+BMenu*
+BMenuBar::_MenuLabelled(const char* label) const
+{
 	for (int32 i = 0; BMenuItem* top = ItemAt(i); i++) {
-		if (top->Submenu() == NULL || strcmp(top->Label(), menuLabel) != 0
-			|| !top->IsEnabled())
-			continue;
-		BMenu* menu = top->Submenu();
-		for (int32 j = 0; BMenuItem* item = menu->ItemAt(j); j++) {
-			if (item->Label() != NULL && strcmp(item->Label(), itemLabel) == 0
-				&& item->IsEnabled() && item->Submenu() == NULL) {
-				item->Invoke();
-				return;
-			}
-		}
+		if (top->Submenu() != NULL && top->Label() != NULL
+			&& strcmp(top->Label(), label) == 0)
+			return top->Submenu();
 	}
+	return NULL;
+}
+
+
+BMenuItem*
+BMenuBar::_CommandLabelled(BMenu* menu, const char* label)
+{
+	if (menu == NULL)
+		return NULL;
+	for (int32 i = 0; BMenuItem* item = menu->ItemAt(i); i++) {
+		if (item->Submenu() == NULL && item->Label() != NULL
+			&& strcmp(item->Label(), label) == 0)
+			return item;
+	}
+	return NULL;
 }

@@ -14,6 +14,7 @@
 
 #include <StorageDefs.h>
 
+#include "private/AtomicFile.h"
 #include "private/BootPaths.h"
 #include "private/ErrnoStatus.h"
 
@@ -26,7 +27,6 @@ const size_t kTypeSize = 4;
 const size_t kMaxXattrName = 255;
 
 std::atomic<bool> sForceFallback(false);
-std::atomic<uint32> sTempCounter(0);
 
 
 bool
@@ -187,63 +187,40 @@ FallbackRead(int fd, const char* name, std::string* value)
 }
 
 
+// Where a write or removal of the node's attribute goes, once the node
+// itself may be written.
 status_t
-FallbackWrite(int fd, const char* name, const std::string& value)
+WritableFallbackFile(int fd, const char* name, std::string* folder,
+	std::string* file)
 {
 	status_t status = CheckNodeWritable(fd);
 	if (status != B_OK)
 		return status;
+	return FallbackFile(fd, name, folder, file);
+}
+
+
+status_t
+FallbackWrite(int fd, const char* name, const std::string& value)
+{
 	std::string folder;
 	std::string file;
-	status = FallbackFile(fd, name, &folder, &file);
+	status_t status = WritableFallbackFile(fd, name, &folder, &file);
 	if (status != B_OK)
 		return status;
 	status = CreateFolders(folder);
 	if (status != B_OK)
 		return status;
-
-	// Written beside and renamed over, so that a reader sees the old value
-	// or the new one, never a part.
-	char suffix[48];
-	snprintf(suffix, sizeof(suffix), ".tmp-%d-%u", (int)getpid(),
-		(unsigned)sTempCounter.fetch_add(1));
-	std::string temp = file + suffix;
-	int out = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-		0600);
-	if (out < 0)
-		return StatusFromErrno(errno);
-	size_t done = 0;
-	while (done < value.size()) {
-		ssize_t written = write(out, value.data() + done, value.size() - done);
-		if (written < 0) {
-			if (errno == EINTR)
-				continue;
-			status = StatusFromErrno(errno);
-			break;
-		}
-		done += written;
-	}
-	if (status == B_OK && fsync(out) != 0)
-		status = StatusFromErrno(errno);
-	if (close(out) != 0 && status == B_OK)
-		status = StatusFromErrno(errno);
-	if (status == B_OK && rename(temp.c_str(), file.c_str()) != 0)
-		status = StatusFromErrno(errno);
-	if (status != B_OK)
-		unlink(temp.c_str());
-	return status;
+	return WriteFileAtomically(file, value, 0600);
 }
 
 
 status_t
 FallbackRemove(int fd, const char* name)
 {
-	status_t status = CheckNodeWritable(fd);
-	if (status != B_OK)
-		return status;
 	std::string folder;
 	std::string file;
-	status = FallbackFile(fd, name, &folder, &file);
+	status_t status = WritableFallbackFile(fd, name, &folder, &file);
 	if (status != B_OK)
 		return status;
 	if (unlink(file.c_str()) != 0)

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "private/AtomicFile.h"
 #include "private/BootPaths.h"
 #include "private/ErrnoStatus.h"
 
@@ -90,36 +91,6 @@ FindProgram(const char* name)
 }
 
 
-status_t
-WriteFileAtomically(const std::string& path, const std::string& contents)
-{
-	std::string temp = path + ".tmp-" + std::to_string(getpid());
-	int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
-		0644);
-	if (fd < 0)
-		return StatusFromErrno(errno);
-	status_t status = B_OK;
-	size_t done = 0;
-	while (done < contents.size()) {
-		ssize_t written = write(fd, contents.data() + done,
-			contents.size() - done);
-		if (written < 0) {
-			if (errno == EINTR)
-				continue;
-			status = StatusFromErrno(errno);
-			break;
-		}
-		done += written;
-	}
-	if (close(fd) != 0 && status == B_OK)
-		status = StatusFromErrno(errno);
-	if (status == B_OK && rename(temp.c_str(), path.c_str()) != 0)
-		status = StatusFromErrno(errno);
-	if (status != B_OK)
-		unlink(temp.c_str());
-	return status;
-}
-
 } // namespace
 
 
@@ -158,7 +129,7 @@ PublishSharedMimeType(const char* type, const char* comment,
 	status_t status = CreateFolders(path.substr(0, path.rfind('/')), 0755);
 	if (status != B_OK)
 		return status;
-	status = WriteFileAtomically(path, xml);
+	status = WriteFileAtomically(path, xml, 0644);
 	if (status != B_OK)
 		return status;
 	UpdateSharedMimeDatabase();

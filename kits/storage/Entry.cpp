@@ -148,28 +148,6 @@ BEntry::BEntry(const entry_ref* ref, bool traverse)
 }
 
 
-BEntry::BEntry(const BEntry& other)
-	:
-	fPath(other.fPath),
-	fStatus(other.fStatus)
-{
-}
-
-
-BEntry::~BEntry()
-{
-}
-
-
-BEntry&
-BEntry::operator=(const BEntry& other)
-{
-	fPath = other.fPath;
-	fStatus = other.fStatus;
-	return *this;
-}
-
-
 status_t
 BEntry::SetTo(const char* path, bool traverse)
 {

@@ -41,10 +41,10 @@ public:
 								BEntry(const char* path, bool traverse = false);
 								BEntry(const entry_ref* ref,
 									bool traverse = false);
-								BEntry(const BEntry& other);
-	virtual						~BEntry();
+								BEntry(const BEntry& other) = default;
+	virtual						~BEntry() = default;
 
-			BEntry&				operator=(const BEntry& other);
+			BEntry&				operator=(const BEntry& other) = default;
 
 			status_t			SetTo(const char* path, bool traverse = false);
 			status_t			SetTo(const entry_ref* ref,

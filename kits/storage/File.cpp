@@ -110,18 +110,10 @@ BFile::SetTo(const char* path, uint32 openMode)
 status_t
 BFile::SetTo(const entry_ref* ref, uint32 openMode)
 {
-	Unset();
-	if (ref == NULL) {
-		_SetDescriptor(-1, B_BAD_VALUE);
-		return B_BAD_VALUE;
-	}
 	std::string full;
-	status_t status = BPrivate::PathForRef(ref->device, ref->directory,
-		ref->name, &full);
-	if (status != B_OK) {
-		_SetDescriptor(-1, status);
+	status_t status = _PathForRef(ref, &full);
+	if (status != B_OK)
 		return status;
-	}
 	return SetTo(full.c_str(), openMode);
 }
 

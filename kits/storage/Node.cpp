@@ -64,19 +64,23 @@ BNode::SetTo(const char* path)
 status_t
 BNode::SetTo(const entry_ref* ref)
 {
-	Unset();
-	if (ref == NULL) {
-		_SetDescriptor(-1, B_BAD_VALUE);
-		return fStatus;
-	}
 	std::string full;
-	status_t status = BPrivate::PathForRef(ref->device, ref->directory,
-		ref->name, &full);
-	if (status != B_OK) {
-		_SetDescriptor(-1, status);
+	status_t status = _PathForRef(ref, &full);
+	if (status != B_OK)
 		return status;
-	}
 	return SetTo(full.c_str());
+}
+
+
+status_t
+BNode::_PathForRef(const entry_ref* ref, std::string* path)
+{
+	Unset();
+	status_t status = ref == NULL ? B_BAD_VALUE
+		: BPrivate::PathForRef(ref->device, ref->directory, ref->name, path);
+	if (status != B_OK)
+		_SetDescriptor(-1, status);
+	return status;
 }
 
 

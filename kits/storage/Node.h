@@ -1,6 +1,8 @@
 #ifndef _NODE_H
 #define _NODE_H
 
+#include <string>
+
 #include <Entry.h>
 #include <StorageDefs.h>
 #include <SupportDefs.h>
@@ -34,6 +36,10 @@ public:
 protected:
 			// Takes over the descriptor, whatever the status.
 			void				_SetDescriptor(int fd, status_t status);
+			// The path a ref names; on failure the node is left unset
+			// with that status.
+			status_t			_PathForRef(const entry_ref* ref,
+									std::string* path);
 			int					_Descriptor() const { return fFd; }
 
 private:

@@ -42,28 +42,6 @@ BPath::BPath(const entry_ref* ref)
 }
 
 
-BPath::BPath(const BPath& other)
-	:
-	fPath(other.fPath),
-	fStatus(other.fStatus)
-{
-}
-
-
-BPath::~BPath()
-{
-}
-
-
-BPath&
-BPath::operator=(const BPath& other)
-{
-	fPath = other.fPath;
-	fStatus = other.fStatus;
-	return *this;
-}
-
-
 status_t
 BPath::SetTo(const char* path, const char* leaf, bool normalize)
 {

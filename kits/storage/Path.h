@@ -17,10 +17,10 @@ public:
 									const char* leaf = NULL,
 									bool normalize = false);
 								BPath(const entry_ref* ref);
-								BPath(const BPath& other);
-	virtual						~BPath();
+								BPath(const BPath& other) = default;
+	virtual						~BPath() = default;
 
-			BPath&				operator=(const BPath& other);
+			BPath&				operator=(const BPath& other) = default;
 
 			status_t			SetTo(const char* path,
 									const char* leaf = NULL,

@@ -512,10 +512,18 @@ ScriptDriver::_Click(const std::vector<std::string>& words)
 void
 ScriptDriver::_Type(const std::vector<std::string>& words)
 {
+	_SendTextInput(words, B_INPUT_TYPE, "text", "usage: type NAME TEXT");
+}
+
+
+void
+ScriptDriver::_SendTextInput(const std::vector<std::string>& words,
+	uint32 action, const char* field, const char* usage)
+{
 	if (words.size() != 3)
-		_Fail("usage: type NAME TEXT");
-	BMessage input(B_INPUT_TYPE);
-	input.AddString("text", words[2].c_str());
+		_Fail(usage);
+	BMessage input(action);
+	input.AddString(field, words[2].c_str());
 	_SendInput(words[1], &input);
 }
 
@@ -532,21 +540,11 @@ ScriptDriver::_Menu(const std::vector<std::string>& words)
 			BMenuBar* bar = dynamic_cast<BMenuBar*>(child);
 			if (bar == NULL || bar->IsHidden())
 				continue;
-			BMenuItem* top = NULL;
-			for (int32 j = 0; BMenuItem* item = bar->ItemAt(j); j++) {
-				if (item->Submenu() != NULL && item->Label() != NULL
-					&& words[1] == item->Label())
-					top = item;
-			}
-			if (top == NULL)
+			BMenu* menu = bar->_MenuLabelled(words[1].c_str());
+			if (menu == NULL)
 				continue;
-			BMenuItem* chosen = NULL;
-			for (int32 j = 0; BMenuItem* item = top->Submenu()->ItemAt(j);
-					j++) {
-				if (item->Label() != NULL && words[2] == item->Label()
-					&& item->Submenu() == NULL)
-					chosen = item;
-			}
+			BMenuItem* chosen = BMenuBar::_CommandLabelled(menu,
+				words[2].c_str());
 			if (chosen == NULL)
 				_Fail("no item \"" + words[2] + "\" in menu \"" + words[1]
 					+ "\"");
@@ -569,11 +567,7 @@ ScriptDriver::_Menu(const std::vector<std::string>& words)
 void
 ScriptDriver::_Pick(const std::vector<std::string>& words)
 {
-	if (words.size() != 3)
-		_Fail("usage: pick NAME ITEM");
-	BMessage input(B_INPUT_PICK);
-	input.AddString("item", words[2].c_str());
-	_SendInput(words[1], &input);
+	_SendTextInput(words, B_INPUT_PICK, "item", "usage: pick NAME ITEM");
 }
 
 

@@ -61,6 +61,11 @@ private:
 			// Input for the view so named, as the user would find it.
 			void				_SendInput(const std::string& name,
 									BMessage* input);
+			// "VERB NAME TEXT": TEXT goes to the view in the given field.
+			void				_SendTextInput(
+									const std::vector<std::string>& words,
+									uint32 action, const char* field,
+									const char* usage);
 	[[noreturn]] void			_FailBlocked(BWindow* blocker);
 
 			void				_Click(const std::vector<std::string>& words);
