@@ -9,6 +9,11 @@
 
 namespace BPrivate {
 
+// The real-window display lives in a library of its own (kits/display/fltk)
+// that only programs with windows link; without it this is NULL.
+DisplayServer* CreateFltkDisplay(std::string* message)
+	__attribute__((weak));
+
 namespace {
 
 std::atomic<DisplayServer*> sCurrent(NULL);
@@ -35,15 +40,18 @@ DisplayServer::Create(std::string* message)
 	}
 	if (choice == NULL && getenv("DISPLAY") == NULL) {
 		*message = "This program needs a graphical session, and DISPLAY is "
-			"not set.\nTo run it without one, start it with "
-			"BE_DISPLAY=headless (and BE_SCRIPT=FILE to drive it; see "
-			"docs/driving.md).";
+			"not set.\nTo try it without one, run it under xvfb-run, or "
+			"start it with BE_DISPLAY=headless (and BE_SCRIPT=FILE to drive "
+			"it; see docs/driving.md).";
 		return NULL;
 	}
-	*message = "Real windows are not available in this build yet.\nStart "
-		"the program with BE_DISPLAY=headless (and BE_SCRIPT=FILE to drive "
-		"it; see docs/driving.md).";
-	return NULL;
+	if (CreateFltkDisplay == NULL) {
+		*message = "This program was built without real windows.\nStart "
+			"it with BE_DISPLAY=headless (and BE_SCRIPT=FILE to drive it; "
+			"see docs/driving.md).";
+		return NULL;
+	}
+	return CreateFltkDisplay(message);
 }
 
 
@@ -53,10 +61,10 @@ DisplayServer::Current()
 	DisplayServer* current = sCurrent.load();
 	if (current != NULL)
 		return current;
-	// Views measured before (or without) an application use the fixed
-	// metrics, which do nothing else.
-	static HeadlessDisplay sMetricsOnly(false);
-	return &sMetricsOnly;
+	// Views before (or without) an application measure with the fixed
+	// metrics and tell a display that only keeps their mirror.
+	static HeadlessDisplay* sMetricsOnly = new HeadlessDisplay(false);
+	return sMetricsOnly;
 }
 
 
@@ -64,6 +72,27 @@ void
 DisplayServer::SetCurrent(DisplayServer* display)
 {
 	sCurrent.store(display);
+}
+
+
+bool
+DisplayServer::IsBusy()
+{
+	return false;
+}
+
+
+int
+DisplayServer::ExitStatus()
+{
+	return 0;
+}
+
+
+void
+SendToDisplay(const DisplayCommand& command)
+{
+	DisplayServer::Current()->Send(command);
 }
 
 } // namespace BPrivate

@@ -6,13 +6,13 @@
 #include <Font.h>
 #include <SupportDefs.h>
 
-class BAlert;
-class BWindow;
+#include "display/DisplayProtocol.h"
 
 namespace BPrivate {
 
-// The display server as the kits see it. Kits tell it what windows do;
-// it measures text. Control state lives in the kit objects, never only in
+// A display as the kits see it: it takes the command stream of
+// DisplayProtocol.h, posts input back to the windows' loopers, and
+// measures text. Control state lives in the kit objects, never only in
 // the display.
 class DisplayServer {
 public:
@@ -23,25 +23,35 @@ public:
 	// none to be had.
 	static	DisplayServer*		Create(std::string* message);
 
-	// The running application's display; before there is one, the
-	// headless metrics, so that views measure the same everywhere.
+	// The running application's display; before there is one, a headless
+	// display without a script, so that views measure the same everywhere.
 	static	DisplayServer*		Current();
 	static	void				SetCurrent(DisplayServer* display);
 
+	// Synchronous, from any thread; the answer depends only on the text.
 	virtual	float				StringWidth(const char* text) = 0;
 	virtual	void				GetFontHeight(font_height* height) = 0;
 
+	// The application runs; it is about to be deleted. Once Stop returns
+	// the display posts nothing more.
 	virtual	void				Start() = 0;
 	virtual	void				Stop() = 0;
 
-	// Called with the window locked, from any thread.
-	virtual	void				WindowShown(BWindow* window) = 0;
-	virtual	void				WindowHidden(BWindow* window) = 0;
-	virtual	void				WindowActivated(BWindow* window) = 0;
-	virtual	void				WindowGone(BWindow* window) = 0;
-	virtual	void				AlertShown(BAlert* alert, const char* name,
-									const char* text) = 0;
+	// One command, by the thread that holds the window's lock. It never
+	// waits for the display.
+	virtual	void				Send(const DisplayCommand& command) = 0;
+
+	// True while the display holds commands or input it has not handled
+	// yet; the quiet check counts it.
+	virtual	bool				IsBusy();
+
+	// The status the program must end with instead of its own (a script
+	// that failed), or 0.
+	virtual	int					ExitStatus();
 };
+
+// Sends a command to the current display.
+void SendToDisplay(const DisplayCommand& command);
 
 } // namespace BPrivate
 

@@ -1,0 +1,148 @@
+#ifndef _KITS_DISPLAY_DISPLAY_PROTOCOL_H
+#define _KITS_DISPLAY_DISPLAY_PROTOCOL_H
+
+// Everything the kits and a display say to each other, in one place, as
+// BeOS kits talk to their app_server. docs/display-protocol.md explains it
+// and how to add a view class to both displays.
+//
+// Kit -> display: an ordered stream of commands per window. A kit setter
+// checks the lock, changes the kit object's own state and sends one
+// command; the display keeps a copy for drawing, never the only one.
+// Commands are sent by the thread that holds the window's lock (or, before
+// the window's thread runs, by the thread that builds it) and never wait.
+//
+// Display -> kit: input events, as messages posted to the window's looper
+// and applied in the window's thread, where the kit checks again that the
+// view can take them (shown, enabled) before it acts.
+
+#include <string>
+
+#include <GraphicsDefs.h>
+#include <Rect.h>
+#include <SupportDefs.h>
+
+namespace BPrivate {
+
+// What a view is, for the display: how to draw it and what it shows.
+enum display_view_kind {
+	B_DISPLAY_PLAIN_VIEW = 0,	// a rectangle in its view colour
+	B_DISPLAY_BUTTON,			// label, enabled; takes clicks
+	B_DISPLAY_STRING_VIEW,		// text, on one line, never wrapped
+	B_DISPLAY_MENU_BAR,			// menus of menu items; takes item choices
+	B_DISPLAY_TAB_VIEW			// a row of tabs over its container view
+};
+
+// Commands. The fields each one uses are listed after it; "window" is
+// always the window's id, "view" a view's id (ids are handler tokens).
+enum display_command_code {
+	// window, view (the window's top view), text (title), rect (frame on
+	// the screen), look, feel, flags
+	B_DISPLAY_WINDOW_CREATED = 1,
+	// window, text
+	B_DISPLAY_WINDOW_TITLE,
+	// window, rect
+	B_DISPLAY_WINDOW_FRAME,
+	// window, look, feel, flags
+	B_DISPLAY_WINDOW_LOOK,
+	// window
+	B_DISPLAY_WINDOW_SHOWN,
+	B_DISPLAY_WINDOW_HIDDEN,
+	B_DISPLAY_WINDOW_ACTIVATED,
+	B_DISPLAY_WINDOW_GONE,
+
+	// window, view, parent, index (place among the parent's children),
+	// kind, text (class name), name, rect (frame in the parent), mode
+	// (resizing mode), flags (view flags), value (1: hidden itself),
+	// color (view colour). The view's own state follows as the commands
+	// below, and then its children, each added in turn.
+	B_DISPLAY_VIEW_ADDED,
+	// window, view: the view and everything in it are gone
+	B_DISPLAY_VIEW_REMOVED,
+	// window, view, rect (frame in the parent)
+	B_DISPLAY_VIEW_FRAME,
+	// window, view, value (1: hidden itself, 0: shown)
+	B_DISPLAY_VIEW_HIDDEN,
+	// window, view, color
+	B_DISPLAY_VIEW_COLOR,
+	// window, view, value (1: enabled)
+	B_DISPLAY_VIEW_ENABLED,
+	// window, view, text
+	B_DISPLAY_VIEW_LABEL,
+	B_DISPLAY_VIEW_TEXT,
+	// window, view, value
+	B_DISPLAY_VIEW_VALUE,
+
+	// Menu items of a menu bar. window, view (the bar), item, parent (the
+	// item whose submenu holds it; 0: the bar itself), index, text
+	// (label), name (class name), value (1: enabled), flags (see
+	// display_menu_item_flags)
+	B_DISPLAY_MENU_ITEM_ADDED,
+	// window, view, item, text, value, flags
+	B_DISPLAY_MENU_ITEM_CHANGED,
+	// window, view, item: the item and its submenu are gone
+	B_DISPLAY_MENU_ITEM_REMOVED,
+
+	// Tabs of a tab view. window, view, index, text (label), value (1:
+	// enabled)
+	B_DISPLAY_TAB_ADDED,
+	// window, view, index, text, value
+	B_DISPLAY_TAB_CHANGED,
+	// window, view, index (the tab in front)
+	B_DISPLAY_TAB_CHOSEN,
+
+	// The window is an alert, now showing: window, name (the alert's
+	// name), text (its message)
+	B_DISPLAY_ALERT_SHOWN
+};
+
+enum display_menu_item_flags {
+	B_DISPLAY_ITEM_MARKED = 0x01,
+	B_DISPLAY_ITEM_SEPARATOR = 0x02,
+	B_DISPLAY_ITEM_SUBMENU = 0x04
+};
+
+struct DisplayCommand {
+	uint32			code = 0;
+	int32			window = -1;
+	int32			view = -1;
+	int32			parent = -1;
+	int32			item = -1;
+	int32			index = -1;
+	int32			kind = B_DISPLAY_PLAIN_VIEW;
+	int32			value = 0;
+	uint32			mode = 0;
+	uint32			flags = 0;
+	int32			look = 0;
+	int32			feel = 0;
+	BRect			rect;
+	rgb_color		color = { 255, 255, 255, 255 };
+	std::string		text;
+	std::string		name;
+
+	explicit		DisplayCommand(uint32 what = 0) : code(what) {}
+};
+
+// Input events: messages a display posts to a window's looper. Fields:
+// "view" (int32, the view's id) unless noted.
+enum display_input_code {
+	// A click on a button (or any view that takes clicks); "where"
+	// (BPoint, in the view's coordinates) is optional: the centre.
+	B_INPUT_CLICK = '_ICK',
+	// A menu item chosen: "view" (the menu bar), "item" (int32, its id).
+	B_INPUT_MENU_ITEM = '_IMI',
+	// A tab chosen: "view" (the tab view), "index" (int32).
+	B_INPUT_TAB = '_ITB',
+	// The window's close box: no field.
+	B_INPUT_CLOSE = '_ICL',
+	// Files dropped: "where" (BPoint, in the window's coordinates),
+	// "refs" (entry_ref, one per file). The window finds the view under
+	// the point and hands it a B_SIMPLE_DATA message with the refs.
+	B_INPUT_DROP = '_IDR',
+	// A key: "bytes" (string, UTF-8); "view" optional. B_ENTER with no
+	// view presses the window's default button.
+	B_INPUT_KEY = '_IKY'
+};
+
+} // namespace BPrivate
+
+#endif
