@@ -278,7 +278,7 @@ ScriptDriver::_RunScript()
 		if (words.empty())
 			continue;
 		fLinePending = true;
-		if (!_Hold())
+		if (!_Hold(true))
 			return;
 		_Perform(words);
 		_Release();
@@ -290,7 +290,7 @@ ScriptDriver::_RunScript()
 	// The end of the script: the application is asked to quit, as from
 	// outside the program. A script may not end with an alert showing:
 	// nobody would have answered it.
-	if (!_Hold())
+	if (!_Hold(false))
 		return;
 	MirrorWindow* alert = _ShowingAlert();
 	if (alert != NULL)
@@ -402,10 +402,22 @@ ScriptDriver::_WaitQuiet()
 
 
 bool
-ScriptDriver::_Hold()
+ScriptDriver::_Hold(bool forLine)
 {
 	while (true) {
 		if (!_WaitQuiet())
+			return false;
+		// Once the application's loop has ended no line can be performed.
+		std::shared_ptr<LooperState> application
+			= FindLooperState(be_app->_Token());
+		bool ended = !application;
+		if (application) {
+			std::lock_guard<std::mutex> lock(application->queueMutex);
+			ended = application->threadDone || application->quitting;
+		}
+		if (ended && forLine)
+			_Fail("the application has quit");
+		if (ended)
 			return false;
 		std::vector<int32> tokens = be_app->_WindowTokens();
 		tokens.insert(tokens.begin(), be_app->_Token());
@@ -839,7 +851,9 @@ ScriptDriver::_WaitForChange(bigtime_t deadline)
 	WaitForActivitySince(seen, deadline);
 	if (fStopping)
 		return false;
-	return _Hold();
+	// A wait the application's end cut short is over, not failed: what it
+	// waited for is gone with the application.
+	return _Hold(false);
 }
 
 

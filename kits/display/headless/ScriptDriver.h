@@ -54,7 +54,7 @@ private:
 			// Holds every window and the application looper still (each
 			// locked, or parked in an alert) while a line is looked at and
 			// performed; retries until the application is quiet.
-			bool				_Hold();
+			bool				_Hold(bool forLine);
 			void				_Release();
 			void				_Perform(const std::vector<std::string>& words);
 	[[noreturn]] void			_Fail(const std::string& reason);
