@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "private/ResourceFile.h"
+#include "private/storage/ResourceFile.h"
 
 extern "C" int
 LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

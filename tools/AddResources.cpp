@@ -19,7 +19,7 @@
 
 #include <Message.h>
 
-#include "private/ResourceFile.h"
+#include "private/storage/ResourceFile.h"
 
 using BPrivate::ResourceItem;
 

@@ -24,7 +24,7 @@
 #include <NodeInfo.h>
 #include <Path.h>
 
-#include "private/ErrnoStatus.h"
+#include "private/storage/ErrnoStatus.h"
 #include "private/LooperState.h"
 #include "private/RosterState.h"
 

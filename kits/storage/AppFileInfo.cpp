@@ -8,7 +8,7 @@
 #include <File.h>
 #include <Message.h>
 
-#include "private/ResourceFile.h"
+#include "private/storage/ResourceFile.h"
 
 struct BAppFileInfo::Resources {
 	status_t							status;

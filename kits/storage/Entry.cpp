@@ -11,9 +11,9 @@
 
 #include <Path.h>
 
-#include "private/EntryPath.h"
-#include "private/ErrnoStatus.h"
-#include "private/FolderRegistry.h"
+#include "private/storage/EntryPath.h"
+#include "private/storage/ErrnoStatus.h"
+#include "private/storage/FolderRegistry.h"
 
 entry_ref::entry_ref()
 	:

@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "private/EntryPath.h"
-#include "private/ErrnoStatus.h"
+#include "private/storage/EntryPath.h"
+#include "private/storage/ErrnoStatus.h"
 
 namespace {
 

@@ -16,10 +16,10 @@
 #include <Path.h>
 #include <TypeConstants.h>
 
-#include "private/Attributes.h"
-#include "private/BootPaths.h"
-#include "private/ErrnoStatus.h"
-#include "private/SharedMimeInfo.h"
+#include "private/storage/Attributes.h"
+#include "private/storage/BootPaths.h"
+#include "private/storage/ErrnoStatus.h"
+#include "private/storage/SharedMimeInfo.h"
 
 namespace {
 

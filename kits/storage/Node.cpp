@@ -8,9 +8,9 @@
 
 #include <string>
 
-#include "private/Attributes.h"
-#include "private/EntryPath.h"
-#include "private/ErrnoStatus.h"
+#include "private/storage/Attributes.h"
+#include "private/storage/EntryPath.h"
+#include "private/storage/ErrnoStatus.h"
 
 BNode::BNode()
 	:

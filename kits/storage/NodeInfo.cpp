@@ -8,7 +8,7 @@
 #include <MimeType.h>
 #include <TypeConstants.h>
 
-#include "private/Attributes.h"
+#include "private/storage/Attributes.h"
 
 namespace {
 

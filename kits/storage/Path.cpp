@@ -4,7 +4,7 @@
 
 #include <Entry.h>
 
-#include "private/EntryPath.h"
+#include "private/storage/EntryPath.h"
 
 namespace {
 

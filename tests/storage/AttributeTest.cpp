@@ -17,7 +17,7 @@
 #include <NodeInfo.h>
 #include <TypeConstants.h>
 
-#include "private/Attributes.h"
+#include "private/storage/Attributes.h"
 #include "StorageTestHome.h"
 
 typedef StorageTest AttributeTest;

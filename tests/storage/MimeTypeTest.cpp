@@ -9,7 +9,7 @@
 #include <MimeType.h>
 #include <Path.h>
 
-#include "private/SharedMimeInfo.h"
+#include "private/storage/SharedMimeInfo.h"
 #include "StorageTestHome.h"
 
 typedef StorageTest MimeTypeTest;

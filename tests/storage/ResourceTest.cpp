@@ -12,7 +12,7 @@
 #include <File.h>
 #include <Message.h>
 
-#include "private/ResourceFile.h"
+#include "private/storage/ResourceFile.h"
 #include "StorageTestHome.h"
 
 typedef StorageTest ResourceTest;

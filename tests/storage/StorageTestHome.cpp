@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "private/Attributes.h"
+#include "private/storage/Attributes.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "private/FolderRegistry.h"
+#include "private/storage/FolderRegistry.h"
 
 #include <stdlib.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "private/BootPaths.h"
+#include "private/storage/BootPaths.h"
 
 #include <errno.h>
 #include <limits.h>
@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "private/ErrnoStatus.h"
+#include "private/storage/ErrnoStatus.h"
 
 namespace BPrivate {
 

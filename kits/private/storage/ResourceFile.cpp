@@ -1,4 +1,4 @@
-#include "private/ResourceFile.h"
+#include "private/storage/ResourceFile.h"
 
 #include <elf.h>
 #include <errno.h>
@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "private/ErrnoStatus.h"
+#include "private/storage/ErrnoStatus.h"
 
 namespace BPrivate {
 

@@ -1,4 +1,4 @@
-#include "private/SharedMimeInfo.h"
+#include "private/storage/SharedMimeInfo.h"
 
 #include <ctype.h>
 #include <errno.h>
@@ -10,9 +10,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "private/AtomicFile.h"
-#include "private/BootPaths.h"
-#include "private/ErrnoStatus.h"
+#include "private/storage/AtomicFile.h"
+#include "private/storage/BootPaths.h"
+#include "private/storage/ErrnoStatus.h"
 
 extern char** environ;
 

@@ -1,4 +1,4 @@
-#include "private/EntryPath.h"
+#include "private/storage/EntryPath.h"
 
 #include <errno.h>
 #include <stdlib.h>
@@ -8,9 +8,9 @@
 
 #include <StorageDefs.h>
 
-#include "private/BootPaths.h"
-#include "private/ErrnoStatus.h"
-#include "private/FolderRegistry.h"
+#include "private/storage/BootPaths.h"
+#include "private/storage/ErrnoStatus.h"
+#include "private/storage/FolderRegistry.h"
 
 namespace BPrivate {
 

@@ -1,4 +1,4 @@
-#include "private/AtomicFile.h"
+#include "private/storage/AtomicFile.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -7,7 +7,7 @@
 
 #include <atomic>
 
-#include "private/ErrnoStatus.h"
+#include "private/storage/ErrnoStatus.h"
 
 namespace BPrivate {
 

@@ -1,4 +1,4 @@
-#include "private/ErrnoStatus.h"
+#include "private/storage/ErrnoStatus.h"
 
 #include <errno.h>
 

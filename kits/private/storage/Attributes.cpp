@@ -1,4 +1,4 @@
-#include "private/Attributes.h"
+#include "private/storage/Attributes.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -14,9 +14,9 @@
 
 #include <StorageDefs.h>
 
-#include "private/AtomicFile.h"
-#include "private/BootPaths.h"
-#include "private/ErrnoStatus.h"
+#include "private/storage/AtomicFile.h"
+#include "private/storage/BootPaths.h"
+#include "private/storage/ErrnoStatus.h"
 
 namespace BPrivate {
 
