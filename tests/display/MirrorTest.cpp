@@ -233,9 +233,12 @@ TEST(MirrorTest, TheMirrorFollowsEverySetter)
 		} },
 		{ "BWindow::Hide", [&] { window->Hide(); } },
 	};
+	// Once shown the window's thread runs: changes need its lock.
 	for (const Step& step : steps) {
+		ASSERT_TRUE(window->Lock());
 		step.change();
 		ExpectMirrorMatches(window, step.name);
+		window->Unlock();
 	}
 
 	int32 token = window->_Token();
