@@ -4,10 +4,11 @@
 #   harness-test.sh BENCH EMPTY_WINDOW TOLVEX
 set -u
 bench=$1
-empty=$2
+empty=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 tolvex=$3
 out=$(mktemp)
-trap 'rm -f "$out"' EXIT
+stubborn=$(mktemp)
+trap 'rm -f "$out" "$stubborn"' EXIT
 passed=0
 failed=0
 
@@ -39,6 +40,13 @@ expect "other title" 2 'not measured: mapped no window titled "Tolvex 1.2a" with
 # A program that ends at once is reported, not waited for.
 expect "ended" 2 'not measured: ended \(exit status 1\) before mapping a window' -- \
 	--subject /bin/false -n 1 -m 1 --only ab --map-timeout 60
+
+# A program that shows its window but does not quit when asked is reported
+# (after the ten seconds it is given), not counted.
+printf '#!/bin/sh\ntrap "" TERM\nexec "%s"\n' "$empty" >"$stubborn"
+chmod +x "$stubborn"
+expect "stays" 2 'not measured: did not quit on SIGTERM' -- \
+	--subject "$stubborn" --title "Empty window" -n 1 -m 1 --only a
 
 # Headless runs of the real program print its window for "dump".
 expect "headless" 0 '^   Tolvex +[0-9]+\.[0-9] ms +\(min .*2 runs\)' -- \
