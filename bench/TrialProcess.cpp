@@ -9,6 +9,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -130,7 +131,8 @@ TrialProcess::TrialProcess(const std::string& program)
 	:
 	fProgram(program),
 	fPid(-1),
-	fPidFd(-1)
+	fPidFd(-1),
+	fCpuMilliseconds(0)
 {
 }
 
@@ -306,8 +308,12 @@ void
 TrialProcess::_Reap(int* status)
 {
 	int result = 0;
-	while (waitpid(fPid, &result, 0) < 0 && errno == EINTR) {
+	struct rusage usage;
+	memset(&usage, 0, sizeof(usage));
+	while (wait4(fPid, &result, 0, &usage) < 0 && errno == EINTR) {
 	}
+	fCpuMilliseconds = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0
+		+ (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
 	if (status != NULL)
 		*status = result;
 	close(fPidFd);

@@ -43,6 +43,10 @@ public:
 			// it has not ended in time, and returns false then.
 			bool				Stop(double seconds, int* status);
 			Clock::time_point	EndedAt() const { return fEndedAt; }
+			// User and system time of the ended process: unlike the wall
+			// time, hardly changed by what else the machine runs.
+			double				CpuMilliseconds() const
+									{ return fCpuMilliseconds; }
 
 			const std::string&	Home() const { return fHome; }
 			std::string			Output() const;
@@ -59,6 +63,7 @@ private:
 			int					fPidFd;
 			Clock::time_point	fStartedAt;
 			Clock::time_point	fEndedAt;
+			double				fCpuMilliseconds;
 };
 
 // Waits until descriptor is readable; false after the timeout.
