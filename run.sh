@@ -1,18 +1,34 @@
 #!/bin/sh
 # Installs what Tolvex needs, builds it, installs it under PREFIX (default
-# ~/.local) and starts it.
+# ~/.local) and starts it on the user's display.
 set -eu
 cd "$(dirname "$0")"
 
-tools/install-packages.sh cmake make g++ shared-mime-info
+tools/install-packages.sh cmake make g++ libfltk1.3-dev libx11-dev shared-mime-info
 
-cmake -S . -B build-run -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVEX_TESTS=OFF >/dev/null
-cmake --build build-run --target Tolvex -j"$(nproc 2>/dev/null || echo 2)"
+# The folder and configuration of ./test.sh's plain build, so that neither
+# script rebuilds what the other built. A first configuration here leaves
+# the tests and benchmarks out: running Tolvex needs neither GoogleTest nor
+# Xvfb. ./test.sh turns them on.
+if [ ! -f build/CMakeCache.txt ]; then
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVEX_TESTS=OFF \
+		-DTOLVEX_BENCH=OFF >/dev/null
+fi
+jobs=$(nproc 2>/dev/null || echo 2)
+cmake --build build --target Tolvex -j"$jobs"
 prefix=${PREFIX:-$HOME/.local}
-tools/install.sh build-run "$prefix"
+tools/install.sh build "$prefix"
 
-# Real windows are not there yet: Tolvex runs on the headless display and
-# takes its user actions from this terminal, one line each (docs/driving.md).
-echo "Tolvex runs headless for now: type actions such as 'dump' or"
-echo "'menu ? \"Informazioni su...\"' and 'alert 1'; end with Ctrl-D."
-BE_DISPLAY=headless BE_SCRIPT=/dev/stdin exec "$prefix/bin/Tolvex"
+if [ -z "${DISPLAY:-}" ] && [ "${BE_DISPLAY:-}" != headless ]; then
+	cat >&2 <<MESSAGE
+
+Tolvex shows its windows on a graphical session, and DISPLAY is not set.
+To try it without one:
+  on a virtual X server (Debian packages xvfb and xauth):
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$prefix/bin/Tolvex"
+  or headless, performing the user actions written in FILE (docs/driving.md):
+    BE_DISPLAY=headless BE_SCRIPT=FILE "$prefix/bin/Tolvex"
+MESSAGE
+	exit 1
+fi
+exec "$prefix/bin/Tolvex"

@@ -5,7 +5,10 @@
 set -eu
 cd "$(dirname "$0")"
 
-tools/install-packages.sh cmake make g++ libgtest-dev shared-mime-info attr util-linux
+# Real-window tests and the benchmark harness run on Xvfb; xdotool and
+# x11-utils (xwininfo, xprop) look at and act on its windows.
+tools/install-packages.sh cmake make g++ libgtest-dev libfltk1.3-dev \
+	libx11-dev shared-mime-info attr util-linux xvfb xauth xdotool x11-utils
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
@@ -17,11 +20,16 @@ run_suite() {
 	ctest --test-dir "$dir" --output-on-failure -j"$jobs"
 }
 
-run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# "build" is also ./run.sh's, which may have configured it without tests.
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVEX_TESTS=ON \
+	-DTOLVEX_BENCH=ON
 if [ "${1:-}" != quick ]; then
+	# Benchmarks are timed on the optimised build only.
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-		run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DTOLVEX_SANITIZE=address,undefined
+		run_suite build-asan -DCMAKE_BUILD_TYPE=Debug \
+		-DTOLVEX_SANITIZE=address,undefined -DTOLVEX_BENCH=OFF
 	TSAN_OPTIONS=halt_on_error=1 \
-		run_suite build-tsan -DCMAKE_BUILD_TYPE=Debug -DTOLVEX_SANITIZE=thread
+		run_suite build-tsan -DCMAKE_BUILD_TYPE=Debug \
+		-DTOLVEX_SANITIZE=thread -DTOLVEX_BENCH=OFF
 fi
 echo "All tests passed."
