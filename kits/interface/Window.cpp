@@ -9,6 +9,7 @@
 
 #include "display/DisplayServer.h"
 #include "private/InputMessages.h"
+#include "private/app/ApplicationPrivate.h"
 
 namespace {
 
@@ -74,7 +75,7 @@ BWindow::_Init(BRect frame, const char* title, uint32 flags, uint32 workspace)
 	fTopView = new BView(Bounds(), "top view", B_FOLLOW_ALL_SIDES, 0);
 	fTopView->_SetWindow(this);
 	if (be_app != NULL)
-		be_app->_AddWindow(this);
+		BApplication::Private::AddWindow(this);
 }
 
 
@@ -84,7 +85,7 @@ BWindow::~BWindow()
 		BPrivate::DisplayServer::Current()->WindowHidden(this);
 	BPrivate::DisplayServer::Current()->WindowGone(this);
 	if (be_app != NULL)
-		be_app->_RemoveWindow(this);
+		BApplication::Private::RemoveWindow(this);
 	fTopView->_SetWindow(NULL);
 	delete fTopView;
 	free(fTitle);

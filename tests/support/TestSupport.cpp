@@ -17,8 +17,7 @@
 
 #include <OS.h>
 
-#include "private/LooperState.h"
-#include "private/RosterState.h"
+#include "private/app/Quiet.h"
 
 extern char** environ;
 
@@ -202,15 +201,8 @@ TolvexRunner::Run(const std::string& script,
 bool
 WaitUntilQuiet(int timeoutSeconds)
 {
-	bigtime_t deadline = system_time() + (bigtime_t)timeoutSeconds * 1000000;
-	while (system_time() < deadline) {
-		uint64 before = BPrivate::ActivityCount();
-		if (BPrivate::AllLoopersIdle() && BPrivate::RosterIsQuiet()
-			&& BPrivate::ActivityCount() == before)
-			return true;
-		BPrivate::WaitForActivity(2000);
-	}
-	return false;
+	return BPrivate::WaitForQuiet(
+		system_time() + (bigtime_t)timeoutSeconds * 1000000, NULL);
 }
 
 

@@ -59,8 +59,9 @@ private:
 			std::string			fErrorPath;
 };
 
-// Waits until every looper is idle and the roster at rest, as the script
-// driver does before each line; false after the timeout.
+// Waits, on events, until the application is quiet (every looper idle,
+// the roster at rest), as the script driver does before each line; false
+// after the timeout.
 bool WaitUntilQuiet(int timeoutSeconds = 10);
 
 std::string ReadFile(const std::string& path);

@@ -29,13 +29,11 @@
 #include "private/OutputLock.h"
 #include "private/RosterState.h"
 #include "private/ViewDump.h"
+#include "private/app/ApplicationPrivate.h"
 
 namespace BPrivate {
 
 namespace {
-
-const bigtime_t kPollInterval = 2000;
-
 
 // Blanks separate words; double quotes group them and are dropped, so ""
 // is an empty word.
@@ -294,14 +292,7 @@ ScriptDriver::_Run()
 bool
 ScriptDriver::_WaitQuiet()
 {
-	while (!fStopping) {
-		uint64 before = ActivityCount();
-		if (AllLoopersIdle() && RosterIsQuiet()
-			&& ActivityCount() == before)
-			return true;
-		WaitForActivity(kPollInterval);
-	}
-	return false;
+	return WaitForQuiet(B_INFINITE_TIMEOUT, &fStopping);
 }
 
 
@@ -347,7 +338,7 @@ ScriptDriver::_Perform(const std::vector<std::string>& words)
 bool
 ScriptDriver::_HoldWindows()
 {
-	for (int32 token : be_app->_WindowTokens()) {
+	for (int32 token : BApplication::Private::WindowTokens()) {
 		std::shared_ptr<LooperState> state = FindLooperState(token);
 		if (!state)
 			continue;
