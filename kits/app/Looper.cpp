@@ -430,24 +430,30 @@ BLooper::QuitRequested()
 }
 
 
+// Lock, LockWithTimeout and Unlock hold their own reference to the state:
+// once the lock is given up, or while it is waited for, the looper may
+// quit and be deleted, its fState with it.
 bool
 BLooper::Lock()
 {
-	return BPrivate::LockLooperState(fState, B_INFINITE_TIMEOUT) == B_OK;
+	std::shared_ptr<LooperState> state = fState;
+	return BPrivate::LockLooperState(state, B_INFINITE_TIMEOUT) == B_OK;
 }
 
 
 void
 BLooper::Unlock()
 {
-	BPrivate::UnlockLooperState(fState);
+	std::shared_ptr<LooperState> state = fState;
+	BPrivate::UnlockLooperState(state);
 }
 
 
 status_t
 BLooper::LockWithTimeout(bigtime_t timeout)
 {
-	return BPrivate::LockLooperState(fState, timeout);
+	std::shared_ptr<LooperState> state = fState;
+	return BPrivate::LockLooperState(state, timeout);
 }
 
 

@@ -27,6 +27,9 @@ TEST(ApplicationTest, DeletedWhileItsWindowsQuitByThemselves)
 		for (BMessenger& window : windows)
 			window.SendMessage(B_QUIT_REQUESTED);
 		delete app;
+		// A window that quit by itself may still be ending in its own
+		// thread; the rest were quit and waited for.
+		ASSERT_TRUE(WaitUntilQuiet());
 		for (BMessenger& window : windows)
 			EXPECT_FALSE(window.IsValid());
 	}

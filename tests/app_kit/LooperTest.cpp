@@ -151,7 +151,6 @@ TEST(LooperTest, QuitRequestedCanRefuse)
 		bool QuitRequested() override { return ++fAsked > 1; }
 		std::atomic<int32> fAsked{0};
 	};
-	std::atomic<bool> deleted(false);
 	Stubborn* looper = new Stubborn();
 	looper->Run();
 	BMessenger messenger(looper);

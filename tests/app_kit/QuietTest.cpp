@@ -3,7 +3,9 @@
 #include <signal.h>
 
 #include <atomic>
+#include <functional>
 #include <future>
+#include <mutex>
 #include <thread>
 
 #include <Entry.h>
@@ -48,20 +50,22 @@ ReturnsInTime(std::function<bool()> wait, std::atomic<bool>* cancel,
 }
 
 
-// Busy until its flag is set.
-bool
-FlagNotSet(void* data)
-{
-	return !((std::atomic<bool>*)data)->load();
-}
+// A source for the waits below; what makes it busy is given as a
+// function. Tells, once, when it was first asked, so that the test acts
+// only after the waiter has looked and found the application busy.
+struct Source {
+	std::function<bool()>	busy;
+	std::promise<void>		asked;
+	std::once_flag			once;
 
-
-// Busy while the process exists, a zombie included.
-bool
-ProcessExists(void* data)
-{
-	return kill(*(team_id*)data, 0) == 0;
-}
+	static bool IsBusy(void* data)
+	{
+		Source* source = (Source*)data;
+		bool busy = source->busy();
+		std::call_once(source->once, [source] { source->asked.set_value(); });
+		return busy;
+	}
+};
 
 
 class FlagLooper : public BLooper {
@@ -97,7 +101,7 @@ TEST(QuietTest, WaiterWakesForAMessagePostedFromAnotherThread)
 	std::atomic<bool> cancel(false);
 	bool woke = false;
 	std::thread poster;
-	ASSERT_TRUE(ReturnsInTime([&] {
+	EXPECT_TRUE(ReturnsInTime([&] {
 			poster = std::thread([idle] { idle->PostMessage('POST'); });
 			return WaitForActivity(seen, B_INFINITE_TIMEOUT);
 		}, &cancel, &woke));
@@ -105,12 +109,14 @@ TEST(QuietTest, WaiterWakesForAMessagePostedFromAnotherThread)
 	EXPECT_TRUE(woke);
 	idle->Quit();
 
-	BPrivate::AddQuietSource(FlagNotSet, &looper->fDone);
-	EXPECT_FALSE(BPrivate::IsQuiet());
+	Source done;
+	done.busy = [looper] { return !looper->fDone; };
+	std::future<void> asked = done.asked.get_future();
+	BPrivate::AddQuietSource(Source::IsBusy, &done);
 	bool quiet = false;
-	ASSERT_TRUE(ReturnsInTime([&] {
-			poster = std::thread([messenger] {
-				snooze(20000);
+	EXPECT_TRUE(ReturnsInTime([&] {
+			poster = std::thread([messenger, &asked] {
+				asked.wait();
 				messenger.SendMessage('DONE');
 			});
 			return WaitForQuiet(B_INFINITE_TIMEOUT, &cancel);
@@ -118,7 +124,7 @@ TEST(QuietTest, WaiterWakesForAMessagePostedFromAnotherThread)
 	poster.join();
 	EXPECT_TRUE(quiet);
 	EXPECT_TRUE(looper->fDone);
-	BPrivate::RemoveQuietSource(FlagNotSet, &looper->fDone);
+	BPrivate::RemoveQuietSource(Source::IsBusy, &done);
 	EXPECT_TRUE(BPrivate::IsQuiet());
 
 	ASSERT_TRUE(looper->Lock());
@@ -138,14 +144,23 @@ TEST(QuietTest, WaiterWakesForAChildsExit)
 	// A child that runs does not keep the application from being quiet.
 	ASSERT_TRUE(WaitUntilQuiet());
 
-	BPrivate::AddQuietSource(ProcessExists, &team);
+	// Busy while the child exists, a zombie included.
+	Source child;
+	child.busy = [team] { return kill(team, 0) == 0; };
+	std::future<void> asked = child.asked.get_future();
+	BPrivate::AddQuietSource(Source::IsBusy, &child);
 	std::atomic<bool> cancel(false);
 	bool quiet = false;
-	ASSERT_TRUE(ReturnsInTime([&] {
-			EXPECT_EQ(B_OK, kill_team(team));
+	std::thread killer;
+	EXPECT_TRUE(ReturnsInTime([&] {
+			killer = std::thread([team, &asked] {
+				asked.wait();
+				EXPECT_EQ(B_OK, kill_team(team));
+			});
 			return WaitForQuiet(B_INFINITE_TIMEOUT, &cancel);
 		}, &cancel, &quiet));
-	BPrivate::RemoveQuietSource(ProcessExists, &team);
+	killer.join();
+	BPrivate::RemoveQuietSource(Source::IsBusy, &child);
 	EXPECT_TRUE(quiet);
 	EXPECT_NE(0, kill(team, 0)) << "reaped";
 }
@@ -153,8 +168,9 @@ TEST(QuietTest, WaiterWakesForAChildsExit)
 
 TEST(QuietTest, DeadlineAndCancelEndTheWait)
 {
-	std::atomic<bool> never(false);
-	BPrivate::AddQuietSource(FlagNotSet, &never);
+	Source never;
+	never.busy = [] { return true; };
+	BPrivate::AddQuietSource(Source::IsBusy, &never);
 	bigtime_t start = system_time();
 	EXPECT_FALSE(WaitForQuiet(start + 50000, NULL));
 	EXPECT_GE(system_time(), start + 50000);
@@ -163,7 +179,7 @@ TEST(QuietTest, DeadlineAndCancelEndTheWait)
 	std::atomic<bool> cancel(false);
 	bool quiet = true;
 	std::atomic<bool> stuck(false);
-	ASSERT_TRUE(ReturnsInTime([&] {
+	EXPECT_TRUE(ReturnsInTime([&] {
 			std::thread canceller([&cancel] {
 				snooze(20000);
 				cancel = true;
@@ -174,7 +190,7 @@ TEST(QuietTest, DeadlineAndCancelEndTheWait)
 			return result;
 		}, &stuck, &quiet));
 	EXPECT_FALSE(quiet);
-	BPrivate::RemoveQuietSource(FlagNotSet, &never);
+	BPrivate::RemoveQuietSource(Source::IsBusy, &never);
 	EXPECT_TRUE(WaitForQuiet(system_time() + kPatience, &stuck));
 }
 
