@@ -25,6 +25,8 @@
 #include "display/DisplayServer.h"
 #include "private/LooperState.h"
 #include "private/interface/OutsideQuit.h"
+#include "private/app/ApplicationPrivate.h"
+#include "private/app/LooperPrivate.h"
 
 BApplication* be_app = NULL;
 BMessenger be_app_messenger;
@@ -35,7 +37,8 @@ namespace {
 // exits.
 struct WindowList {
 	std::mutex lock;
-	std::vector<BWindow*> windows;
+	// With their looper tokens, read while the window was surely alive.
+	std::vector<std::pair<BWindow*, int32> > windows;
 };
 
 WindowList&
@@ -203,17 +206,28 @@ BApplication::_Init(const char* signature, status_t* error)
 
 BApplication::~BApplication()
 {
-	// Windows still open are closed without asking.
+	// Windows still open are closed without asking. A window may be
+	// deleting itself meanwhile, so each is reached by its token.
 	while (true) {
-		BWindow* window = WindowAt(0);
-		if (window == NULL)
+		std::vector<int32> tokens = Private::WindowTokens();
+		if (tokens.empty())
 			break;
-		BMessenger messenger(window);
-		if (!messenger.LockTarget()) {
-			_RemoveWindow(window);
-			continue;
+		for (int32 token : tokens) {
+			BWindow* window = _LockWindow(token);
+			if (window != NULL)
+				window->Quit();
 		}
-		window->Quit();
+		// What is left is leaving by itself, or was never built right:
+		// do not wait for it.
+		std::lock_guard<std::mutex> lock(Windows().lock);
+		std::vector<std::pair<BWindow*, int32> >& windows
+			= Windows().windows;
+		windows.erase(std::remove_if(windows.begin(), windows.end(),
+				[&tokens](const std::pair<BWindow*, int32>& entry) {
+					return std::find(tokens.begin(), tokens.end(),
+						entry.second) != tokens.end();
+				}),
+			windows.end());
 	}
 	sSignalWatcher.Stop();
 	int status = 0;
@@ -245,7 +259,7 @@ BApplication::Run()
 		return fInitStatus;
 	sDisplay->Start();
 	PostMessage(B_READY_TO_RUN);
-	_RunInThisThread();
+	BLooper::Private(this).RunInThisThread();
 	return find_thread(NULL);
 }
 
@@ -268,21 +282,9 @@ BApplication::QuitRequested()
 bool
 BApplication::_QuitAllWindows()
 {
-	std::vector<BWindow*> windows;
-	{
-		std::lock_guard<std::mutex> lock(Windows().lock);
-		windows = Windows().windows;
-	}
-	for (BWindow* window : windows) {
-		BMessenger messenger;
-		{
-			std::lock_guard<std::mutex> lock(Windows().lock);
-			if (std::find(Windows().windows.begin(), Windows().windows.end(), window)
-					== Windows().windows.end())
-				continue;
-			messenger = BMessenger(window);
-		}
-		if (!messenger.LockTarget())
+	for (int32 token : Private::WindowTokens()) {
+		BWindow* window = _LockWindow(token);
+		if (window == NULL)
 			continue;
 		if (!window->QuitRequested()) {
 			window->Unlock();
@@ -291,6 +293,26 @@ BApplication::_QuitAllWindows()
 		window->Quit();
 	}
 	return true;
+}
+
+
+BWindow*
+BApplication::_LockWindow(int32 token)
+{
+	std::shared_ptr<BPrivate::LooperState> state
+		= BPrivate::FindLooperState(token);
+	if (BPrivate::LockLooperState(state, B_INFINITE_TIMEOUT) != B_OK)
+		return NULL;
+	// Locked: the looper cannot be deleted under us now.
+	BLooper* looper;
+	{
+		std::lock_guard<std::mutex> lock(state->queueMutex);
+		looper = state->looper;
+	}
+	BWindow* window = dynamic_cast<BWindow*>(looper);
+	if (window == NULL)
+		BPrivate::UnlockLooperState(state);
+	return window;
 }
 
 
@@ -427,33 +449,37 @@ BApplication::WindowAt(int32 index) const
 	std::lock_guard<std::mutex> lock(Windows().lock);
 	if (index < 0 || index >= (int32)Windows().windows.size())
 		return NULL;
-	return Windows().windows[index];
+	return Windows().windows[index].first;
 }
 
 
 void
-BApplication::_AddWindow(BWindow* window)
+BApplication::Private::AddWindow(BWindow* window)
 {
 	std::lock_guard<std::mutex> lock(Windows().lock);
-	Windows().windows.push_back(window);
+	Windows().windows.push_back(std::make_pair(window, window->_Token()));
 }
 
 
 void
-BApplication::_RemoveWindow(BWindow* window)
+BApplication::Private::RemoveWindow(BWindow* window)
 {
 	std::lock_guard<std::mutex> lock(Windows().lock);
-	Windows().windows.erase(std::remove(Windows().windows.begin(), Windows().windows.end(), window),
-		Windows().windows.end());
+	std::vector<std::pair<BWindow*, int32> >& windows = Windows().windows;
+	windows.erase(std::remove_if(windows.begin(), windows.end(),
+			[window](const std::pair<BWindow*, int32>& entry) {
+				return entry.first == window;
+			}),
+		windows.end());
 }
 
 
 std::vector<int32>
-BApplication::_WindowTokens() const
+BApplication::Private::WindowTokens()
 {
 	std::lock_guard<std::mutex> lock(Windows().lock);
 	std::vector<int32> tokens;
-	for (BWindow* window : Windows().windows)
-		tokens.push_back(window->_Token());
+	for (const std::pair<BWindow*, int32>& entry : Windows().windows)
+		tokens.push_back(entry.second);
 	return tokens;
 }

@@ -40,15 +40,15 @@ public:
 
 			status_t			InitCheck() const { return fInitStatus; }
 
-			// Kits-internal: the window list.
-			void				_AddWindow(BWindow* window);
-			void				_RemoveWindow(BWindow* window);
-			// The windows' looper tokens, in the order of their creation.
-			std::vector<int32>	_WindowTokens() const;
+			class Private;
 
 private:
+	friend class Private;
+
 			void				_Init(const char* signature, status_t* error);
 			bool				_QuitAllWindows();
+			// The window of that token, locked; NULL once it has gone.
+			BWindow*			_LockWindow(int32 token);
 
 			char*				fSignature;
 			status_t			fInitStatus;

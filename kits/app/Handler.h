@@ -24,9 +24,12 @@ public:
 
 			// The handler's token, by which messengers name it.
 			int32				_Token() const { return fToken; }
-			void				_SetLooper(BLooper* looper);
 
 private:
+	friend class BLooper;
+
+			void				_SetLooper(BLooper* looper);
+
 								BHandler(const BHandler&);
 			BHandler&			operator=(const BHandler&);
 

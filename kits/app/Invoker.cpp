@@ -5,6 +5,8 @@
 #include <Message.h>
 #include <OS.h>
 
+#include "private/app/MessengerPrivate.h"
+
 BInvoker::BInvoker()
 	:
 	fMessage(NULL)
@@ -89,6 +91,9 @@ BInvoker::_SendCopy(const BMessage* message, const BMessenger& fallback,
 	BMessage copy(*message);
 	copy.AddInt64("when", system_time());
 	copy.AddPointer("source", source);
-	const BMessenger& target = fMessenger.IsValid() ? fMessenger : fallback;
-	return target.SendMessage(&copy);
+	// The fallback stands in for a target that was never set (or was
+	// cleared); a target that has gone is an error, as it is on BeOS, not
+	// a reason to tell someone else.
+	bool hasTarget = BMessenger::Private(&fMessenger).LooperToken() >= 0;
+	return (hasTarget ? fMessenger : fallback).SendMessage(&copy);
 }

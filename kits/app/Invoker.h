@@ -30,7 +30,8 @@ public:
 
 protected:
 			// Sends a copy of the message, with "when" and "source" added,
-			// to the target (or, with none, to fallback).
+			// to the target, or to fallback when no target was set; fails
+			// with B_BAD_PORT_ID when the target has gone.
 			status_t			_SendCopy(const BMessage* message,
 									const BMessenger& fallback,
 									const void* source);

@@ -10,6 +10,7 @@
 #include <Message.h>
 
 #include "private/LooperState.h"
+#include "private/app/LooperPrivate.h"
 
 using BPrivate::LooperState;
 
@@ -53,6 +54,7 @@ BLooper::~BLooper()
 		std::lock_guard<std::mutex> lock(fState->queueMutex);
 		pending.swap(fState->queue);
 		fState->looper = NULL;
+		fState->handlers.clear();
 	}
 	for (auto& queued : pending)
 		delete queued.message;
@@ -151,9 +153,14 @@ BLooper::_PostMessage(BMessage* message, int32 handlerToken, bool preferred)
 void
 BLooper::AddHandler(BHandler* handler)
 {
+	AssertLocked();
 	if (handler == NULL || handler->Looper() != NULL)
 		return;
 	fHandlers.push_back(handler);
+	{
+		std::lock_guard<std::mutex> lock(fState->queueMutex);
+		fState->handlers[handler->_Token()] = handler;
+	}
 	handler->_SetLooper(this);
 }
 
@@ -161,10 +168,15 @@ BLooper::AddHandler(BHandler* handler)
 bool
 BLooper::RemoveHandler(BHandler* handler)
 {
+	AssertLocked();
 	if (handler == NULL || handler == this || handler->Looper() != this)
 		return false;
 	fHandlers.erase(std::remove(fHandlers.begin(), fHandlers.end(), handler),
 		fHandlers.end());
+	{
+		std::lock_guard<std::mutex> lock(fState->queueMutex);
+		fState->handlers.erase(handler->_Token());
+	}
 	handler->_SetLooper(NULL);
 	if (fPreferred == handler)
 		fPreferred = NULL;
@@ -175,6 +187,7 @@ BLooper::RemoveHandler(BHandler* handler)
 int32
 BLooper::CountHandlers() const
 {
+	AssertLocked();
 	return (int32)fHandlers.size();
 }
 
@@ -182,6 +195,7 @@ BLooper::CountHandlers() const
 BHandler*
 BLooper::HandlerAt(int32 index) const
 {
+	AssertLocked();
 	if (index < 0 || index >= (int32)fHandlers.size())
 		return NULL;
 	return fHandlers[index];
@@ -198,8 +212,31 @@ BLooper::PreferredHandler() const
 void
 BLooper::SetPreferredHandler(BHandler* handler)
 {
+	AssertLocked();
 	if (handler == NULL || handler->Looper() == this)
 		fPreferred = handler;
+}
+
+
+void
+BLooper::AssertLocked() const
+{
+#ifndef NDEBUG
+	if (IsLocked())
+		return;
+	thread_id thread;
+	{
+		std::lock_guard<std::mutex> lock(fState->queueMutex);
+		thread = fState->thread;
+	}
+	if (thread < 0)
+		return;
+	fprintf(stderr, "BLooper \"%s\": thread %d called a method that needs "
+		"the looper's lock without holding it (held by %d)\n",
+		Name() != NULL ? Name() : "", (int)find_thread(NULL),
+		(int)LockingThread());
+	abort();
+#endif
 }
 
 
@@ -214,7 +251,7 @@ LooperThreadEntry(void* data)
 	}
 	info->state->queueCondition.notify_all();
 	delete info;
-	looper->_RunInThisThread();
+	BLooper::Private(looper).RunInThisThread();
 	return NULL;
 }
 
@@ -265,24 +302,23 @@ BLooper::_Loop()
 	std::shared_ptr<LooperState> state = fState;
 	while (true) {
 		BPrivate::QueuedMessage queued = { NULL, -1, false };
-		bool quitting;
 		{
 			std::unique_lock<std::mutex> lock(state->queueMutex);
 			state->queueCondition.wait(lock, [&state] {
-				return !state->queue.empty() || state->quitting;
+				return !state->queue.empty();
 			});
-			quitting = state->quitting;
-			if (!quitting) {
-				queued = state->queue.front();
-				state->queue.pop_front();
-				state->dispatching = true;
-			}
+			queued = state->queue.front();
+			state->queue.pop_front();
+			state->dispatching = true;
 		}
 
-		if (BPrivate::LockLooperState(state, B_INFINITE_TIMEOUT) != B_OK)
+		if (BPrivate::LockLooperState(state, B_INFINITE_TIMEOUT) != B_OK) {
+			delete queued.message;
 			break;
+		}
 
-		if (quitting) {
+		// A quit from another thread, behind everything posted before it.
+		if (queued.message == NULL) {
 			_EndLoop();
 			return;
 		}
@@ -346,11 +382,9 @@ BLooper::_ResolveTarget(int32 token, bool preferred)
 {
 	if (preferred)
 		return fPreferred != NULL ? fPreferred : this;
-	for (BHandler* handler : fHandlers) {
-		if (handler->_Token() == token)
-			return handler;
-	}
-	return NULL;
+	std::lock_guard<std::mutex> lock(fState->queueMutex);
+	auto found = fState->handlers.find(token);
+	return found != fState->handlers.end() ? found->second : NULL;
 }
 
 
@@ -363,8 +397,9 @@ BLooper::Quit()
 	{
 		std::lock_guard<std::mutex> lock(state->queueMutex);
 		thread = state->thread;
-		if (thread < 0) {
-			// Never ran: nothing to stop.
+		if (thread < 0 || thread == self) {
+			// Never ran: nothing to stop. Our own thread: the loop ends
+			// once the current message has been handled.
 			state->quitting = true;
 		}
 	}
@@ -372,26 +407,17 @@ BLooper::Quit()
 		delete this;
 		return;
 	}
-
-	if (thread == self) {
-		// The loop ends once the current message has been handled.
-		std::lock_guard<std::mutex> lock(state->queueMutex);
-		state->quitting = true;
+	if (thread == self)
 		return;
-	}
 
-	// Another thread: hand over the lock and wait for the looper's thread.
-	int32 held = 0;
-	while (state->owner.load() == self) {
+	// Another thread: the quit goes through the queue, so that what was
+	// posted before it is handled, then the looper's thread may take the
+	// lock that we hand over.
+	status_t status = BPrivate::PostQuitToLooperState(state);
+	while (state->owner.load() == self)
 		BPrivate::UnlockLooperState(state);
-		held++;
-	}
-	(void)held;
-	{
-		std::lock_guard<std::mutex> lock(state->queueMutex);
-		state->quitting = true;
-	}
-	state->queueCondition.notify_all();
+	if (status != B_OK)
+		return;
 	std::unique_lock<std::mutex> lock(state->queueMutex);
 	state->queueCondition.wait(lock, [&state] { return state->threadDone; });
 }
@@ -404,37 +430,30 @@ BLooper::QuitRequested()
 }
 
 
-void
-BLooper::AssertLocked() const
-{
-#ifndef NDEBUG
-	if (IsLocked() || Thread() < 0)
-		return;
-	fprintf(stderr, "looper \"%s\" used without its lock by thread %d\n",
-		Name() != NULL ? Name() : "", (int)find_thread(NULL));
-	abort();
-#endif
-}
-
-
+// Lock, LockWithTimeout and Unlock hold their own reference to the state:
+// once the lock is given up, or while it is waited for, the looper may
+// quit and be deleted, its fState with it.
 bool
 BLooper::Lock()
 {
-	return BPrivate::LockLooperState(fState, B_INFINITE_TIMEOUT) == B_OK;
+	std::shared_ptr<LooperState> state = fState;
+	return BPrivate::LockLooperState(state, B_INFINITE_TIMEOUT) == B_OK;
 }
 
 
 void
 BLooper::Unlock()
 {
-	BPrivate::UnlockLooperState(fState);
+	std::shared_ptr<LooperState> state = fState;
+	BPrivate::UnlockLooperState(state);
 }
 
 
 status_t
 BLooper::LockWithTimeout(bigtime_t timeout)
 {
-	return BPrivate::LockLooperState(fState, timeout);
+	std::shared_ptr<LooperState> state = fState;
+	return BPrivate::LockLooperState(state, timeout);
 }
 
 

@@ -51,8 +51,9 @@ public:
 
 	virtual	thread_id			Run();
 	// From the looper's own thread the looper ends once the message being
-	// handled returns; from another thread (which holds the lock) Quit
-	// waits until the looper's thread has ended. Either way the looper is
+	// handled returns. From another thread (which holds the lock) the quit
+	// waits its turn behind the messages already queued, and Quit returns
+	// once the looper's thread has ended. Either way the looper is
 	// deleted.
 	virtual	void				Quit();
 	virtual	bool				QuitRequested();
@@ -67,12 +68,11 @@ public:
 
 	static	BLooper*			LooperForThread(thread_id thread);
 
-			// Kits-internal.
+			// Kits-internal, until the interface kit moves to Private.
 			std::shared_ptr<BPrivate::LooperState> _State() const
 									{ return fState; }
-			status_t			_PostMessage(BMessage* message,
-									int32 handlerToken, bool preferred);
-			void				_RunInThisThread();
+
+			class Private;
 
 protected:
 			// False for a BApplication, whose loop runs in the caller of
@@ -80,13 +80,18 @@ protected:
 			bool				fOwnsThread;
 
 private:
+	friend class Private;
 	friend class BView;
 	friend class BWindow;
 
-			// Debug builds stop here when the caller does not hold the
-			// lock of a looper whose thread runs.
+			// Aborts, in builds without NDEBUG, when the calling thread
+			// does not hold the lock. A looper whose thread has not
+			// started yet is built by one thread, as if created locked.
 			void				AssertLocked() const;
 
+			status_t			_PostMessage(BMessage* message,
+									int32 handlerToken, bool preferred);
+			void				_RunInThisThread();
 			void				_Loop();
 			void				_EndLoop();
 			BHandler*			_ResolveTarget(int32 token, bool preferred);

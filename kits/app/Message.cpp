@@ -5,6 +5,8 @@
 #include <Entry.h>
 #include <Messenger.h>
 
+#include "private/app/MessengerPrivate.h"
+
 namespace {
 
 const char kMagic[4] = { 'K', 'M', 'F', '1' };
@@ -617,7 +619,8 @@ BMessage::ReplacePointer(const char* name, const void* pointer)
 static std::string
 FlattenMessenger(const BMessenger& messenger)
 {
-	int32 tokens[2] = { messenger._LooperToken(), messenger._HandlerToken() };
+	BMessenger::Private tokenized(const_cast<BMessenger*>(&messenger));
+	int32 tokens[2] = { tokenized.LooperToken(), tokenized.HandlerToken() };
 	return Bytes(tokens, sizeof(tokens));
 }
 
@@ -650,7 +653,7 @@ BMessage::FindMessenger(const char* name, int32 index,
 	int32 tokens[2];
 	memcpy(tokens, item->data(), sizeof(tokens));
 	if (messenger != NULL)
-		messenger->_SetTo(tokens[0], tokens[1]);
+		BMessenger::Private(messenger).SetTo(tokens[0], tokens[1]);
 	return B_OK;
 }
 

@@ -76,18 +76,8 @@ BMessenger::operator==(const BMessenger& other) const
 BHandler*
 BMessenger::Target(BLooper** looper) const
 {
-	std::shared_ptr<BPrivate::LooperState> state
-		= BPrivate::FindLooperState(fLooperToken);
-	BLooper* target = state ? state->looper : NULL;
-	if (looper != NULL)
-		*looper = target;
-	if (target == NULL || fHandlerToken == -1)
-		return NULL;
-	for (int32 i = 0; BHandler* handler = target->HandlerAt(i); i++) {
-		if (handler->_Token() == fHandlerToken)
-			return handler;
-	}
-	return NULL;
+	return BPrivate::FindHandler(BPrivate::FindLooperState(fLooperToken),
+		fHandlerToken, looper);
 }
 
 
@@ -133,18 +123,8 @@ BMessenger::SendMessage(BMessage* message, BHandler*, bigtime_t) const
 {
 	if (message == NULL)
 		return B_BAD_VALUE;
-	std::shared_ptr<BPrivate::LooperState> state
-		= BPrivate::FindLooperState(fLooperToken);
-	if (!state)
-		return B_BAD_VALUE;
-	return BPrivate::PostToLooperState(state, new BMessage(*message),
+	// A looper that has gone is a port that has gone.
+	return BPrivate::PostToLooperState(
+		BPrivate::FindLooperState(fLooperToken), new BMessage(*message),
 		fHandlerToken, fHandlerToken == -1);
-}
-
-
-void
-BMessenger::_SetTo(int32 looperToken, int32 handlerToken)
-{
-	fLooperToken = looperToken;
-	fHandlerToken = handlerToken;
 }

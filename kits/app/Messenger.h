@@ -38,12 +38,11 @@ public:
 									bigtime_t timeout = B_INFINITE_TIMEOUT)
 									const;
 
-			// Tokens, for flattening into messages.
-			int32				_LooperToken() const { return fLooperToken; }
-			int32				_HandlerToken() const { return fHandlerToken; }
-			void				_SetTo(int32 looperToken, int32 handlerToken);
+			class Private;
 
 private:
+	friend class Private;
+
 			int32				fLooperToken;
 			int32				fHandlerToken;
 };

@@ -98,7 +98,8 @@ Reap()
 			}
 		}
 
-		std::lock_guard<std::mutex> lock(state.lock);
+		std::unique_lock<std::mutex> lock(state.lock);
+		bool reaped = false;
 		for (size_t i = 0; i < state.teams.size();) {
 			Team& team = state.teams[i];
 			if (!HasEnded(team.pidfd)) {
@@ -117,7 +118,13 @@ Reap()
 				watcher.target.SendMessage(&notice);
 			}
 			state.teams.erase(state.teams.begin() + i);
+			reaped = true;
 		}
+		lock.unlock();
+		// With no watcher nothing was posted, yet the roster may have come
+		// to rest.
+		if (reaped)
+			BPrivate::NotifyActivity();
 	}
 }
 
@@ -285,6 +292,7 @@ BRoster::Launch(const entry_ref* ref, int argc, const char* const* args,
 		StartReaperLocked(state);
 		state.launching++;
 	}
+	BPrivate::NotifyActivity();
 	pid_t pid;
 	int error = posix_spawn(&pid, path.c_str(), &actions, &attributes,
 		argv.data(), environ);

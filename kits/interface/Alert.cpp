@@ -18,6 +18,7 @@
 #include "display/DisplayServer.h"
 #include "private/LooperState.h"
 #include "private/interface/OutsideQuit.h"
+#include "private/app/MessengerPrivate.h"
 #include "private/interface/WindowPrivate.h"
 
 namespace BPrivate {
@@ -69,7 +70,7 @@ BPrivate::QuitFromOutside()
 		BMessage dismiss(kButtonPressed);
 		dismiss.AddInt32("which", -1);
 		BMessenger alert;
-		alert._SetTo(token, -1);
+		BMessenger::Private(&alert).SetTo(token, -1);
 		alert.SendMessage(&dismiss);
 	}
 	be_app_messenger.SendMessage(B_QUIT_REQUESTED);

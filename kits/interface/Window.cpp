@@ -11,6 +11,7 @@
 #include <View.h>
 
 #include "display/DisplayServer.h"
+#include "private/app/ApplicationPrivate.h"
 #include "private/interface/MenuPrivate.h"
 #include "private/interface/ViewPrivate.h"
 #include "private/interface/WindowPrivate.h"
@@ -102,7 +103,7 @@ BWindow::_Init(BRect frame, const char* title, uint32 flags, uint32 workspace)
 
 	BView::Private(fTopView).SetWindow(this);
 	if (be_app != NULL)
-		be_app->_AddWindow(this);
+		BApplication::Private::AddWindow(this);
 }
 
 
@@ -111,7 +112,7 @@ BWindow::~BWindow()
 	BPrivate::SendToDisplay(
 		Private(this).Command(BPrivate::B_DISPLAY_WINDOW_GONE));
 	if (be_app != NULL)
-		be_app->_RemoveWindow(this);
+		BApplication::Private::RemoveWindow(this);
 	BView::Private(fTopView).SetWindow(NULL);
 	delete fTopView;
 	free(fTitle);

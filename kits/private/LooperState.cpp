@@ -22,10 +22,6 @@ struct Globals {
 	std::mutex parkLock;
 	std::set<thread_id> inAlert;
 	std::map<thread_id, std::weak_ptr<LooperState> > waitingForLock;
-
-	std::mutex activityLock;
-	std::condition_variable activity;
-	uint64 activityCount = 0;
 };
 
 Globals&
@@ -41,9 +37,10 @@ G()
 
 LooperState::LooperState(BLooper* target)
 	:
-	looper(target),
-	token(target->_Token())
+	token(target->_Token()),
+	looper(target)
 {
+	handlers[token] = target;
 }
 
 
@@ -81,26 +78,63 @@ NewHandlerToken()
 }
 
 
-status_t
-PostToLooperState(const std::shared_ptr<LooperState>& state,
-	BMessage* message, int32 handlerToken, bool preferred)
+BHandler*
+FindHandler(const std::shared_ptr<LooperState>& state, int32 handlerToken,
+	BLooper** looper)
+{
+	BLooper* target = NULL;
+	BHandler* handler = NULL;
+	if (state) {
+		std::lock_guard<std::mutex> lock(state->queueMutex);
+		target = state->looper;
+		auto found = state->handlers.find(handlerToken);
+		if (target != NULL && handlerToken != -1
+			&& found != state->handlers.end())
+			handler = found->second;
+	}
+	if (looper != NULL)
+		*looper = target;
+	return handler;
+}
+
+
+static status_t
+Queue(const std::shared_ptr<LooperState>& state, BMessage* message,
+	int32 handlerToken, bool preferred)
 {
 	if (!state) {
 		delete message;
-		return B_BAD_VALUE;
+		return B_BAD_PORT_ID;
 	}
 	{
 		std::lock_guard<std::mutex> lock(state->queueMutex);
 		if (state->looper == NULL || state->threadDone) {
 			delete message;
-			return B_BAD_VALUE;
+			return B_BAD_PORT_ID;
 		}
-		state->queue.push_back(BPrivate::QueuedMessage{ message, handlerToken,
+		state->queue.push_back(QueuedMessage{ message, handlerToken,
 			preferred });
 	}
 	state->queueCondition.notify_all();
 	NotifyActivity();
 	return B_OK;
+}
+
+
+status_t
+PostToLooperState(const std::shared_ptr<LooperState>& state,
+	BMessage* message, int32 handlerToken, bool preferred)
+{
+	if (message == NULL)
+		return B_BAD_VALUE;
+	return Queue(state, message, handlerToken, preferred);
+}
+
+
+status_t
+PostQuitToLooperState(const std::shared_ptr<LooperState>& state)
+{
+	return Queue(state, NULL, -1, false);
 }
 
 
@@ -122,6 +156,8 @@ LockLooperState(const std::shared_ptr<LooperState>& state, bigtime_t timeout)
 			std::lock_guard<std::mutex> guard(G().parkLock);
 			G().waitingForLock[self] = state;
 		}
+		// Waiting for an owner that is parked parks this thread too.
+		NotifyActivity();
 		auto free = [&state] { return state->owner == -1 || state->dead; };
 		bool gotIt = true;
 		if (timeout == B_INFINITE_TIMEOUT)
@@ -206,8 +242,11 @@ EnterAlertWait()
 void
 LeaveAlertWait(thread_id thread)
 {
-	std::lock_guard<std::mutex> guard(G().parkLock);
-	G().inAlert.erase(thread);
+	{
+		std::lock_guard<std::mutex> guard(G().parkLock);
+		G().inAlert.erase(thread);
+	}
+	NotifyActivity();
 }
 
 
@@ -234,35 +273,6 @@ AllLoopersIdle()
 			return false;
 	}
 	return true;
-}
-
-
-void
-NotifyActivity()
-{
-	{
-		std::lock_guard<std::mutex> guard(G().activityLock);
-		G().activityCount++;
-	}
-	G().activity.notify_all();
-}
-
-
-uint64
-ActivityCount()
-{
-	std::lock_guard<std::mutex> guard(G().activityLock);
-	return G().activityCount;
-}
-
-
-void
-WaitForActivity(bigtime_t timeout)
-{
-	std::unique_lock<std::mutex> lock(G().activityLock);
-	uint64 seen = G().activityCount;
-	G().activity.wait_for(lock, std::chrono::microseconds(timeout),
-		[seen] { return G().activityCount != seen; });
 }
 
 } // namespace BPrivate

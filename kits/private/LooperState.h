@@ -4,17 +4,23 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <map>
 #include <memory>
 #include <mutex>
 
 #include <OS.h>
 
+#include "private/app/Quiet.h"
+
+class BHandler;
 class BLooper;
 class BMessage;
 
 namespace BPrivate {
 
 struct QueuedMessage {
+	// NULL: a quit asked for from another thread, which waits its turn
+	// behind what was posted before it.
 	BMessage*	message;
 	int32		handlerToken;
 	bool		preferred;
@@ -27,8 +33,7 @@ class LooperState {
 public:
 	explicit					LooperState(BLooper* looper);
 
-	BLooper*					looper;
-	int32						token;
+	const int32					token;
 
 	// The looper's lock: recursive, with owner and count.
 	std::mutex					lockMutex;
@@ -38,11 +43,17 @@ public:
 	int32						count = 0;
 	bool						dead = false;
 
-	// The message queue.
+	// Guards everything below.
 	std::mutex					queueMutex;
 	std::condition_variable		queueCondition;
+	// NULL once the looper has gone.
+	BLooper*					looper;
+	// The looper's handlers by token, so that a messenger finds its
+	// target without walking the looper's own list.
+	std::map<int32, BHandler*>	handlers;
 	std::deque<QueuedMessage>	queue;
 	bool						dispatching = false;
+	// Set by the looper's own thread: end after the current message.
 	bool						quitting = false;
 	thread_id					thread = -1;
 	bool						threadDone = false;
@@ -54,17 +65,25 @@ void RegisterLooperState(const std::shared_ptr<LooperState>& state);
 void UnregisterLooperState(int32 token);
 int32 NewHandlerToken();
 
-// Queue a message (taking it over); fails once the looper has gone.
+// The handler of that token and its looper, read under the state's lock;
+// both NULL once the looper has gone. A token of -1 names no handler.
+BHandler* FindHandler(const std::shared_ptr<LooperState>& state,
+	int32 handlerToken, BLooper** looper);
+
+// Queue a message (taking it over); B_BAD_PORT_ID once the looper has
+// gone or its loop has ended.
 status_t PostToLooperState(const std::shared_ptr<LooperState>& state,
 	BMessage* message, int32 handlerToken, bool preferred);
+// Queue a quit behind what is queued already.
+status_t PostQuitToLooperState(const std::shared_ptr<LooperState>& state);
 
 // Lock a looper through its state; fails once the looper is dead.
 status_t LockLooperState(const std::shared_ptr<LooperState>& state,
 	bigtime_t timeout);
 void UnlockLooperState(const std::shared_ptr<LooperState>& state);
 
-// Quiet: every looper idle (its queue empty and nothing being handled, or
-// its thread parked in an alert). Used by the script driver.
+// Every looper idle: its queue empty and nothing being handled, or its
+// thread parked in an alert.
 bool AllLoopersIdle();
 
 // Threads blocked in a synchronous alert.
@@ -73,11 +92,6 @@ void EnterAlertWait();
 // application never looks quiet between the press and the waiter's return.
 void LeaveAlertWait(thread_id thread);
 bool IsThreadParked(thread_id thread);
-
-// Wakes whoever waits for the application to become quiet.
-void NotifyActivity();
-void WaitForActivity(bigtime_t timeout);
-uint64 ActivityCount();
 
 } // namespace BPrivate
 

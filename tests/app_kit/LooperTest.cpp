@@ -151,7 +151,6 @@ TEST(LooperTest, QuitRequestedCanRefuse)
 		bool QuitRequested() override { return ++fAsked > 1; }
 		std::atomic<int32> fAsked{0};
 	};
-	std::atomic<bool> deleted(false);
 	Stubborn* looper = new Stubborn();
 	looper->Run();
 	BMessenger messenger(looper);
@@ -161,4 +160,165 @@ TEST(LooperTest, QuitRequestedCanRefuse)
 	messenger.SendMessage(B_QUIT_REQUESTED);
 	ASSERT_TRUE(WaitUntilQuiet());
 	EXPECT_FALSE(messenger.IsValid());
+}
+
+
+namespace {
+
+// Counts what it handles; a 'QUIT' message makes it quit from its own
+// thread.
+class CountingLooper : public BLooper {
+public:
+	CountingLooper(std::atomic<int32>* handled, std::atomic<bool>* deleted)
+		: BLooper("counter"), fHandled(handled), fDeleted(deleted) {}
+	~CountingLooper() { *fDeleted = true; }
+
+	void MessageReceived(BMessage* message) override
+	{
+		if (message->what == 'QUIT') {
+			Quit();
+			return;
+		}
+		(*fHandled)++;
+	}
+
+	std::atomic<int32>* fHandled;
+	std::atomic<bool>* fDeleted;
+};
+
+} // namespace
+
+
+// A quit from another thread waits its turn in the queue: input or
+// progress posted before it is not lost.
+TEST(LooperTest, QuitFromAnotherThreadHandlesWhatWasPostedFirst)
+{
+	std::atomic<int32> handled(0);
+	std::atomic<bool> deleted(false);
+	CountingLooper* looper = new CountingLooper(&handled, &deleted);
+	looper->Run();
+	BMessenger messenger(looper);
+
+	// Held, so that all of them are still queued when Quit comes.
+	ASSERT_TRUE(looper->Lock());
+	for (int32 i = 0; i < 100; i++)
+		ASSERT_EQ(B_OK, messenger.SendMessage('WORK'));
+	looper->Quit();
+	EXPECT_TRUE(deleted);
+	EXPECT_EQ(100, handled);
+	EXPECT_EQ(B_BAD_PORT_ID, messenger.SendMessage('LATE'));
+}
+
+
+// From its own thread the looper ends after the message being handled:
+// what follows is dropped.
+TEST(LooperTest, QuitFromItsOwnThreadEndsAfterTheCurrentMessage)
+{
+	std::atomic<int32> handled(0);
+	std::atomic<bool> deleted(false);
+	CountingLooper* looper = new CountingLooper(&handled, &deleted);
+	looper->Run();
+	BMessenger messenger(looper);
+	ASSERT_TRUE(looper->Lock());
+	messenger.SendMessage('WORK');
+	messenger.SendMessage('QUIT');
+	messenger.SendMessage('WORK');
+	looper->Unlock();
+	ASSERT_TRUE(WaitUntilQuiet());
+	EXPECT_TRUE(deleted);
+	EXPECT_EQ(1, handled);
+}
+
+
+// Target reads the looper's handlers under its lock while another thread
+// quits the looper (ThreadSanitizer watches the two); afterwards the
+// messenger finds nothing and sending fails as to a port that has gone.
+TEST(LooperTest, TargetIsSafeWhileTheLooperQuits)
+{
+	for (int32 round = 0; round < 20; round++) {
+		BLooper* looper = new BLooper("target");
+		BHandler* handler = new BHandler("handler");
+		looper->AddHandler(handler);
+		looper->Run();
+		BMessenger messenger(handler);
+		BLooper* found = NULL;
+		ASSERT_EQ(handler, messenger.Target(&found));
+		ASSERT_EQ(looper, found);
+
+		std::atomic<bool> go(false);
+		std::atomic<int32> inconsistent(0);
+		std::thread reader([&] {
+			while (!go) {
+			}
+			for (int32 i = 0; i < 2000; i++) {
+				BLooper* owner = NULL;
+				BHandler* target = messenger.Target(&owner);
+				// Both or neither: never a handler without its looper.
+				if ((target == NULL) != (owner == NULL))
+					inconsistent++;
+			}
+		});
+		go = true;
+		ASSERT_TRUE(looper->Lock());
+		looper->Quit();
+		reader.join();
+		EXPECT_EQ(0, inconsistent);
+
+		found = looper;
+		EXPECT_EQ(nullptr, messenger.Target(&found));
+		EXPECT_EQ(nullptr, found);
+		EXPECT_EQ(B_BAD_PORT_ID, messenger.SendMessage('GONE'));
+		EXPECT_FALSE(messenger.IsValid());
+		delete handler;
+	}
+}
+
+
+// A handler taken out of its looper is no target any more, though the
+// looper lives on.
+TEST(LooperTest, TargetForgetsARemovedHandler)
+{
+	BLooper* looper = new BLooper("removal");
+	BHandler* handler = new BHandler("handler");
+	looper->AddHandler(handler);
+	looper->Run();
+	BMessenger messenger(handler);
+	ASSERT_TRUE(looper->Lock());
+	EXPECT_TRUE(looper->RemoveHandler(handler));
+	looper->Unlock();
+	BLooper* found = NULL;
+	EXPECT_EQ(nullptr, messenger.Target(&found));
+	EXPECT_EQ(looper, found);
+	delete handler;
+	ASSERT_TRUE(looper->Lock());
+	looper->Quit();
+}
+
+
+// The handler list may be changed only under the lock, once the looper
+// runs; before, its builder is the only thread that touches it.
+TEST(LooperDeathTest, HandlerListNeedsTheLockOnceRunning)
+{
+#ifdef NDEBUG
+	GTEST_SKIP() << "lock assertions are on in debug builds only";
+#else
+	GTEST_FLAG_SET(death_test_style, "threadsafe");
+	BLooper* looper = new BLooper("asserted");
+	BHandler* early = new BHandler("early");
+	looper->AddHandler(early);
+	looper->Run();
+
+	BHandler* late = new BHandler("late");
+	EXPECT_DEATH(looper->AddHandler(late), "asserted.*without holding it");
+	EXPECT_DEATH(looper->RemoveHandler(early),
+		"asserted.*without holding it");
+	ASSERT_TRUE(looper->Lock());
+	looper->AddHandler(late);
+	EXPECT_EQ(3, looper->CountHandlers());
+	EXPECT_TRUE(looper->RemoveHandler(late));
+	EXPECT_TRUE(looper->RemoveHandler(early));
+	looper->Quit();
+	delete early;
+	delete late;
+#endif
 }

@@ -14,6 +14,7 @@
 #include <Roster.h>
 
 #include "TestSupport.h"
+#include "private/app/Quiet.h"
 
 namespace {
 
@@ -63,9 +64,12 @@ protected:
 	void WaitForNotices(size_t count)
 	{
 		bigtime_t deadline = system_time() + 10000000;
-		while (fCollector->Notices().size() < count
-				&& system_time() < deadline)
-			snooze(2000);
+		while (true) {
+			uint64 seen = BPrivate::ActivityCount();
+			if (fCollector->Notices().size() >= count
+				|| !BPrivate::WaitForActivity(seen, deadline))
+				break;
+		}
 		ASSERT_TRUE(WaitUntilQuiet());
 	}
 

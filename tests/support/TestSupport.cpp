@@ -19,8 +19,7 @@
 #include <MimeType.h>
 #include <OS.h>
 
-#include "private/LooperState.h"
-#include "private/RosterState.h"
+#include "private/app/Quiet.h"
 
 extern char** environ;
 
@@ -232,15 +231,8 @@ InstallFakeBrowser(const TemporaryHome& home, const std::string& record)
 bool
 WaitUntilQuiet(int timeoutSeconds)
 {
-	bigtime_t deadline = system_time() + (bigtime_t)timeoutSeconds * 1000000;
-	while (system_time() < deadline) {
-		uint64 before = BPrivate::ActivityCount();
-		if (BPrivate::AllLoopersIdle() && BPrivate::RosterIsQuiet()
-			&& BPrivate::ActivityCount() == before)
-			return true;
-		BPrivate::WaitForActivity(2000);
-	}
-	return false;
+	return BPrivate::WaitForQuiet(
+		system_time() + (bigtime_t)timeoutSeconds * 1000000, NULL);
 }
 
 

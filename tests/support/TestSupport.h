@@ -68,8 +68,9 @@ private:
 // writes its arguments, one a line, to the record file.
 bool InstallFakeBrowser(const TemporaryHome& home, const std::string& record);
 
-// Waits until every looper is idle and the roster at rest, as the script
-// driver does before each line; false after the timeout.
+// Waits, on events, until the application is quiet (every looper idle,
+// the roster at rest), as the script driver does before each line; false
+// after the timeout.
 bool WaitUntilQuiet(int timeoutSeconds = 10);
 
 std::string ReadFile(const std::string& path);

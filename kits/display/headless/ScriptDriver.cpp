@@ -20,7 +20,9 @@
 #include "display/headless/DumpText.h"
 #include "display/headless/HeadlessDisplay.h"
 #include "private/LooperState.h"
-#include "private/RosterState.h"
+#include "private/app/ApplicationPrivate.h"
+#include "private/app/Quiet.h"
+#include "private/app/MessengerPrivate.h"
 #include "private/interface/OutsideQuit.h"
 
 namespace BPrivate {
@@ -140,18 +142,6 @@ ShownText(const MirrorView& view)
 	return std::string();
 }
 
-
-bool
-WaitForActivitySince(uint64 seen, bigtime_t deadline)
-{
-	while (ActivityCount() == seen) {
-		bigtime_t now = system_time();
-		if (now >= deadline)
-			return false;
-		WaitForActivity(deadline - now < 2000 ? deadline - now : 2000);
-	}
-	return true;
-}
 
 } // namespace
 
@@ -390,14 +380,7 @@ ScriptDriver::_ReadLine(std::string* line, bool wait)
 bool
 ScriptDriver::_WaitQuiet()
 {
-	while (!fStopping) {
-		uint64 before = ActivityCount();
-		if (AllLoopersIdle() && RosterIsQuiet() && !fDisplay->IsBusy()
-			&& ActivityCount() == before)
-			return true;
-		WaitForActivitySince(before, B_INFINITE_TIMEOUT);
-	}
-	return false;
+	return WaitForQuiet(B_INFINITE_TIMEOUT, &fStopping);
 }
 
 
@@ -419,7 +402,7 @@ ScriptDriver::_Hold(bool forLine)
 			_Fail("the application has quit");
 		if (ended)
 			return false;
-		std::vector<int32> tokens = be_app->_WindowTokens();
+		std::vector<int32> tokens = BApplication::Private::WindowTokens();
 		tokens.insert(tokens.begin(), be_app->_Token());
 		bool held = true;
 		for (int32 token : tokens) {
@@ -590,7 +573,7 @@ void
 ScriptDriver::_Post(int32 window, BMessage* message)
 {
 	BMessenger messenger;
-	messenger._SetTo(window, -1);
+	BMessenger::Private(&messenger).SetTo(window, -1);
 	if (messenger.SendMessage(message) != B_OK)
 		_Fail("the window is gone");
 }
@@ -848,7 +831,7 @@ ScriptDriver::_WaitForChange(bigtime_t deadline)
 {
 	uint64 seen = ActivityCount();
 	_Release();
-	WaitForActivitySince(seen, deadline);
+	WaitForActivity(seen, deadline);
 	if (fStopping)
 		return false;
 	// A wait the application's end cut short is over, not failed: what it
