@@ -254,7 +254,7 @@ TolvexApp::RegisterMIMEType(bool verbose)
 		type.SetShortDescription("Tolvex list");
 		type.SetLongDescription("Tolvex list");
 		type.SetPreferredApp(kTolvexSignature, B_OPEN);
-		BMessage* extensions = new BMessage(0);
+		BMessage* extensions = new BMessage();
 		extensions->AddString("extensions", "tvx");
 		type.SetFileExtensions(extensions);
 		delete extensions;

@@ -23,7 +23,7 @@
 #include <Window.h>
 
 #include "display/DisplayServer.h"
-#include "private/LooperState.h"
+#include "private/app/LooperState.h"
 #include "private/interface/OutsideQuit.h"
 #include "private/app/ApplicationPrivate.h"
 #include "private/app/LooperPrivate.h"

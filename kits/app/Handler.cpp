@@ -6,7 +6,7 @@
 #include <Looper.h>
 #include <Message.h>
 
-#include "private/LooperState.h"
+#include "private/app/LooperState.h"
 
 BHandler::BHandler(const char* name)
 	:

@@ -9,7 +9,7 @@
 
 #include <Message.h>
 
-#include "private/LooperState.h"
+#include "private/app/LooperState.h"
 #include "private/app/LooperPrivate.h"
 
 using BPrivate::LooperState;

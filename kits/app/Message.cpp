@@ -166,6 +166,15 @@ BMessage::BMessage(const BMessage& other)
 }
 
 
+BMessage::BMessage(BMessage* other)
+	:
+	what(other != NULL ? other->what : 0)
+{
+	if (other != NULL)
+		fFields = other->fFields;
+}
+
+
 BMessage::~BMessage()
 {
 }

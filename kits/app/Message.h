@@ -19,6 +19,9 @@ public:
 								BMessage();
 								BMessage(uint32 what);
 								BMessage(const BMessage& other);
+								// As on BeOS, where it makes
+								// "new BMessage(0)" ambiguous.
+								BMessage(BMessage* other);
 	virtual						~BMessage();
 
 			BMessage&			operator=(const BMessage& other);

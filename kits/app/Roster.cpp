@@ -25,8 +25,8 @@
 #include <Path.h>
 
 #include "private/storage/ErrnoStatus.h"
-#include "private/LooperState.h"
-#include "private/RosterState.h"
+#include "private/app/LooperState.h"
+#include "private/app/RosterState.h"
 
 extern char** environ;
 

@@ -16,7 +16,7 @@
 #include <set>
 
 #include "display/DisplayServer.h"
-#include "private/LooperState.h"
+#include "private/app/LooperState.h"
 #include "private/interface/OutsideQuit.h"
 #include "private/app/MessengerPrivate.h"
 #include "private/interface/WindowPrivate.h"

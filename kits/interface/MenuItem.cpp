@@ -7,7 +7,7 @@
 #include <Message.h>
 #include <Window.h>
 
-#include "private/LooperState.h"
+#include "private/app/LooperState.h"
 #include "private/interface/MenuPrivate.h"
 #include "private/interface/ViewPrivate.h"
 

@@ -15,7 +15,7 @@
 #include <Roster.h>
 
 #include "TestSupport.h"
-#include "private/LooperState.h"
+#include "private/app/LooperState.h"
 #include "private/app/Quiet.h"
 
 using BPrivate::ActivityCount;

@@ -9,7 +9,7 @@
 #include <MimeType.h>
 
 #include "RunningApp.h"
-#include "private/LooperState.h"
+#include "private/app/LooperState.h"
 
 namespace {
 

@@ -24,7 +24,7 @@ SetListProperties(BMimeType& type, uint8 iconColor)
 	EXPECT_EQ(type.SetShortDescription("Tolvex list"), B_OK);
 	EXPECT_EQ(type.SetLongDescription("Tolvex list"), B_OK);
 	EXPECT_EQ(type.SetPreferredApp("application/x-vnd.Tolvex"), B_OK);
-	BMessage extensions(0);
+	BMessage extensions;
 	extensions.AddString("extensions", "tvx");
 	EXPECT_EQ(type.SetFileExtensions(&extensions), B_OK);
 	BBitmap large(BRect(0, 0, 31, 31), B_CMAP8);

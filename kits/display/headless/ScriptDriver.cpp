@@ -19,7 +19,7 @@
 
 #include "display/headless/DumpText.h"
 #include "display/headless/HeadlessDisplay.h"
-#include "private/LooperState.h"
+#include "private/app/LooperState.h"
 #include "private/app/ApplicationPrivate.h"
 #include "private/app/Quiet.h"
 #include "private/app/MessengerPrivate.h"

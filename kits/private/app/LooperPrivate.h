@@ -5,7 +5,7 @@
 
 #include <Looper.h>
 
-#include "private/LooperState.h"
+#include "private/app/LooperState.h"
 
 // What the kits do with a looper beyond its public API.
 class BLooper::Private {

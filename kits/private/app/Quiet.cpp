@@ -5,8 +5,8 @@
 #include <mutex>
 #include <vector>
 
-#include "private/LooperState.h"
-#include "private/RosterState.h"
+#include "private/app/LooperState.h"
+#include "private/app/RosterState.h"
 
 namespace BPrivate {
 

@@ -1,4 +1,4 @@
-#include "private/LooperState.h"
+#include "private/app/LooperState.h"
 
 #include <atomic>
 #include <map>
