@@ -149,7 +149,7 @@ TEST_F(ResourceTest, ToolAppendsOneBlockThatReadsBack)
 	}
 	EXPECT_EQ(items[0].data, IconPixels("icon-mini.txt", 16));
 	EXPECT_EQ(items[1].data, IconPixels("icon-large.txt", 32));
-	BMessage types(0);
+	BMessage types;
 	types.AddString("types", "text/x-Tolvex-list");
 	std::string flat(types.FlattenedSize(), '\0');
 	types.Flatten(&flat[0], flat.size());
