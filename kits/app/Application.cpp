@@ -27,6 +27,7 @@
 #include "private/interface/OutsideQuit.h"
 #include "private/app/ApplicationPrivate.h"
 #include "private/app/LooperPrivate.h"
+#include "private/app/HandlerPrivate.h"
 
 BApplication* be_app = NULL;
 BMessenger be_app_messenger;
@@ -457,7 +458,8 @@ void
 BApplication::Private::AddWindow(BWindow* window)
 {
 	std::lock_guard<std::mutex> lock(Windows().lock);
-	Windows().windows.push_back(std::make_pair(window, window->_Token()));
+	Windows().windows.push_back(std::make_pair(window,
+		BHandler::Private(window).Token()));
 }
 
 

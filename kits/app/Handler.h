@@ -22,10 +22,11 @@ public:
 			bool				LockLooper();
 			void				UnlockLooper();
 
-			// The handler's token, by which messengers name it.
-			int32				_Token() const { return fToken; }
+			class Private;
 
 private:
+	friend class Private;
+
 	friend class BLooper;
 
 			void				_SetLooper(BLooper* looper);

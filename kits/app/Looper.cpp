@@ -11,6 +11,7 @@
 
 #include "private/app/LooperState.h"
 #include "private/app/LooperPrivate.h"
+#include "private/app/HandlerPrivate.h"
 
 using BPrivate::LooperState;
 
@@ -116,7 +117,8 @@ BLooper::PostMessage(BMessage* message)
 {
 	if (message == NULL)
 		return B_BAD_VALUE;
-	return _PostMessage(new BMessage(*message), _Token(), false);
+	return _PostMessage(new BMessage(*message),
+		BHandler::Private(this).Token(), false);
 }
 
 
@@ -138,7 +140,7 @@ BLooper::PostMessage(BMessage* message, BHandler* handler, BHandler*)
 	BMessage* copy = new BMessage(*message);
 	if (handler == NULL)
 		return _PostMessage(copy, -1, true);
-	return _PostMessage(copy, handler->_Token(), false);
+	return _PostMessage(copy, BHandler::Private(handler).Token(), false);
 }
 
 
@@ -159,7 +161,7 @@ BLooper::AddHandler(BHandler* handler)
 	fHandlers.push_back(handler);
 	{
 		std::lock_guard<std::mutex> lock(fState->queueMutex);
-		fState->handlers[handler->_Token()] = handler;
+		fState->handlers[BHandler::Private(handler).Token()] = handler;
 	}
 	handler->_SetLooper(this);
 }
@@ -175,7 +177,7 @@ BLooper::RemoveHandler(BHandler* handler)
 		fHandlers.end());
 	{
 		std::lock_guard<std::mutex> lock(fState->queueMutex);
-		fState->handlers.erase(handler->_Token());
+		fState->handlers.erase(BHandler::Private(handler).Token());
 	}
 	handler->_SetLooper(NULL);
 	if (fPreferred == handler)

@@ -68,10 +68,6 @@ public:
 
 	static	BLooper*			LooperForThread(thread_id thread);
 
-			// Kits-internal, until the interface kit moves to Private.
-			std::shared_ptr<BPrivate::LooperState> _State() const
-									{ return fState; }
-
 			class Private;
 
 protected:

@@ -7,6 +7,7 @@
 #include <Message.h>
 
 #include "private/app/LooperState.h"
+#include "private/app/HandlerPrivate.h"
 
 BMessenger::BMessenger()
 	:
@@ -29,12 +30,12 @@ BMessenger::BMessenger(const BHandler* handler, const BLooper* looper,
 			status = handler->Looper() == NULL ? B_BAD_HANDLER
 				: B_MISMATCHED_VALUES;
 		else {
-			fLooperToken = owner->_Token();
-			fHandlerToken = handler->_Token();
+			fLooperToken = BHandler::Private(owner).Token();
+			fHandlerToken = BHandler::Private(handler).Token();
 		}
 	} else if (looper != NULL) {
 		// No handler: the looper's preferred handler.
-		fLooperToken = looper->_Token();
+		fLooperToken = BHandler::Private(looper).Token();
 		fHandlerToken = -1;
 	} else
 		status = B_BAD_VALUE;

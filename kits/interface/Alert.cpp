@@ -20,6 +20,7 @@
 #include "private/interface/OutsideQuit.h"
 #include "private/app/MessengerPrivate.h"
 #include "private/interface/WindowPrivate.h"
+#include "private/app/HandlerPrivate.h"
 
 namespace BPrivate {
 
@@ -157,7 +158,7 @@ int32
 BAlert::Go()
 {
 	std::shared_ptr<BPrivate::AlertResult> result = fResult;
-	int32 token = _Token();
+	int32 token = BHandler::Private(this).Token();
 	{
 		std::lock_guard<std::mutex> lock(result->lock);
 		result->waiter = find_thread(NULL);

@@ -14,6 +14,7 @@
 
 #include "display/DisplayServer.h"
 #include "private/interface/ViewPrivate.h"
+#include "private/app/HandlerPrivate.h"
 
 using BPrivate::DisplayCommand;
 
@@ -33,8 +34,9 @@ BPrivate::DisplayCommand
 BView::Private::Command(uint32 code) const
 {
 	DisplayCommand command(code);
-	command.window = fView->fWindow != NULL ? fView->fWindow->_Token() : -1;
-	command.view = fView->_Token();
+	command.window = fView->fWindow != NULL
+		? BHandler::Private(fView->fWindow).Token() : -1;
+	command.view = BHandler::Private(fView).Token();
 	return command;
 }
 
@@ -460,7 +462,7 @@ BView::_SetWindow(BWindow* window)
 		if (fParent != NULL) {
 			DisplayCommand command
 				= Private(this).Command(BPrivate::B_DISPLAY_VIEW_ADDED);
-			command.parent = fParent->_Token();
+			command.parent = BHandler::Private(fParent).Token();
 			command.index = (int32)(std::find(fParent->fChildren.begin(),
 				fParent->fChildren.end(), this) - fParent->fChildren.begin());
 			command.kind = fDisplayKind;

@@ -15,6 +15,7 @@
 #include "private/interface/MenuPrivate.h"
 #include "private/interface/ViewPrivate.h"
 #include "private/interface/WindowPrivate.h"
+#include "private/app/HandlerPrivate.h"
 
 using BPrivate::DisplayCommand;
 
@@ -50,7 +51,7 @@ BPrivate::DisplayCommand
 BWindow::Private::Command(uint32 code) const
 {
 	DisplayCommand command(code);
-	command.window = fWindow->_Token();
+	command.window = BHandler::Private(fWindow).Token();
 	return command;
 }
 
@@ -93,7 +94,7 @@ BWindow::_Init(BRect frame, const char* title, uint32 flags, uint32 workspace)
 
 	DisplayCommand command
 		= Private(this).Command(BPrivate::B_DISPLAY_WINDOW_CREATED);
-	command.view = fTopView->_Token();
+	command.view = BHandler::Private(fTopView).Token();
 	command.text = fTitle;
 	command.rect = fFrame;
 	command.look = fLook;
@@ -231,7 +232,7 @@ BWindow::_FindView(int32 token) const
 {
 	for (int32 i = 0; BHandler* handler = HandlerAt(i); i++) {
 		BView* view = dynamic_cast<BView*>(handler);
-		if (view != NULL && view->_Token() == token)
+		if (view != NULL && BHandler::Private(view).Token() == token)
 			return view;
 	}
 	return NULL;

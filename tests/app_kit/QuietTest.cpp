@@ -16,6 +16,7 @@
 
 #include "TestSupport.h"
 #include "private/app/LooperState.h"
+#include "private/app/LooperPrivate.h"
 #include "private/app/Quiet.h"
 
 using BPrivate::ActivityCount;
@@ -257,7 +258,7 @@ public:
 bool
 LooperIsIdle(BLooper* looper)
 {
-	std::shared_ptr<BPrivate::LooperState> state = looper->_State();
+	std::shared_ptr<BPrivate::LooperState> state = BLooper::Private(looper).State();
 	std::lock_guard<std::mutex> lock(state->queueMutex);
 	return state->queue.empty() && !state->dispatching;
 }

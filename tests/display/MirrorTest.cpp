@@ -16,6 +16,7 @@
 
 #include "display/headless/HeadlessDisplay.h"
 #include "private/interface/MenuPrivate.h"
+#include "private/app/HandlerPrivate.h"
 
 using namespace BPrivate;
 
@@ -76,12 +77,14 @@ ExpectItemsMatch(const MirrorWindow& window, BMenu* menu,
 void
 ExpectViewMatches(const MirrorWindow& window, BView* view)
 {
-	const MirrorView* mirrored = window.FindView(view->_Token());
+	const MirrorView* mirrored = window.FindView(BHandler::Private(view).Token());
 	ASSERT_NE(nullptr, mirrored) << Describe(view);
 	EXPECT_EQ(std::string(view->Name()), mirrored->name);
 	EXPECT_EQ(view->Frame(), mirrored->frame) << Describe(view);
-	EXPECT_EQ(view->Parent()->_Token(), mirrored->parent) << Describe(view);
-	EXPECT_EQ(view->IsHidden(), window.IsHidden(view->_Token()) || !window.shown)
+	int32 token = BHandler::Private(view).Token();
+	EXPECT_EQ(BHandler::Private(view->Parent()).Token(), mirrored->parent)
+		<< Describe(view);
+	EXPECT_EQ(view->IsHidden(), window.IsHidden(token) || !window.shown)
 		<< Describe(view);
 	rgb_color color = view->ViewColor();
 	EXPECT_EQ(0, memcmp(&color, &mirrored->color, sizeof(color)))
@@ -113,7 +116,7 @@ ExpectViewMatches(const MirrorWindow& window, BView* view)
 	ASSERT_EQ((size_t)view->CountChildren(), mirrored->children.size())
 		<< Describe(view);
 	for (int32 i = 0; i < view->CountChildren(); i++) {
-		EXPECT_EQ(view->ChildAt(i)->_Token(), mirrored->children[i])
+		EXPECT_EQ(BHandler::Private(view->ChildAt(i)).Token(), mirrored->children[i])
 			<< Describe(view) << " child " << i;
 		ExpectViewMatches(window, view->ChildAt(i));
 	}
@@ -125,7 +128,8 @@ ExpectMirrorMatches(BWindow* window, const char* step)
 {
 	SCOPED_TRACE(step);
 	std::lock_guard<std::mutex> lock(Display()->MirrorLock());
-	MirrorWindow* mirrored = Display()->Mirror().FindWindow(window->_Token());
+	MirrorWindow* mirrored
+		= Display()->Mirror().FindWindow(BHandler::Private(window).Token());
 	ASSERT_NE(nullptr, mirrored);
 	EXPECT_EQ(std::string(window->Title()), mirrored->title);
 	EXPECT_EQ(window->Frame(), mirrored->frame);
@@ -136,7 +140,7 @@ ExpectMirrorMatches(BWindow* window, const char* step)
 	ASSERT_NE(nullptr, top);
 	ASSERT_EQ((size_t)window->CountChildren(), top->children.size());
 	for (int32 i = 0; BView* child = window->ChildAt(i); i++) {
-		EXPECT_EQ(child->_Token(), top->children[i]);
+		EXPECT_EQ(BHandler::Private(child).Token(), top->children[i]);
 		ExpectViewMatches(*mirrored, child);
 	}
 }
@@ -241,7 +245,7 @@ TEST(MirrorTest, TheMirrorFollowsEverySetter)
 		window->Unlock();
 	}
 
-	int32 token = window->_Token();
+	int32 token = BHandler::Private(window).Token();
 	window->Lock();
 	window->Quit();
 	std::lock_guard<std::mutex> lock(Display()->MirrorLock());

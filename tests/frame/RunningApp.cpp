@@ -6,6 +6,7 @@
 #include <View.h>
 
 #include "display/DisplayProtocol.h"
+#include "private/app/HandlerPrivate.h"
 
 RunningApp::RunningApp()
 	:
@@ -75,6 +76,6 @@ void
 RunningApp::Press(BWindow* window, BView* button)
 {
 	BMessage click(BPrivate::B_INPUT_CLICK);
-	click.AddInt32("view", button->_Token());
+	click.AddInt32("view", BHandler::Private(button).Token());
 	Post(window, &click);
 }

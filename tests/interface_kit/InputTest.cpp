@@ -15,6 +15,7 @@
 #include "TestSupport.h"
 #include "display/DisplayProtocol.h"
 #include "private/interface/MenuPrivate.h"
+#include "private/app/HandlerPrivate.h"
 
 using namespace BPrivate;
 
@@ -84,7 +85,7 @@ void
 Click(BWindow* window, BView* view)
 {
 	BMessage click(B_INPUT_CLICK);
-	click.AddInt32("view", view->_Token());
+	click.AddInt32("view", BHandler::Private(view).Token());
 	Send(window, &click);
 }
 
@@ -141,7 +142,7 @@ TEST(InputTest, TheWindowRefusesInputTheUserCouldNotGive)
 	Click(window, off);
 
 	BMessage choose(B_INPUT_MENU_ITEM);
-	choose.AddInt32("view", bar->_Token());
+	choose.AddInt32("view", BHandler::Private(bar).Token());
 	choose.AddInt32("item", BMenuItem::Private(disabled).Id());
 	Send(window, &choose);
 	choose.ReplaceInt32("item", 123456789);
@@ -150,7 +151,7 @@ TEST(InputTest, TheWindowRefusesInputTheUserCouldNotGive)
 	Send(window, &choose);
 
 	BMessage tab(B_INPUT_TAB);
-	tab.AddInt32("view", tabs->_Token());
+	tab.AddInt32("view", BHandler::Private(tabs).Token());
 	tab.AddInt32("index", 1);
 	Send(window, &tab);
 	EXPECT_EQ(0, tabs->Selection());

@@ -13,6 +13,7 @@
 #include "TestSupport.h"
 #include "display/DisplayProtocol.h"
 #include "private/interface/MenuPrivate.h"
+#include "private/app/HandlerPrivate.h"
 
 using namespace BPrivate;
 
@@ -66,22 +67,22 @@ TEST(MenuTest, UntargetedItemsAndControlsReachTheirWindow)
 	// A hidden window takes no input.
 	window->Run();
 	BMessage early(B_INPUT_CLICK);
-	early.AddInt32("view", button->_Token());
+	early.AddInt32("view", BHandler::Private(button).Token());
 	BMessenger(window).SendMessage(&early);
 	ASSERT_TRUE(WaitUntilQuiet());
 	EXPECT_TRUE(window->Received().empty());
 	window->Show();
 
 	BMessage pick(B_INPUT_MENU_ITEM);
-	pick.AddInt32("view", bar->_Token());
+	pick.AddInt32("view", BHandler::Private(bar).Token());
 	pick.AddInt32("item", BMenuItem::Private(item).Id());
 	BMessenger(window).SendMessage(&pick);
 	BMessage pickOff(B_INPUT_MENU_ITEM);
-	pickOff.AddInt32("view", bar->_Token());
+	pickOff.AddInt32("view", BHandler::Private(bar).Token());
 	pickOff.AddInt32("item", BMenuItem::Private(off).Id());
 	BMessenger(window).SendMessage(&pickOff);
 	BMessage click(B_INPUT_CLICK);
-	click.AddInt32("view", button->_Token());
+	click.AddInt32("view", BHandler::Private(button).Token());
 	BMessenger(window).SendMessage(&click);
 	ASSERT_TRUE(WaitUntilQuiet());
 	ASSERT_TRUE(window->Lock());

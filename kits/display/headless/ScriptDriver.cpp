@@ -24,6 +24,7 @@
 #include "private/app/Quiet.h"
 #include "private/app/MessengerPrivate.h"
 #include "private/interface/OutsideQuit.h"
+#include "private/app/HandlerPrivate.h"
 
 namespace BPrivate {
 
@@ -392,7 +393,7 @@ ScriptDriver::_Hold(bool forLine)
 			return false;
 		// Once the application's loop has ended no line can be performed.
 		std::shared_ptr<LooperState> application
-			= FindLooperState(be_app->_Token());
+			= FindLooperState(BHandler::Private(be_app).Token());
 		bool ended = !application;
 		if (application) {
 			std::lock_guard<std::mutex> lock(application->queueMutex);
@@ -403,7 +404,7 @@ ScriptDriver::_Hold(bool forLine)
 		if (ended)
 			return false;
 		std::vector<int32> tokens = BApplication::Private::WindowTokens();
-		tokens.insert(tokens.begin(), be_app->_Token());
+		tokens.insert(tokens.begin(), BHandler::Private(be_app).Token());
 		bool held = true;
 		for (int32 token : tokens) {
 			std::shared_ptr<LooperState> state = FindLooperState(token);

@@ -6,6 +6,7 @@
 
 #include <Looper.h>
 #include <Message.h>
+#include "private/app/HandlerPrivate.h"
 
 namespace BPrivate {
 
@@ -37,7 +38,7 @@ G()
 
 LooperState::LooperState(BLooper* target)
 	:
-	token(target->_Token()),
+	token(BHandler::Private(target).Token()),
 	looper(target)
 {
 	handlers[token] = target;
