@@ -24,6 +24,7 @@
 
 #include "display/DisplayServer.h"
 #include "private/LooperState.h"
+#include "private/interface/OutsideQuit.h"
 
 BApplication* be_app = NULL;
 BMessenger be_app_messenger;
@@ -98,7 +99,7 @@ private:
 				return;
 			struct signalfd_siginfo info;
 			if (read(fSignalFD, &info, sizeof(info)) == sizeof(info))
-				be_app_messenger.SendMessage(B_QUIT_REQUESTED);
+				BPrivate::QuitFromOutside();
 		}
 	}
 
@@ -215,8 +216,10 @@ BApplication::~BApplication()
 		window->Quit();
 	}
 	sSignalWatcher.Stop();
+	int status = 0;
 	if (sDisplay != NULL) {
 		sDisplay->Stop();
+		status = sDisplay->ExitStatus();
 		BPrivate::DisplayServer::SetCurrent(NULL);
 		delete sDisplay;
 		sDisplay = NULL;
@@ -224,6 +227,14 @@ BApplication::~BApplication()
 	free(fSignature);
 	be_app_messenger = BMessenger();
 	be_app = NULL;
+	if (status != 0) {
+		// The display says the session failed (a script that could not be
+		// performed): the program ends with its status, the settings
+		// stored as usual.
+		fflush(stdout);
+		fflush(stderr);
+		_exit(status);
+	}
 }
 
 

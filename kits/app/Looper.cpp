@@ -1,6 +1,8 @@
 #include <Looper.h>
 
 #include <pthread.h>
+#include <stdio.h>
+#include <stdlib.h>
 
 #include <algorithm>
 #include <vector>
@@ -399,6 +401,19 @@ bool
 BLooper::QuitRequested()
 {
 	return true;
+}
+
+
+void
+BLooper::AssertLocked() const
+{
+#ifndef NDEBUG
+	if (IsLocked() || Thread() < 0)
+		return;
+	fprintf(stderr, "looper \"%s\" used without its lock by thread %d\n",
+		Name() != NULL ? Name() : "", (int)find_thread(NULL));
+	abort();
+#endif
 }
 
 

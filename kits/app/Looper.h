@@ -80,6 +80,13 @@ protected:
 			bool				fOwnsThread;
 
 private:
+	friend class BView;
+	friend class BWindow;
+
+			// Debug builds stop here when the caller does not hold the
+			// lock of a looper whose thread runs.
+			void				AssertLocked() const;
+
 			void				_Loop();
 			void				_EndLoop();
 			BHandler*			_ResolveTarget(int32 token, bool preferred);

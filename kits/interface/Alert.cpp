@@ -10,14 +10,22 @@
 #include <Message.h>
 #include <StringView.h>
 
+#include <Application.h>
+
+#include <atomic>
+#include <set>
+
 #include "display/DisplayServer.h"
 #include "private/LooperState.h"
+#include "private/interface/OutsideQuit.h"
+#include "private/interface/WindowPrivate.h"
 
 namespace BPrivate {
 
 struct AlertResult {
 	std::mutex				lock;
 	std::condition_variable	pressed;
+	bool					done = false;
 	int32					button = -1;
 	thread_id				waiter = -1;
 };
@@ -29,7 +37,50 @@ namespace {
 const uint32 kButtonPressed = '_ALB';
 const float kWidth = 310;
 
+std::atomic<bool> sQuittingFromOutside(false);
+
+// The alerts whose Go is waiting, by window token. Never destroyed: alert
+// threads may outlive main.
+struct ShowingAlerts {
+	std::mutex		lock;
+	std::set<int32>	tokens;
+};
+
+ShowingAlerts&
+Showing()
+{
+	static ShowingAlerts* sShowing = new ShowingAlerts;
+	return *sShowing;
+}
+
 } // namespace
+
+
+void
+BPrivate::QuitFromOutside()
+{
+	sQuittingFromOutside = true;
+	std::set<int32> tokens;
+	{
+		std::lock_guard<std::mutex> lock(Showing().lock);
+		tokens = Showing().tokens;
+	}
+	for (int32 token : tokens) {
+		BMessage dismiss(kButtonPressed);
+		dismiss.AddInt32("which", -1);
+		BMessenger alert;
+		alert._SetTo(token, -1);
+		alert.SendMessage(&dismiss);
+	}
+	be_app_messenger.SendMessage(B_QUIT_REQUESTED);
+}
+
+
+bool
+BPrivate::IsQuittingFromOutside()
+{
+	return sQuittingFromOutside;
+}
 
 
 BAlert::BAlert(const char* title, const char* text, const char* button0,
@@ -90,6 +141,9 @@ BAlert::BAlert(const char* title, const char* text, const char* button0,
 		back->AddChild(fButtons[i]);
 		fButtons[i]->SetTarget(this);
 	}
+	// As on BeOS, Enter presses the last button.
+	if (fButtonCount > 0)
+		fButtons[fButtonCount - 1]->MakeDefault(true);
 }
 
 
@@ -102,21 +156,44 @@ int32
 BAlert::Go()
 {
 	std::shared_ptr<BPrivate::AlertResult> result = fResult;
-	Show();
-	BPrivate::DisplayServer::Current()->AlertShown(this, Title(), Text());
-
+	int32 token = _Token();
 	{
 		std::lock_guard<std::mutex> lock(result->lock);
 		result->waiter = find_thread(NULL);
 	}
+	{
+		std::lock_guard<std::mutex> lock(Showing().lock);
+		Showing().tokens.insert(token);
+	}
+	// Checked after the alert is listed, so that a quit from outside either
+	// sees it or is seen here.
+	bool quitting = BPrivate::IsQuittingFromOutside();
+	if (quitting) {
+		std::lock_guard<std::mutex> lock(result->lock);
+		result->done = true;
+	} else
+		Show();
+	if (!quitting && Lock()) {
+		BPrivate::DisplayCommand command
+			= Private(this).Command(BPrivate::B_DISPLAY_ALERT_SHOWN);
+		command.name = Title();
+		command.text = Text() != NULL ? Text() : "";
+		BPrivate::SendToDisplay(command);
+		Unlock();
+	}
+
 	BPrivate::EnterAlertWait();
 	int32 button;
 	{
 		std::unique_lock<std::mutex> lock(result->lock);
-		result->pressed.wait(lock, [&result] { return result->button >= 0; });
+		result->pressed.wait(lock, [&result] { return result->done; });
 		button = result->button;
 	}
 	BPrivate::LeaveAlertWait(find_thread(NULL));
+	{
+		std::lock_guard<std::mutex> lock(Showing().lock);
+		Showing().tokens.erase(token);
+	}
 
 	if (Lock())
 		Quit();
@@ -132,8 +209,10 @@ BAlert::MessageReceived(BMessage* message)
 		&& message->FindInt32("which", &which) == B_OK) {
 		{
 			std::lock_guard<std::mutex> lock(fResult->lock);
-			if (fResult->button < 0)
+			if (!fResult->done) {
+				fResult->done = true;
 				fResult->button = which;
+			}
 			BPrivate::LeaveAlertWait(fResult->waiter);
 		}
 		fResult->pressed.notify_all();

@@ -2,18 +2,23 @@
 
 #include <math.h>
 
-#include "private/InputMessages.h"
+#include <Window.h>
+
+#include "private/interface/ViewPrivate.h"
 
 BButton::BButton(BRect frame, const char* name, const char* label,
 	BMessage* message, uint32 resizingMode, uint32 flags)
 	:
 	BControl(frame, name, label, message, resizingMode, flags)
 {
+	BView::Private(this).SetKind(BPrivate::B_DISPLAY_BUTTON);
 }
 
 
 BButton::~BButton()
 {
+	if (Window() != NULL && Window()->DefaultButton() == this)
+		Window()->SetDefaultButton(NULL);
 }
 
 
@@ -34,16 +39,42 @@ BButton::GetPreferredSize(float* width, float* height)
 }
 
 
-bool
-BButton::_AcceptsInput(uint32 action) const
+// A click is a press and a release over the button.
+void
+BButton::MouseUp(BPoint where)
 {
-	return action == B_INPUT_CLICK;
+	if (IsEnabled() && Bounds().Contains(where))
+		Invoke();
 }
 
 
 void
-BButton::_HandleInput(BMessage* input)
+BButton::KeyDown(const char* bytes, int32 numBytes)
 {
-	if (input->what == B_INPUT_CLICK && IsEnabled())
-		Invoke();
+	if (numBytes == 1 && (bytes[0] == B_ENTER || bytes[0] == B_SPACE)) {
+		if (IsEnabled())
+			Invoke();
+		return;
+	}
+	BControl::KeyDown(bytes, numBytes);
+}
+
+
+void
+BButton::MakeDefault(bool flag)
+{
+	BWindow* window = Window();
+	if (window == NULL)
+		return;
+	if (flag)
+		window->SetDefaultButton(this);
+	else if (window->DefaultButton() == this)
+		window->SetDefaultButton(NULL);
+}
+
+
+bool
+BButton::IsDefault() const
+{
+	return Window() != NULL && Window()->DefaultButton() == this;
 }

@@ -13,9 +13,11 @@ public:
 	virtual						~BButton();
 
 	virtual	void				GetPreferredSize(float* width, float* height);
-
-	virtual	bool				_AcceptsInput(uint32 action) const;
-	virtual	void				_HandleInput(BMessage* input);
+	virtual	void				MouseUp(BPoint where);
+	virtual	void				KeyDown(const char* bytes, int32 numBytes);
+			// Enter in its window presses it.
+	virtual	void				MakeDefault(bool flag);
+			bool				IsDefault() const;
 };
 
 #endif // _BUTTON_H

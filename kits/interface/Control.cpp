@@ -5,7 +5,7 @@
 
 #include <Window.h>
 
-#include "private/ViewDump.h"
+#include "private/interface/ViewPrivate.h"
 
 BControl::BControl(BRect frame, const char* name, const char* label,
 	BMessage* message, uint32 resizingMode, uint32 flags)
@@ -29,32 +29,40 @@ BControl::~BControl()
 void
 BControl::SetLabel(const char* label)
 {
+	BView::Private view(this);
+	view.CheckLock();
 	free(fLabel);
 	fLabel = label != NULL ? strdup(label) : NULL;
-	Invalidate();
+	view.SendText(BPrivate::B_DISPLAY_VIEW_LABEL, fLabel);
 }
 
 
 void
 BControl::SetValue(int32 value)
 {
-	fValue = value;
-	Invalidate();
+	SetValueNoUpdate(value);
 }
 
 
+// The display draws from its own copy, so even a value set without a
+// redraw is told to it.
 void
 BControl::SetValueNoUpdate(int32 value)
 {
+	BView::Private view(this);
+	view.CheckLock();
 	fValue = value;
+	view.SendValue(BPrivate::B_DISPLAY_VIEW_VALUE, fValue);
 }
 
 
 void
 BControl::SetEnabled(bool enabled)
 {
+	BView::Private view(this);
+	view.CheckLock();
 	fEnabled = enabled;
-	Invalidate();
+	view.SendValue(BPrivate::B_DISPLAY_VIEW_ENABLED, fEnabled ? 1 : 0);
 }
 
 
@@ -74,10 +82,10 @@ BControl::Invoke(BMessage* message)
 
 
 void
-BControl::_Dump(BPrivate::ViewDump& dump) const
+BControl::_SendState()
 {
-	dump.hasLabel = true;
-	dump.label = fLabel != NULL ? fLabel : "";
-	dump.hasEnabled = true;
-	dump.enabled = fEnabled;
+	BView::Private view(this);
+	view.SendText(BPrivate::B_DISPLAY_VIEW_LABEL, fLabel);
+	view.SendValue(BPrivate::B_DISPLAY_VIEW_ENABLED, fEnabled ? 1 : 0);
+	view.SendValue(BPrivate::B_DISPLAY_VIEW_VALUE, fValue);
 }

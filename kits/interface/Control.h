@@ -23,9 +23,9 @@ public:
 	// A control with no target of its own sends to its window.
 	virtual	status_t			Invoke(BMessage* message = NULL);
 
-	virtual	void				_Dump(BPrivate::ViewDump& dump) const;
-
 private:
+	virtual	void				_SendState();
+
 			char*				fLabel;
 			int32				fValue;
 			bool				fEnabled;

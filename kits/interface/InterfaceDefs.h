@@ -76,6 +76,16 @@ rgb_color ui_color(color_which which);
 #define B_V_SCROLL_BAR_WIDTH 14.0f
 #define B_H_SCROLL_BAR_HEIGHT 14.0f
 
+// Keys, as KeyDown receives them.
+enum {
+	B_BACKSPACE = 0x08,
+	B_TAB = 0x09,
+	B_ENTER = 0x0a,
+	B_RETURN = 0x0a,
+	B_SPACE = 0x20,
+	B_ESCAPE = 0x1b
+};
+
 // Control values.
 enum {
 	B_CONTROL_OFF = 0,

@@ -2,11 +2,105 @@
 
 #include <string.h>
 
+#include <typeinfo>
+
 #include <MenuBar.h>
 #include <MenuItem.h>
 #include <Window.h>
 
-#include "private/ViewDump.h"
+#include "private/interface/MenuPrivate.h"
+#include "private/interface/ViewPrivate.h"
+
+using BPrivate::DisplayCommand;
+
+
+BMenuBar*
+BMenu::Private::AttachedBar() const
+{
+	const BMenu* menu = fMenu;
+	while (menu->Supermenu() != NULL)
+		menu = menu->Supermenu();
+	BMenuBar* bar = dynamic_cast<BMenuBar*>(const_cast<BMenu*>(menu));
+	return bar != NULL && bar->Window() != NULL ? bar : NULL;
+}
+
+
+BWindow*
+BMenu::Private::OwnerWindow() const
+{
+	const BMenu* menu = fMenu;
+	while (menu->Supermenu() != NULL)
+		menu = menu->Supermenu();
+	return menu->Window();
+}
+
+
+void
+BMenu::Private::SendItems() const
+{
+	for (BMenuItem* item : fMenu->fItems)
+		SendItemAdded(item);
+}
+
+
+void
+BMenu::Private::SendItemAdded(BMenuItem* item) const
+{
+	BMenuBar* bar = AttachedBar();
+	if (bar == NULL)
+		return;
+	DisplayCommand command
+		= BView::Private(bar).Command(BPrivate::B_DISPLAY_MENU_ITEM_ADDED);
+	command.item = BMenuItem::Private(item).Id();
+	command.parent = fMenu->fSuperitem != NULL
+		? BMenuItem::Private(fMenu->fSuperitem).Id() : 0;
+	command.index = fMenu->IndexOf(item);
+	command.text = item->Label() != NULL ? item->Label() : "";
+	command.name = _ClassNameOf(typeid(*item));
+	command.value = item->IsEnabled() ? 1 : 0;
+	command.flags = BMenuItem::Private(item).DisplayFlags();
+	BPrivate::SendToDisplay(command);
+	if (item->Submenu() != NULL)
+		BMenu::Private(item->Submenu()).SendItems();
+}
+
+
+void
+BMenu::Private::SendItemRemoved(BMenuItem* item) const
+{
+	BMenuBar* bar = AttachedBar();
+	if (bar == NULL)
+		return;
+	DisplayCommand command
+		= BView::Private(bar).Command(BPrivate::B_DISPLAY_MENU_ITEM_REMOVED);
+	command.item = BMenuItem::Private(item).Id();
+	BPrivate::SendToDisplay(command);
+}
+
+
+void
+BMenu::Private::ChooseItem(int32 id) const
+{
+	BMenuItem* item = _FindItem(id);
+	if (item != NULL && item->Submenu() == NULL && item->IsEnabled())
+		item->Invoke();
+}
+
+
+BMenuItem*
+BMenu::Private::_FindItem(int32 id) const
+{
+	for (BMenuItem* item : fMenu->fItems) {
+		if (BMenuItem::Private(item).Id() == id)
+			return item;
+		if (item->Submenu() != NULL) {
+			if (BMenuItem* found = Private(item->Submenu())._FindItem(id))
+				return found;
+		}
+	}
+	return NULL;
+}
+
 
 BMenu::BMenu(const char* name, menu_layout layout)
 	:
@@ -38,11 +132,15 @@ BMenu::AddItem(BMenuItem* item)
 bool
 BMenu::AddItem(BMenuItem* item, int32 index)
 {
+	Private menu(this);
+	if (BMenuBar* bar = menu.AttachedBar())
+		BView::Private(bar).CheckLock();
 	if (item == NULL || item->Menu() != NULL || index < 0
 		|| index > CountItems())
 		return false;
 	fItems.insert(fItems.begin() + index, item);
-	item->_SetMenu(this);
+	BMenuItem::Private(item).SetMenu(this);
+	menu.SendItemAdded(item);
 	return true;
 }
 
@@ -66,11 +164,15 @@ BMenu::AddSeparatorItem()
 BMenuItem*
 BMenu::RemoveItem(int32 index)
 {
+	Private menu(this);
+	if (BMenuBar* bar = menu.AttachedBar())
+		BView::Private(bar).CheckLock();
 	if (index < 0 || index >= CountItems())
 		return NULL;
 	BMenuItem* item = fItems[index];
+	menu.SendItemRemoved(item);
 	fItems.erase(fItems.begin() + index);
-	item->_SetMenu(NULL);
+	BMenuItem::Private(item).SetMenu(NULL);
 	return item;
 }
 
@@ -157,10 +259,27 @@ BMenu::SetLabelFromMarked(bool on)
 }
 
 
+// Every item's state follows its menu's, so each is told again.
 void
 BMenu::SetEnabled(bool enabled)
 {
+	Private menu(this);
+	if (BMenuBar* bar = menu.AttachedBar())
+		BView::Private(bar).CheckLock();
+	if (fEnabled == enabled)
+		return;
 	fEnabled = enabled;
+	std::vector<BMenuItem*> pending(fItems.begin(), fItems.end());
+	while (!pending.empty()) {
+		BMenuItem* item = pending.back();
+		pending.pop_back();
+		BMenuItem::Private(item).SendChanged();
+		if (item->Submenu() != NULL) {
+			for (int32 i = 0; BMenuItem* inner = item->Submenu()->ItemAt(i);
+					i++)
+				pending.push_back(inner);
+		}
+	}
 }
 
 
@@ -191,33 +310,4 @@ BMenu::SetTargetForItems(BHandler* target)
 			status = itemStatus;
 	}
 	return status;
-}
-
-
-BWindow*
-BMenu::_OwnerWindow() const
-{
-	const BMenu* menu = this;
-	while (menu->Supermenu() != NULL)
-		menu = menu->Supermenu();
-	return menu->Window();
-}
-
-
-void
-BMenu::_DumpItems(BPrivate::ViewDump& dump, int depth) const
-{
-	for (BMenuItem* item : fItems) {
-		std::string line = std::string(item->_ClassName()) + " "
-			+ BPrivate::QuoteForDump(item->Label());
-		if (item->Submenu() != NULL) {
-			line += " items=" + std::to_string(item->Submenu()->CountItems());
-		}
-		line += std::string(" enabled=") + (item->IsEnabled() ? "1" : "0");
-		if (item->IsMarked())
-			line += " marked=1";
-		dump.extraLines.push_back(std::make_pair(depth, line));
-		if (item->Submenu() != NULL)
-			item->Submenu()->_DumpItems(dump, depth + 1);
-	}
 }

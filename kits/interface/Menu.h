@@ -47,15 +47,11 @@ public:
 
 	virtual	status_t			SetTargetForItems(BHandler* target);
 
-			// Kits-internal.
-			void				_SetSuperitem(BMenuItem* item)
-									{ fSuperitem = item; }
-			// The window of the menu bar this menu hangs from.
-			BWindow*			_OwnerWindow() const;
-			void				_DumpItems(BPrivate::ViewDump& dump,
-									int depth) const;
+			class Private;
 
 private:
+	friend class Private;
+
 			std::vector<BMenuItem*> fItems;
 			menu_layout			fLayout;
 			BMenuItem*			fSuperitem;

@@ -7,8 +7,8 @@
 #include <Message.h>
 #include <Window.h>
 
-#include "private/InputMessages.h"
-#include "private/ViewDump.h"
+#include "private/interface/MenuPrivate.h"
+#include "private/interface/ViewPrivate.h"
 
 BMenuBar::BMenuBar(BRect frame, const char* name, uint32 resizingMode,
 	menu_layout layout, bool resizeToFit)
@@ -20,6 +20,7 @@ BMenuBar::BMenuBar(BRect frame, const char* name, uint32 resizingMode,
 	MoveTo(frame.left, frame.top);
 	ResizeTo(frame.Width(), frame.Height());
 	SetFlags(B_WILL_DRAW | B_FRAME_EVENTS);
+	BView::Private(this).SetKind(BPrivate::B_DISPLAY_MENU_BAR);
 }
 
 
@@ -68,57 +69,7 @@ BMenuBar::GetPreferredSize(float* width, float* height)
 
 
 void
-BMenuBar::_Dump(BPrivate::ViewDump& dump) const
+BMenuBar::_SendState()
 {
-	dump.hasItems = true;
-	dump.items = CountItems();
-	_DumpItems(dump, 1);
-}
-
-
-bool
-BMenuBar::_AcceptsInput(uint32 action) const
-{
-	return action == B_INPUT_MENU;
-}
-
-
-void
-BMenuBar::_HandleInput(BMessage* input)
-{
-	const char* menuLabel;
-	const char* itemLabel;
-	if (input->what != B_INPUT_MENU
-		|| input->FindString("menu", &menuLabel) != B_OK
-		|| input->FindString("item", &itemLabel) != B_OK)
-		return;
-	BMenuItem* item = _CommandLabelled(_MenuLabelled(menuLabel), itemLabel);
-	if (item != NULL && item->IsEnabled())
-		item->Invoke();
-}
-
-
-BMenu*
-BMenuBar::_MenuLabelled(const char* label) const
-{
-	for (int32 i = 0; BMenuItem* top = ItemAt(i); i++) {
-		if (top->Submenu() != NULL && top->Label() != NULL
-			&& strcmp(top->Label(), label) == 0)
-			return top->Submenu();
-	}
-	return NULL;
-}
-
-
-BMenuItem*
-BMenuBar::_CommandLabelled(BMenu* menu, const char* label)
-{
-	if (menu == NULL)
-		return NULL;
-	for (int32 i = 0; BMenuItem* item = menu->ItemAt(i); i++) {
-		if (item->Submenu() == NULL && item->Label() != NULL
-			&& strcmp(item->Label(), label) == 0)
-			return item;
-	}
-	return NULL;
+	BMenu::Private(this).SendItems();
 }

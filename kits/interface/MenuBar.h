@@ -15,16 +15,9 @@ public:
 	virtual	void				AttachedToWindow();
 	virtual	void				GetPreferredSize(float* width, float* height);
 
-	virtual	void				_Dump(BPrivate::ViewDump& dump) const;
-	virtual	bool				_AcceptsInput(uint32 action) const;
-	virtual	void				_HandleInput(BMessage* input);
-			// The menu of the bar so labelled, and the command item so
-			// labelled in it; NULL where there is none.
-			BMenu*				_MenuLabelled(const char* label) const;
-	static	BMenuItem*			_CommandLabelled(BMenu* menu,
-									const char* label);
-
 private:
+	virtual	void				_SendState();
+
 			bool				fResizeToFit;
 };
 

@@ -3,13 +3,65 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <MenuBar.h>
 #include <Message.h>
 #include <Window.h>
+
+#include "private/LooperState.h"
+#include "private/interface/MenuPrivate.h"
+#include "private/interface/ViewPrivate.h"
+
+using BPrivate::DisplayCommand;
+
+
+uint32
+BMenuItem::Private::DisplayFlags() const
+{
+	uint32 flags = 0;
+	if (fItem->fMarked)
+		flags |= BPrivate::B_DISPLAY_ITEM_MARKED;
+	if (fItem->fSubmenu != NULL)
+		flags |= BPrivate::B_DISPLAY_ITEM_SUBMENU;
+	if (dynamic_cast<BSeparatorItem*>(fItem) != NULL)
+		flags |= BPrivate::B_DISPLAY_ITEM_SEPARATOR;
+	return flags;
+}
+
+
+void
+BMenuItem::Private::SendChanged() const
+{
+	if (fItem->fMenu == NULL)
+		return;
+	BMenuBar* bar = BMenu::Private(fItem->fMenu).AttachedBar();
+	if (bar == NULL)
+		return;
+	DisplayCommand command
+		= BView::Private(bar).Command(BPrivate::B_DISPLAY_MENU_ITEM_CHANGED);
+	command.item = fItem->fId;
+	command.text = fItem->fLabel != NULL ? fItem->fLabel : "";
+	command.value = fItem->IsEnabled() ? 1 : 0;
+	command.flags = DisplayFlags();
+	BPrivate::SendToDisplay(command);
+}
+
+
+// Setters of an item in a window's menu bar need that window's lock.
+static void
+CheckLock(BMenu* menu)
+{
+	if (menu == NULL)
+		return;
+	if (BMenuBar* bar = BMenu::Private(menu).AttachedBar())
+		BView::Private(bar).CheckLock();
+}
+
 
 BMenuItem::BMenuItem(const char* label, BMessage* message, char shortcut,
 	uint32 modifiers)
 	:
 	BInvoker(message, NULL),
+	fId(BPrivate::NewHandlerToken()),
 	fLabel(NULL),
 	fSubmenu(NULL),
 	fMenu(NULL),
@@ -25,6 +77,7 @@ BMenuItem::BMenuItem(const char* label, BMessage* message, char shortcut,
 BMenuItem::BMenuItem(BMenu* menu, BMessage* message)
 	:
 	BInvoker(message, NULL),
+	fId(BPrivate::NewHandlerToken()),
 	fLabel(NULL),
 	fSubmenu(menu),
 	fMenu(NULL),
@@ -34,7 +87,7 @@ BMenuItem::BMenuItem(BMenu* menu, BMessage* message)
 	fMarked(false)
 {
 	if (menu != NULL) {
-		menu->_SetSuperitem(this);
+		BMenu::Private(menu).SetSuperitem(this);
 		SetLabel(menu->Name());
 	}
 }
@@ -50,8 +103,10 @@ BMenuItem::~BMenuItem()
 void
 BMenuItem::SetLabel(const char* label)
 {
+	CheckLock(fMenu);
 	free(fLabel);
 	fLabel = label != NULL ? strdup(label) : NULL;
+	Private(this).SendChanged();
 }
 
 
@@ -65,7 +120,9 @@ BMenuItem::Label() const
 void
 BMenuItem::SetEnabled(bool enabled)
 {
+	CheckLock(fMenu);
 	fEnabled = enabled;
+	Private(this).SendChanged();
 }
 
 
@@ -79,13 +136,17 @@ BMenuItem::IsEnabled() const
 void
 BMenuItem::SetMarked(bool marked)
 {
+	CheckLock(fMenu);
 	if (marked && fMenu != NULL && fMenu->IsRadioMode()) {
 		for (int32 i = 0; BMenuItem* item = fMenu->ItemAt(i); i++) {
-			if (item != this)
+			if (item != this && item->fMarked) {
 				item->fMarked = false;
+				Private(item).SendChanged();
+			}
 		}
 	}
 	fMarked = marked;
+	Private(this).SendChanged();
 }
 
 
@@ -109,19 +170,14 @@ BMenuItem::Invoke(BMessage* message)
 	if (toSend == NULL)
 		return B_BAD_VALUE;
 	BMessenger window;
-	if (fMenu != NULL && fMenu->_OwnerWindow() != NULL)
-		window = BMessenger(fMenu->_OwnerWindow());
+	BWindow* owner = fMenu != NULL ? BMenu::Private(fMenu).OwnerWindow()
+		: NULL;
+	if (owner != NULL)
+		window = BMessenger(owner);
 	BMessage copy(*toSend);
 	if (fMenu != NULL)
 		copy.AddInt32("index", fMenu->IndexOf(this));
 	return _SendCopy(&copy, window, this);
-}
-
-
-const char*
-BMenuItem::_ClassName() const
-{
-	return "BMenuItem";
 }
 
 
@@ -141,11 +197,4 @@ BSeparatorItem::~BSeparatorItem()
 void
 BSeparatorItem::SetEnabled(bool)
 {
-}
-
-
-const char*
-BSeparatorItem::_ClassName() const
-{
-	return "BSeparatorItem";
 }

@@ -27,11 +27,12 @@ public:
 	// An item with no target of its own sends to its menu bar's window.
 	virtual	status_t			Invoke(BMessage* message = NULL);
 
-			// Kits-internal.
-			void				_SetMenu(BMenu* menu) { fMenu = menu; }
-	virtual	const char*			_ClassName() const;
+			class Private;
 
 private:
+	friend class Private;
+
+			int32				fId;
 			char*				fLabel;
 			BMenu*				fSubmenu;
 			BMenu*				fMenu;
@@ -47,7 +48,6 @@ public:
 	virtual						~BSeparatorItem();
 
 	virtual	void				SetEnabled(bool enabled);
-	virtual	const char*			_ClassName() const;
 };
 
 #endif // _MENU_ITEM_H

@@ -4,7 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "private/ViewDump.h"
+#include "private/interface/ViewPrivate.h"
 
 BStringView::BStringView(BRect frame, const char* name, const char* text,
 	uint32 resizingMode, uint32 flags)
@@ -12,6 +12,7 @@ BStringView::BStringView(BRect frame, const char* name, const char* text,
 	BView(frame, name, resizingMode, flags),
 	fText(NULL)
 {
+	BView::Private(this).SetKind(BPrivate::B_DISPLAY_STRING_VIEW);
 	SetText(text);
 }
 
@@ -25,9 +26,11 @@ BStringView::~BStringView()
 void
 BStringView::SetText(const char* text)
 {
+	BView::Private view(this);
+	view.CheckLock();
 	free(fText);
 	fText = text != NULL ? strdup(text) : NULL;
-	Invalidate();
+	view.SendText(BPrivate::B_DISPLAY_VIEW_TEXT, fText);
 }
 
 
@@ -46,8 +49,7 @@ BStringView::GetPreferredSize(float* width, float* height)
 
 
 void
-BStringView::_Dump(BPrivate::ViewDump& dump) const
+BStringView::_SendState()
 {
-	dump.hasText = true;
-	dump.text = fText != NULL ? fText : "";
+	BView::Private(this).SendText(BPrivate::B_DISPLAY_VIEW_TEXT, fText);
 }

@@ -16,9 +16,10 @@ public:
 			const char*			Text() const { return fText; }
 
 	virtual	void				GetPreferredSize(float* width, float* height);
-	virtual	void				_Dump(BPrivate::ViewDump& dump) const;
 
 private:
+	virtual	void				_SendState();
+
 			char*				fText;
 };
 

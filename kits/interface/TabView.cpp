@@ -6,11 +6,40 @@
 
 #include <Message.h>
 
-#include "private/InputMessages.h"
-#include "private/ViewDump.h"
+#include "private/interface/ViewPrivate.h"
+
+using BPrivate::DisplayCommand;
+
+// What a tab view needs of its tabs.
+class BTab::Private {
+public:
+								Private(BTab* tab) : fTab(tab) {}
+
+			void				SetTabView(BTabView* tabView)
+									{ fTab->fTabView = tabView; }
+			void				SetSelected(bool selected);
+
+private:
+			BTab*				fTab;
+};
+
+
+void
+BTab::Private::SetSelected(bool selected)
+{
+	fTab->fSelected = selected;
+	if (fTab->fView == NULL)
+		return;
+	if (selected)
+		fTab->fView->Show();
+	else
+		fTab->fView->Hide();
+}
+
 
 BTab::BTab(BView* target)
 	:
+	fTabView(NULL),
 	fLabel(NULL),
 	fView(NULL),
 	fSelected(false),
@@ -40,15 +69,21 @@ BTab::Label() const
 void
 BTab::SetLabel(const char* label)
 {
+	if (fTabView != NULL)
+		BView::Private(fTabView).CheckLock();
 	free(fLabel);
 	fLabel = label != NULL ? strdup(label) : NULL;
+	_SendChanged();
 }
 
 
 void
 BTab::SetEnabled(bool enabled)
 {
+	if (fTabView != NULL)
+		BView::Private(fTabView).CheckLock();
 	fEnabled = enabled;
+	_SendChanged();
 }
 
 
@@ -62,15 +97,14 @@ BTab::SetView(BView* view)
 
 
 void
-BTab::_SetSelected(bool selected)
+BTab::_SendChanged()
 {
-	fSelected = selected;
-	if (fView == NULL)
+	if (fTabView == NULL)
 		return;
-	if (selected)
-		fView->Show();
-	else
-		fView->Hide();
+	for (int32 i = 0; BTab* tab = fTabView->TabAt(i); i++) {
+		if (tab == this)
+			fTabView->_SendTab(BPrivate::B_DISPLAY_TAB_CHANGED, i);
+	}
 }
 
 
@@ -81,6 +115,7 @@ BTabView::BTabView(BRect frame, const char* name, button_width width,
 	fTabWidth(width),
 	fSelection(-1)
 {
+	BView::Private(this).SetKind(BPrivate::B_DISPLAY_TAB_VIEW);
 	font_height fontHeight;
 	GetFontHeight(&fontHeight);
 	fTabHeight = ceilf(fontHeight.ascent + fontHeight.descent
@@ -104,6 +139,7 @@ BTabView::~BTabView()
 void
 BTabView::AddTab(BView* target, BTab* tab)
 {
+	BView::Private(this).CheckLock();
 	if (target == NULL)
 		return;
 	if (tab == NULL)
@@ -111,11 +147,13 @@ BTabView::AddTab(BView* target, BTab* tab)
 	else
 		tab->SetView(target);
 	fTabs.push_back(tab);
+	BTab::Private(tab).SetTabView(this);
+	_SendTab(BPrivate::B_DISPLAY_TAB_ADDED, CountTabs() - 1);
 	fContainer->AddChild(target);
 	if (fSelection < 0)
 		Select(0);
 	else
-		tab->_SetSelected(false);
+		BTab::Private(tab).SetSelected(false);
 }
 
 
@@ -138,13 +176,14 @@ BTabView::CountTabs() const
 void
 BTabView::Select(int32 index)
 {
+	BView::Private(this).CheckLock();
 	if (index < 0 || index >= CountTabs())
 		return;
 	if (fSelection >= 0 && fSelection < CountTabs() && fSelection != index)
-		fTabs[fSelection]->_SetSelected(false);
+		BTab::Private(fTabs[fSelection]).SetSelected(false);
 	fSelection = index;
-	fTabs[index]->_SetSelected(true);
-	Invalidate();
+	BTab::Private(fTabs[index]).SetSelected(true);
+	_SendTab(BPrivate::B_DISPLAY_TAB_CHOSEN, index);
 }
 
 
@@ -152,38 +191,31 @@ void
 BTabView::SetTabWidth(button_width width)
 {
 	fTabWidth = width;
-	Invalidate();
 }
 
 
 void
-BTabView::_Dump(BPrivate::ViewDump& dump) const
+BTabView::_SendTab(uint32 code, int32 index)
 {
-	dump.hasSelected = true;
-	dump.selected = fSelection;
-	dump.hasItems = true;
-	dump.items = CountTabs();
-	for (int32 i = 0; i < CountTabs(); i++) {
-		std::string line = "BTab " + BPrivate::QuoteForDump(fTabs[i]->Label())
-			+ " enabled=" + (fTabs[i]->IsEnabled() ? "1" : "0")
-			+ " selected=" + (i == fSelection ? "1" : "0");
-		dump.extraLines.push_back(std::make_pair(1, line));
+	BView::Private view(this);
+	if (!view.IsAttached())
+		return;
+	DisplayCommand command = view.Command(code);
+	command.index = index;
+	if (code != BPrivate::B_DISPLAY_TAB_CHOSEN) {
+		command.text = fTabs[index]->Label() != NULL
+			? fTabs[index]->Label() : "";
+		command.value = fTabs[index]->IsEnabled() ? 1 : 0;
 	}
-}
-
-
-bool
-BTabView::_AcceptsInput(uint32 action) const
-{
-	return action == B_INPUT_TAB;
+	BPrivate::SendToDisplay(command);
 }
 
 
 void
-BTabView::_HandleInput(BMessage* input)
+BTabView::_SendState()
 {
-	int32 index;
-	if (input->what == B_INPUT_TAB && input->FindInt32("index", &index) == B_OK
-		&& TabAt(index) != NULL && TabAt(index)->IsEnabled())
-		Select(index);
+	for (int32 i = 0; i < CountTabs(); i++)
+		_SendTab(BPrivate::B_DISPLAY_TAB_ADDED, i);
+	if (fSelection >= 0)
+		_SendTab(BPrivate::B_DISPLAY_TAB_CHOSEN, fSelection);
 }

@@ -21,10 +21,15 @@ public:
 	virtual	void				SetView(BView* view);
 			BView*				View() const { return fView; }
 
-			// Kits-internal.
-			void				_SetSelected(bool selected);
+			class Private;
 
 private:
+	friend class Private;
+
+			// Tells the tab view's display of a change.
+			void				_SendChanged();
+
+			BTabView*			fTabView;
 			char*				fLabel;
 			BView*				fView;
 			bool				fSelected;
@@ -54,11 +59,12 @@ public:
 			float				TabHeight() const { return fTabHeight; }
 			BView*				ContainerView() const { return fContainer; }
 
-	virtual	void				_Dump(BPrivate::ViewDump& dump) const;
-	virtual	bool				_AcceptsInput(uint32 action) const;
-	virtual	void				_HandleInput(BMessage* input);
-
 private:
+	friend class BTab;
+
+	virtual	void				_SendState();
+			void				_SendTab(uint32 code, int32 index);
+
 			std::vector<BTab*>	fTabs;
 			BView*				fContainer;
 			button_width		fTabWidth;

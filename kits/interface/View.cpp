@@ -1,15 +1,73 @@
 #include <View.h>
 
+#include <cxxabi.h>
 #include <math.h>
+#include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <algorithm>
+#include <typeinfo>
 
 #include <Looper.h>
 #include <Window.h>
 
 #include "display/DisplayServer.h"
-#include "private/ViewDump.h"
+#include "private/interface/ViewPrivate.h"
+
+using BPrivate::DisplayCommand;
+
+
+std::string
+_ClassNameOf(const std::type_info& type)
+{
+	int status = 0;
+	char* name = abi::__cxa_demangle(type.name(), NULL, NULL, &status);
+	std::string result = status == 0 && name != NULL ? name : type.name();
+	free(name);
+	return result;
+}
+
+
+BPrivate::DisplayCommand
+BView::Private::Command(uint32 code) const
+{
+	DisplayCommand command(code);
+	command.window = fView->fWindow != NULL ? fView->fWindow->_Token() : -1;
+	command.view = fView->_Token();
+	return command;
+}
+
+
+void
+BView::Private::Send(const DisplayCommand& command) const
+{
+	if (IsAttached())
+		BPrivate::SendToDisplay(command);
+}
+
+
+void
+BView::Private::SendText(uint32 code, const char* text) const
+{
+	if (!IsAttached())
+		return;
+	DisplayCommand command = Command(code);
+	command.text = text != NULL ? text : "";
+	BPrivate::SendToDisplay(command);
+}
+
+
+void
+BView::Private::SendValue(uint32 code, int32 value) const
+{
+	if (!IsAttached())
+		return;
+	DisplayCommand command = Command(code);
+	command.value = value;
+	BPrivate::SendToDisplay(command);
+}
+
 
 BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
 	:
@@ -20,7 +78,8 @@ BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
 	fParent(NULL),
 	fWindow(NULL),
 	fHidden(false),
-	fViewColor(rgb_color{ 255, 255, 255, 255 })
+	fViewColor(rgb_color{ 255, 255, 255, 255 }),
+	fDisplayKind(BPrivate::B_DISPLAY_PLAIN_VIEW)
 {
 	// Frames are whole pixels, as the display draws them.
 	fFrame.left = roundf(fFrame.left);
@@ -74,6 +133,24 @@ BView::MessageReceived(BMessage* message)
 
 
 void
+BView::MouseDown(BPoint)
+{
+}
+
+
+void
+BView::MouseUp(BPoint)
+{
+}
+
+
+void
+BView::KeyDown(const char*, int32)
+{
+}
+
+
+void
 BView::GetPreferredSize(float* width, float* height)
 {
 	if (width != NULL)
@@ -95,6 +172,7 @@ BView::ResizeToPreferred()
 void
 BView::AddChild(BView* child, BView* before)
 {
+	_CheckLock();
 	if (child == NULL || child->fParent != NULL || child == this)
 		return;
 	auto position = std::find(fChildren.begin(), fChildren.end(), before);
@@ -110,9 +188,14 @@ BView::AddChild(BView* child, BView* before)
 bool
 BView::RemoveChild(BView* child)
 {
+	_CheckLock();
 	auto position = std::find(fChildren.begin(), fChildren.end(), child);
 	if (child == NULL || position == fChildren.end())
 		return false;
+	if (child->fWindow != NULL) {
+		BPrivate::SendToDisplay(
+			Private(child).Command(BPrivate::B_DISPLAY_VIEW_REMOVED));
+	}
 	fChildren.erase(position);
 	child->_SetWindow(NULL);
 	child->fParent = NULL;
@@ -168,8 +251,13 @@ BView::Bounds() const
 void
 BView::MoveTo(float x, float y)
 {
-	fFrame.OffsetTo(roundf(x), roundf(y));
-	Invalidate();
+	_CheckLock();
+	x = roundf(x);
+	y = roundf(y);
+	if (x == fFrame.left && y == fFrame.top)
+		return;
+	fFrame.OffsetTo(x, y);
+	_SendFrame();
 }
 
 
@@ -190,6 +278,7 @@ BView::MoveBy(float dx, float dy)
 void
 BView::ResizeTo(float width, float height)
 {
+	_CheckLock();
 	width = roundf(width);
 	height = roundf(height);
 	float dx = width - fFrame.Width();
@@ -198,9 +287,9 @@ BView::ResizeTo(float width, float height)
 		return;
 	fFrame.right = fFrame.left + width;
 	fFrame.bottom = fFrame.top + height;
+	_SendFrame();
 	for (BView* child : fChildren)
 		child->_ParentResized(dx, dy);
-	Invalidate();
 }
 
 
@@ -208,6 +297,18 @@ void
 BView::ResizeBy(float dx, float dy)
 {
 	ResizeTo(fFrame.Width() + dx, fFrame.Height() + dy);
+}
+
+
+void
+BView::_SendFrame()
+{
+	if (fWindow == NULL)
+		return;
+	DisplayCommand command
+		= Private(this).Command(BPrivate::B_DISPLAY_VIEW_FRAME);
+	command.rect = fFrame;
+	BPrivate::SendToDisplay(command);
 }
 
 
@@ -240,16 +341,22 @@ BView::_ParentResized(float dx, float dy)
 void
 BView::Show()
 {
+	_CheckLock();
+	if (!fHidden)
+		return;
 	fHidden = false;
-	Invalidate();
+	Private(this).SendValue(BPrivate::B_DISPLAY_VIEW_HIDDEN, 0);
 }
 
 
 void
 BView::Hide()
 {
+	_CheckLock();
+	if (fHidden)
+		return;
 	fHidden = true;
-	Invalidate();
+	Private(this).SendValue(BPrivate::B_DISPLAY_VIEW_HIDDEN, 1);
 }
 
 
@@ -281,8 +388,14 @@ BView::SetFlags(uint32 flags)
 void
 BView::SetViewColor(rgb_color color)
 {
+	_CheckLock();
 	fViewColor = color;
-	Invalidate();
+	if (fWindow == NULL)
+		return;
+	DisplayCommand command
+		= Private(this).Command(BPrivate::B_DISPLAY_VIEW_COLOR);
+	command.color = color;
+	BPrivate::SendToDisplay(command);
 }
 
 
@@ -310,27 +423,22 @@ BView::GetFontHeight(font_height* height) const
 void
 BView::Invalidate()
 {
-	// The headless display draws nothing; a drawing display picks the
-	// change up from the view's state.
+	// The display draws from its copy of the state, which every setter
+	// keeps up to date; there is nothing more to tell it.
 }
 
 
 void
-BView::_Dump(BPrivate::ViewDump&) const
+BView::_SendState()
 {
-}
-
-
-bool
-BView::_AcceptsInput(uint32) const
-{
-	return false;
 }
 
 
 void
-BView::_HandleInput(BMessage*)
+BView::_CheckLock() const
 {
+	if (fWindow != NULL)
+		fWindow->AssertLocked();
 }
 
 
@@ -348,6 +456,24 @@ BView::_SetWindow(BWindow* window)
 		window->AddHandler(this);
 		SetNextHandler(fParent != NULL ? (BHandler*)fParent
 			: (BHandler*)window);
+		// The window's top view is announced with the window itself.
+		if (fParent != NULL) {
+			DisplayCommand command
+				= Private(this).Command(BPrivate::B_DISPLAY_VIEW_ADDED);
+			command.parent = fParent->_Token();
+			command.index = (int32)(std::find(fParent->fChildren.begin(),
+				fParent->fChildren.end(), this) - fParent->fChildren.begin());
+			command.kind = fDisplayKind;
+			command.text = _ClassNameOf(typeid(*this));
+			command.name = Name() != NULL ? Name() : "";
+			command.rect = fFrame;
+			command.mode = fResizingMode;
+			command.flags = fFlags;
+			command.value = fHidden ? 1 : 0;
+			command.color = fViewColor;
+			BPrivate::SendToDisplay(command);
+			_SendState();
+		}
 		AttachedToWindow();
 	}
 	for (BView* child : fChildren)

@@ -1,7 +1,6 @@
 #ifndef _VIEW_H
 #define _VIEW_H
 
-#include <string>
 #include <vector>
 
 #include <Font.h>
@@ -10,10 +9,6 @@
 #include <Rect.h>
 
 class BWindow;
-
-namespace BPrivate {
-struct ViewDump;
-}
 
 class BView : public BHandler {
 public:
@@ -26,6 +21,9 @@ public:
 	virtual	void				DetachedFromWindow();
 	virtual	void				Draw(BRect updateRect);
 	virtual	void				MessageReceived(BMessage* message);
+	virtual	void				MouseDown(BPoint where);
+	virtual	void				MouseUp(BPoint where);
+	virtual	void				KeyDown(const char* bytes, int32 numBytes);
 
 	virtual	void				GetPreferredSize(float* width, float* height);
 	virtual	void				ResizeToPreferred();
@@ -67,16 +65,20 @@ public:
 
 			void				Invalidate();
 
-			// Kits-internal: what the dump shows, and user input from the
-			// display (see private/InputMessages.h).
-	virtual	void				_Dump(BPrivate::ViewDump& dump) const;
-	virtual	bool				_AcceptsInput(uint32 action) const;
-	virtual	void				_HandleInput(BMessage* input);
-			void				_SetWindow(BWindow* window);
-			bool				_IsHiddenItself() const { return fHidden; }
+			class Private;
 
 private:
+	friend class Private;
+
+			// The class's own state, told to the display once the view is
+			// in a window (after the command that adds it).
+	virtual	void				_SendState();
+			void				_SetWindow(BWindow* window);
 			void				_ParentResized(float dx, float dy);
+			// Asserts that whoever changes an attached view holds its
+			// window's lock.
+			void				_CheckLock() const;
+			void				_SendFrame();
 
 			BRect				fFrame;
 			uint32				fResizingMode;
@@ -86,6 +88,7 @@ private:
 			std::vector<BView*>	fChildren;
 			bool				fHidden;
 			rgb_color			fViewColor;
+			int32				fDisplayKind;
 };
 
 #endif // _VIEW_H

@@ -4,11 +4,18 @@
 #include <string.h>
 
 #include <Application.h>
+#include <Button.h>
+#include <MenuBar.h>
 #include <Message.h>
+#include <TabView.h>
 #include <View.h>
 
 #include "display/DisplayServer.h"
-#include "private/InputMessages.h"
+#include "private/interface/MenuPrivate.h"
+#include "private/interface/ViewPrivate.h"
+#include "private/interface/WindowPrivate.h"
+
+using BPrivate::DisplayCommand;
 
 namespace {
 
@@ -38,6 +45,15 @@ FeelForType(window_type type)
 } // namespace
 
 
+BPrivate::DisplayCommand
+BWindow::Private::Command(uint32 code) const
+{
+	DisplayCommand command(code);
+	command.window = fWindow->_Token();
+	return command;
+}
+
+
 BWindow::BWindow(BRect frame, const char* title, window_type type,
 	uint32 flags, uint32 workspace)
 	:
@@ -65,14 +81,26 @@ BWindow::BWindow(BRect frame, const char* title, window_look look,
 void
 BWindow::_Init(BRect frame, const char* title, uint32 flags, uint32 workspace)
 {
-	fTitle = NULL;
-	SetTitle(title);
+	fTitle = strdup(title != NULL ? title : "");
+	SetName(fTitle);
 	fFrame = frame;
 	fFlags = flags;
 	fWorkspaces = workspace == B_CURRENT_WORKSPACE ? 1 : workspace;
 	fShowLevel = 1;
+	fDefaultButton = NULL;
 	fTopView = new BView(Bounds(), "top view", B_FOLLOW_ALL_SIDES, 0);
-	fTopView->_SetWindow(this);
+
+	DisplayCommand command
+		= Private(this).Command(BPrivate::B_DISPLAY_WINDOW_CREATED);
+	command.view = fTopView->_Token();
+	command.text = fTitle;
+	command.rect = fFrame;
+	command.look = fLook;
+	command.feel = fFeel;
+	command.flags = fFlags;
+	BPrivate::SendToDisplay(command);
+
+	BView::Private(fTopView).SetWindow(this);
 	if (be_app != NULL)
 		be_app->_AddWindow(this);
 }
@@ -80,12 +108,11 @@ BWindow::_Init(BRect frame, const char* title, uint32 flags, uint32 workspace)
 
 BWindow::~BWindow()
 {
-	if (fShowLevel <= 0)
-		BPrivate::DisplayServer::Current()->WindowHidden(this);
-	BPrivate::DisplayServer::Current()->WindowGone(this);
+	BPrivate::SendToDisplay(
+		Private(this).Command(BPrivate::B_DISPLAY_WINDOW_GONE));
 	if (be_app != NULL)
 		be_app->_RemoveWindow(this);
-	fTopView->_SetWindow(NULL);
+	BView::Private(fTopView).SetWindow(NULL);
 	delete fTopView;
 	free(fTitle);
 }
@@ -95,33 +122,142 @@ void
 BWindow::DispatchMessage(BMessage* message, BHandler* handler)
 {
 	switch (message->what) {
-		case B_INPUT_CLICK:
-		case B_INPUT_TYPE:
-		case B_INPUT_MENU:
-		case B_INPUT_PICK:
-		case B_INPUT_TAB:
-		case B_INPUT_SELECT:
-			_HandleInput(message);
+		case BPrivate::B_INPUT_CLICK:
+		case BPrivate::B_INPUT_MENU_ITEM:
+		case BPrivate::B_INPUT_TAB:
+		case BPrivate::B_INPUT_CLOSE:
+		case BPrivate::B_INPUT_DROP:
+		case BPrivate::B_INPUT_KEY:
+			_DispatchInput(message);
 			return;
 	}
 	BLooper::DispatchMessage(message, handler);
 }
 
 
-// Input reaches the view it names only while the user could reach it.
+// What the display saw may be stale by now: a view hidden, a control
+// disabled or a window hidden since. Such input is dropped, as a user's
+// click on something that has gone would be.
 void
-BWindow::_HandleInput(BMessage* message)
+BWindow::_DispatchInput(BMessage* message)
 {
-	int32 token;
-	if (message->FindInt32("view", &token) != B_OK || IsHidden())
+	if (IsHidden())
 		return;
+
+	if (message->what == BPrivate::B_INPUT_CLOSE) {
+		if ((fFlags & B_NOT_CLOSABLE) == 0 && QuitRequested())
+			Quit();
+		return;
+	}
+
+	if (message->what == BPrivate::B_INPUT_DROP) {
+		const void* data;
+		ssize_t size;
+		if (message->FindData("where", B_POINT_TYPE, &data, &size) != B_OK
+			|| size != (ssize_t)sizeof(BPoint))
+			return;
+		BView* target = _ViewAt(*(const BPoint*)data);
+		if (target == NULL)
+			return;
+		BMessage drop(B_SIMPLE_DATA);
+		entry_ref ref;
+		for (int32 i = 0; message->FindRef("refs", i, &ref) == B_OK; i++)
+			drop.AddRef("refs", &ref);
+		BLooper::DispatchMessage(&drop, target);
+		return;
+	}
+
+	int32 token;
+	BView* view = NULL;
+	if (message->FindInt32("view", &token) == B_OK) {
+		view = _FindView(token);
+		if (view == NULL || view->IsHidden())
+			return;
+	}
+
+	switch (message->what) {
+		case BPrivate::B_INPUT_CLICK:
+		{
+			if (view == NULL)
+				return;
+			BPoint where(view->Bounds().Width() / 2,
+				view->Bounds().Height() / 2);
+			const void* data;
+			ssize_t size;
+			if (message->FindData("where", B_POINT_TYPE, &data, &size)
+					== B_OK && size == (ssize_t)sizeof(BPoint))
+				where = *(const BPoint*)data;
+			view->MouseDown(where);
+			view->MouseUp(where);
+			break;
+		}
+		case BPrivate::B_INPUT_MENU_ITEM:
+		{
+			BMenuBar* bar = dynamic_cast<BMenuBar*>(view);
+			int32 id;
+			if (bar != NULL && message->FindInt32("item", &id) == B_OK)
+				BMenu::Private(bar).ChooseItem(id);
+			break;
+		}
+		case BPrivate::B_INPUT_TAB:
+		{
+			BTabView* tabs = dynamic_cast<BTabView*>(view);
+			int32 index;
+			if (tabs != NULL && message->FindInt32("index", &index) == B_OK
+				&& tabs->TabAt(index) != NULL && tabs->TabAt(index)->IsEnabled())
+				tabs->Select(index);
+			break;
+		}
+		case BPrivate::B_INPUT_KEY:
+		{
+			const char* bytes;
+			if (message->FindString("bytes", &bytes) != B_OK
+				|| bytes[0] == '\0')
+				return;
+			if (view != NULL)
+				view->KeyDown(bytes, (int32)strlen(bytes));
+			else if (bytes[0] == B_ENTER && bytes[1] == '\0'
+				&& fDefaultButton != NULL && !fDefaultButton->IsHidden())
+				fDefaultButton->KeyDown(bytes, 1);
+			break;
+		}
+	}
+}
+
+
+BView*
+BWindow::_FindView(int32 token) const
+{
 	for (int32 i = 0; BHandler* handler = HandlerAt(i); i++) {
 		BView* view = dynamic_cast<BView*>(handler);
-		if (view != NULL && view->_Token() == token) {
-			if (!view->IsHidden())
-				view->_HandleInput(message);
-			return;
+		if (view != NULL && view->_Token() == token)
+			return view;
+	}
+	return NULL;
+}
+
+
+// The deepest shown view under the point, the last child on top.
+BView*
+BWindow::_ViewAt(BPoint where) const
+{
+	BView* view = fTopView;
+	if (!view->Bounds().Contains(where))
+		return NULL;
+	while (true) {
+		BView* hit = NULL;
+		for (int32 i = view->CountChildren() - 1; i >= 0 && hit == NULL;
+				i--) {
+			BView* child = view->ChildAt(i);
+			if (!BView::Private(child).IsHiddenItself()
+				&& child->Frame().Contains(where))
+				hit = child;
 		}
+		if (hit == NULL)
+			return view;
+		where.x -= hit->Frame().left;
+		where.y -= hit->Frame().top;
+		view = hit;
 	}
 }
 
@@ -156,8 +292,10 @@ BWindow::Show()
 	if (!Lock())
 		return;
 	fShowLevel--;
-	if (fShowLevel == 0)
-		BPrivate::DisplayServer::Current()->WindowShown(this);
+	if (fShowLevel == 0) {
+		BPrivate::SendToDisplay(
+			Private(this).Command(BPrivate::B_DISPLAY_WINDOW_SHOWN));
+	}
 	Unlock();
 	if (run)
 		Run();
@@ -170,8 +308,10 @@ BWindow::Hide()
 	if (!Lock())
 		return;
 	fShowLevel++;
-	if (fShowLevel == 1)
-		BPrivate::DisplayServer::Current()->WindowHidden(this);
+	if (fShowLevel == 1) {
+		BPrivate::SendToDisplay(
+			Private(this).Command(BPrivate::B_DISPLAY_WINDOW_HIDDEN));
+	}
 	Unlock();
 }
 
@@ -189,6 +329,7 @@ BWindow::MoveTo(float x, float y)
 	if (!Lock())
 		return;
 	fFrame.OffsetTo(x, y);
+	_SendFrame();
 	Unlock();
 }
 
@@ -214,6 +355,7 @@ BWindow::ResizeTo(float width, float height)
 		return;
 	fFrame.right = fFrame.left + width;
 	fFrame.bottom = fFrame.top + height;
+	_SendFrame();
 	fTopView->ResizeTo(width, height);
 	Unlock();
 }
@@ -223,6 +365,16 @@ void
 BWindow::ResizeBy(float dx, float dy)
 {
 	ResizeTo(fFrame.Width() + dx, fFrame.Height() + dy);
+}
+
+
+void
+BWindow::_SendFrame()
+{
+	DisplayCommand command
+		= Private(this).Command(BPrivate::B_DISPLAY_WINDOW_FRAME);
+	command.rect = fFrame;
+	BPrivate::SendToDisplay(command);
 }
 
 
@@ -243,9 +395,16 @@ BWindow::Bounds() const
 void
 BWindow::SetTitle(const char* title)
 {
+	if (!Lock())
+		return;
 	free(fTitle);
 	fTitle = strdup(title != NULL ? title : "");
 	SetName(fTitle);
+	DisplayCommand command
+		= Private(this).Command(BPrivate::B_DISPLAY_WINDOW_TITLE);
+	command.text = fTitle;
+	BPrivate::SendToDisplay(command);
+	Unlock();
 }
 
 
@@ -294,6 +453,21 @@ BWindow::FindView(const char* name) const
 void
 BWindow::Activate(bool active)
 {
-	if (active && !IsHidden())
-		BPrivate::DisplayServer::Current()->WindowActivated(this);
+	if (!Lock())
+		return;
+	if (active && !IsHidden()) {
+		BPrivate::SendToDisplay(
+			Private(this).Command(BPrivate::B_DISPLAY_WINDOW_ACTIVATED));
+	}
+	Unlock();
+}
+
+
+void
+BWindow::SetDefaultButton(BButton* button)
+{
+	if (!Lock())
+		return;
+	fDefaultButton = button;
+	Unlock();
 }

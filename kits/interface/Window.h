@@ -5,6 +5,7 @@
 #include <Looper.h>
 #include <Rect.h>
 
+class BButton;
 class BView;
 
 enum window_type {
@@ -103,13 +104,24 @@ public:
 
 			void				Activate(bool active = true);
 
-			// Kits-internal.
-			BView*				_TopView() const { return fTopView; }
+			// Enter presses it.
+			void				SetDefaultButton(BButton* button);
+			BButton*			DefaultButton() const
+									{ return fDefaultButton; }
+
+			class Private;
 
 private:
+	friend class Private;
+
 			void				_Init(BRect frame, const char* title,
 									uint32 flags, uint32 workspace);
-			void				_HandleInput(BMessage* message);
+			// Input from the display, applied only where the user could
+			// act now.
+			void				_DispatchInput(BMessage* message);
+			BView*				_FindView(int32 token) const;
+			BView*				_ViewAt(BPoint where) const;
+			void				_SendFrame();
 
 			char*				fTitle;
 			BRect				fFrame;
@@ -120,6 +132,7 @@ private:
 			uint32				fWorkspaces;
 			int32				fShowLevel;
 			BView*				fTopView;
+			BButton*			fDefaultButton;
 };
 
 #endif // _WINDOW_H

@@ -105,19 +105,7 @@ TEST(DriverTest, AboutBoxOpensTheWebPage)
 {
 	TemporaryHome home;
 	std::string record = home.File("browser-args.txt");
-	std::string browser = home.WriteFile("bin/fake-browser",
-		"#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '" + record
-		+ "'\n", true);
-	entry_ref browserRef;
-	ASSERT_EQ(B_OK, get_ref_for_path(browser.c_str(), &browserRef));
-	BMimeType app("application/x-vnd.test-browser");
-	ASSERT_EQ(B_OK, app.SetAppHint(&browserRef));
-	ASSERT_EQ(B_OK, app.Install());
-	BMimeType html("text/html");
-	ASSERT_EQ(B_OK, html.SetPreferredApp("application/x-vnd.test-browser"));
-	if (!html.IsInstalled()) {
-		ASSERT_EQ(B_OK, html.Install());
-	}
+	ASSERT_TRUE(InstallFakeBrowser(home, record));
 
 	TolvexRunner runner(home);
 	RunResult result = runner.Run("menu ? \"Informazioni su...\"\nalert 0\n");

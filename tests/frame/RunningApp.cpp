@@ -5,7 +5,7 @@
 #include <Alert.h>
 #include <View.h>
 
-#include "private/InputMessages.h"
+#include "display/DisplayProtocol.h"
 
 RunningApp::RunningApp()
 	:
@@ -74,7 +74,7 @@ RunningApp::ShowingAlert() const
 void
 RunningApp::Press(BWindow* window, BView* button)
 {
-	BMessage click(B_INPUT_CLICK);
+	BMessage click(BPrivate::B_INPUT_CLICK);
 	click.AddInt32("view", button->_Token());
 	Post(window, &click);
 }

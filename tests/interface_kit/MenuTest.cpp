@@ -11,7 +11,10 @@
 #include <Window.h>
 
 #include "TestSupport.h"
-#include "private/InputMessages.h"
+#include "display/DisplayProtocol.h"
+#include "private/interface/MenuPrivate.h"
+
+using namespace BPrivate;
 
 namespace {
 
@@ -69,13 +72,13 @@ TEST(MenuTest, UntargetedItemsAndControlsReachTheirWindow)
 	EXPECT_TRUE(window->Received().empty());
 	window->Show();
 
-	BMessage pick(B_INPUT_MENU);
+	BMessage pick(B_INPUT_MENU_ITEM);
 	pick.AddInt32("view", bar->_Token());
-	pick.AddString("menu", "Lista");
-	pick.AddString("item", "Nuova");
+	pick.AddInt32("item", BMenuItem::Private(item).Id());
 	BMessenger(window).SendMessage(&pick);
-	BMessage pickOff(pick);
-	pickOff.ReplaceString("item", "Spento");
+	BMessage pickOff(B_INPUT_MENU_ITEM);
+	pickOff.AddInt32("view", bar->_Token());
+	pickOff.AddInt32("item", BMenuItem::Private(off).Id());
 	BMessenger(window).SendMessage(&pickOff);
 	BMessage click(B_INPUT_CLICK);
 	click.AddInt32("view", button->_Token());

@@ -9,7 +9,7 @@
 #include <View.h>
 #include <Window.h>
 
-#include "private/ViewDump.h"
+#include "display/headless/DumpText.h"
 
 // Each edge follows the parent's edge its resizing rule names.
 TEST(ViewTest, ChildrenFollowTheirParentByTheirResizingMode)
@@ -113,5 +113,5 @@ TEST(ViewTest, DumpTextsAreQuoted)
 	EXPECT_EQ("\"plain\"", BPrivate::QuoteForDump("plain"));
 	EXPECT_EQ("\"a\\\\b \\\"c\\\"\\n\\r\\t\xc3\xa8\"",
 		BPrivate::QuoteForDump("a\\b \"c\"\n\r\t\xc3\xa8"));
-	EXPECT_EQ("\"\"", BPrivate::QuoteForDump(NULL));
+	EXPECT_EQ("\"\"", BPrivate::QuoteForDump(""));
 }

@@ -15,6 +15,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include <Entry.h>
+#include <MimeType.h>
 #include <OS.h>
 
 #include "private/LooperState.h"
@@ -125,6 +127,14 @@ TolvexRunner::Start(const std::string& script,
 	const std::vector<std::string>& arguments)
 {
 	std::string scriptPath = fHome.WriteFile("script.txt", script);
+	return StartScriptAt(scriptPath.c_str(), arguments);
+}
+
+
+int
+TolvexRunner::StartScriptAt(const char* scriptPath,
+	const std::vector<std::string>& arguments)
+{
 	fOutputPath = fHome.File("stdout.txt");
 	fErrorPath = fHome.File("stderr.txt");
 
@@ -133,7 +143,8 @@ TolvexRunner::Start(const std::string& script,
 		if (strncmp(*variable, "BE_SCRIPT=", 10) != 0)
 			environment.push_back(*variable);
 	}
-	environment.push_back("BE_SCRIPT=" + scriptPath);
+	if (scriptPath != NULL)
+		environment.push_back(std::string("BE_SCRIPT=") + scriptPath);
 	std::vector<char*> envp;
 	for (std::string& entry : environment)
 		envp.push_back(&entry[0]);
@@ -196,6 +207,25 @@ TolvexRunner::Run(const std::string& script,
 {
 	Start(script, arguments);
 	return Finish(timeoutSeconds);
+}
+
+
+bool
+InstallFakeBrowser(const TemporaryHome& home, const std::string& record)
+{
+	std::string browser = home.WriteFile("bin/fake-browser",
+		"#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '" + record
+		+ "'\n", true);
+	entry_ref browserRef;
+	if (get_ref_for_path(browser.c_str(), &browserRef) != B_OK)
+		return false;
+	BMimeType app("application/x-vnd.test-browser");
+	if (app.SetAppHint(&browserRef) != B_OK || app.Install() != B_OK)
+		return false;
+	BMimeType html("text/html");
+	if (html.SetPreferredApp("application/x-vnd.test-browser") != B_OK)
+		return false;
+	return html.IsInstalled() || html.Install() == B_OK;
 }
 
 

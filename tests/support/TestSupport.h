@@ -49,6 +49,11 @@ public:
 			int					Start(const std::string& script,
 									const std::vector<std::string>& arguments
 										= std::vector<std::string>());
+			// The same with BE_SCRIPT set to this path as it is (a FIFO, a
+			// folder, a missing file), or not set at all when NULL.
+			int					StartScriptAt(const char* scriptPath,
+									const std::vector<std::string>& arguments
+										= std::vector<std::string>());
 			RunResult			Finish(int timeoutSeconds = 60);
 
 private:
@@ -58,6 +63,10 @@ private:
 			std::string			fOutputPath;
 			std::string			fErrorPath;
 };
+
+// Makes a script the home's preferred application for "text/html"; it
+// writes its arguments, one a line, to the record file.
+bool InstallFakeBrowser(const TemporaryHome& home, const std::string& record);
 
 // Waits until every looper is idle and the roster at rest, as the script
 // driver does before each line; false after the timeout.

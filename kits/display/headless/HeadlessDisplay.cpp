@@ -1,15 +1,13 @@
 #include "display/headless/HeadlessDisplay.h"
 
+#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
 
-#include <algorithm>
 #include <string>
 
-#include <Window.h>
-
+#include "display/headless/DumpText.h"
 #include "display/headless/ScriptDriver.h"
-#include "private/OutputLock.h"
 
 namespace BPrivate {
 
@@ -38,7 +36,8 @@ const float kLeading = 0;
 
 HeadlessDisplay::HeadlessDisplay(bool withDriver)
 	:
-	fWithDriver(withDriver)
+	fWithDriver(withDriver),
+	fExitStatus(0)
 {
 }
 
@@ -83,8 +82,13 @@ HeadlessDisplay::Start()
 	if (!fWithDriver || fDriver)
 		return;
 	const char* script = getenv("BE_SCRIPT");
-	if (script != NULL && script[0] != '\0')
+	if (script != NULL && script[0] != '\0') {
 		fDriver.reset(new ScriptDriver(this, script));
+		return;
+	}
+	fprintf(stderr, "%s runs on the headless display without a script "
+		"(BE_SCRIPT): it shows nothing and runs until it gets SIGTERM, "
+		"SIGINT or SIGHUP.\n", program_invocation_short_name);
 }
 
 
@@ -93,77 +97,43 @@ HeadlessDisplay::Stop()
 {
 	if (fDriver) {
 		fDriver->Stop();
+		fExitStatus = fDriver->ExitStatus();
 		fDriver.reset();
 	}
 }
 
 
 void
-HeadlessDisplay::WindowShown(BWindow* window)
+HeadlessDisplay::Send(const DisplayCommand& command)
 {
-	_ToFront(window);
-	if (fDriver)
-		fDriver->Begin();
-}
-
-
-void
-HeadlessDisplay::WindowHidden(BWindow* window)
-{
-	std::lock_guard<std::mutex> lock(fLock);
-	fOrder.erase(std::remove(fOrder.begin(), fOrder.end(), window),
-		fOrder.end());
-}
-
-
-void
-HeadlessDisplay::WindowActivated(BWindow* window)
-{
-	_ToFront(window);
-}
-
-
-void
-HeadlessDisplay::WindowGone(BWindow* window)
-{
-	WindowHidden(window);
-}
-
-
-void
-HeadlessDisplay::AlertShown(BAlert*, const char* name, const char* text)
-{
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		if (!fMirror.Apply(command))
+			return;
+	}
 	if (!fWithDriver)
 		return;
-	std::string line = std::string("alert ") + (name != NULL ? name : "")
-		+ ": ";
-	for (const char* c = text != NULL ? text : ""; *c != '\0'; c++) {
-		if (*c == '\n')
-			line += "\\n";
-		else
-			line += *c;
+
+	if (command.code == B_DISPLAY_ALERT_SHOWN) {
+		std::string line = "alert " + command.name + ": ";
+		for (char c : command.text) {
+			if (c == '\n')
+				line += "\\n";
+			else
+				line += c;
+		}
+		PrintLine(line);
 	}
-	PrintLine(line);
-	if (fDriver)
+	if (fDriver && (command.code == B_DISPLAY_WINDOW_SHOWN
+			|| command.code == B_DISPLAY_ALERT_SHOWN))
 		fDriver->Begin();
 }
 
 
-std::vector<BWindow*>
-HeadlessDisplay::FrontToBack()
+int
+HeadlessDisplay::ExitStatus()
 {
-	std::lock_guard<std::mutex> lock(fLock);
-	return fOrder;
-}
-
-
-void
-HeadlessDisplay::_ToFront(BWindow* window)
-{
-	std::lock_guard<std::mutex> lock(fLock);
-	fOrder.erase(std::remove(fOrder.begin(), fOrder.end(), window),
-		fOrder.end());
-	fOrder.insert(fOrder.begin(), window);
+	return fExitStatus;
 }
 
 } // namespace BPrivate

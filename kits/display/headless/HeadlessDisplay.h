@@ -3,16 +3,17 @@
 
 #include <memory>
 #include <mutex>
-#include <vector>
 
+#include "display/DisplayMirror.h"
 #include "display/DisplayServer.h"
 
 namespace BPrivate {
 
 class ScriptDriver;
 
-// No pixels: fixed font metrics (docs/driving.md lists them), the order of
-// the windows, alert lines on standard output, and the script driver.
+// No pixels: fixed font metrics (docs/driving.md lists them), a mirror of
+// every window built from the commands, alert lines on standard output,
+// and the script driver.
 class HeadlessDisplay : public DisplayServer {
 public:
 	explicit					HeadlessDisplay(bool withDriver);
@@ -23,24 +24,19 @@ public:
 
 	virtual	void				Start();
 	virtual	void				Stop();
+	virtual	void				Send(const DisplayCommand& command);
+	virtual	int					ExitStatus();
 
-	virtual	void				WindowShown(BWindow* window);
-	virtual	void				WindowHidden(BWindow* window);
-	virtual	void				WindowActivated(BWindow* window);
-	virtual	void				WindowGone(BWindow* window);
-	virtual	void				AlertShown(BAlert* alert, const char* name,
-									const char* text);
-
-	// Shown windows, front-most first.
-			std::vector<BWindow*> FrontToBack();
+			// The mirror may be read with its lock held.
+			std::mutex&			MirrorLock() { return fLock; }
+			DisplayMirror&		Mirror() { return fMirror; }
 
 private:
-			void				_ToFront(BWindow* window);
-
 			bool				fWithDriver;
 			std::mutex			fLock;
-			std::vector<BWindow*> fOrder;
+			DisplayMirror		fMirror;
 			std::unique_ptr<ScriptDriver> fDriver;
+			int					fExitStatus;
 };
 
 } // namespace BPrivate

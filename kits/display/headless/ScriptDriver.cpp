@@ -1,54 +1,67 @@
 #include "display/headless/ScriptDriver.h"
 
-#include <cxxabi.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <math.h>
+#include <poll.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/eventfd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <typeinfo>
-
-#include <Alert.h>
 #include <Application.h>
-#include <Button.h>
-#include <Control.h>
 #include <Entry.h>
-#include <Menu.h>
-#include <MenuBar.h>
-#include <MenuItem.h>
 #include <Message.h>
-#include <TabView.h>
-#include <View.h>
+#include <Messenger.h>
 #include <Window.h>
 
+#include "display/headless/DumpText.h"
 #include "display/headless/HeadlessDisplay.h"
-#include "private/InputMessages.h"
 #include "private/LooperState.h"
-#include "private/OutputLock.h"
 #include "private/RosterState.h"
-#include "private/ViewDump.h"
+#include "private/interface/OutsideQuit.h"
 
 namespace BPrivate {
 
 namespace {
 
-const bigtime_t kPollInterval = 2000;
+// No line of a script needs more; a longer one is a mistake, not input.
+const size_t kLongestLine = 1 << 20;
+const double kLongestWait = 3600;
+
+enum action {
+	kClick,
+	kDrop
+};
+
+
+// A line that cannot be performed; caught where the driver stops.
+struct ScriptError {
+	std::string reason;
+};
 
 
 // Blanks separate words; double quotes group them and are dropped, so ""
-// is an empty word.
+// is an empty word. Inside quotes \", \\, \n, \r and \t stand for what the
+// dump writes so.
 bool
 SplitLine(const std::string& line, std::vector<std::string>* words)
 {
 	std::string word;
 	bool inWord = false;
 	bool quoted = false;
-	for (char c : line) {
+	for (size_t i = 0; i < line.size(); i++) {
+		char c = line[i];
 		if (c == '"') {
 			quoted = !quoted;
 			inWord = true;
+		} else if (quoted && c == '\\' && i + 1 < line.size()
+			&& strchr("\"\\nrt", line[i + 1]) != NULL) {
+			char next = line[++i];
+			word += next == 'n' ? '\n' : next == 'r' ? '\r'
+				: next == 't' ? '\t' : next;
 		} else if ((c == ' ' || c == '\t') && !quoted) {
 			if (inWord)
 				words->push_back(word);
@@ -67,37 +80,25 @@ SplitLine(const std::string& line, std::vector<std::string>* words)
 }
 
 
-std::string
-ClassName(const void* object, const std::type_info& type)
-{
-	(void)object;
-	int status = 0;
-	char* name = abi::__cxa_demangle(type.name(), NULL, NULL, &status);
-	std::string result = status == 0 && name != NULL ? name : type.name();
-	free(name);
-	return result;
-}
-
-
-std::string
-FrameText(BRect frame)
-{
-	char text[96];
-	snprintf(text, sizeof(text), "(%ld,%ld,%ld,%ld)", lroundf(frame.left),
-		lroundf(frame.top), lroundf(frame.right), lroundf(frame.bottom));
-	return text;
-}
-
-
+// A number of seconds from 0 to an hour; NaN, infinities and overflow
+// are refused.
 bool
-ParseNumber(const std::string& word, double* value)
+ParseSeconds(const std::string& word, double* value)
 {
-	if (word.empty())
+	if (word.empty() || word.size() > 32)
 		return false;
 	char* end;
 	errno = 0;
 	*value = strtod(word.c_str(), &end);
-	return errno == 0 && *end == '\0';
+	return errno == 0 && *end == '\0' && isfinite(*value) && *value >= 0
+		&& *value <= kLongestWait;
+}
+
+
+std::string
+SecondsText(const std::string& word, double value)
+{
+	return word + (value == 1 ? " second" : " seconds");
 }
 
 
@@ -115,62 +116,41 @@ ParseIndex(const std::string& word, int32* value)
 }
 
 
-std::string
-ShownText(BView* view)
+bool
+Takes(int32 kind, int action)
 {
-	ViewDump dump;
-	view->_Dump(dump);
-	if (dump.hasText)
-		return dump.text;
-	if (dump.hasLabel)
-		return dump.label;
+	switch (action) {
+		case kClick:
+			return kind == B_DISPLAY_BUTTON;
+		case kDrop:
+			return true;
+	}
+	return false;
+}
+
+
+// What a view shows: its text, or for a control its label.
+std::string
+ShownText(const MirrorView& view)
+{
+	if (view.kind == B_DISPLAY_STRING_VIEW)
+		return view.text;
+	if (view.kind == B_DISPLAY_BUTTON)
+		return view.label;
 	return std::string();
 }
 
 
 bool
-IsModal(BWindow* window)
+WaitForActivitySince(uint64 seen, bigtime_t deadline)
 {
-	return window->Feel() == B_MODAL_APP_WINDOW_FEEL
-		|| window->Feel() == B_MODAL_ALL_WINDOW_FEEL;
-}
-
-
-void
-DumpView(BView* view, int depth)
-{
-	ViewDump dump;
-	view->_Dump(dump);
-	std::string line(2 * depth, ' ');
-	line += ClassName(view, typeid(*view)) + " "
-		+ QuoteForDump(view->Name());
-	if (dump.hasLabel)
-		line += " label=" + QuoteForDump(dump.label.c_str());
-	if (dump.hasText)
-		line += " text=" + QuoteForDump(dump.text.c_str());
-	if (dump.hasValue)
-		line += " value=" + std::to_string(dump.value);
-	if (dump.hasEnabled)
-		line += std::string(" enabled=") + (dump.enabled ? "1" : "0");
-	bool hidden = false;
-	for (BView* ancestor = view; ancestor != NULL;
-			ancestor = ancestor->Parent()) {
-		if (ancestor->_IsHiddenItself())
-			hidden = true;
+	while (ActivityCount() == seen) {
+		bigtime_t now = system_time();
+		if (now >= deadline)
+			return false;
+		WaitForActivity(deadline - now < 2000 ? deadline - now : 2000);
 	}
-	line += std::string(" hidden=") + (hidden ? "1" : "0");
-	line += " frame=" + FrameText(view->Frame());
-	if (dump.hasMarked)
-		line += " marked=" + QuoteForDump(dump.marked.c_str());
-	if (dump.hasSelected)
-		line += " selected=" + std::to_string(dump.selected);
-	if (dump.hasItems)
-		line += " items=" + std::to_string(dump.items);
-	PrintLine(line);
-	for (const auto& extra : dump.extraLines)
-		PrintLine(std::string(2 * (depth + extra.first), ' ') + extra.second);
-	for (int32 i = 0; BView* child = view->ChildAt(i); i++)
-		DumpView(child, depth + 1);
+	return true;
 }
 
 } // namespace
@@ -180,15 +160,17 @@ ScriptDriver::ScriptDriver(HeadlessDisplay* display, const char* path)
 	:
 	fDisplay(display),
 	fPath(path),
-	fFile(NULL),
+	fFile(-1),
+	fStopEvent(eventfd(0, EFD_CLOEXEC)),
+	fAtEnd(false),
+	fAtStart(true),
 	fLine(0),
+	fLinePending(false),
+	fMirrorLocked(false),
 	fStarted(false),
-	fStopping(false)
+	fStopping(false),
+	fExitStatus(0)
 {
-	fFile = fopen(path, "r");
-	if (fFile == NULL)
-		_Fail(std::string("cannot read the script ") + path + ": "
-			+ strerror(errno));
 	fThread = std::thread([this] { _Run(); });
 }
 
@@ -213,29 +195,47 @@ ScriptDriver::Begin()
 void
 ScriptDriver::Stop()
 {
+	if (!fThread.joinable())
+		return;
 	fStopping = true;
+	if (fStopEvent >= 0) {
+		uint64_t one = 1;
+		if (write(fStopEvent, &one, sizeof(one)) < 0) {
+			// The thread also sees fStopping at its next wake-up.
+		}
+	}
 	fBegun.notify_all();
 	NotifyActivity();
-	if (fThread.joinable()) {
-		if (fThread.get_id() == std::this_thread::get_id())
-			fThread.detach();
-		else
-			fThread.join();
+	fThread.join();
+
+	// The application quit while the script still had lines: they could
+	// not be performed, which is an error, not success.
+	if (fExitStatus == 0 && fFile >= 0) {
+		std::string line;
+		if (fLinePending || _ReadLine(&line, false))
+			_Error("the application has quit");
 	}
-	if (fFile != NULL) {
-		fclose(fFile);
-		fFile = NULL;
-	}
+	if (fFile >= 0)
+		close(fFile);
+	if (fStopEvent >= 0)
+		close(fStopEvent);
+	fFile = fStopEvent = -1;
 }
 
 
 void
 ScriptDriver::_Fail(const std::string& reason)
 {
+	throw ScriptError{ reason };
+}
+
+
+void
+ScriptDriver::_Error(const std::string& reason)
+{
 	fprintf(stderr, "script error %d: %s\n", (int)fLine, reason.c_str());
 	fflush(stderr);
-	fflush(stdout);
-	_exit(3);
+	fExitStatus = 3;
 }
 
 
@@ -246,17 +246,29 @@ ScriptDriver::_Run()
 		std::unique_lock<std::mutex> lock(fLock);
 		fBegun.wait(lock, [this] { return fStarted || fStopping; });
 	}
+	if (fStopping)
+		return;
 
-	char* buffer = NULL;
-	size_t capacity = 0;
-	while (!fStopping) {
-		ssize_t length = getline(&buffer, &capacity, fFile);
-		if (length < 0)
-			break;
-		fLine++;
-		std::string line(buffer, length);
-		while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-			line.pop_back();
+	try {
+		_RunScript();
+	} catch (const ScriptError& error) {
+		_Release();
+		_Error(error.reason);
+		fLinePending = false;
+		// Quit the normal way, so that the settings are stored.
+		QuitFromOutside();
+	}
+}
+
+
+void
+ScriptDriver::_RunScript()
+{
+	if (!_Open())
+		return;
+
+	std::string line;
+	while (_ReadLine(&line, true)) {
 		size_t start = line.find_first_not_of(" \t");
 		if (start == std::string::npos || line[start] == '#')
 			continue;
@@ -265,25 +277,109 @@ ScriptDriver::_Run()
 			_Fail("a double quote is not closed");
 		if (words.empty())
 			continue;
-		if (!_WaitQuiet())
-			break;
-		_HoldWindowsWhenQuiet();
+		fLinePending = true;
+		if (!_Hold(true))
+			return;
 		_Perform(words);
-		_ReleaseWindows();
+		_Release();
+		fLinePending = false;
 	}
-	free(buffer);
+	if (fStopping)
+		return;
 
 	// The end of the script: the application is asked to quit, as from
-	// outside the program. An alert left open would hold that request
-	// back for ever, so a script may not end with one showing.
-	if (!fStopping && _WaitQuiet()) {
-		_HoldWindowsWhenQuiet();
-		BAlert* alert = _ShowingAlert();
-		if (alert != NULL)
-			_Fail(std::string("the script ends with an alert showing (")
-				+ alert->Title() + ")");
-		_ReleaseWindows();
-		be_app_messenger.SendMessage(B_QUIT_REQUESTED);
+	// outside the program. A script may not end with an alert showing:
+	// nobody would have answered it.
+	if (!_Hold(false))
+		return;
+	MirrorWindow* alert = _ShowingAlert();
+	if (alert != NULL)
+		_Fail("the script ends with an alert showing (" + alert->title + ")");
+	_Release();
+	QuitFromOutside();
+}
+
+
+// Opened without blocking, so that a FIFO nobody writes to yet holds up
+// neither the start nor the end of the program.
+bool
+ScriptDriver::_Open()
+{
+	fFile = open(fPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+	if (fFile < 0)
+		_Fail("cannot read the script " + fPath + ": " + strerror(errno));
+	struct stat status;
+	if (fstat(fFile, &status) != 0)
+		_Fail("cannot read the script " + fPath + ": " + strerror(errno));
+	if (S_ISDIR(status.st_mode))
+		_Fail("cannot read the script " + fPath + ": " + strerror(EISDIR));
+	return true;
+}
+
+
+bool
+ScriptDriver::_ReadLine(std::string* line, bool wait)
+{
+	while (true) {
+		size_t end = fBuffer.find('\n');
+		if (end != std::string::npos || (fAtEnd && !fBuffer.empty())) {
+			if (end == std::string::npos)
+				end = fBuffer.size();
+			*line = fBuffer.substr(0, end);
+			fBuffer.erase(0, end + 1);
+			fLine++;
+			if (line->size() > kLongestLine) {
+				_Fail("the line is longer than "
+					+ std::to_string(kLongestLine) + " bytes");
+			}
+			if (!line->empty() && line->back() == '\r')
+				line->pop_back();
+			return true;
+		}
+		if (fAtEnd)
+			return false;
+		if (fBuffer.size() > kLongestLine) {
+			fLine++;
+			_Fail("the line is longer than " + std::to_string(kLongestLine)
+				+ " bytes");
+		}
+		if (wait && fStopping)
+			return false;
+
+		char chunk[65536];
+		ssize_t length = read(fFile, chunk, sizeof(chunk));
+		if (length > 0) {
+			size_t skip = 0;
+			if (fAtStart && length >= 3
+				&& memcmp(chunk, "\xef\xbb\xbf", 3) == 0)
+				skip = 3;
+			fAtStart = false;
+			fBuffer.append(chunk + skip, length - skip);
+			continue;
+		}
+		if (length == 0) {
+			fAtEnd = true;
+			continue;
+		}
+		if (errno == EINTR)
+			continue;
+		if (errno != EAGAIN) {
+			if (!wait)
+				return false;
+			_Fail("cannot read the script " + fPath + ": "
+				+ strerror(errno));
+		}
+		if (!wait)
+			return false;
+		struct pollfd fds[2] = {
+			{ fFile, POLLIN, 0 },
+			{ fStopEvent, POLLIN, 0 }
+		};
+		if (poll(fds, 2, -1) < 0 && errno != EINTR)
+			_Fail(std::string("cannot wait for the script: ")
+				+ strerror(errno));
+		if (fds[1].revents != 0)
+			return false;
 	}
 }
 
@@ -296,12 +392,71 @@ ScriptDriver::_WaitQuiet()
 {
 	while (!fStopping) {
 		uint64 before = ActivityCount();
-		if (AllLoopersIdle() && RosterIsQuiet()
+		if (AllLoopersIdle() && RosterIsQuiet() && !fDisplay->IsBusy()
 			&& ActivityCount() == before)
 			return true;
-		WaitForActivity(kPollInterval);
+		WaitForActivitySince(before, B_INFINITE_TIMEOUT);
 	}
 	return false;
+}
+
+
+bool
+ScriptDriver::_Hold(bool forLine)
+{
+	while (true) {
+		if (!_WaitQuiet())
+			return false;
+		// Once the application's loop has ended no line can be performed.
+		std::shared_ptr<LooperState> application
+			= FindLooperState(be_app->_Token());
+		bool ended = !application;
+		if (application) {
+			std::lock_guard<std::mutex> lock(application->queueMutex);
+			ended = application->threadDone || application->quitting;
+		}
+		if (ended && forLine)
+			_Fail("the application has quit");
+		if (ended)
+			return false;
+		std::vector<int32> tokens = be_app->_WindowTokens();
+		tokens.insert(tokens.begin(), be_app->_Token());
+		bool held = true;
+		for (int32 token : tokens) {
+			std::shared_ptr<LooperState> state = FindLooperState(token);
+			if (!state)
+				continue;
+			status_t status = LockLooperState(state, 20000);
+			if (status == B_OK)
+				fHeld.push_back(state);
+			else if (status == B_TIMED_OUT
+				&& !IsThreadParked(state->owner.load())) {
+				// Busy after all; a lock held by a thread parked in an
+				// alert stays held, and keeps the window from going away.
+				held = false;
+				break;
+			}
+		}
+		if (held) {
+			fDisplay->MirrorLock().lock();
+			fMirrorLocked = true;
+			return true;
+		}
+		_Release();
+	}
+}
+
+
+void
+ScriptDriver::_Release()
+{
+	if (fMirrorLocked) {
+		fMirrorLocked = false;
+		fDisplay->MirrorLock().unlock();
+	}
+	for (auto& state : fHeld)
+		UnlockLooperState(state);
+	fHeld.clear();
 }
 
 
@@ -312,15 +467,15 @@ ScriptDriver::_Perform(const std::vector<std::string>& words)
 	if (verb == "click")
 		_Click(words);
 	else if (verb == "type")
-		_Type(words);
+		_TakesNothingYet(words, 3, 3, "usage: type NAME TEXT");
+	else if (verb == "pick")
+		_TakesNothingYet(words, 3, 3, "usage: pick NAME ITEM");
+	else if (verb == "select")
+		_TakesNothingYet(words, 2, SIZE_MAX, "usage: select NAME INDEX...");
 	else if (verb == "menu")
 		_Menu(words);
-	else if (verb == "pick")
-		_Pick(words);
 	else if (verb == "tab")
 		_Tab(words);
-	else if (verb == "select")
-		_Select(words);
 	else if (verb == "drop")
 		_Drop(words);
 	else if (verb == "refs")
@@ -340,162 +495,114 @@ ScriptDriver::_Perform(const std::vector<std::string>& words)
 			_Fail("dump takes no words");
 		_Dump();
 	} else
-		_Fail("unknown action \"" + verb + "\"");
+		_Fail("unknown action " + QuoteForError(verb));
 }
 
 
-bool
-ScriptDriver::_HoldWindows()
+std::vector<MirrorWindow*>
+ScriptDriver::_Reachable(MirrorWindow** blocker)
 {
-	for (int32 token : be_app->_WindowTokens()) {
-		std::shared_ptr<LooperState> state = FindLooperState(token);
-		if (!state)
-			continue;
-		status_t status = LockLooperState(state, 20000);
-		if (status == B_OK)
-			fHeld.push_back(state);
-		else if (status == B_TIMED_OUT) {
-			// A lock held by a thread parked in an alert stays held, and
-			// keeps the window from going away.
-			if (!IsThreadParked(state->owner.load())) {
-				_ReleaseWindows();
-				return false;
-			}
-		} else
-			continue;
-		std::lock_guard<std::mutex> lock(state->queueMutex);
-		if (BWindow* window = dynamic_cast<BWindow*>(state->looper))
-			fWindows.push_back(window);
-	}
-	return true;
-}
-
-
-void
-ScriptDriver::_HoldWindowsWhenQuiet()
-{
-	while (!_HoldWindows()) {
-		if (!_WaitQuiet())
-			return;
-	}
-}
-
-
-void
-ScriptDriver::_ReleaseWindows()
-{
-	for (auto& state : fHeld)
-		UnlockLooperState(state);
-	fHeld.clear();
-	fWindows.clear();
-}
-
-
-std::vector<BWindow*>
-ScriptDriver::_ShownWindows()
-{
-	std::vector<BWindow*> shown;
-	for (BWindow* window : fDisplay->FrontToBack()) {
-		if (std::find(fWindows.begin(), fWindows.end(), window)
-				!= fWindows.end())
-			shown.push_back(window);
-	}
-	return shown;
-}
-
-
-std::vector<BWindow*>
-ScriptDriver::_ReachableWindows(BWindow** blocker)
-{
-	std::vector<BWindow*> shown = _ShownWindows();
+	DisplayMirror& mirror = fDisplay->Mirror();
+	std::vector<MirrorWindow*> shown;
 	*blocker = NULL;
-	for (BWindow* window : shown) {
-		if (IsModal(window)) {
+	for (int32 id : mirror.FrontToBack()) {
+		MirrorWindow* window = mirror.FindWindow(id);
+		if (window == NULL)
+			continue;
+		if (window->IsModal()) {
 			*blocker = window;
-			return std::vector<BWindow*>(1, window);
+			return std::vector<MirrorWindow*>(1, window);
 		}
+		shown.push_back(window);
 	}
 	return shown;
 }
 
 
-BAlert*
+MirrorWindow*
 ScriptDriver::_ShowingAlert()
 {
-	BWindow* blocker;
-	_ReachableWindows(&blocker);
-	return dynamic_cast<BAlert*>(blocker);
+	MirrorWindow* blocker;
+	_Reachable(&blocker);
+	return blocker != NULL && blocker->isAlert ? blocker : NULL;
 }
 
 
-// The view named so in the front-most window that has one taking this
+// The view so named in the front-most window that has one taking this
 // action, checked as a user would find it.
 ScriptDriver::Target
 ScriptDriver::_FindView(const std::string& name, uint32 action)
 {
-	BWindow* blocker;
-	std::vector<BWindow*> reachable = _ReachableWindows(&blocker);
+	MirrorWindow* blocker;
+	std::vector<MirrorWindow*> reachable = _Reachable(&blocker);
 	std::string problem;
-	for (BWindow* window : reachable) {
-		BView* view = window->FindView(name.c_str());
+	for (MirrorWindow* window : reachable) {
+		const MirrorView* view = window->FindView(name);
 		if (view == NULL)
 			continue;
-		if (!view->_AcceptsInput(action)) {
-			problem = "\"" + name + "\" does not take this action";
+		if (!Takes(view->kind, action)) {
+			problem = QuoteForError(name) + " does not take this action";
 			continue;
 		}
-		if (view->IsHidden()) {
-			problem = "\"" + name + "\" is hidden";
+		if (window->IsHidden(view->id)) {
+			problem = QuoteForError(name) + " is hidden";
 			continue;
 		}
-		BControl* control = dynamic_cast<BControl*>(view);
-		if (control != NULL && !control->IsEnabled())
-			_Fail("\"" + name + "\" is disabled");
+		if (view->kind == B_DISPLAY_BUTTON && !view->enabled)
+			_Fail(QuoteForError(name) + " is disabled");
 		Target target;
-		target.window = window;
-		target.view = view;
+		target.window = window->id;
+		target.view = view->id;
 		return target;
 	}
 	if (!problem.empty())
 		_Fail(problem);
 
 	// Say why the user could not reach it.
-	for (BWindow* window : fWindows) {
-		if (window->FindView(name.c_str()) == NULL)
+	DisplayMirror& mirror = fDisplay->Mirror();
+	for (int32 id : mirror.Windows()) {
+		MirrorWindow* window = mirror.FindWindow(id);
+		if (window == NULL || window->FindView(name) == NULL)
 			continue;
-		if (window->IsHidden())
-			_Fail("\"" + name + "\" is in the hidden window \""
-				+ window->Title() + "\"");
+		if (!window->shown) {
+			_Fail(QuoteForError(name) + " is in the hidden window "
+				+ QuoteForError(window->title));
+		}
 		if (blocker != NULL)
 			_FailBlocked(blocker);
 	}
-	_Fail("no view \"" + name + "\"");
+	_Fail("no view " + QuoteForError(name));
 }
 
 
 void
-ScriptDriver::_FailBlocked(BWindow* blocker)
+ScriptDriver::_FailBlocked(MirrorWindow* blocker)
 {
-	if (dynamic_cast<BAlert*>(blocker) != NULL)
-		_Fail(std::string("an alert is showing (") + blocker->Title() + ")");
-	_Fail(std::string("a modal window is showing (") + blocker->Title() + ")");
+	std::string title = QuoteForError(blocker->title);
+	title = title.substr(1, title.size() - 2);
+	if (blocker->isAlert)
+		_Fail("an alert is showing (" + title + ")");
+	_Fail("a modal window is showing (" + title + ")");
+}
+
+
+void
+ScriptDriver::_Post(int32 window, BMessage* message)
+{
+	BMessenger messenger;
+	messenger._SetTo(window, -1);
+	if (messenger.SendMessage(message) != B_OK)
+		_Fail("the window is gone");
 }
 
 
 void
 ScriptDriver::_SendInput(const std::string& name, BMessage* input)
 {
-	Target target = _FindView(name, input->what);
-	input->AddInt32("view", target.view->_Token());
+	Target target = _FindView(name, input->what == B_INPUT_CLICK
+		? kClick : kDrop);
+	input->AddInt32("view", target.view);
 	_Post(target.window, input);
-}
-
-
-void
-ScriptDriver::_Post(BWindow* window, BMessage* message)
-{
-	if (BMessenger(window).SendMessage(message) != B_OK)
-		_Fail("the window is gone");
 }
 
 
@@ -509,22 +616,17 @@ ScriptDriver::_Click(const std::vector<std::string>& words)
 }
 
 
+// Actions for views that no view class of this build takes (text
+// controls, menu fields, list views): the user could not perform them.
 void
-ScriptDriver::_Type(const std::vector<std::string>& words)
+ScriptDriver::_TakesNothingYet(const std::vector<std::string>& words,
+	size_t minimum, size_t maximum, const char* usage)
 {
-	_SendTextInput(words, B_INPUT_TYPE, "text", "usage: type NAME TEXT");
-}
-
-
-void
-ScriptDriver::_SendTextInput(const std::vector<std::string>& words,
-	uint32 action, const char* field, const char* usage)
-{
-	if (words.size() != 3)
+	if (words.size() < minimum || words.size() > maximum)
 		_Fail(usage);
-	BMessage input(action);
-	input.AddString(field, words[2].c_str());
-	_SendInput(words[1], &input);
+	// Says why the view cannot be reached, if it cannot.
+	_FindView(words[1], kDrop);
+	_Fail(QuoteForError(words[1]) + " does not take this action");
 }
 
 
@@ -533,41 +635,48 @@ ScriptDriver::_Menu(const std::vector<std::string>& words)
 {
 	if (words.size() != 3)
 		_Fail("usage: menu MENU ITEM");
-	BWindow* blocker;
-	std::vector<BWindow*> reachable = _ReachableWindows(&blocker);
-	for (BWindow* window : reachable) {
-		for (int32 i = 0; BView* child = window->ChildAt(i); i++) {
-			BMenuBar* bar = dynamic_cast<BMenuBar*>(child);
-			if (bar == NULL || bar->IsHidden())
+	MirrorWindow* blocker;
+	for (MirrorWindow* window : _Reachable(&blocker)) {
+		const MirrorView* top = window->FindView(window->topView);
+		for (int32 child : top->children) {
+			const MirrorView* bar = window->FindView(child);
+			if (bar == NULL || bar->kind != B_DISPLAY_MENU_BAR || bar->hidden)
 				continue;
-			BMenu* menu = bar->_MenuLabelled(words[1].c_str());
+			const MirrorMenuItem* menu = NULL;
+			for (int32 id : bar->items) {
+				auto item = window->items.find(id);
+				if (item != window->items.end()
+					&& (item->second.flags & B_DISPLAY_ITEM_SUBMENU) != 0
+					&& item->second.label == words[1]) {
+					menu = &item->second;
+					break;
+				}
+			}
 			if (menu == NULL)
 				continue;
-			BMenuItem* chosen = BMenuBar::_CommandLabelled(menu,
-				words[2].c_str());
-			if (chosen == NULL)
-				_Fail("no item \"" + words[2] + "\" in menu \"" + words[1]
-					+ "\"");
-			if (!chosen->IsEnabled())
-				_Fail("\"" + words[2] + "\" is disabled");
-			BMessage input(B_INPUT_MENU);
-			input.AddInt32("view", bar->_Token());
-			input.AddString("menu", words[1].c_str());
-			input.AddString("item", words[2].c_str());
-			_Post(window, &input);
-			return;
+			for (int32 id : menu->children) {
+				auto found = window->items.find(id);
+				if (found == window->items.end())
+					continue;
+				const MirrorMenuItem& item = found->second;
+				if ((item.flags & B_DISPLAY_ITEM_SUBMENU) != 0
+					|| item.label != words[2])
+					continue;
+				if (!item.enabled)
+					_Fail(QuoteForError(words[2]) + " is disabled");
+				BMessage input(B_INPUT_MENU_ITEM);
+				input.AddInt32("view", bar->id);
+				input.AddInt32("item", item.id);
+				_Post(window->id, &input);
+				return;
+			}
+			_Fail("no item " + QuoteForError(words[2]) + " in menu "
+				+ QuoteForError(words[1]));
 		}
 	}
 	if (blocker != NULL)
 		_FailBlocked(blocker);
-	_Fail("no menu \"" + words[1] + "\"");
-}
-
-
-void
-ScriptDriver::_Pick(const std::vector<std::string>& words)
-{
-	_SendTextInput(words, B_INPUT_PICK, "item", "usage: pick NAME ITEM");
+	_Fail("no menu " + QuoteForError(words[1]));
 }
 
 
@@ -576,81 +685,59 @@ ScriptDriver::_Tab(const std::vector<std::string>& words)
 {
 	if (words.size() != 2)
 		_Fail("usage: tab LABEL");
-	BWindow* blocker;
-	std::vector<BWindow*> reachable = _ReachableWindows(&blocker);
-	std::vector<BView*> pending;
-	for (BWindow* window : reachable) {
-		pending.assign(1, window->_TopView());
+	MirrorWindow* blocker;
+	for (MirrorWindow* window : _Reachable(&blocker)) {
+		std::vector<const MirrorView*> pending(1,
+			window->FindView(window->topView));
 		while (!pending.empty()) {
-			BView* view = pending.back();
+			const MirrorView* view = pending.back();
 			pending.pop_back();
-			for (int32 i = 0; BView* child = view->ChildAt(i); i++)
-				pending.push_back(child);
-			BTabView* tabs = dynamic_cast<BTabView*>(view);
-			if (tabs == NULL || tabs->IsHidden())
+			if (view == NULL || view->hidden)
 				continue;
-			for (int32 i = 0; BTab* tab = tabs->TabAt(i); i++) {
-				if (tab->Label() == NULL || words[1] != tab->Label())
+			for (int32 child : view->children)
+				pending.push_back(window->FindView(child));
+			if (view->kind != B_DISPLAY_TAB_VIEW)
+				continue;
+			for (size_t i = 0; i < view->tabs.size(); i++) {
+				if (view->tabs[i].label != words[1])
 					continue;
-				if (!tab->IsEnabled())
-					_Fail("tab \"" + words[1] + "\" is disabled");
+				if (!view->tabs[i].enabled)
+					_Fail("tab " + QuoteForError(words[1]) + " is disabled");
 				BMessage input(B_INPUT_TAB);
-				input.AddInt32("view", tabs->_Token());
-				input.AddInt32("index", i);
-				_Post(window, &input);
+				input.AddInt32("view", view->id);
+				input.AddInt32("index", (int32)i);
+				_Post(window->id, &input);
 				return;
 			}
 		}
 	}
 	if (blocker != NULL)
 		_FailBlocked(blocker);
-	_Fail("no tab \"" + words[1] + "\"");
+	_Fail("no tab " + QuoteForError(words[1]));
 }
 
 
-void
-ScriptDriver::_Select(const std::vector<std::string>& words)
-{
-	if (words.size() < 2)
-		_Fail("usage: select NAME INDEX...");
-	BMessage input(B_INPUT_SELECT);
-	for (size_t i = 2; i < words.size(); i++) {
-		int32 index;
-		if (!ParseIndex(words[i], &index))
-			_Fail("\"" + words[i] + "\" is not an index");
-		input.AddInt32("index", index);
-	}
-	_SendInput(words[1], &input);
-}
-
-
+// Files dropped on the middle of the view, as a user would drop them; the
+// window finds the view under that point.
 void
 ScriptDriver::_Drop(const std::vector<std::string>& words)
 {
 	if (words.size() < 3)
 		_Fail("usage: drop NAME PATH...");
-	BWindow* blocker;
-	std::vector<BWindow*> reachable = _ReachableWindows(&blocker);
-	for (BWindow* window : reachable) {
-		BView* view = window->FindView(words[1].c_str());
-		if (view == NULL)
-			continue;
-		if (view->IsHidden())
-			_Fail("\"" + words[1] + "\" is hidden");
-		BMessage drop(B_SIMPLE_DATA);
-		for (size_t i = 2; i < words.size(); i++) {
-			entry_ref ref;
-			if (get_ref_for_path(words[i].c_str(), &ref) != B_OK)
-				_Fail("cannot drop \"" + words[i] + "\"");
-			drop.AddRef("refs", &ref);
-		}
-		if (BMessenger(view).SendMessage(&drop) != B_OK)
-			_Fail("the window is gone");
-		return;
+	Target target = _FindView(words[1], kDrop);
+	MirrorWindow* window = fDisplay->Mirror().FindWindow(target.window);
+	BRect frame = window->FrameInWindow(target.view);
+	BPoint where(floorf((frame.left + frame.right) / 2),
+		floorf((frame.top + frame.bottom) / 2));
+	BMessage drop(B_INPUT_DROP);
+	drop.AddData("where", B_POINT_TYPE, &where, sizeof(where));
+	for (size_t i = 2; i < words.size(); i++) {
+		entry_ref ref;
+		if (get_ref_for_path(words[i].c_str(), &ref) != B_OK)
+			_Fail("cannot drop " + QuoteForError(words[i]));
+		drop.AddRef("refs", &ref);
 	}
-	if (blocker != NULL)
-		_FailBlocked(blocker);
-	_Fail("no view \"" + words[1] + "\"");
+	_Post(target.window, &drop);
 }
 
 
@@ -663,7 +750,7 @@ ScriptDriver::_Refs(const std::vector<std::string>& words)
 	for (size_t i = 1; i < words.size(); i++) {
 		entry_ref ref;
 		if (get_ref_for_path(words[i].c_str(), &ref) != B_OK)
-			_Fail("cannot hand over \"" + words[i] + "\"");
+			_Fail("cannot hand over " + QuoteForError(words[i]));
 		refs.AddRef("refs", &ref);
 	}
 	if (be_app_messenger.SendMessage(&refs) != B_OK)
@@ -677,15 +764,28 @@ ScriptDriver::_Alert(const std::vector<std::string>& words)
 	int32 index;
 	if (words.size() != 2 || !ParseIndex(words[1], &index))
 		_Fail("usage: alert INDEX");
-	BAlert* alert = _ShowingAlert();
+	MirrorWindow* alert = _ShowingAlert();
 	if (alert == NULL)
 		_Fail("no alert is showing");
-	BButton* button = alert->ButtonAt(index);
-	if (button == NULL)
+	// The alert's buttons, in the order it shows them.
+	std::vector<int32> buttons;
+	std::vector<const MirrorView*> pending(1, alert->FindView(alert->topView));
+	while (!pending.empty()) {
+		const MirrorView* view = pending.back();
+		pending.pop_back();
+		if (view == NULL)
+			continue;
+		if (view->kind == B_DISPLAY_BUTTON)
+			buttons.push_back(view->id);
+		for (auto child = view->children.rbegin();
+				child != view->children.rend(); ++child)
+			pending.push_back(alert->FindView(*child));
+	}
+	if (index >= (int32)buttons.size())
 		_Fail("the alert has no button " + words[1]);
 	BMessage input(B_INPUT_CLICK);
-	input.AddInt32("view", button->_Token());
-	_Post(alert, &input);
+	input.AddInt32("view", buttons[index]);
+	_Post(alert->id, &input);
 }
 
 
@@ -694,20 +794,66 @@ ScriptDriver::_Close(const std::vector<std::string>& words)
 {
 	if (words.size() != 2)
 		_Fail("usage: close TITLE");
-	BWindow* blocker;
-	std::vector<BWindow*> reachable = _ReachableWindows(&blocker);
-	for (BWindow* window : _ShownWindows()) {
-		if (words[1] != window->Title())
+	MirrorWindow* blocker;
+	_Reachable(&blocker);
+	DisplayMirror& mirror = fDisplay->Mirror();
+	for (int32 id : mirror.FrontToBack()) {
+		MirrorWindow* window = mirror.FindWindow(id);
+		if (window == NULL || window->title != words[1])
 			continue;
 		if (blocker != NULL && blocker != window)
 			_FailBlocked(blocker);
-		if ((window->Flags() & B_NOT_CLOSABLE) != 0)
-			_Fail("window \"" + words[1] + "\" has no close box");
-		BMessage close(B_QUIT_REQUESTED);
-		_Post(window, &close);
+		if ((window->flags & B_NOT_CLOSABLE) != 0) {
+			_Fail("window " + QuoteForError(words[1])
+				+ " has no close box");
+		}
+		BMessage close(B_INPUT_CLOSE);
+		_Post(window->id, &close);
 		return;
 	}
-	_Fail("no window \"" + words[1] + "\" is showing");
+	_Fail("no window " + QuoteForError(words[1]) + " is showing");
+}
+
+
+bool
+ScriptDriver::_Showing(const std::string& title)
+{
+	DisplayMirror& mirror = fDisplay->Mirror();
+	for (int32 id : mirror.FrontToBack()) {
+		MirrorWindow* window = mirror.FindWindow(id);
+		if (window != NULL && window->title == title)
+			return true;
+	}
+	return false;
+}
+
+
+const MirrorView*
+ScriptDriver::_ShownView(const std::string& name)
+{
+	DisplayMirror& mirror = fDisplay->Mirror();
+	for (int32 id : mirror.Windows()) {
+		MirrorWindow* window = mirror.FindWindow(id);
+		if (window == NULL)
+			continue;
+		if (const MirrorView* view = window->FindView(name))
+			return view;
+	}
+	return NULL;
+}
+
+
+bool
+ScriptDriver::_WaitForChange(bigtime_t deadline)
+{
+	uint64 seen = ActivityCount();
+	_Release();
+	WaitForActivitySince(seen, deadline);
+	if (fStopping)
+		return false;
+	// A wait the application's end cut short is over, not failed: what it
+	// waited for is gone with the application.
+	return _Hold(false);
 }
 
 
@@ -715,25 +861,16 @@ void
 ScriptDriver::_WaitHidden(const std::vector<std::string>& words)
 {
 	double seconds;
-	if (words.size() != 3 || !ParseNumber(words[2], &seconds) || seconds < 0)
-		_Fail("usage: wait-hidden TITLE SECONDS");
+	if (words.size() != 3 || !ParseSeconds(words[2], &seconds))
+		_Fail("usage: wait-hidden TITLE SECONDS (from 0 to 3600)");
 	bigtime_t deadline = system_time() + (bigtime_t)(seconds * 1000000);
-	while (true) {
-		bool showing = false;
-		for (BWindow* window : _ShownWindows()) {
-			if (words[1] == window->Title())
-				showing = true;
+	while (_Showing(words[1])) {
+		if (system_time() >= deadline) {
+			_Fail("window " + QuoteForError(words[1])
+				+ " still showing after " + SecondsText(words[2], seconds));
 		}
-		if (!showing)
+		if (!_WaitForChange(deadline))
 			return;
-		if (system_time() >= deadline)
-			_Fail("window \"" + words[1] + "\" still showing after "
-				+ words[2] + " seconds");
-		_ReleaseWindows();
-		snooze(10000);
-		if (!_WaitQuiet())
-			return;
-		_HoldWindowsWhenQuiet();
 	}
 }
 
@@ -742,23 +879,20 @@ void
 ScriptDriver::_WaitText(const std::vector<std::string>& words)
 {
 	double seconds;
-	if (words.size() != 4 || !ParseNumber(words[3], &seconds) || seconds < 0)
-		_Fail("usage: wait-text NAME TEXT SECONDS");
+	if (words.size() != 4 || !ParseSeconds(words[3], &seconds))
+		_Fail("usage: wait-text NAME TEXT SECONDS (from 0 to 3600)");
 	bigtime_t deadline = system_time() + (bigtime_t)(seconds * 1000000);
 	while (true) {
-		for (BWindow* window : fWindows) {
-			BView* view = window->FindView(words[1].c_str());
-			if (view != NULL && ShownText(view) == words[2])
-				return;
-		}
-		if (system_time() >= deadline)
-			_Fail("\"" + words[1] + "\" does not show \"" + words[2]
-				+ "\" after " + words[3] + " seconds");
-		_ReleaseWindows();
-		snooze(10000);
-		if (!_WaitQuiet())
+		const MirrorView* view = _ShownView(words[1]);
+		if (view != NULL && ShownText(*view) == words[2])
 			return;
-		_HoldWindowsWhenQuiet();
+		if (system_time() >= deadline) {
+			_Fail(QuoteForError(words[1]) + " does not show "
+				+ QuoteForError(words[2]) + " after "
+				+ SecondsText(words[3], seconds));
+		}
+		if (!_WaitForChange(deadline))
+			return;
 	}
 }
 
@@ -766,13 +900,10 @@ ScriptDriver::_WaitText(const std::vector<std::string>& words)
 void
 ScriptDriver::_Dump()
 {
-	for (BWindow* window : fWindows) {
-		PrintLine("window " + QuoteForDump(window->Title()) + " hidden="
-			+ (window->IsHidden() ? "1" : "0") + " frame="
-			+ FrameText(window->Frame()));
-		for (int32 j = 0; BView* child = window->ChildAt(j); j++)
-			DumpView(child, 1);
-	}
+	std::vector<std::string> lines;
+	DumpWindows(fDisplay->Mirror(), &lines);
+	for (const std::string& line : lines)
+		PrintLine(line);
 }
 
 } // namespace BPrivate

@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <vector>
+
+#include <Button.h>
+#include <Entry.h>
+#include <Menu.h>
+#include <MenuBar.h>
+#include <MenuItem.h>
+#include <TabView.h>
+#include <View.h>
+#include <Window.h>
+
+#include "TestSupport.h"
+#include "display/DisplayProtocol.h"
+#include "private/interface/MenuPrivate.h"
+
+using namespace BPrivate;
+
+namespace {
+
+// A window that records the commands its controls send it.
+class RecordingWindow : public BWindow {
+public:
+	RecordingWindow(uint32 flags = 0)
+		: BWindow(BRect(0, 0, 299, 199), "Registro", B_TITLED_WINDOW, flags)
+	{
+	}
+
+	void MessageReceived(BMessage* message) override
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		fReceived.push_back(message->what);
+	}
+
+	bool QuitRequested() override
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		fReceived.push_back(B_QUIT_REQUESTED);
+		return false;
+	}
+
+	std::vector<uint32> Received()
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		return fReceived;
+	}
+
+	std::mutex fLock;
+	std::vector<uint32> fReceived;
+};
+
+
+// A view that records the files dropped on it.
+class DropTarget : public BView {
+public:
+	DropTarget(BRect frame, const char* name)
+		: BView(frame, name, B_FOLLOW_NONE, 0), fDrops(0) {}
+
+	void MessageReceived(BMessage* message) override
+	{
+		entry_ref ref;
+		if (message->what == B_SIMPLE_DATA
+			&& message->FindRef("refs", &ref) == B_OK)
+			fDrops++;
+		else
+			BView::MessageReceived(message);
+	}
+
+	int fDrops;
+};
+
+
+void
+Send(BWindow* window, BMessage* input)
+{
+	ASSERT_EQ(B_OK, BMessenger(window).SendMessage(input));
+	ASSERT_TRUE(WaitUntilQuiet());
+}
+
+
+void
+Click(BWindow* window, BView* view)
+{
+	BMessage click(B_INPUT_CLICK);
+	click.AddInt32("view", view->_Token());
+	Send(window, &click);
+}
+
+} // namespace
+
+
+// Input comes from a display that may be behind: the window itself checks,
+// when it applies it, that the user could still have done it.
+TEST(InputTest, TheWindowRefusesInputTheUserCouldNotGive)
+{
+	TemporaryHome home;
+	RecordingWindow* window = new RecordingWindow();
+	BView* box = new BView(BRect(0, 0, 150, 150), "Box", B_FOLLOW_NONE, 0);
+	BButton* inside = new BButton(BRect(10, 10, 80, 30), "Inside", "Dentro",
+		new BMessage('INSD'));
+	box->AddChild(inside);
+	window->AddChild(box);
+	BButton* off = new BButton(BRect(160, 10, 230, 30), "Off", "Spento",
+		new BMessage('OFFF'));
+	off->SetEnabled(false);
+	window->AddChild(off);
+	BMenuBar* bar = new BMenuBar(BRect(0, 170, 10, 180), "bar",
+		B_FOLLOW_NONE);
+	BMenu* menu = new BMenu("Lista");
+	BMenuItem* item = new BMenuItem("Nuova", new BMessage('NWLS'));
+	menu->AddItem(item);
+	BMenuItem* disabled = new BMenuItem("Mai", new BMessage('MAII'));
+	disabled->SetEnabled(false);
+	menu->AddItem(disabled);
+	bar->AddItem(menu);
+	window->AddChild(bar);
+	BTabView* tabs = new BTabView(BRect(160, 40, 290, 160), "Tabs");
+	tabs->AddTab(new BView(BRect(0, 0, 10, 10), "Uno", B_FOLLOW_NONE, 0));
+	tabs->AddTab(new BView(BRect(0, 0, 10, 10), "Due", B_FOLLOW_NONE, 0));
+	tabs->TabAt(1)->SetEnabled(false);
+	window->AddChild(tabs);
+
+	// A hidden window takes nothing.
+	window->Run();
+	Click(window, inside);
+	EXPECT_TRUE(window->Received().empty());
+	window->Show();
+
+	Click(window, inside);
+	ASSERT_EQ(1u, window->Received().size());
+	EXPECT_EQ((uint32)'INSD', window->Received()[0]);
+
+	// Inside a hidden view, or disabled: refused by the window, whatever
+	// the display believed.
+	ASSERT_TRUE(window->Lock());
+	box->Hide();
+	window->Unlock();
+	Click(window, inside);
+	Click(window, off);
+
+	BMessage choose(B_INPUT_MENU_ITEM);
+	choose.AddInt32("view", bar->_Token());
+	choose.AddInt32("item", BMenuItem::Private(disabled).Id());
+	Send(window, &choose);
+	choose.ReplaceInt32("item", 123456789);
+	Send(window, &choose);
+	choose.ReplaceInt32("item", BMenuItem::Private(item).Id());
+	Send(window, &choose);
+
+	BMessage tab(B_INPUT_TAB);
+	tab.AddInt32("view", tabs->_Token());
+	tab.AddInt32("index", 1);
+	Send(window, &tab);
+	EXPECT_EQ(0, tabs->Selection());
+	tab.ReplaceInt32("index", 7);
+	Send(window, &tab);
+	EXPECT_EQ(0, tabs->Selection());
+
+	// A view that is not the window's, or none at all.
+	BMessage stray(B_INPUT_CLICK);
+	stray.AddInt32("view", 987654321);
+	Send(window, &stray);
+
+	std::vector<uint32> received = window->Received();
+	ASSERT_EQ(2u, received.size());
+	EXPECT_EQ((uint32)'NWLS', received[1]);
+
+	ASSERT_TRUE(window->Lock());
+	window->Quit();
+}
+
+
+// Files dropped at a point reach the deepest shown view there; the close
+// box and Enter act only where the window allows them.
+TEST(InputTest, DropsHitTheViewUnderThePointAndKeysReachTheDefaultButton)
+{
+	TemporaryHome home;
+	std::string path = home.WriteFile("a.wav", "RIFF");
+	entry_ref ref;
+	ASSERT_EQ(B_OK, get_ref_for_path(path.c_str(), &ref));
+
+	RecordingWindow* window = new RecordingWindow(B_NOT_CLOSABLE);
+	DropTarget* outer = new DropTarget(BRect(10, 10, 109, 109), "Outer");
+	DropTarget* inner = new DropTarget(BRect(10, 10, 49, 49), "Inner");
+	outer->AddChild(inner);
+	window->AddChild(outer);
+	DropTarget* hidden = new DropTarget(BRect(200, 10, 249, 59), "Hidden");
+	hidden->Hide();
+	window->AddChild(hidden);
+	BButton* button = new BButton(BRect(120, 150, 190, 170), "Ok", "OK",
+		new BMessage('OKOK'));
+	window->AddChild(button);
+	window->Show();
+	ASSERT_TRUE(window->Lock());
+	button->MakeDefault(true);
+	window->Unlock();
+
+	auto drop = [&](float x, float y) {
+		BMessage input(B_INPUT_DROP);
+		BPoint where(x, y);
+		input.AddData("where", B_POINT_TYPE, &where, sizeof(where));
+		input.AddRef("refs", &ref);
+		Send(window, &input);
+	};
+	drop(30, 30);		// inside Inner (window 20..59)
+	drop(100, 100);		// Outer only
+	// The hidden view is not there to take it: the window's top view
+	// does, and hands it on to the window.
+	drop(220, 30);
+	EXPECT_EQ(1, inner->fDrops);
+	EXPECT_EQ(1, outer->fDrops);
+	EXPECT_EQ(0, hidden->fDrops);
+
+	BMessage close(B_INPUT_CLOSE);
+	Send(window, &close);
+	BMessage enter(B_INPUT_KEY);
+	enter.AddString("bytes", "\n");
+	Send(window, &enter);
+	std::vector<uint32> received = window->Received();
+	ASSERT_EQ(2u, received.size());
+	EXPECT_EQ((uint32)B_SIMPLE_DATA, received[0]);
+	EXPECT_EQ((uint32)'OKOK', received[1]);
+
+	ASSERT_TRUE(window->Lock());
+	window->Quit();
+}
