@@ -8,8 +8,10 @@
 
 #include <Application.h>
 #include <OS.h>
+#include <Window.h>
 
 #include "TestSupport.h"
+#include "XProbe.h"
 #include "XvfbServer.h"
 #include "display/DisplayServer.h"
 
@@ -53,6 +55,14 @@ TEST(LostConnectionTest, ApplicationIsAskedToQuitAndStopsAtOnce)
 		snooze(1000);
 	float width = BPrivate::DisplayServer::Current()->StringWidth("Tolvex");
 	EXPECT_GT(width, 0);
+	// A window on the screen: the display has X resources to lose.
+	BWindow* window = new BWindow(BRect(100, 100, 299, 199), "Finestra",
+		B_TITLED_WINDOW, B_NOT_RESIZABLE);
+	window->Show();
+	{
+		XProbe probe;
+		ASSERT_NE(0ul, probe.WaitForWindow("Finestra"));
+	}
 
 	server.Kill();
 	deadline = system_time() + 10000000;

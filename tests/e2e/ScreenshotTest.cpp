@@ -84,7 +84,7 @@ TEST_F(DisplayTest, ViewsAreDrawnWhereTheyAreAndClipped)
 	ASSERT_TRUE(WaitUntilIdle());
 	shot = fProbe->GrabSettled(window);
 	EXPECT_FALSE(shot.Has(255, 0, 0));
-	EXPECT_EQ(0, shot.CountOther(290, top + 200, 349, top + 249, 216, 216,
+	EXPECT_EQ(0, shot.CountOther(290, top + 200, 335, top + 249, 216, 216,
 		216));
 	Send(ViewValue(B_DISPLAY_VIEW_HIDDEN, id, 8, 0));
 	// Moved with its parent.
@@ -101,7 +101,7 @@ TEST_F(DisplayTest, ViewsAreDrawnWhereTheyAreAndClipped)
 	ASSERT_TRUE(shot.Pixel(215, top + 225, &red, &green, &blue));
 	EXPECT_EQ(255, red);
 	EXPECT_EQ(0, green);
-	EXPECT_EQ(0, shot.CountOther(290, top + 200, 349, top + 249, 216, 216,
+	EXPECT_EQ(0, shot.CountOther(290, top + 200, 335, top + 249, 216, 216,
 		216));
 	SaveScreenshot(shot, "display-views-moved");
 

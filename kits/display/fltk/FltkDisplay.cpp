@@ -63,6 +63,16 @@ FltkDisplay::FltkDisplay()
 FltkDisplay::~FltkDisplay()
 {
 	Stop();
+	if (fLost) {
+		// The windows belong to a thread stopped inside Xlib, which holds
+		// its locks: deleting them would call FLTK and wait forever. They
+		// are kept, reachable, until the program ends.
+		static std::map<int32, std::unique_ptr<FltkWindow> >* sAbandoned
+			= new std::map<int32, std::unique_ptr<FltkWindow> >;
+		for (auto& window : fWindows)
+			(*sAbandoned)[window.first] = std::move(window.second);
+		fWindows.clear();
+	}
 	std::lock_guard<std::mutex> lock(sInstanceLock);
 	if (sInstance == this)
 		sInstance = NULL;

@@ -1,9 +1,9 @@
 #include "display/fltk/FltkInput.h"
 
-#include <AppDefs.h>
-#include <Application.h>
 #include <Message.h>
 #include <Messenger.h>
+
+#include "private/interface/OutsideQuit.h"
 
 namespace BPrivate {
 
@@ -20,7 +20,8 @@ PostToWindow(int32 window, BMessage* message)
 void
 AskApplicationToQuit()
 {
-	be_app_messenger.SendMessage(B_QUIT_REQUESTED);
+	// Alerts showing are dismissed: nobody is there to answer them.
+	QuitFromOutside();
 }
 
 } // namespace BPrivate

@@ -103,34 +103,15 @@ protected:
 	}
 
 private:
-	// Where each tab starts, and after the last where it ends: every tab
-	// as wide as the widest label needs; where that does not fit, each as
-	// wide as its own, and narrower still if need be.
 	std::vector<int> _TabEdges() const
 	{
 		fl_font(kFont, kFontSize);
 		std::vector<int> widths;
-		int widest = 0;
-		int total = 0;
 		for (const MirrorTab& tab : fTabs) {
-			int width = (int)fl_width(tab.label.c_str(),
-				(int)tab.label.size()) + kTabPadding;
-			widths.push_back(width);
-			widest = std::max(widest, width);
-			total += width;
+			widths.push_back((int)fl_width(tab.label.c_str(),
+				(int)tab.label.size()));
 		}
-		int room = w() - 2 * kTabInset;
-		int count = (int)fTabs.size();
-		std::vector<int> edges(1, x() + kTabInset);
-		for (int i = 0; i < count; i++) {
-			int width = widths[i];
-			if (widest * count <= room)
-				width = widest;
-			else if (total > room)
-				width = std::max(1, room / count);
-			edges.push_back(edges.back() + width);
-		}
-		return edges;
+		return TabEdges(widths, x(), w());
 	}
 
 	int32 _TabAt(int px, int py) const
@@ -156,6 +137,31 @@ FltkTabView::FltkTabView(int32 window, int32 view)
 	FltkView(window, view, B_DISPLAY_TAB_VIEW)
 {
 	SetWidget(new TabWidget(this));
+}
+
+
+std::vector<int>
+FltkTabView::TabEdges(const std::vector<int>& labelWidths, int left,
+	int width)
+{
+	int count = (int)labelWidths.size();
+	int widest = 0;
+	int total = 0;
+	for (int label : labelWidths) {
+		widest = std::max(widest, label + kTabPadding);
+		total += label + kTabPadding;
+	}
+	int room = width - 2 * kTabInset;
+	std::vector<int> edges(1, left + kTabInset);
+	for (int i = 0; i < count; i++) {
+		int tab = labelWidths[i] + kTabPadding;
+		if (widest * count <= room)
+			tab = widest;
+		else if (total > room)
+			tab = std::max(1, room / count);
+		edges.push_back(edges.back() + tab);
+	}
+	return edges;
 }
 
 

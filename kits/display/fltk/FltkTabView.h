@@ -1,6 +1,8 @@
 #ifndef _KITS_DISPLAY_FLTK_TAB_VIEW_H
 #define _KITS_DISPLAY_FLTK_TAB_VIEW_H
 
+#include <vector>
+
 #include "display/fltk/FltkView.h"
 
 namespace BPrivate {
@@ -14,6 +16,12 @@ public:
 
 	// Tabs are the font's height + 6 high.
 	static	int					TabHeight();
+	// Where each tab starts, and where the last ends, for labels this wide
+	// in a tab view at left of this width: every tab as wide as the widest
+	// label needs; where that does not fit, each as wide as its own, and
+	// narrower still if need be.
+	static	std::vector<int>	TabEdges(const std::vector<int>& labelWidths,
+									int left, int width);
 
 protected:
 	virtual	void				Update(const MirrorWindow& window,
