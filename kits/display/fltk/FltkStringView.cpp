@@ -1,5 +1,6 @@
 #include "display/fltk/FltkStringView.h"
 
+#include <algorithm>
 #include <string>
 
 #include <FL/Fl_Widget.H>
@@ -34,10 +35,21 @@ protected:
 		fl_rectf(x(), y(), w(), h());
 		fl_font(kFont, kFontSize);
 		fl_color(FL_BLACK);
-		// The line centred on the frame's height, as BeOS places it.
-		int baseline = y() + (h() - fl_height()) / 2 + fl_height()
-			- fl_descent();
-		fl_draw(fText.c_str(), (int)fText.size(), x(), baseline);
+		// One line centred on the frame's height, as BeOS places it; a
+		// text of several lines (an alert's) from the top, line by line.
+		size_t lines = std::count(fText.begin(), fText.end(), '\n') + 1;
+		int lineHeight = fl_height();
+		int top = lines == 1 ? y() + (h() - lineHeight) / 2 : y();
+		size_t start = 0;
+		for (size_t line = 0; line < lines; line++) {
+			size_t end = fText.find('\n', start);
+			if (end == std::string::npos)
+				end = fText.size();
+			int baseline = top + (int)line * lineHeight + lineHeight
+				- fl_descent();
+			fl_draw(fText.c_str() + start, (int)(end - start), x(), baseline);
+			start = end + 1;
+		}
 		fl_pop_clip();
 	}
 

@@ -5,8 +5,8 @@
 
 namespace BPrivate {
 
-// One line of text, left aligned and clipped at the view's frame: never
-// wrapped, never shortened. Takes no input.
+// Text left aligned and clipped at the view's frame: never wrapped, never
+// shortened; only its own line ends break it. Takes no input.
 class FltkStringView : public FltkView {
 public:
 								FltkStringView(int32 window, int32 view);
