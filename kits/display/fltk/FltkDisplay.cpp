@@ -1,0 +1,457 @@
+#include "display/fltk/FltkDisplay.h"
+
+#include <pthread.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include <FL/Fl.H>
+#include <FL/Fl_RGB_Image.H>
+#include <FL/Fl_Tooltip.H>
+#include <FL/Fl_Window.H>
+#include <FL/fl_draw.H>
+#include <FL/x.H>
+
+#include "display/fltk/FltkIcon.h"
+#include "display/fltk/FltkInput.h"
+#include "display/fltk/FltkView.h"
+#include "display/fltk/FltkWindow.h"
+
+namespace BPrivate {
+
+namespace {
+
+// FLTK is one per process, and so is its connection to the X server: a
+// display is opened once.
+std::mutex sInstanceLock;
+FltkDisplay* sInstance = NULL;
+bool sOpenedOnce = false;
+
+XIOErrorHandler sPreviousIOErrorHandler = NULL;
+
+// Widths asked for once are kept; labels repeat, and a looper waits for
+// each answer.
+const size_t kMaxCachedWidths = 4096;
+
+} // namespace
+
+
+struct FltkDisplay::WidthRequest {
+	std::string			text;
+	float				width = 0;
+	bool				done = false;
+};
+
+
+FltkDisplay::FltkDisplay()
+	:
+	fPending(0),
+	fWaiting(false),
+	fReady(false),
+	fStopping(false),
+	fEnded(false),
+	fLost(false)
+{
+	std::fill(fAdvances, fAdvances + 128, 0.0f);
+	fFontHeight.ascent = 0;
+	fFontHeight.descent = 0;
+	fFontHeight.leading = 0;
+}
+
+
+FltkDisplay::~FltkDisplay()
+{
+	Stop();
+	if (fLost) {
+		// The windows belong to a thread stopped inside Xlib, which holds
+		// its locks: deleting them would call FLTK and wait forever. They
+		// are kept, reachable, until the program ends.
+		static std::map<int32, std::unique_ptr<FltkWindow> >* sAbandoned
+			= new std::map<int32, std::unique_ptr<FltkWindow> >;
+		for (auto& window : fWindows)
+			(*sAbandoned)[window.first] = std::move(window.second);
+		fWindows.clear();
+	}
+	std::lock_guard<std::mutex> lock(sInstanceLock);
+	if (sInstance == this)
+		sInstance = NULL;
+}
+
+
+bool
+FltkDisplay::Open(std::string* message)
+{
+	{
+		std::lock_guard<std::mutex> lock(sInstanceLock);
+		if (sOpenedOnce) {
+			*message = "Real windows can be opened only once in a process.";
+			return false;
+		}
+		sOpenedOnce = true;
+		sInstance = this;
+	}
+
+	// The thread takes no asynchronous signal: they belong to the
+	// application's own watcher, and a write to a vanished X server must
+	// fail with EPIPE rather than end the program.
+	sigset_t all;
+	sigset_t previous;
+	sigfillset(&all);
+	pthread_sigmask(SIG_BLOCK, &all, &previous);
+	std::string failure;
+	fThread = std::thread([this, &failure] { _Run(&failure); });
+	pthread_sigmask(SIG_SETMASK, &previous, NULL);
+
+	std::unique_lock<std::mutex> lock(fLock);
+	fChanged.wait(lock, [this] { return fReady || fEnded; });
+	if (fEnded) {
+		lock.unlock();
+		fThread.join();
+		*message = failure;
+		return false;
+	}
+	return true;
+}
+
+
+float
+FltkDisplay::StringWidth(const char* text)
+{
+	if (text == NULL || text[0] == '\0')
+		return 0;
+
+	std::unique_lock<std::mutex> lock(fLock);
+	auto cached = fWidths.find(text);
+	if (cached != fWidths.end())
+		return cached->second;
+	if (!_WaitsForThread())
+		return _Estimate(text);
+
+	WidthRequest request;
+	request.text = text;
+	if (fCommands.empty() && fRequests.empty())
+		Fl::awake();
+	fRequests.push_back(&request);
+	fPending++;
+	fChanged.wait(lock, [this, &request] {
+		return request.done || fLost || fEnded;
+	});
+	if (request.done)
+		return request.width;
+
+	// The thread is gone; it no longer holds this request.
+	auto queued = std::find(fRequests.begin(), fRequests.end(), &request);
+	if (queued != fRequests.end())
+		fRequests.erase(queued);
+	return _Estimate(text);
+}
+
+
+void
+FltkDisplay::GetFontHeight(font_height* height)
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	*height = fFontHeight;
+}
+
+
+void
+FltkDisplay::Start()
+{
+	// The thread has run since Open: windows built before the
+	// application runs are shown as soon as they are told to be.
+}
+
+
+void
+FltkDisplay::Stop()
+{
+	std::unique_lock<std::mutex> lock(fLock);
+	if (!fThread.joinable())
+		return;
+	if (!fStopping && !fLost && !fEnded) {
+		if (fCommands.empty() && fRequests.empty())
+			Fl::awake();
+	}
+	fStopping = true;
+	fChanged.wait(lock, [this] { return fEnded || fLost; });
+	if (fEnded) {
+		lock.unlock();
+		fThread.join();
+	} else {
+		// The thread stays where the lost connection left it, and calls
+		// nothing anymore.
+		fThread.detach();
+	}
+}
+
+
+void
+FltkDisplay::Send(const DisplayCommand& command)
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	if (fStopping || fLost || fEnded)
+		return;
+	// One wake-up for a batch: the thread takes everything queued when it
+	// wakes.
+	if (fCommands.empty() && fRequests.empty())
+		Fl::awake();
+	fCommands.push_back(command);
+	fPending++;
+}
+
+
+bool
+FltkDisplay::IsBusy()
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	if (fLost || fEnded)
+		return false;
+	return fPending > 0 || !fWaiting;
+}
+
+
+void
+FltkDisplay::_Run(std::string* message)
+{
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		fThreadId = std::this_thread::get_id();
+	}
+	Fl::lock();
+	bool opened = _Init(message);
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		if (opened)
+			fReady = true;
+		else
+			fEnded = true;
+		fChanged.notify_all();
+	}
+	if (!opened)
+		return;
+
+	while (true) {
+		{
+			std::lock_guard<std::mutex> lock(fLock);
+			if (fStopping)
+				break;
+		}
+		Fl::wait(1e20);
+		fWaiting = false;
+		_Drain();
+	}
+
+	_CloseWindows();
+	std::lock_guard<std::mutex> lock(fLock);
+	fEnded = true;
+	fChanged.notify_all();
+}
+
+
+bool
+FltkDisplay::_Init(std::string* message)
+{
+	Display* display = XOpenDisplay(NULL);
+	if (display == NULL) {
+		const char* name = getenv("DISPLAY");
+		*message = std::string("Cannot open the X display \"")
+			+ (name != NULL ? name : "") + "\".\nTo run without one, start "
+			"it with BE_DISPLAY=headless (see docs/driving.md).";
+		return false;
+	}
+	fl_open_display(display);
+	sPreviousIOErrorHandler = XSetIOErrorHandler([](Display* lost) -> int {
+		if (lost != fl_display && sPreviousIOErrorHandler != NULL)
+			return sPreviousIOErrorHandler(lost);
+		_LoseConnection();
+		// Returning would end the program inside Xlib; this thread stops
+		// here instead, and the application quits the normal way.
+		while (true)
+			pause();
+		return 0;
+	});
+
+	// BeOS's panel grey, and its plain font's size.
+	Fl::background(216, 216, 216);
+	FL_NORMAL_SIZE = FltkView::kFontSize;
+	Fl_Tooltip::font(FltkView::kFont);
+	Fl::visible_focus(0);
+	if (Fl_RGB_Image* icon = LoadApplicationIcon()) {
+		Fl_Window::default_icon(icon);
+		delete icon;
+	}
+
+	fl_font(FltkView::kFont, FltkView::kFontSize);
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		fFontHeight.descent = fl_descent();
+		fFontHeight.ascent = fl_height() - fl_descent();
+		fFontHeight.leading = 0;
+		for (int c = ' '; c < 127; c++) {
+			char text[2] = { (char)c, '\0' };
+			fAdvances[c] = fl_width(text, 1);
+		}
+	}
+
+	Fl::add_check(_BeforeWait, this);
+	return true;
+}
+
+
+void
+FltkDisplay::_Drain()
+{
+	std::deque<DisplayCommand> commands;
+	std::deque<WidthRequest*> requests;
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		commands.swap(fCommands);
+		requests.swap(fRequests);
+	}
+
+	if (!requests.empty()) {
+		fl_font(FltkView::kFont, FltkView::kFontSize);
+		for (WidthRequest* request : requests)
+			request->width = fl_width(request->text.c_str());
+		std::lock_guard<std::mutex> lock(fLock);
+		if (fWidths.size() + requests.size() > kMaxCachedWidths)
+			fWidths.clear();
+		for (WidthRequest* request : requests) {
+			fWidths[request->text] = request->width;
+			request->done = true;
+		}
+		fPending -= (int32)requests.size();
+		fChanged.notify_all();
+	}
+
+	if (commands.empty())
+		return;
+	std::vector<int32> touched;
+	std::vector<int32> raised;
+	for (const DisplayCommand& command : commands) {
+		if (!fMirror.Apply(command))
+			continue;
+		if (std::find(touched.begin(), touched.end(), command.window)
+				== touched.end())
+			touched.push_back(command.window);
+		if (command.code == B_DISPLAY_WINDOW_SHOWN
+			|| command.code == B_DISPLAY_WINDOW_ACTIVATED)
+			raised.push_back(command.window);
+	}
+	_SyncWindows(touched, raised);
+
+	std::lock_guard<std::mutex> lock(fLock);
+	fPending -= (int32)commands.size();
+}
+
+
+void
+FltkDisplay::_SyncWindows(const std::vector<int32>& touched,
+	const std::vector<int32>& raised)
+{
+	// In the order of creation, so that of windows shown together the
+	// later ones come out on top.
+	std::vector<int32> order;
+	for (int32 id : fMirror.Windows()) {
+		if (std::find(touched.begin(), touched.end(), id) != touched.end())
+			order.push_back(id);
+	}
+	for (int32 id : touched) {
+		if (fMirror.FindWindow(id) == NULL)
+			fWindows.erase(id);
+	}
+	for (int32 id : order) {
+		std::unique_ptr<FltkWindow>& window = fWindows[id];
+		if (!window)
+			window.reset(new FltkWindow(id));
+		window->Sync(*fMirror.FindWindow(id));
+	}
+
+	// Back to front, so that the front-most ends on top.
+	const std::vector<int32>& front = fMirror.FrontToBack();
+	for (auto id = front.rbegin(); id != front.rend(); ++id) {
+		if (std::find(raised.begin(), raised.end(), *id) == raised.end())
+			continue;
+		auto window = fWindows.find(*id);
+		if (window != fWindows.end())
+			window->second->Raise();
+	}
+}
+
+
+void
+FltkDisplay::_CloseWindows()
+{
+	fWindows.clear();
+	Fl::flush();
+	Fl::remove_check(_BeforeWait, this);
+	XSync(fl_display, False);
+}
+
+
+float
+FltkDisplay::_Estimate(const char* text) const
+{
+	// What the font would say, from the widths of single characters taken
+	// while the display was there.
+	float width = 0;
+	for (const unsigned char* c = (const unsigned char*)text; *c != '\0';
+			c++) {
+		if (*c < 128)
+			width += fAdvances[*c];
+		else if ((*c & 0xc0) != 0x80)
+			width += fAdvances[(unsigned char)'m'];
+	}
+	return width;
+}
+
+
+bool
+FltkDisplay::_WaitsForThread() const
+{
+	return fReady && !fLost && !fEnded && !fStopping
+		&& std::this_thread::get_id() != fThreadId;
+}
+
+
+void
+FltkDisplay::_BeforeWait(void* data)
+{
+	FltkDisplay* display = static_cast<FltkDisplay*>(data);
+	std::lock_guard<std::mutex> lock(display->fLock);
+	display->fWaiting = display->fCommands.empty()
+		&& display->fRequests.empty();
+}
+
+
+void
+FltkDisplay::_LoseConnection()
+{
+	{
+		std::lock_guard<std::mutex> lock(sInstanceLock);
+		if (sInstance != NULL) {
+			// Notified under the lock: once it is released, Stop may
+			// return and the display be deleted.
+			std::lock_guard<std::mutex> displayLock(sInstance->fLock);
+			sInstance->fLost = true;
+			sInstance->fChanged.notify_all();
+		}
+	}
+	AskApplicationToQuit();
+}
+
+
+DisplayServer*
+CreateFltkDisplay(std::string* message)
+{
+	FltkDisplay* display = new FltkDisplay;
+	if (!display->Open(message)) {
+		delete display;
+		return NULL;
+	}
+	return display;
+}
+
+} // namespace BPrivate

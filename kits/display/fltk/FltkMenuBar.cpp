@@ -1,0 +1,114 @@
+#include "display/fltk/FltkMenuBar.h"
+
+#include <stdint.h>
+
+#include <FL/Fl_Menu_Bar.H>
+
+#include <Message.h>
+
+namespace BPrivate {
+
+FltkMenuBar::FltkMenuBar(int32 window, int32 view)
+	:
+	FltkView(window, view, B_DISPLAY_MENU_BAR)
+{
+	Fl_Menu_Bar* bar = new Fl_Menu_Bar(0, 0, 0, 0);
+	bar->textfont(kFont);
+	bar->textsize(kFontSize);
+	bar->user_data(this);
+	SetWidget(bar);
+}
+
+
+void
+FltkMenuBar::Update(const MirrorWindow& window, const MirrorView& view)
+{
+	Fl_Menu_Bar* bar = static_cast<Fl_Menu_Bar*>(Widget());
+	std::string shape;
+	_Describe(window, view.items, &shape);
+	if (shape != fShape) {
+		fShape = shape;
+		bar->menu(NULL);
+		fMenu.clear();
+		fLabels.clear();
+		_Build(window, view.items);
+		fMenu.push_back(Fl_Menu_Item());
+		bar->menu(fMenu.data());
+		bar->redraw();
+	}
+	if (view.enabled && !bar->active())
+		bar->activate();
+	else if (!view.enabled && bar->active())
+		bar->deactivate();
+}
+
+
+void
+FltkMenuBar::_Describe(const MirrorWindow& window,
+	const std::vector<int32>& items, std::string* shape) const
+{
+	for (int32 id : items) {
+		auto found = window.items.find(id);
+		if (found == window.items.end())
+			continue;
+		const MirrorMenuItem& item = found->second;
+		*shape += std::to_string(item.id) + ',' + std::to_string(item.flags)
+			+ ',' + (item.enabled ? '1' : '0') + ','
+			+ std::to_string(item.label.size()) + ':' + item.label + '(';
+		_Describe(window, item.children, shape);
+		*shape += ')';
+	}
+}
+
+
+void
+FltkMenuBar::_Build(const MirrorWindow& window,
+	const std::vector<int32>& items)
+{
+	// FLTK marks a separator on the item above it.
+	int32 last = -1;
+	for (int32 id : items) {
+		auto found = window.items.find(id);
+		if (found == window.items.end())
+			continue;
+		const MirrorMenuItem& item = found->second;
+		if ((item.flags & B_DISPLAY_ITEM_SEPARATOR) != 0) {
+			if (last >= 0)
+				fMenu[last].flags |= FL_MENU_DIVIDER;
+			continue;
+		}
+		fLabels.push_back(Label(item.label, true));
+		Fl_Menu_Item entry = Fl_Menu_Item();
+		entry.text = fLabels.back().c_str();
+		entry.labelfont_ = kFont;
+		entry.labelsize_ = kFontSize;
+		if (!item.enabled)
+			entry.flags |= FL_MENU_INACTIVE;
+		if ((item.flags & B_DISPLAY_ITEM_MARKED) != 0)
+			entry.flags |= FL_MENU_TOGGLE | FL_MENU_VALUE;
+		last = (int32)fMenu.size();
+		if ((item.flags & B_DISPLAY_ITEM_SUBMENU) != 0
+			|| !item.children.empty()) {
+			entry.flags |= FL_SUBMENU;
+			fMenu.push_back(entry);
+			_Build(window, item.children);
+			fMenu.push_back(Fl_Menu_Item());
+		} else {
+			entry.callback_ = _Chosen;
+			entry.user_data_ = (void*)(intptr_t)item.id;
+			fMenu.push_back(entry);
+		}
+	}
+}
+
+
+void
+FltkMenuBar::_Chosen(Fl_Widget* widget, void* data)
+{
+	FltkMenuBar* bar = static_cast<FltkMenuBar*>(widget->user_data());
+	BMessage chosen(B_INPUT_MENU_ITEM);
+	chosen.AddInt32("item", (int32)(intptr_t)data);
+	bar->Post(&chosen);
+}
+
+} // namespace BPrivate

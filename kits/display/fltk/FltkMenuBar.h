@@ -1,0 +1,42 @@
+#ifndef _KITS_DISPLAY_FLTK_MENU_BAR_H
+#define _KITS_DISPLAY_FLTK_MENU_BAR_H
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include <FL/Fl_Menu_Item.H>
+
+#include "display/fltk/FltkView.h"
+
+namespace BPrivate {
+
+// A menu bar built from the mirror's menu items: separators, disabled and
+// marked items, submenus; no shortcuts. Choosing an item posts
+// B_INPUT_MENU_ITEM with the item's id.
+class FltkMenuBar : public FltkView {
+public:
+								FltkMenuBar(int32 window, int32 view);
+
+protected:
+	virtual	void				Update(const MirrorWindow& window,
+									const MirrorView& view);
+
+private:
+			void				_Describe(const MirrorWindow& window,
+									const std::vector<int32>& items,
+									std::string* shape) const;
+			void				_Build(const MirrorWindow& window,
+									const std::vector<int32>& items);
+	static	void				_Chosen(Fl_Widget* widget, void* data);
+
+			// What the menus were last built from.
+			std::string			fShape;
+			// FLTK keeps pointers into these.
+			std::deque<std::string> fLabels;
+			std::vector<Fl_Menu_Item> fMenu;
+};
+
+} // namespace BPrivate
+
+#endif

@@ -1,0 +1,119 @@
+#include "display/fltk/FltkView.h"
+
+#include <math.h>
+
+#include <FL/Fl_Group.H>
+#include <FL/Fl_Widget.H>
+
+#include <Message.h>
+
+#include "display/fltk/FltkButton.h"
+#include "display/fltk/FltkInput.h"
+#include "display/fltk/FltkMenuBar.h"
+#include "display/fltk/FltkPlainView.h"
+#include "display/fltk/FltkStringView.h"
+#include "display/fltk/FltkTabView.h"
+
+namespace BPrivate {
+
+FltkView::FltkView(int32 window, int32 view, int32 kind)
+	:
+	fWindow(window),
+	fView(view),
+	fKind(kind),
+	fWidget(NULL)
+{
+}
+
+
+FltkView::~FltkView()
+{
+	if (fWidget != NULL) {
+		if (Fl_Group* parent = fWidget->parent())
+			parent->remove(fWidget);
+		delete fWidget;
+	}
+}
+
+
+FltkView*
+FltkView::Create(int32 kind, int32 window, int32 view)
+{
+	switch (kind) {
+		case B_DISPLAY_BUTTON:
+			return new FltkButton(window, view);
+		case B_DISPLAY_STRING_VIEW:
+			return new FltkStringView(window, view);
+		case B_DISPLAY_MENU_BAR:
+			return new FltkMenuBar(window, view);
+		case B_DISPLAY_TAB_VIEW:
+			return new FltkTabView(window, view);
+		default:
+			return new FltkPlainView(window, view, kind);
+	}
+}
+
+
+void
+FltkView::Sync(const MirrorWindow& window, const MirrorView& view)
+{
+	// Inclusive coordinates: (0, 0, 9, 9) covers 10 by 10 pixels.
+	BRect frame = window.FrameInWindow(view.id);
+	int x = (int)lroundf(frame.left);
+	int y = (int)lroundf(frame.top);
+	int width = (int)lroundf(frame.right) - x + 1;
+	int height = (int)lroundf(frame.bottom) - y + 1;
+	if (width < 0)
+		width = 0;
+	if (height < 0)
+		height = 0;
+	if (x != fWidget->x() || y != fWidget->y() || width != fWidget->w()
+		|| height != fWidget->h())
+		fWidget->resize(x, y, width, height);
+
+	Update(window, view);
+
+	bool hidden = window.IsHidden(view.id);
+	if (hidden && fWidget->visible())
+		fWidget->hide();
+	else if (!hidden && !fWidget->visible())
+		fWidget->show();
+}
+
+
+std::string
+FltkView::Label(const std::string& text, bool shortcuts)
+{
+	std::string label;
+	label.reserve(text.size() + 4);
+	for (char c : text) {
+		if (c == '@' || (shortcuts && c == '&'))
+			label += c;
+		label += c;
+	}
+	return label;
+}
+
+
+Fl_Color
+FltkView::Color(rgb_color color)
+{
+	return fl_rgb_color(color.red, color.green, color.blue);
+}
+
+
+void
+FltkView::SetWidget(Fl_Widget* widget)
+{
+	fWidget = widget;
+}
+
+
+void
+FltkView::Post(BMessage* message) const
+{
+	message->AddInt32("view", fView);
+	PostToWindow(fWindow, message);
+}
+
+} // namespace BPrivate
