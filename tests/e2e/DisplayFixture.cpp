@@ -6,6 +6,7 @@
 #include <OS.h>
 
 #include "PngWriter.h"
+#include "private/app/HandlerPrivate.h"
 
 using namespace BPrivate;
 
@@ -47,7 +48,7 @@ InputRecorder::MessageReceived(BMessage* message)
 int32
 InputRecorder::Id() const
 {
-	return BMessenger(this)._LooperToken();
+	return BHandler::Private(this).Token();
 }
 
 

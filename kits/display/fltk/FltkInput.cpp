@@ -3,6 +3,7 @@
 #include <Message.h>
 #include <Messenger.h>
 
+#include "private/app/MessengerPrivate.h"
 #include "private/interface/OutsideQuit.h"
 
 namespace BPrivate {
@@ -12,7 +13,7 @@ PostToWindow(int32 window, BMessage* message)
 {
 	// A window's id is its looper's token; -1 for its preferred handler.
 	BMessenger messenger;
-	messenger._SetTo(window, -1);
+	BMessenger::Private(&messenger).SetTo(window, -1);
 	return messenger.SendMessage(message) == B_OK;
 }
 
