@@ -4,6 +4,7 @@
 #include <stdio.h>
 
 #include <condition_variable>
+#include <string>
 #include <mutex>
 
 #include <Button.h>
@@ -99,18 +100,26 @@ BAlert::BAlert(const char* title, const char* text, const char* button0,
 	back->SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
 	AddChild(back);
 
-	// One line of text per line of the message.
+	// One line of text per line of the message, and wide enough for the
+	// longest: the text is never cut.
 	font_height fontHeight;
 	back->GetFontHeight(&fontHeight);
 	float lineHeight = ceilf(fontHeight.ascent + fontHeight.descent
 		+ fontHeight.leading);
-	int32 lines = 1;
-	for (const char* c = text != NULL ? text : ""; *c != '\0'; c++) {
-		if (*c == '\n')
-			lines++;
+	int32 lines = 0;
+	float widest = 0;
+	std::string all = text != NULL ? text : "";
+	for (size_t start = 0; start <= all.size(); lines++) {
+		size_t end = all.find('\n', start);
+		if (end == std::string::npos)
+			end = all.size();
+		widest = fmaxf(widest, ceilf(back->StringWidth(
+			all.substr(start, end - start).c_str())));
+		start = end + 1;
 	}
+	float width = fmaxf(kWidth, 55 + widest + 10);
 	float textBottom = 10 + lines * lineHeight;
-	fTextView = new BStringView(BRect(55, 10, kWidth - 10, textBottom),
+	fTextView = new BStringView(BRect(55, 10, width - 10, textBottom),
 		"_tv_", text);
 	back->AddChild(fTextView);
 
@@ -130,7 +139,7 @@ BAlert::BAlert(const char* title, const char* text, const char* button0,
 
 	// Buttons stand right-aligned below the text, the last one rightmost.
 	float buttonTop = textBottom + 12;
-	float right = kWidth - 10;
+	float right = width - 10;
 	for (int32 i = fButtonCount - 1; i >= 0; i--) {
 		BRect frame = fButtons[i]->Frame();
 		fButtons[i]->MoveTo(right - frame.Width(), buttonTop);
@@ -138,7 +147,7 @@ BAlert::BAlert(const char* title, const char* text, const char* button0,
 	}
 	float height = buttonTop + (fButtonCount > 0
 		? fButtons[0]->Frame().Height() : 0) + 10;
-	ResizeTo(kWidth, height);
+	ResizeTo(width, height);
 	for (int32 i = 0; i < fButtonCount; i++) {
 		back->AddChild(fButtons[i]);
 		fButtons[i]->SetTarget(this);

@@ -34,6 +34,16 @@ BStringView::SetText(const char* text)
 }
 
 
+// A caption takes the colour of what it stands on.
+void
+BStringView::AttachedToWindow()
+{
+	if (Parent() != NULL)
+		SetViewColor(Parent()->ViewColor());
+	BView::AttachedToWindow();
+}
+
+
 void
 BStringView::GetPreferredSize(float* width, float* height)
 {

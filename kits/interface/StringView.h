@@ -15,6 +15,7 @@ public:
 			void				SetText(const char* text);
 			const char*			Text() const { return fText; }
 
+	virtual	void				AttachedToWindow();
 	virtual	void				GetPreferredSize(float* width, float* height);
 
 private:

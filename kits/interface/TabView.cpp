@@ -116,6 +116,7 @@ BTabView::BTabView(BRect frame, const char* name, button_width width,
 	fSelection(-1)
 {
 	BView::Private(this).SetKind(BPrivate::B_DISPLAY_TAB_VIEW);
+	SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
 	font_height fontHeight;
 	GetFontHeight(&fontHeight);
 	fTabHeight = ceilf(fontHeight.ascent + fontHeight.descent
