@@ -17,6 +17,7 @@
 #include "display/fltk/FltkInput.h"
 #include "display/fltk/FltkView.h"
 #include "display/fltk/FltkWindow.h"
+#include "private/app/Quiet.h"
 
 namespace BPrivate {
 
@@ -111,6 +112,10 @@ FltkDisplay::Open(std::string* message)
 		*message = failure;
 		return false;
 	}
+	lock.unlock();
+	// What is queued here but not drawn yet keeps the application from
+	// being quiet.
+	AddQuietSource(_IsBusy, this);
 	return true;
 }
 
@@ -167,6 +172,8 @@ FltkDisplay::Start()
 void
 FltkDisplay::Stop()
 {
+	if (fThread.joinable())
+		RemoveQuietSource(_IsBusy, this);
 	std::unique_lock<std::mutex> lock(fLock);
 	if (!fThread.joinable())
 		return;
@@ -239,7 +246,10 @@ FltkDisplay::_Run(std::string* message)
 				break;
 		}
 		Fl::wait(1e20);
-		fWaiting = false;
+		{
+			std::lock_guard<std::mutex> lock(fLock);
+			fWaiting = false;
+		}
 		_Drain();
 	}
 
@@ -420,9 +430,21 @@ void
 FltkDisplay::_BeforeWait(void* data)
 {
 	FltkDisplay* display = static_cast<FltkDisplay*>(data);
-	std::lock_guard<std::mutex> lock(display->fLock);
-	display->fWaiting = display->fCommands.empty()
-		&& display->fRequests.empty();
+	bool waiting;
+	{
+		std::lock_guard<std::mutex> lock(display->fLock);
+		waiting = display->fWaiting = display->fCommands.empty()
+			&& display->fRequests.empty();
+	}
+	if (waiting)
+		NotifyActivity();
+}
+
+
+bool
+FltkDisplay::_IsBusy(void* data)
+{
+	return static_cast<FltkDisplay*>(data)->IsBusy();
 }
 
 

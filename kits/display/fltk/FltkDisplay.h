@@ -53,6 +53,7 @@ private:
 			float				_Estimate(const char* text) const;
 			bool				_WaitsForThread() const;
 	static	void				_BeforeWait(void* data);
+	static	bool				_IsBusy(void* data);
 	static	void				_LoseConnection();
 
 			std::mutex			fLock;
