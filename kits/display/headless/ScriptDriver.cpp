@@ -268,9 +268,15 @@ ScriptDriver::_RunScript()
 			_Fail("a double quote is not closed");
 		if (words.empty())
 			continue;
-		fLinePending = true;
-		if (!_Hold(true))
-			return;
+		// A wait for a window to go is met by the end of the application,
+		// whenever that comes; any other line is not.
+		bool waitHidden = words[0] == "wait-hidden";
+		fLinePending = !waitHidden;
+		if (!_Hold(!waitHidden)) {
+			if (fStopping)
+				return;
+			continue;
+		}
 		_Perform(words);
 		_Release();
 		fLinePending = false;
