@@ -56,6 +56,13 @@ GogoOptions::Parse(const std::vector<std::string>& allWords)
 
 	fInputPath = words.back();
 	words.pop_back();
+	// "Gogo -b 128" has no input: do not take an option for a file name.
+	if (fInputPath == "-nopsy" || fInputPath == "-delete"
+		|| fInputPath == "-silent" || fInputPath == "-b" || fInputPath == "-m"
+		|| fInputPath == "-o" || fInputPath == "-v") {
+		_Fail("no input file given after the options");
+		return PARSE_ERROR;
+	}
 
 	for (size_t i = 0; i < words.size(); i++) {
 		const std::string& word = words[i];
@@ -106,13 +113,6 @@ GogoOptions::Parse(const std::vector<std::string>& allWords)
 		}
 	}
 
-	// "Gogo -b 128" has no input: do not take an option for a file name.
-	if (fInputPath == "-nopsy" || fInputPath == "-delete"
-		|| fInputPath == "-silent" || fInputPath == "-b" || fInputPath == "-m"
-		|| fInputPath == "-o" || fInputPath == "-v") {
-		_Fail("no input file given after the options");
-		return PARSE_ERROR;
-	}
 	return PARSE_RUN;
 }
 

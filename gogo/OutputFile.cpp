@@ -217,8 +217,12 @@ OutputFile::_LinkUnnamed()
 		std::string candidate = base + std::to_string(getpid()) + "-"
 			+ std::to_string(attempt);
 		SetPending(candidate);
-		if (linkat(AT_FDCWD, source, AT_FDCWD, candidate.c_str(),
-				AT_SYMLINK_FOLLOW) == 0) {
+		// Through /proc; without it, AT_EMPTY_PATH, which needs privilege.
+		int result = linkat(AT_FDCWD, source, AT_FDCWD, candidate.c_str(),
+			AT_SYMLINK_FOLLOW);
+		if (result != 0 && errno == ENOENT)
+			result = linkat(fFD, "", AT_FDCWD, candidate.c_str(), AT_EMPTY_PATH);
+		if (result == 0) {
 			fTemporaryPath = candidate;
 			return true;
 		}
