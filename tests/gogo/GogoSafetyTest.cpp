@@ -14,7 +14,7 @@
 
 namespace {
 
-class SafetyTest : public testing::Test {
+class GogoSafetyTest : public testing::Test {
 protected:
 	void SetUp() override
 	{
@@ -40,7 +40,7 @@ protected:
 };
 
 
-TEST_F(SafetyTest, DeleteRemovesTheInputOnlyAfterSuccess)
+TEST_F(GogoSafetyTest, DeleteRemovesTheInputOnlyAfterSuccess)
 {
 	WriteWave(In("x.wav"), 2, 44100, 1);
 	RunResult run = RunGogo({ "-nopsy", "-delete", "-silent", In("x.wav") });
@@ -63,7 +63,7 @@ TEST_F(SafetyTest, DeleteRemovesTheInputOnlyAfterSuccess)
 }
 
 
-TEST_F(SafetyTest, FullDiskLeavesNoFileAndKeepsAnOlderOne)
+TEST_F(GogoSafetyTest, FullDiskLeavesNoFileAndKeepsAnOlderOne)
 {
 	WriteWave(In("z.wav"), 2, 44100, 2);
 	RunResult full = RunGogo({ "-o", In("out"), In("z.wav") }, 8192);
@@ -87,7 +87,7 @@ TEST_F(SafetyTest, FullDiskLeavesNoFileAndKeepsAnOlderOne)
 }
 
 
-TEST_F(SafetyTest, KilledRunLeavesNothingAndKeepsTheInput)
+TEST_F(GogoSafetyTest, KilledRunLeavesNothingAndKeepsTheInput)
 {
 	// Long enough to be caught in the middle.
 	WriteWave(In("long.wav"), 2, 44100, 60);
@@ -108,7 +108,7 @@ TEST_F(SafetyTest, KilledRunLeavesNothingAndKeepsTheInput)
 }
 
 
-TEST_F(SafetyTest, BadInputsGiveAMessageAndNoFile)
+TEST_F(GogoSafetyTest, BadInputsGiveAMessageAndNoFile)
 {
 	ExpectRefused(RunGogo({ "-o", In("out"), In("missing.wav") }),
 		"missing.wav", "No such file");
@@ -137,7 +137,7 @@ TEST_F(SafetyTest, BadInputsGiveAMessageAndNoFile)
 }
 
 
-TEST_F(SafetyTest, BadFoldersGiveAMessage)
+TEST_F(GogoSafetyTest, BadFoldersGiveAMessage)
 {
 	WriteWave(In("w.wav"), 1, 8000, 0.1);
 	ExpectRefused(RunGogo({ "-o", In("nowhere"), In("w.wav") }), "nowhere",
@@ -158,7 +158,7 @@ TEST_F(SafetyTest, BadFoldersGiveAMessage)
 }
 
 
-TEST_F(SafetyTest, BadCommandLinesGiveAMessage)
+TEST_F(GogoSafetyTest, BadCommandLinesGiveAMessage)
 {
 	WriteWave(In("c.wav"), 1, 8000, 0.1);
 	const struct {

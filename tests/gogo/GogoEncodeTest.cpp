@@ -10,7 +10,7 @@
 
 namespace {
 
-class EncodeTest : public testing::Test {
+class GogoEncodeTest : public testing::Test {
 protected:
 	std::string In(const std::string& name) const
 		{ return fHome.Path() + "/" + name; }
@@ -29,7 +29,7 @@ struct Source {
 };
 
 
-TEST_F(EncodeTest, ByteIdenticalToLame)
+TEST_F(GogoEncodeTest, ByteIdenticalToLame)
 {
 	const Source sources[] = {
 		{ "mono22.wav", 1, 22050 },
@@ -80,7 +80,7 @@ TEST_F(EncodeTest, ByteIdenticalToLame)
 }
 
 
-TEST_F(EncodeTest, NamesTheOutputAfterTheInput)
+TEST_F(GogoEncodeTest, NamesTheOutputAfterTheInput)
 {
 	MakeFolder("out");
 	const struct {
@@ -113,7 +113,7 @@ TEST_F(EncodeTest, NamesTheOutputAfterTheInput)
 }
 
 
-TEST_F(EncodeTest, OutputFolderTakesNothingBesideTheInput)
+TEST_F(GogoEncodeTest, OutputFolderTakesNothingBesideTheInput)
 {
 	MakeFolder("in");
 	MakeFolder("My Music");
@@ -127,7 +127,7 @@ TEST_F(EncodeTest, OutputFolderTakesNothingBesideTheInput)
 }
 
 
-TEST_F(EncodeTest, EmptyWordsAndAnyOrderOfOptions)
+TEST_F(GogoEncodeTest, EmptyWordsAndAnyOrderOfOptions)
 {
 	MakeFolder("a");
 	MakeFolder("b");
@@ -144,7 +144,7 @@ TEST_F(EncodeTest, EmptyWordsAndAnyOrderOfOptions)
 }
 
 
-TEST_F(EncodeTest, ReadsTheCommonWaveVariants)
+TEST_F(GogoEncodeTest, ReadsTheCommonWaveVariants)
 {
 	const struct {
 		const char*	name;
@@ -191,7 +191,7 @@ TEST_F(EncodeTest, ReadsTheCommonWaveVariants)
 }
 
 
-TEST_F(EncodeTest, ProgressOnOneLineUnlessSilent)
+TEST_F(GogoEncodeTest, ProgressOnOneLineUnlessSilent)
 {
 	WriteWave(In("p.wav"), 2, 44100, 3);
 	RunResult loud = RunGogo({ In("p.wav") });
@@ -210,7 +210,7 @@ TEST_F(EncodeTest, ProgressOnOneLineUnlessSilent)
 }
 
 
-TEST_F(EncodeTest, HelpDescribesEveryOption)
+TEST_F(GogoEncodeTest, HelpDescribesEveryOption)
 {
 	RunResult help = RunGogo({ "--help" });
 	EXPECT_EQ(0, help.status);
