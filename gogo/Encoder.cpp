@@ -71,6 +71,10 @@ Encoder::Run()
 	}
 	int subtype = format.format & SF_FORMAT_SUBMASK;
 	bool floating = subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE;
+	// Samples of 16 bits or less lose nothing as shorts, which LAME takes
+	// with the least conversion; LAME scales every form to the same values.
+	bool narrow = subtype == SF_FORMAT_PCM_16 || subtype == SF_FORMAT_PCM_S8
+		|| subtype == SF_FORMAT_PCM_U8;
 
 	std::unique_ptr<lame_global_flags, LameDeleter> lame(lame_init());
 	if (!lame)
@@ -120,6 +124,7 @@ Encoder::Run()
 	const int channels = format.channels;
 	std::vector<int> samples(kChunkFrames * channels);
 	std::vector<float> floatSamples(floating ? kChunkFrames * channels : 0);
+	std::vector<short> shortSamples(narrow ? kChunkFrames * channels : 0);
 	std::vector<unsigned char> mp3(kChunkFrames * 5 / 4 + 7200);
 	Progress progress(stdout, fOptions.Silent(), format.frames,
 		format.samplerate);
@@ -141,6 +146,20 @@ Encoder::Run()
 				bytes = lame_encode_buffer_ieee_float(lame.get(),
 					floatSamples.data(), floatSamples.data(), (int)frames,
 					mp3.data(), (int)mp3.size());
+			}
+		} else if (narrow) {
+			frames = sf_readf_short(sound.get(), shortSamples.data(),
+				kChunkFrames);
+			if (frames <= 0)
+				break;
+			if (channels == 2) {
+				bytes = lame_encode_buffer_interleaved(lame.get(),
+					shortSamples.data(), (int)frames, mp3.data(),
+					(int)mp3.size());
+			} else {
+				bytes = lame_encode_buffer(lame.get(), shortSamples.data(),
+					shortSamples.data(), (int)frames, mp3.data(),
+					(int)mp3.size());
 			}
 		} else {
 			frames = sf_readf_int(sound.get(), samples.data(), kChunkFrames);
