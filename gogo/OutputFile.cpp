@@ -63,9 +63,10 @@ OutputFile::InstallSignalHandlers()
 }
 
 
-OutputFile::OutputFile()
+OutputFile::OutputFile(bool unnamedAllowed)
 	:
 	fFD(-1),
+	fUnnamedAllowed(unnamedAllowed),
 	fUnnamed(false),
 	fCommitted(false)
 {
@@ -90,13 +91,17 @@ OutputFile::Open(const std::string& directory, const std::string& name)
 	if (!S_ISDIR(info.st_mode))
 		return _Fail("output folder " + directory, ENOTDIR);
 
-	fFD = open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
-	if (fFD >= 0) {
-		fUnnamed = true;
-		return true;
+	if (fUnnamedAllowed) {
+		fFD = open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+		if (fFD >= 0) {
+			fUnnamed = true;
+			return true;
+		}
+		if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+			return _Fail("cannot write in the output folder " + directory,
+				errno);
+		}
 	}
-	if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-		return _Fail("cannot write in the output folder " + directory, errno);
 
 	// No unnamed files here: write a hidden temporary name instead.
 	std::string pattern = fFinalPath.substr(0, fFinalPath.size()

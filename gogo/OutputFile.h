@@ -13,7 +13,9 @@
 // name (removed on failure and on SIGTERM, SIGINT, SIGHUP) ever exists.
 class OutputFile {
 public:
-								OutputFile();
+								// Without unnamed files it takes the way
+								// meant for file systems that lack them.
+								OutputFile(bool unnamedAllowed = true);
 								~OutputFile();
 
 			// Returns false with Error() set.
@@ -39,6 +41,7 @@ private:
 			bool				_SyncDirectory();
 
 			int					fFD;
+			bool				fUnnamedAllowed;
 			bool				fUnnamed;
 			bool				fCommitted;
 			std::string			fDirectory;
