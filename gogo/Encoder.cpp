@@ -47,8 +47,9 @@ Encoder::Run()
 	const std::string& input = fOptions.InputPath();
 
 	// Opened here rather than by libsndfile, so that a missing or
-	// unreadable file is told apart from one that is not audio.
-	int inputFD = open(input.c_str(), O_RDONLY | O_CLOEXEC);
+	// unreadable file is told apart from one that is not audio; without
+	// blocking, so that a FIFO given by mistake is refused, not waited on.
+	int inputFD = open(input.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
 	if (inputFD < 0)
 		return _Fail(input + ": " + strerror(errno));
 	struct stat inputInfo;
@@ -56,6 +57,7 @@ Encoder::Run()
 		close(inputFD);
 		return _Fail(input + ": not a file");
 	}
+	fcntl(inputFD, F_SETFL, fcntl(inputFD, F_GETFL) & ~O_NONBLOCK);
 
 	SF_INFO format;
 	memset(&format, 0, sizeof(format));

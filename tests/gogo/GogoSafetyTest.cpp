@@ -123,6 +123,9 @@ TEST_F(GogoSafetyTest, BadInputsGiveAMessageAndNoFile)
 		"not an audio file");
 	ExpectRefused(RunGogo({ "-o", In("out"), In("out") }), "out",
 		"not a file");
+	ASSERT_EQ(0, mkfifo(In("pipe.wav").c_str(), 0644));
+	ExpectRefused(RunGogo({ "-o", In("out"), In("pipe.wav") }), "pipe.wav",
+		"not a file");
 
 	WriteWave(In("surround.wav"), 6, 44100, 0.2);
 	ExpectRefused(RunGogo({ "-o", In("out"), In("surround.wav") }),
