@@ -4,7 +4,8 @@
 set -eu
 cd "$(dirname "$0")"
 
-tools/install-packages.sh cmake make g++ libfltk1.3-dev libx11-dev shared-mime-info
+tools/install-packages.sh cmake make g++ libfltk1.3-dev libx11-dev shared-mime-info \
+	libmp3lame-dev libsndfile1-dev
 
 # The folder and configuration of ./test.sh's plain build, so that neither
 # script rebuilds what the other built. A first configuration here leaves
@@ -15,7 +16,7 @@ if [ ! -f build/CMakeCache.txt ]; then
 		-DTOLVEX_BENCH=OFF >/dev/null
 fi
 jobs=$(nproc 2>/dev/null || echo 2)
-cmake --build build --target Tolvex -j"$jobs"
+cmake --build build --target Tolvex Gogo -j"$jobs"
 prefix=${PREFIX:-$HOME/.local}
 tools/install.sh build "$prefix"
 

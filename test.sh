@@ -6,9 +6,11 @@ set -eu
 cd "$(dirname "$0")"
 
 # Real-window tests and the benchmark harness run on Xvfb; xdotool and
-# x11-utils (xwininfo, xprop) look at and act on its windows.
+# x11-utils (xwininfo, xprop) look at and act on its windows. Gogo builds on
+# libmp3lame and libsndfile; its tests compare its MP3s with lame's.
 tools/install-packages.sh cmake make g++ libgtest-dev libfltk1.3-dev \
-	libx11-dev shared-mime-info attr util-linux xvfb xauth xdotool x11-utils
+	libx11-dev shared-mime-info attr util-linux xvfb xauth xdotool x11-utils \
+	libmp3lame-dev libsndfile1-dev lame
 
 jobs=$(nproc 2>/dev/null || echo 2)
 

@@ -2,6 +2,8 @@
 # Installs a built Tolvex under PREFIX (default ~/.local):
 #   PREFIX/lib/tolvex/{Tolvex,leggimi}, PREFIX/bin/Tolvex -> ../lib/tolvex/Tolvex,
 #   a desktop entry under PREFIX/share/applications.
+#   The encoder: PREFIX/lib/tolvex/Gogo, PREFIX/bin/Gogo -> ../lib/tolvex/Gogo
+#   (which the default encoder location reaches) and its manual page.
 # The settings are attributes of the installed executable, so an upgrade
 # writes the new executable beside the old one, gives it the old one's
 # attributes and renames it into place (which also works while it runs).
@@ -24,6 +26,18 @@ mv -f "$new" "$lib/Tolvex"
 
 cp "$source/docs/leggimi" "$lib/leggimi"
 ln -sfn ../lib/tolvex/Tolvex "$prefix/bin/Tolvex"
+
+# Renamed into place like Tolvex, so that a Gogo still encoding keeps its
+# executable.
+if [ -f "$build/gogo/Gogo" ]; then
+	new="$lib/.Gogo.new.$$"
+	cp "$build/gogo/Gogo" "$new"
+	chmod 755 "$new"
+	mv -f "$new" "$lib/Gogo"
+	ln -sfn ../lib/tolvex/Gogo "$prefix/bin/Gogo"
+	mkdir -p "$prefix/share/man/man1"
+	cp "$source/gogo/gogo.1" "$prefix/share/man/man1/gogo.1"
+fi
 
 cat > "$prefix/share/applications/tolvex.desktop" <<ENTRY
 [Desktop Entry]

@@ -1,0 +1,232 @@
+// Gogo's encoding speed against the lame command: both encode the same
+// 60-second stereo 44.1 kHz WAV at 128 kbit/s, in alternation, and the
+// medians of their wall times give the ratio (bench/README.md).
+//
+//	gogo_speed_bench [-n RUNS] [--seconds S] [--gogo PATH] [--lame PATH]
+
+#include <errno.h>
+#include <fcntl.h>
+#include <math.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+
+namespace {
+
+struct Timing {
+	double	wall;
+	double	cpu;
+};
+
+
+double
+Now()
+{
+	struct timespec now;
+	clock_gettime(CLOCK_MONOTONIC, &now);
+	return now.tv_sec + now.tv_nsec / 1e9;
+}
+
+
+void
+PutLE(std::string& out, uint32_t value, int bytes)
+{
+	for (int i = 0; i < bytes; i++)
+		out.push_back((char)((value >> (8 * i)) & 0xff));
+}
+
+
+// Music-like enough for the encoder to work as hard as on music: a few
+// tones that move, and noise from a fixed generator.
+bool
+WriteWave(const std::string& path, int seconds)
+{
+	const int rate = 44100;
+	const int channels = 2;
+	uint32_t frames = (uint32_t)seconds * rate;
+	uint32_t dataSize = frames * channels * 2;
+	std::string header = "RIFF";
+	PutLE(header, 36 + dataSize, 4);
+	header += "WAVEfmt ";
+	PutLE(header, 16, 4);
+	PutLE(header, 1, 2);
+	PutLE(header, channels, 2);
+	PutLE(header, rate, 4);
+	PutLE(header, rate * channels * 2, 4);
+	PutLE(header, channels * 2, 2);
+	PutLE(header, 16, 2);
+	header += "data";
+	PutLE(header, dataSize, 4);
+
+	FILE* file = fopen(path.c_str(), "wb");
+	if (file == NULL)
+		return false;
+	fwrite(header.data(), 1, header.size(), file);
+	std::vector<int16_t> block(rate * channels);
+	uint32_t noise = 1;
+	for (uint32_t done = 0; done < frames; done += rate) {
+		for (int i = 0; i < rate; i++) {
+			double t = (double)(done + i) / rate;
+			for (int c = 0; c < channels; c++) {
+				noise = noise * 1664525u + 1013904223u;
+				double value = 0.25 * sin(2 * M_PI * (220 + 110 * c
+						+ 50 * sin(t)) * t)
+					+ 0.15 * sin(2 * M_PI * 1760 * t) * sin(3 * t)
+					+ 0.08 * ((double)(noise >> 8) / (1 << 24) - 0.5);
+				block[i * channels + c] = (int16_t)(value * 32767);
+			}
+		}
+		fwrite(block.data(), 2, block.size(), file);
+	}
+	return fclose(file) == 0;
+}
+
+
+// Runs the program with standard output and error on /dev/null (both
+// print progress; neither is slowed by a terminal).
+bool
+Run(const std::vector<std::string>& words, Timing& timing)
+{
+	std::vector<char*> argv;
+	for (const std::string& word : words)
+		argv.push_back(const_cast<char*>(word.c_str()));
+	argv.push_back(NULL);
+
+	double start = Now();
+	pid_t pid = fork();
+	if (pid < 0)
+		return false;
+	if (pid == 0) {
+		int null = open("/dev/null", O_WRONLY);
+		dup2(null, 1);
+		dup2(null, 2);
+		execvp(argv[0], argv.data());
+		_exit(127);
+	}
+	int status = 0;
+	struct rusage usage;
+	if (wait4(pid, &status, 0, &usage) != pid)
+		return false;
+	timing.wall = Now() - start;
+	timing.cpu = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6
+		+ usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
+	return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+
+double
+Median(std::vector<double> values)
+{
+	std::sort(values.begin(), values.end());
+	size_t n = values.size();
+	return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+
+int
+Usage()
+{
+	fprintf(stderr, "usage: gogo_speed_bench [-n RUNS] [--seconds S] "
+		"[--gogo PATH] [--lame PATH]\n");
+	return 1;
+}
+
+}	// namespace
+
+
+int
+main(int argc, char** argv)
+{
+	int runs = 7;
+	int seconds = 60;
+	std::string gogo = GOGO_BINARY;
+	std::string lame = "lame";
+	for (int i = 1; i < argc; i++) {
+		std::string option = argv[i];
+		if (i + 1 >= argc)
+			return Usage();
+		if (option == "-n")
+			runs = atoi(argv[++i]);
+		else if (option == "--seconds")
+			seconds = atoi(argv[++i]);
+		else if (option == "--gogo")
+			gogo = argv[++i];
+		else if (option == "--lame")
+			lame = argv[++i];
+		else
+			return Usage();
+	}
+	if (runs < 1 || seconds < 1)
+		return Usage();
+
+	char folder[] = "/tmp/gogo-bench-XXXXXX";
+	if (mkdtemp(folder) == NULL) {
+		perror("mkdtemp");
+		return 1;
+	}
+	std::string base = folder;
+	std::string wave = base + "/input.wav";
+	std::string gogoOut = base + "/gogo";
+	mkdir(gogoOut.c_str(), 0755);
+	if (!WriteWave(wave, seconds)) {
+		fprintf(stderr, "cannot write %s\n", wave.c_str());
+		return 1;
+	}
+	const std::vector<std::string> gogoRun = { gogo, "-b", "128", "-o",
+		gogoOut, wave };
+	const std::vector<std::string> lameRun = { lame, "-b", "128", wave,
+		base + "/lame.mp3" };
+
+	printf("Encoding %d s of stereo 44.1 kHz at 128 kbit/s, %d runs each "
+		"(alternating, after one untimed run of each)\n", seconds, runs);
+	fflush(stdout);
+	Timing timing;
+	int result = 0;
+	if (!Run(gogoRun, timing) || !Run(lameRun, timing)) {
+		fprintf(stderr, "a program failed: %s, %s\n", gogo.c_str(),
+			lame.c_str());
+		result = 1;
+	}
+
+	std::vector<double> gogoWall, gogoCpu, lameWall, lameCpu;
+	for (int i = 0; i < runs && result == 0; i++) {
+		// AB, BA, AB ...: a machine that gets busier slows both alike.
+		for (int j = 0; j < 2; j++) {
+			bool gogoTurn = (i + j) % 2 == 0;
+			if (!Run(gogoTurn ? gogoRun : lameRun, timing)) {
+				result = 1;
+				break;
+			}
+			(gogoTurn ? gogoWall : lameWall).push_back(timing.wall);
+			(gogoTurn ? gogoCpu : lameCpu).push_back(timing.cpu);
+		}
+	}
+
+	if (result == 0) {
+		printf("%-6s %12s %12s\n", "", "wall (s)", "cpu (s)");
+		printf("%-6s %12.3f %12.3f\n", "Gogo", Median(gogoWall),
+			Median(gogoCpu));
+		printf("%-6s %12.3f %12.3f\n", "lame", Median(lameWall),
+			Median(lameCpu));
+		printf("Gogo / lame, median wall time: %.3f (target at most 1.0)\n",
+			Median(gogoWall) / Median(lameWall));
+	}
+
+	unlink(wave.c_str());
+	unlink((gogoOut + "/input.mp3").c_str());
+	rmdir(gogoOut.c_str());
+	unlink((base + "/lame.mp3").c_str());
+	rmdir(base.c_str());
+	return result;
+}

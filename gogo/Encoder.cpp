@@ -1,0 +1,220 @@
+#include "Encoder.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <lame/lame.h>
+#include <sndfile.h>
+
+#include <memory>
+#include <vector>
+
+#include "GogoOptions.h"
+#include "OutputFile.h"
+#include "Progress.h"
+
+
+// As many frames per call as an MPEG-1 frame holds.
+static const int kChunkFrames = 1152;
+
+
+namespace {
+
+struct LameDeleter {
+	void operator()(lame_global_flags* flags) const { lame_close(flags); }
+};
+
+struct SoundFileDeleter {
+	void operator()(SNDFILE* file) const { sf_close(file); }
+};
+
+}	// namespace
+
+
+Encoder::Encoder(const GogoOptions& options)
+	:
+	fOptions(options)
+{
+}
+
+
+int
+Encoder::Run()
+{
+	const std::string& input = fOptions.InputPath();
+
+	// Opened here rather than by libsndfile, so that a missing or
+	// unreadable file is told apart from one that is not audio; without
+	// blocking, so that a FIFO given by mistake is refused, not waited on.
+	int inputFD = open(input.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+	if (inputFD < 0)
+		return _Fail(input + ": " + strerror(errno));
+	struct stat inputInfo;
+	if (fstat(inputFD, &inputInfo) != 0 || !S_ISREG(inputInfo.st_mode)) {
+		close(inputFD);
+		return _Fail(input + ": not a file");
+	}
+	fcntl(inputFD, F_SETFL, fcntl(inputFD, F_GETFL) & ~O_NONBLOCK);
+
+	SF_INFO format;
+	memset(&format, 0, sizeof(format));
+	std::unique_ptr<SNDFILE, SoundFileDeleter> sound(
+		sf_open_fd(inputFD, SFM_READ, &format, SF_TRUE));
+	if (!sound) {
+		return _Fail(input + ": not an audio file Gogo can read ("
+			+ sf_strerror(NULL) + ")");
+	}
+	if (format.channels < 1 || format.channels > 2) {
+		return _Fail(input + ": " + std::to_string(format.channels)
+			+ " channels; Gogo encodes mono and stereo only");
+	}
+	int subtype = format.format & SF_FORMAT_SUBMASK;
+	bool floating = subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE;
+	// Samples of 16 bits or less lose nothing as shorts, which LAME takes
+	// with the least conversion; LAME scales every form to the same values.
+	bool narrow = subtype == SF_FORMAT_PCM_16 || subtype == SF_FORMAT_PCM_S8
+		|| subtype == SF_FORMAT_PCM_U8;
+
+	std::unique_ptr<lame_global_flags, LameDeleter> lame(lame_init());
+	if (!lame)
+		return _Fail("LAME could not start");
+	lame_set_in_samplerate(lame.get(), format.samplerate);
+	lame_set_num_channels(lame.get(), format.channels);
+	if (format.frames > 0)
+		lame_set_num_samples(lame.get(), (unsigned long)format.frames);
+	// The tag records the ReplayGain of the track, as lame's own front end
+	// writes it; the ID3 tags are none of Gogo's business.
+	lame_set_findReplayGain(lame.get(), 1);
+	lame_set_write_id3tag_automatic(lame.get(), 0);
+	if (fOptions.VbrQuality() >= 0) {
+		lame_set_VBR(lame.get(), vbr_default);
+		lame_set_VBR_quality(lame.get(), (float)fOptions.VbrQuality());
+	} else if (fOptions.BitRate() > 0) {
+		lame_set_VBR(lame.get(), vbr_off);
+		lame_set_brate(lame.get(), fOptions.BitRate());
+	}
+	switch (fOptions.Mode()) {
+		case GogoOptions::MODE_MONO:
+			lame_set_mode(lame.get(), MONO);
+			break;
+		case GogoOptions::MODE_STEREO:
+			lame_set_mode(lame.get(), STEREO);
+			break;
+		case GogoOptions::MODE_JOINT_STEREO:
+			lame_set_mode(lame.get(), JOINT_STEREO);
+			break;
+		case GogoOptions::MODE_DEFAULT:
+			break;
+	}
+	// Quality 9 is LAME's setting without the psycho-acoustic model.
+	if (fOptions.NoPsycho())
+		lame_set_quality(lame.get(), 9);
+	if (lame_init_params(lame.get()) < 0) {
+		return _Fail(input + ": LAME cannot encode this input ("
+			+ std::to_string(format.samplerate) + " Hz, "
+			+ std::to_string(format.channels) + " channels) with these "
+			"options");
+	}
+
+	OutputFile output;
+	if (!output.Open(fOptions.OutputDirectoryToUse(), fOptions.OutputName()))
+		return _Fail(output.Error());
+
+	const int channels = format.channels;
+	std::vector<int> samples(kChunkFrames * channels);
+	std::vector<float> floatSamples(floating ? kChunkFrames * channels : 0);
+	std::vector<short> shortSamples(narrow ? kChunkFrames * channels : 0);
+	std::vector<unsigned char> mp3(kChunkFrames * 5 / 4 + 7200);
+	Progress progress(stdout, fOptions.Silent(), format.frames,
+		format.samplerate);
+
+	int64_t framesDone = 0;
+	for (;;) {
+		sf_count_t frames;
+		int bytes;
+		if (floating) {
+			frames = sf_readf_float(sound.get(), floatSamples.data(),
+				kChunkFrames);
+			if (frames <= 0)
+				break;
+			if (channels == 2) {
+				bytes = lame_encode_buffer_interleaved_ieee_float(lame.get(),
+					floatSamples.data(), (int)frames, mp3.data(),
+					(int)mp3.size());
+			} else {
+				bytes = lame_encode_buffer_ieee_float(lame.get(),
+					floatSamples.data(), floatSamples.data(), (int)frames,
+					mp3.data(), (int)mp3.size());
+			}
+		} else if (narrow) {
+			frames = sf_readf_short(sound.get(), shortSamples.data(),
+				kChunkFrames);
+			if (frames <= 0)
+				break;
+			if (channels == 2) {
+				bytes = lame_encode_buffer_interleaved(lame.get(),
+					shortSamples.data(), (int)frames, mp3.data(),
+					(int)mp3.size());
+			} else {
+				bytes = lame_encode_buffer(lame.get(), shortSamples.data(),
+					shortSamples.data(), (int)frames, mp3.data(),
+					(int)mp3.size());
+			}
+		} else {
+			frames = sf_readf_int(sound.get(), samples.data(), kChunkFrames);
+			if (frames <= 0)
+				break;
+			if (channels == 2) {
+				bytes = lame_encode_buffer_interleaved_int(lame.get(),
+					samples.data(), (int)frames, mp3.data(), (int)mp3.size());
+			} else {
+				bytes = lame_encode_buffer_int(lame.get(), samples.data(),
+					samples.data(), (int)frames, mp3.data(), (int)mp3.size());
+			}
+		}
+		if (bytes < 0)
+			return _Fail(input + ": LAME failed (" + std::to_string(bytes) + ")");
+		if (bytes > 0 && !output.Write(mp3.data(), bytes))
+			return _Fail(output.Error());
+		framesDone += frames;
+		progress.Update(framesDone);
+	}
+	if (sf_error(sound.get()) != SF_ERR_NO_ERROR)
+		return _Fail(input + ": " + sf_strerror(sound.get()));
+
+	int bytes = lame_encode_flush(lame.get(), mp3.data(), (int)mp3.size());
+	if (bytes < 0)
+		return _Fail(input + ": LAME failed (" + std::to_string(bytes) + ")");
+	if (bytes > 0 && !output.Write(mp3.data(), bytes))
+		return _Fail(output.Error());
+
+	// The first frame was left blank for the tag, which only now knows the
+	// length and the gain.
+	std::vector<unsigned char> tag(mp3.size());
+	size_t tagSize = lame_get_lametag_frame(lame.get(), tag.data(), tag.size());
+	if (tagSize > tag.size())
+		return _Fail(input + ": LAME's tag does not fit");
+	if (tagSize > 0 && !output.WriteAt(tag.data(), tagSize, 0))
+		return _Fail(output.Error());
+
+	if (!output.Commit())
+		return _Fail(output.Error());
+	progress.Finish(framesDone);
+
+	if (fOptions.DeleteInput() && unlink(input.c_str()) != 0) {
+		return _Fail(output.FinalPath() + " written, but " + input
+			+ " could not be deleted: " + strerror(errno));
+	}
+	return 0;
+}
+
+
+int
+Encoder::_Fail(const std::string& error)
+{
+	fError = error;
+	return 1;
+}

@@ -1,0 +1,233 @@
+// Gogo encodes as lame does, names its output as the front end expects and
+// reads the WAV variants a user is likely to have.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "GogoRun.h"
+
+
+namespace {
+
+class GogoEncodeTest : public testing::Test {
+protected:
+	std::string In(const std::string& name) const
+		{ return fHome.Path() + "/" + name; }
+
+	void MakeFolder(const std::string& name) const
+		{ ASSERT_EQ(0, mkdir(In(name).c_str(), 0755)); }
+
+	TemporaryHome fHome;
+};
+
+
+struct Source {
+	const char*	name;
+	int			channels;
+	int			rate;
+};
+
+
+TEST_F(GogoEncodeTest, ByteIdenticalToLame)
+{
+	const Source sources[] = {
+		{ "mono22.wav", 1, 22050 },
+		{ "stereo22.wav", 2, 22050 },
+		{ "mono44.wav", 1, 44100 },
+		{ "stereo44.wav", 2, 44100 },
+	};
+	// Gogo's options, then lame's for the same encoding.
+	const std::vector<std::vector<std::string> > settings[] = {
+		{ { "-b", "128", "-m", "j" }, { "-b", "128", "-m", "j" } },
+		{ { "-b", "64", "-m", "m" }, { "-b", "64", "-m", "m" } },
+		{ { "-b", "320", "-m", "s" }, { "-b", "320", "-m", "s" } },
+		{ { "-b", "32" }, { "-b", "32" } },
+		{ { }, { } },
+		{ { "-nopsy", "-b", "96" }, { "-q", "9", "-b", "96" } },
+		{ { "-v", "4" }, { "-V", "4" } },
+	};
+	MakeFolder("out");
+	for (const Source& source : sources) {
+		WriteWave(In(source.name), source.channels, source.rate, 1.5);
+		for (const auto& setting : settings) {
+			std::string what = std::string(source.name) + " with lame";
+			for (const std::string& word : setting[1])
+				what += " " + word;
+			SCOPED_TRACE(what);
+
+			std::vector<std::string> gogo = setting[0];
+			gogo.insert(gogo.end(), { "-silent", "-o", In("out"),
+				In(source.name) });
+			RunResult ours = RunGogo(gogo);
+			ASSERT_EQ(0, ours.status) << ours.errors;
+
+			std::vector<std::string> lame = setting[1];
+			lame.insert(lame.end(), { "--silent", In(source.name),
+				In("reference.mp3") });
+			RunResult theirs = RunProgram("lame", lame);
+			ASSERT_EQ(0, theirs.status) << "lame is needed: " << theirs.errors;
+
+			std::string expected = ReadFile(In("reference.mp3"));
+			std::string mp3 = std::string(source.name);
+			mp3.replace(mp3.size() - 4, 4, ".mp3");
+			std::string written = ReadFile(In("out/" + mp3));
+			ASSERT_GT(expected.size(), 1000u);
+			EXPECT_TRUE(written == expected) << "sizes " << written.size()
+				<< " and " << expected.size();
+		}
+	}
+}
+
+
+TEST_F(GogoEncodeTest, NamesTheOutputAfterTheInput)
+{
+	MakeFolder("out");
+	const struct {
+		const char*	input;
+		const char*	output;
+	} names[] = {
+		{ "song.wav", "song.mp3" },
+		{ "LOUD.WAV", "LOUD.mp3" },
+		{ "mixed.Wav", "mixed.mp3" },
+		{ "twice.wav.wav", "twice.wav.mp3" },
+		{ "no extension", "no extension.mp3" },
+		{ "other.aiff", "other.aiff.mp3" },
+		{ "wav", "wav.mp3" },
+	};
+	for (const auto& name : names) {
+		SCOPED_TRACE(name.input);
+		WriteWave(In(name.input), 1, 8000, 0.2);
+
+		// Beside the input, and the same in -o's folder.
+		RunResult beside = RunGogo({ "-silent", In(name.input) });
+		ASSERT_EQ(0, beside.status) << beside.errors;
+		EXPECT_TRUE(Exists(In(name.output)));
+
+		RunResult elsewhere = RunGogo({ "-o", In("out"), "-silent",
+			In(name.input) });
+		ASSERT_EQ(0, elsewhere.status) << elsewhere.errors;
+		EXPECT_TRUE(Exists(In("out/") + name.output));
+		EXPECT_EQ(ReadFile(In(name.output)), ReadFile(In("out/") + name.output));
+	}
+}
+
+
+TEST_F(GogoEncodeTest, OutputFolderTakesNothingBesideTheInput)
+{
+	MakeFolder("in");
+	MakeFolder("My Music");
+	WriteWave(In("in/track.wav"), 2, 44100, 0.5);
+	RunResult run = RunGogo({ "-b", "128", "-m", "j", "-o", In("My Music"),
+		In("in/track.wav") });
+	ASSERT_EQ(0, run.status) << run.errors;
+	EXPECT_EQ(std::vector<std::string>{ "track.mp3" },
+		FolderNames(In("My Music")));
+	EXPECT_EQ(std::vector<std::string>{ "track.wav" }, FolderNames(In("in")));
+}
+
+
+TEST_F(GogoEncodeTest, EmptyWordsAndAnyOrderOfOptions)
+{
+	MakeFolder("a");
+	MakeFolder("b");
+	WriteWave(In("x.wav"), 2, 22050, 0.5);
+	// As the front end passes "-b 128  -m j" and trailing blanks.
+	RunResult first = RunGogo({ "", "-b", "128", "", "-m", "j", "-o", In("a"),
+		"-silent", "", In("x.wav"), "" });
+	ASSERT_EQ(0, first.status) << first.errors;
+	RunResult second = RunGogo({ "-silent", "-o", In("b"), "-m", "j", "-b",
+		"128", In("x.wav") });
+	ASSERT_EQ(0, second.status) << second.errors;
+	EXPECT_FALSE(ReadFile(In("a/x.mp3")).empty());
+	EXPECT_EQ(ReadFile(In("a/x.mp3")), ReadFile(In("b/x.mp3")));
+}
+
+
+// PCM as lame encodes it, byte for byte; floating point is read at full
+// precision and may differ from lame in the last bits.
+TEST_F(GogoEncodeTest, ReadsTheCommonWaveVariants)
+{
+	const struct {
+		const char*	name;
+		int			format;
+		int			channels;
+		int			rate;
+		bool		sameAsLame;
+	} variants[] = {
+		{ "u8.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 1, 11025, true },
+		{ "s24.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 2, 48000, true },
+		{ "s32.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_32, 2, 32000, true },
+		{ "float.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, 44100, false },
+		{ "double.wav", SF_FORMAT_WAV | SF_FORMAT_DOUBLE, 1, 16000, false },
+		{ "extensible.wav", SF_FORMAT_WAVEX | SF_FORMAT_PCM_16, 2, 44100,
+			true },
+		{ "extfloat.wav", SF_FORMAT_WAVEX | SF_FORMAT_FLOAT, 1, 24000, false },
+	};
+	for (const auto& variant : variants) {
+		SCOPED_TRACE(variant.name);
+		const double seconds = 1.0;
+		WriteWave(In(variant.name), variant.channels, variant.rate, seconds,
+			variant.format);
+		RunResult run = RunGogo({ "-silent", "-b", "128", In(variant.name) });
+		ASSERT_EQ(0, run.status) << run.errors;
+
+		// lame decodes it back to about the same length, with sound in it.
+		std::string mp3 = In(variant.name);
+		mp3.replace(mp3.size() - 4, 4, ".mp3");
+		if (variant.sameAsLame) {
+			RunResult lame = RunProgram("lame", { "--silent", "-b", "128",
+				In(variant.name), In("reference.mp3") });
+			ASSERT_EQ(0, lame.status) << lame.errors;
+			EXPECT_TRUE(ReadFile(mp3) == ReadFile(In("reference.mp3")));
+		}
+		RunResult decode = RunProgram("lame", { "--silent", "--decode", mp3,
+			In("decoded.wav") });
+		ASSERT_EQ(0, decode.status) << decode.errors;
+		SF_INFO info = {};
+		SNDFILE* decoded = sf_open(In("decoded.wav").c_str(), SFM_READ, &info);
+		ASSERT_TRUE(decoded != NULL);
+		std::vector<float> samples(info.frames * info.channels);
+		sf_readf_float(decoded, samples.data(), info.frames);
+		sf_close(decoded);
+		double seconds_out = (double)info.frames / info.samplerate;
+		EXPECT_NEAR(seconds, seconds_out, 0.1);
+		double energy = 0;
+		for (float sample : samples)
+			energy += sample * sample;
+		// The tones have a mean square of about 0.065.
+		EXPECT_NEAR(0.065, energy / samples.size(), 0.02);
+	}
+}
+
+
+TEST_F(GogoEncodeTest, ProgressOnOneLineUnlessSilent)
+{
+	WriteWave(In("p.wav"), 2, 44100, 3);
+	RunResult loud = RunGogo({ In("p.wav") });
+	ASSERT_EQ(0, loud.status) << loud.errors;
+	EXPECT_NE(std::string::npos, loud.output.find("\r100%")) << loud.output;
+	EXPECT_NE(std::string::npos, loud.output.find("x real time"));
+	// One line: updates return to its start, and only the end starts a new
+	// one.
+	EXPECT_EQ(1, std::count(loud.output.begin(), loud.output.end(), '\n'));
+	EXPECT_EQ('\n', loud.output.back());
+	EXPECT_TRUE(loud.errors.empty()) << loud.errors;
+
+	RunResult quiet = RunGogo({ "-silent", In("p.wav") });
+	ASSERT_EQ(0, quiet.status) << quiet.errors;
+	EXPECT_EQ("", quiet.output);
+}
+
+
+TEST_F(GogoEncodeTest, HelpDescribesEveryOption)
+{
+	RunResult help = RunGogo({ "--help" });
+	EXPECT_EQ(0, help.status);
+	for (const char* option : { "-b KBPS", "-m MODE", "-nopsy", "-delete",
+			"-o DIR", "-v N", "-silent", "--help", "lame -q 9" }) {
+		EXPECT_NE(std::string::npos, help.output.find(option)) << option;
+	}
+}
+
+}	// namespace

@@ -1,0 +1,47 @@
+#ifndef GOGO_RUN_H
+#define GOGO_RUN_H
+
+#include <sndfile.h>
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+
+// Runs a program (the built Gogo, or lame) with its standard streams
+// captured. The limit on file size stands in for a full disk: writes past
+// it fail with EFBIG, as writes to a full disk fail with ENOSPC.
+RunResult RunProgram(const std::string& program,
+	const std::vector<std::string>& arguments, off_t fileSizeLimit = -1);
+RunResult RunGogo(const std::vector<std::string>& arguments,
+	off_t fileSizeLimit = -1);
+
+// A Gogo that runs while the test looks: started with its output on a pipe.
+class GogoProcess {
+public:
+								GogoProcess(
+									const std::vector<std::string>& arguments);
+								~GogoProcess();
+
+			// Waits until Gogo has printed its first progress, which comes
+			// once the output file is open and encoding is under way.
+			bool				WaitForProgress(int timeoutSeconds = 30);
+			void				Kill(int signalNumber);
+			// The raw wait status.
+			int					Wait();
+
+private:
+			pid_t				fPid;
+			int					fOutput;
+};
+
+// A WAV file of a few tones and some noise, made the same for every run.
+void WriteWave(const std::string& path, int channels, int sampleRate,
+	double seconds, int format = SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+
+bool Exists(const std::string& path);
+// Every name in a folder but "." and "..".
+std::vector<std::string> FolderNames(const std::string& path);
+
+#endif	// GOGO_RUN_H

@@ -1,0 +1,193 @@
+// What Gogo leaves behind when things go wrong: never a partial MP3 under
+// the final name, never a deleted input without a complete MP3, and a
+// message for every bad input.
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "GogoRun.h"
+
+
+namespace {
+
+class GogoSafetyTest : public testing::Test {
+protected:
+	void SetUp() override
+	{
+		ASSERT_EQ(0, mkdir(In("out").c_str(), 0755));
+	}
+
+	std::string In(const std::string& name) const
+		{ return fHome.Path() + "/" + name; }
+
+	// A clear message names the file or the option and says what is wrong.
+	void ExpectRefused(const RunResult& run, const std::string& mentioned,
+		const std::string& reason) const
+	{
+		EXPECT_NE(0, run.status);
+		EXPECT_NE(std::string::npos, run.errors.find("Gogo: "))
+			<< run.errors;
+		EXPECT_NE(std::string::npos, run.errors.find(mentioned)) << run.errors;
+		EXPECT_NE(std::string::npos, run.errors.find(reason)) << run.errors;
+		EXPECT_TRUE(FolderNames(In("out")).empty());
+	}
+
+	TemporaryHome fHome;
+};
+
+
+TEST_F(GogoSafetyTest, DeleteRemovesTheInputOnlyAfterSuccess)
+{
+	WriteWave(In("x.wav"), 2, 44100, 1);
+	RunResult run = RunGogo({ "-nopsy", "-delete", "-silent", In("x.wav") });
+	ASSERT_EQ(0, run.status) << run.errors;
+	EXPECT_FALSE(Exists(In("x.wav")));
+	EXPECT_GT(ReadFile(In("x.mp3")).size(), 1000u);
+
+	// Failures keep it: a folder that is not there, a disk that fills up.
+	WriteWave(In("y.wav"), 2, 44100, 1);
+	RunResult noFolder = RunGogo({ "-delete", "-o", In("missing"),
+		In("y.wav") });
+	EXPECT_NE(0, noFolder.status);
+	EXPECT_TRUE(Exists(In("y.wav")));
+
+	RunResult full = RunGogo({ "-delete", "-o", In("out"), In("y.wav") },
+		4096);
+	EXPECT_NE(0, full.status);
+	EXPECT_TRUE(Exists(In("y.wav")));
+	EXPECT_TRUE(FolderNames(In("out")).empty());
+}
+
+
+TEST_F(GogoSafetyTest, FullDiskLeavesNoFileAndKeepsAnOlderOne)
+{
+	WriteWave(In("z.wav"), 2, 44100, 2);
+	RunResult full = RunGogo({ "-o", In("out"), In("z.wav") }, 8192);
+	EXPECT_NE(0, full.status);
+	EXPECT_NE(std::string::npos, full.errors.find("z.mp3")) << full.errors;
+	EXPECT_NE(std::string::npos, full.errors.find("File too large"))
+		<< full.errors;
+	EXPECT_TRUE(FolderNames(In("out")).empty());
+
+	// An MP3 of the same name stays as it was until a new one is whole.
+	fHome.WriteFile("out/z.mp3", "older");
+	full = RunGogo({ "-o", In("out"), In("z.wav") }, 8192);
+	EXPECT_NE(0, full.status);
+	EXPECT_EQ("older", ReadFile(In("out/z.mp3")));
+	EXPECT_EQ(std::vector<std::string>{ "z.mp3" }, FolderNames(In("out")));
+
+	RunResult whole = RunGogo({ "-silent", "-o", In("out"), In("z.wav") });
+	ASSERT_EQ(0, whole.status) << whole.errors;
+	EXPECT_GT(ReadFile(In("out/z.mp3")).size(), 10000u);
+	EXPECT_EQ(std::vector<std::string>{ "z.mp3" }, FolderNames(In("out")));
+}
+
+
+TEST_F(GogoSafetyTest, KilledRunLeavesNothingAndKeepsTheInput)
+{
+	// Long enough to be caught in the middle.
+	WriteWave(In("long.wav"), 2, 44100, 60);
+	fHome.WriteFile("out/long.mp3", "older");
+	for (int signalNumber : { SIGKILL, SIGTERM, SIGINT }) {
+		SCOPED_TRACE(strsignal(signalNumber));
+		GogoProcess gogo({ "-delete", "-o", In("out"), In("long.wav") });
+		ASSERT_TRUE(gogo.WaitForProgress());
+		gogo.Kill(signalNumber);
+		int status = gogo.Wait();
+		ASSERT_TRUE(WIFSIGNALED(status)) << "finished before the signal";
+		EXPECT_EQ(signalNumber, WTERMSIG(status));
+		EXPECT_TRUE(Exists(In("long.wav")));
+		EXPECT_EQ("older", ReadFile(In("out/long.mp3")));
+		EXPECT_EQ(std::vector<std::string>{ "long.mp3" },
+			FolderNames(In("out")));
+	}
+}
+
+
+TEST_F(GogoSafetyTest, BadInputsGiveAMessageAndNoFile)
+{
+	ExpectRefused(RunGogo({ "-o", In("out"), In("missing.wav") }),
+		"missing.wav", "No such file");
+	ExpectRefused(RunGogo({ In("missing.wav") }), "missing.wav",
+		"No such file");
+
+	fHome.WriteFile("text.wav", "RIFF but then only words, no audio at all");
+	ExpectRefused(RunGogo({ "-o", In("out"), In("text.wav") }), "text.wav",
+		"not an audio file");
+	fHome.WriteFile("empty.wav", "");
+	ExpectRefused(RunGogo({ "-o", In("out"), In("empty.wav") }), "empty.wav",
+		"not an audio file");
+	ExpectRefused(RunGogo({ "-o", In("out"), In("out") }), "out",
+		"not a file");
+	ASSERT_EQ(0, mkfifo(In("pipe.wav").c_str(), 0644));
+	ExpectRefused(RunGogo({ "-o", In("out"), In("pipe.wav") }), "pipe.wav",
+		"not a file");
+
+	WriteWave(In("surround.wav"), 6, 44100, 0.2);
+	ExpectRefused(RunGogo({ "-o", In("out"), In("surround.wav") }),
+		"surround.wav", "mono and stereo only");
+
+	if (geteuid() != 0) {
+		WriteWave(In("secret.wav"), 1, 8000, 0.1);
+		chmod(In("secret.wav").c_str(), 0);
+		ExpectRefused(RunGogo({ "-o", In("out"), In("secret.wav") }),
+			"secret.wav", "Permission denied");
+	}
+}
+
+
+TEST_F(GogoSafetyTest, BadFoldersGiveAMessage)
+{
+	WriteWave(In("w.wav"), 1, 8000, 0.1);
+	ExpectRefused(RunGogo({ "-o", In("nowhere"), In("w.wav") }), "nowhere",
+		"No such file");
+	fHome.WriteFile("plain", "a file");
+	ExpectRefused(RunGogo({ "-o", In("plain"), In("w.wav") }), "plain",
+		"Not a directory");
+	// The front end quotes a folder of blanks into one word.
+	ExpectRefused(RunGogo({ "-o", "   ", In("w.wav") }), "   ",
+		"No such file");
+	if (geteuid() != 0) {
+		ASSERT_EQ(0, mkdir(In("locked").c_str(), 0555));
+		ExpectRefused(RunGogo({ "-o", In("locked"), In("w.wav") }), "locked",
+			"Permission denied");
+	}
+	EXPECT_FALSE(Exists(In("w.mp3")));
+	EXPECT_EQ("a file", ReadFile(In("plain")));
+}
+
+
+TEST_F(GogoSafetyTest, BadCommandLinesGiveAMessage)
+{
+	WriteWave(In("c.wav"), 1, 8000, 0.1);
+	const struct {
+		std::vector<std::string>	arguments;
+		const char*					mentioned;
+	} lines[] = {
+		{ { "-x", In("c.wav") }, "-x: unknown option" },
+		{ { "--bitrate", "128", In("c.wav") }, "--bitrate: unknown option" },
+		{ { "-b", "100", In("c.wav") }, "-b 100: not a bit rate" },
+		{ { "-b", "fast", In("c.wav") }, "-b fast: not a number" },
+		{ { "-m", "q", In("c.wav") }, "-m q: the mode is m, s or j" },
+		{ { "-v", "10", In("c.wav") }, "-v 10: the VBR quality is 0 to 9" },
+		{ { "-o", In("c.wav") }, "-o needs a value" },
+		{ { In("c.wav"), "-b" }, "no input file" },
+		{ { }, "no input file" },
+		{ { "", "" }, "no input file" },
+	};
+	for (const auto& line : lines) {
+		SCOPED_TRACE(line.mentioned);
+		RunResult run = RunGogo(line.arguments);
+		EXPECT_EQ(2, run.status);
+		EXPECT_NE(std::string::npos, run.errors.find(line.mentioned))
+			<< run.errors;
+		EXPECT_EQ("", run.output);
+	}
+	EXPECT_FALSE(Exists(In("c.mp3")));
+}
+
+}	// namespace
