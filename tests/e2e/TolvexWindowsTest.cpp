@@ -214,21 +214,20 @@ TEST_F(TolvexOnX, AboutBoxOpensFromTheMenuAndClosesWithItsButton)
 	ASSERT_TRUE(ClickAt(100 + 15, 100 + 8));
 	ASSERT_TRUE(PressKey("Right Down Down Return"));
 
-	bigtime_t deadline = system_time() + 10000000;
-	BAlert* alert = NULL;
-	while ((alert = ShowingAlert()) == NULL && system_time() < deadline)
-		snooze(20000);
+	// Once its window is mapped the alert is built and shown: its
+	// constructor is over, and Show released the lock taken here.
+	const std::string title = "AboutDialog";
+	unsigned long alertWindow = fProbe->WaitForWindow(title);
+	ASSERT_NE(0ul, alertWindow);
+	BAlert* alert = ShowingAlert();
 	ASSERT_NE(nullptr, alert);
 	// The alert's thread waits in Go; its views stay as they are.
 	ASSERT_TRUE(alert->Lock());
-	std::string title = alert->Title();
 	BButton* close = alert->ButtonAt(1);
 	ASSERT_NE(nullptr, close);
 	BRect closeFrame = FrameInWindow(close);
 	alert->Unlock();
 
-	unsigned long alertWindow = fProbe->WaitForWindow(title);
-	ASSERT_NE(0ul, alertWindow);
 	std::vector<std::string> state = fProbe->AtomNames(alertWindow,
 		"_NET_WM_STATE");
 	EXPECT_NE(state.end(),
