@@ -288,11 +288,14 @@ void
 TolvexApp::UnregisterMIMEType()
 {
 	BMimeType type(kListMimeType);
+	// Delete tells a missing type from a database that cannot be looked
+	// at, which IsInstalled alone would take for a missing type.
 	const char* outcome;
-	if (!type.IsInstalled())
-		outcome = "Impossibile cancellare il tipo MIME; non è installato.";
-	else if (type.Delete() == B_OK)
+	status_t status = type.Delete();
+	if (status == B_OK)
 		outcome = "Tipo MIME cancellato.";
+	else if (status == B_ENTRY_NOT_FOUND)
+		outcome = "Impossibile cancellare il tipo MIME; non è installato.";
 	else
 		outcome = "Errore durante la cancellazione del tipo MIME.";
 
