@@ -16,7 +16,7 @@ if [ ! -f build/CMakeCache.txt ]; then
 		-DTOLVEX_BENCH=OFF >/dev/null
 fi
 jobs=$(nproc 2>/dev/null || echo 2)
-cmake --build build --target Tolvex Gogo -j"$jobs"
+cmake --build build --target Tolvex Gogo CopySettings -j"$jobs"
 prefix=${PREFIX:-$HOME/.local}
 tools/install.sh build "$prefix"
 

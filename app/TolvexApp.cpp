@@ -29,9 +29,12 @@ TolvexApp::TolvexApp()
 	BApplication(kTolvexSignature),
 	fMainWindow(NULL),
 	fHasLaunchRef(false),
-	encoder_location(new char[kEncoderLocationSize])
+	encoder_location(new char[kEncoderLocationSize]),
+	fHasExecutableRef(false)
 {
 	encoder_location[0] = '\0';
+	fLocationAtStart[0] = '\0';
+	fSwitchesAtStart[0] = fSwitchesAtStart[1] = fSwitchesAtStart[2] = false;
 }
 
 
@@ -177,13 +180,27 @@ TolvexApp::SetEncoderLocation(const char* location)
 }
 
 
+// A read that failed for another reason than a missing attribute or an
+// executable that could not be opened: the value is there, but unknown.
+static bool
+IsUnreadable(ssize_t result)
+{
+	return result < 0 && result != B_ENTRY_NOT_FOUND && result != B_FILE_ERROR;
+}
+
+
 // Reads a one-byte switch; a missing attribute or an unreadable file
 // gives the default, as does any failed read, and any byte but 0 is true.
 static bool
-ReadSwitch(BFile& file, const char* name, bool defaultValue)
+ReadSwitch(BFile& file, const char* name, bool defaultValue,
+	bool* unreadable)
 {
 	uint8 value = defaultValue ? 1 : 0;
-	file.ReadAttr(name, B_BOOL_TYPE, 0, &value, sizeof(value));
+	ssize_t result = file.ReadAttr(name, B_BOOL_TYPE, 0, &value,
+		sizeof(value));
+	*unreadable = IsUnreadable(result);
+	if (result < 0)
+		value = defaultValue ? 1 : 0;
 	return value != 0;
 }
 
@@ -193,6 +210,10 @@ TolvexApp::ReadOptions()
 {
 	app_info info;
 	GetAppInfo(&info);
+	// The path it was started from: an upgrade that replaces the file
+	// meanwhile gets this session's settings at quit, not the old file.
+	fExecutableRef = info.ref;
+	fHasExecutableRef = true;
 	BFile file(&info.ref, B_READ_ONLY);
 
 	{
@@ -208,34 +229,57 @@ TolvexApp::ReadOptions()
 				? (size_t)length : kEncoderLocationSize - 1] = '\0';
 		} else
 			memcpy(encoder_location, kDefaultEncoderLocation, defaultSize);
+		fUnreadable.location = IsUnreadable(length);
+		memcpy(fLocationAtStart, encoder_location, kEncoderLocationSize);
 	}
 
-	dont_close_on_add = ReadSwitch(file, "dont_close_on_add", false);
-	dont_clear_on_open = ReadSwitch(file, "dont_clear_on_open", false);
+	dont_close_on_add = ReadSwitch(file, "dont_close_on_add", false,
+		&fUnreadable.closeOnAdd);
+	dont_clear_on_open = ReadSwitch(file, "dont_clear_on_open", false,
+		&fUnreadable.clearOnOpen);
 	self_register_mime_type = ReadSwitch(file, "self_register_mime_type",
-		true);
+		true, &fUnreadable.selfRegister);
+	fSwitchesAtStart[0] = dont_close_on_add;
+	fSwitchesAtStart[1] = dont_clear_on_open;
+	fSwitchesAtStart[2] = self_register_mime_type;
 }
 
 
 void
 TolvexApp::WriteOptions()
 {
-	app_info info;
-	GetAppInfo(&info);
-	BFile file(&info.ref, B_WRITE_ONLY);
+	entry_ref ref;
+	if (fHasExecutableRef)
+		ref = fExecutableRef;
+	else {
+		app_info info;
+		GetAppInfo(&info);
+		ref = info.ref;
+	}
+	BFile file(&ref, B_WRITE_ONLY);
 	if (file.InitCheck() != B_OK)
 		return;
 
+	// A stored value that could not be read stays as it is, unless the
+	// user has set this one: the default stood in for it only for now.
 	char location[kEncoderLocationSize];
 	GetEncoderLocation(location, sizeof(location));
-	file.WriteAttr("encoder_location", B_STRING_TYPE, 0, location,
-		strlen(location) + 1);
-	uint8 value = dont_close_on_add ? 1 : 0;
-	file.WriteAttr("dont_close_on_add", B_BOOL_TYPE, 0, &value, 1);
-	value = dont_clear_on_open ? 1 : 0;
-	file.WriteAttr("dont_clear_on_open", B_BOOL_TYPE, 0, &value, 1);
-	value = self_register_mime_type ? 1 : 0;
-	file.WriteAttr("self_register_mime_type", B_BOOL_TYPE, 0, &value, 1);
+	if (!fUnreadable.location || strcmp(location, fLocationAtStart) != 0) {
+		file.WriteAttr("encoder_location", B_STRING_TYPE, 0, location,
+			strlen(location) + 1);
+	}
+	const char* names[] = { "dont_close_on_add", "dont_clear_on_open",
+		"self_register_mime_type" };
+	bool values[] = { dont_close_on_add, dont_clear_on_open,
+		self_register_mime_type };
+	bool unreadable[] = { fUnreadable.closeOnAdd, fUnreadable.clearOnOpen,
+		fUnreadable.selfRegister };
+	for (int i = 0; i < 3; i++) {
+		if (unreadable[i] && values[i] == fSwitchesAtStart[i])
+			continue;
+		uint8 value = values[i] ? 1 : 0;
+		file.WriteAttr(names[i], B_BOOL_TYPE, 0, &value, 1);
+	}
 }
 
 
@@ -288,11 +332,14 @@ void
 TolvexApp::UnregisterMIMEType()
 {
 	BMimeType type(kListMimeType);
+	// Delete tells a missing type from a database that cannot be looked
+	// at, which IsInstalled alone would take for a missing type.
 	const char* outcome;
-	if (!type.IsInstalled())
-		outcome = "Impossibile cancellare il tipo MIME; non è installato.";
-	else if (type.Delete() == B_OK)
+	status_t status = type.Delete();
+	if (status == B_OK)
 		outcome = "Tipo MIME cancellato.";
+	else if (status == B_ENTRY_NOT_FOUND)
+		outcome = "Impossibile cancellare il tipo MIME; non è installato.";
 	else
 		outcome = "Errore durante la cancellazione del tipo MIME.";
 

@@ -66,6 +66,20 @@ private:
 			char*				encoder_location;
 			mutable BLocker		fSettingsLock;
 			BMessenger			fMainWindowMessenger;
+
+			// The executable as found at start, and which stored settings
+			// were there but could not be read, with the values that stood
+			// in for them: those are written at quit only once changed.
+			entry_ref			fExecutableRef;
+			bool				fHasExecutableRef;
+			struct {
+				bool			location = false;
+				bool			closeOnAdd = false;
+				bool			clearOnOpen = false;
+				bool			selfRegister = false;
+			}					fUnreadable;
+			char				fLocationAtStart[kEncoderLocationSize];
+			bool				fSwitchesAtStart[3];
 };
 
 #endif // TOLVEX_APP_H

@@ -17,12 +17,21 @@ lib="$prefix/lib/tolvex"
 mkdir -p "$lib" "$prefix/bin" "$prefix/share/applications"
 
 new="$lib/.Tolvex.new.$$"
+trap 'rm -f "$new"' EXIT
 cp "$build/Tolvex" "$new"
 chmod 755 "$new"
 if [ -f "$lib/Tolvex" ]; then
-	cp --attributes-only --preserve=xattr "$lib/Tolvex" "$new" 2>/dev/null || true
+	# Through the program's own attribute code, which also knows the store
+	# used where the file system has no attributes; a failure stops the
+	# upgrade, leaving the installed program and its settings as they are.
+	if ! "$build/tools/CopySettings" "$lib/Tolvex" "$new"; then
+		echo "install.sh: the settings could not be carried over;" \
+			"Tolvex was not upgraded" >&2
+		exit 1
+	fi
 fi
 mv -f "$new" "$lib/Tolvex"
+trap - EXIT
 
 cp "$source/docs/leggimi" "$lib/leggimi"
 ln -sfn ../lib/tolvex/Tolvex "$prefix/bin/Tolvex"

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <vector>
 
 #include <Bitmap.h>
@@ -16,6 +17,7 @@
 #include <Path.h>
 #include <TypeConstants.h>
 
+#include "private/storage/AtomicFile.h"
 #include "private/storage/Attributes.h"
 #include "private/storage/BootPaths.h"
 #include "private/storage/ErrnoStatus.h"
@@ -34,6 +36,11 @@ const char* kAppHintAttr = "META:PPATH";
 
 const type_code kLargeIconType = 'ICON';
 const type_code kMiniIconType = 'MICN';
+
+// Names of entries on their way in and out of the database; '@' never
+// occurs in a type, so they are never taken for one.
+const char* kNewMarker = "@new-";
+const char* kDeletedMarker = "@del-";
 
 const char* kAllAttrs[] = { kTypeAttr, kShortDescriptionAttr,
 	kLongDescriptionAttr, kPreferredAppAttr, kExtensionsAttr, kLargeIconAttr,
@@ -169,10 +176,61 @@ BMimeType::IsValid(const char* type)
 bool
 BMimeType::IsInstalled() const
 {
+	return _CheckInstalled() == B_OK;
+}
+
+
+status_t
+BMimeType::_CheckInstalled() const
+{
 	if (fStatus != B_OK)
-		return false;
+		return fStatus;
+	std::string path = _DatabasePath();
 	struct stat st;
-	return stat(_DatabasePath().c_str(), &st) == 0;
+	if (lstat(path.c_str(), &st) != 0) {
+		return errno == ENOENT || errno == ENOTDIR
+			? B_ENTRY_NOT_FOUND : BPrivate::StatusFromErrno(errno);
+	}
+	if (fType.find('/') == std::string::npos)
+		return S_ISDIR(st.st_mode) ? B_OK : B_ENTRY_NOT_FOUND;
+	// A folder, a link, a file that cannot be read or one without its
+	// attributes is no type: registering writes a whole one in its place.
+	if (!S_ISREG(st.st_mode))
+		return B_ENTRY_NOT_FOUND;
+	int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK
+		| O_CLOEXEC);
+	if (fd < 0)
+		return B_ENTRY_NOT_FOUND;
+	type_code type;
+	std::string data;
+	status_t status = BPrivate::GetAttribute(fd, kTypeAttr, &type, &data,
+		B_MIME_TYPE_LENGTH);
+	close(fd);
+	if (status != B_OK || data.empty())
+		return B_ENTRY_NOT_FOUND;
+	return B_OK;
+}
+
+
+// What a writer killed half-way left in the database: its files, and
+// their attributes where the fallback store keeps them apart.
+void
+BMimeType::_RemoveLeftovers(const std::string& folder) const
+{
+	for (const char* marker : { kNewMarker, kDeletedMarker }) {
+		for (const std::string& leftover
+				: BPrivate::LeftoversOfGoneWriters(folder, marker)) {
+			struct stat st;
+			if (lstat(leftover.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+				continue;
+			{
+				BNode node(leftover.c_str());
+				for (const char* name : kAllAttrs)
+					node.RemoveAttr(name);
+			}
+			unlink(leftover.c_str());
+		}
+	}
 }
 
 
@@ -194,6 +252,9 @@ BMimeType::Install()
 	// Every property is written to a new file that is then linked into
 	// place, so no one sees a type with half its properties, and a type
 	// installed meanwhile by someone else is not touched.
+	if (!isSupertype)
+		_RemoveLeftovers(path.substr(0, path.rfind('/')));
+
 	std::string temp;
 	if (isSupertype) {
 		temp = path;
@@ -202,7 +263,7 @@ BMimeType::Install()
 				: BPrivate::StatusFromErrno(errno);
 	} else {
 		// '@' never occurs in a type, so the file is never taken for one.
-		temp = path.substr(0, path.rfind('/')) + "/@new-"
+		temp = path.substr(0, path.rfind('/')) + "/" + kNewMarker
 			+ std::to_string(getpid()) + "-" + fType.substr(fType.find('/') + 1);
 		if (temp.size() - temp.rfind('/') > 200)
 			temp.resize(temp.rfind('/') + 200);
@@ -228,10 +289,25 @@ BMimeType::Install()
 		if (written < 0)
 			status = (status_t)written;
 	}
+	// The desktop's database first: a type counts as installed only once
+	// it is published, so a failure here, or a kill, leaves it to the next
+	// registration to do both.
+	if (status == B_OK)
+		status = _Publish();
 	if (status == B_OK && !isSupertype) {
 		if (link(temp.c_str(), path.c_str()) != 0) {
 			status = errno == EEXIST
 				? B_FILE_EXISTS : BPrivate::StatusFromErrno(errno);
+		}
+		// A damaged entry in the type's place is replaced; a whole one
+		// that someone installed meanwhile is not.
+		if (status == B_FILE_EXISTS
+			&& _CheckInstalled() == B_ENTRY_NOT_FOUND) {
+			struct stat st;
+			if (lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+				rmdir(path.c_str());
+			status = rename(temp.c_str(), path.c_str()) == 0
+				? B_OK : BPrivate::StatusFromErrno(errno);
 		}
 	}
 	if (!isSupertype || status != B_OK) {
@@ -249,7 +325,6 @@ BMimeType::Install()
 		return status;
 
 	fPending.clear();
-	_Publish();
 	return B_OK;
 }
 
@@ -259,8 +334,9 @@ BMimeType::Delete()
 {
 	if (fStatus != B_OK)
 		return fStatus;
-	if (!IsInstalled())
-		return B_ENTRY_NOT_FOUND;
+	status_t status = _CheckInstalled();
+	if (status != B_OK)
+		return status;
 	std::string path = _DatabasePath();
 	bool isSupertype = fType.find('/') == std::string::npos;
 	if (isSupertype) {
@@ -268,15 +344,23 @@ BMimeType::Delete()
 			return BPrivate::StatusFromErrno(errno);
 		return B_OK;
 	}
+
+	// The entry leaves the database whole, or not at all: only once it is
+	// out of the type's place are its attributes taken away.
+	static std::atomic<uint32> sCounter(0);
+	std::string folder = path.substr(0, path.rfind('/'));
+	std::string aside = folder + "/" + kDeletedMarker
+		+ std::to_string(getpid()) + "-" + std::to_string(sCounter++);
+	if (rename(path.c_str(), aside.c_str()) != 0)
+		return BPrivate::StatusFromErrno(errno);
 	{
 		// A fallback store would otherwise keep them for a later file of
 		// the same node.
-		BNode node(path.c_str());
+		BNode node(aside.c_str());
 		for (const char* name : kAllAttrs)
 			node.RemoveAttr(name);
 	}
-	if (unlink(path.c_str()) != 0)
-		return BPrivate::StatusFromErrno(errno);
+	unlink(aside.c_str());
 	BPrivate::UnpublishSharedMimeType(fType.c_str());
 	return B_OK;
 }
@@ -540,11 +624,11 @@ BMimeType::_WriteString(const char* name, const char* text)
 }
 
 
-void
+status_t
 BMimeType::_Publish() const
 {
 	if (fType.find('/') == std::string::npos)
-		return;
+		return B_OK;
 	char description[B_MIME_TYPE_LENGTH];
 	if (GetShortDescription(description) != B_OK)
 		description[0] = '\0';
@@ -556,5 +640,6 @@ BMimeType::_Publish() const
 				message.FindString("extensions", i, &extension) == B_OK; i++)
 			extensions.push_back(extension);
 	}
-	BPrivate::PublishSharedMimeType(fType.c_str(), description, extensions);
+	return BPrivate::PublishSharedMimeType(fType.c_str(), description,
+		extensions);
 }

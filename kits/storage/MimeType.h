@@ -74,7 +74,13 @@ private:
 									const std::string* data);
 			status_t			_WriteString(const char* name,
 									const char* text);
-			void				_Publish() const;
+			status_t			_Publish() const;
+			// B_OK for a whole type entry, B_ENTRY_NOT_FOUND where there
+			// is none (or only a damaged one), another error where the
+			// database cannot be looked at.
+			status_t			_CheckInstalled() const;
+			void				_RemoveLeftovers(
+									const std::string& folder) const;
 
 			std::string			fType;
 			status_t			fStatus;

@@ -111,7 +111,10 @@ BNode::ReadAttr(const char* name, type_code /*type*/, off_t offset,
 	if (offset < 0 || (buffer == NULL && size > 0))
 		return B_BAD_VALUE;
 	std::string data;
-	status_t status = BPrivate::GetAttribute(fFd, name, NULL, &data);
+	uint64 wanted = (uint64)offset + size;
+	status_t status = BPrivate::GetAttribute(fFd, name, NULL, &data,
+		wanted < BPrivate::kMaxAttributeSize
+			? (size_t)wanted : BPrivate::kMaxAttributeSize);
 	if (status != B_OK)
 		return status;
 	if ((uint64)offset >= data.size())

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <stdio.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <functional>
 #include <thread>
@@ -115,4 +118,47 @@ TEST(MimeTypeTest, AnInstalledTypeIsLeftAlone)
 	EXPECT_STREQ("Le mie liste", text);
 	ASSERT_EQ(B_OK, again.GetPreferredApp(text, B_OPEN));
 	EXPECT_STREQ("application/x-vnd.altro", text);
+}
+
+
+// Installing includes the desktop's database: where it cannot be written
+// the user hears of it, and the type is not taken for installed, so the
+// next registration writes both. A damaged entry in the type's place is
+// no type: it is replaced, not reported as installed.
+TEST(MimeTypeTest, FailuresAndDamageAreToldNotHidden)
+{
+	RunningApp running;
+	TolvexApp* app = running.App();
+	auto unregister = [app] { app->UnregisterMIMEType(); };
+	auto registerVerbose = [app] { app->RegisterMIMEType(true); };
+	ASSERT_EQ("Tipo MIME cancellato.",
+		AnswerAlert(running, unregister).second);
+
+	std::string mime = running.fHome.File(".local/share/mime");
+	std::string moved = running.fHome.File(".local/share/mime-moved");
+	ASSERT_EQ(0, rename(mime.c_str(), moved.c_str()));
+	running.fHome.WriteFile(".local/share/mime", "not a folder");
+	EXPECT_EQ("Errore durante l'installazione del tipo MIME.",
+		AnswerAlert(running, registerVerbose).second);
+	EXPECT_FALSE(BMimeType("text/x-Tolvex-list").IsInstalled());
+	ASSERT_EQ(0, unlink(mime.c_str()));
+	ASSERT_EQ(0, rename(moved.c_str(), mime.c_str()));
+	EXPECT_EQ("Tipo MIME installato.",
+		AnswerAlert(running, registerVerbose).second);
+	EXPECT_NE(std::string::npos, ReadFile(running.fHome.File(
+		".local/share/mime/packages/beos-text@x-tolvex-list.xml"))
+		.find("*.tvx"));
+
+	// An entry left without its attributes.
+	std::string entry = running.fHome.File(
+		".local/share/beos_mime/text/x-tolvex-list");
+	ASSERT_EQ(0, unlink(entry.c_str()));
+	running.fHome.WriteFile(".local/share/beos_mime/text/x-tolvex-list", "");
+	EXPECT_EQ("Impossibile cancellare il tipo MIME; non è installato.",
+		AnswerAlert(running, unregister).second);
+	EXPECT_EQ("Tipo MIME installato.",
+		AnswerAlert(running, registerVerbose).second);
+	char text[B_MIME_TYPE_LENGTH];
+	ASSERT_EQ(B_OK, BMimeType("text/x-Tolvex-list").GetShortDescription(text));
+	EXPECT_STREQ("Tolvex list", text);
 }

@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <signal.h>
@@ -213,4 +214,58 @@ TEST(SettingsTest, KilledProgramStoresNothing)
 	runner.Finish(20);
 	EXPECT_FALSE(ReadAttribute(runner.Executable(), "encoder_location")
 		.present);
+}
+
+
+// A stored setting whose read fails (here: an attribute of that name that
+// is not ours, without a type code) is there, only unknown: the default
+// stands in for it while the program runs, and quitting leaves it alone.
+TEST(SettingsTest, UnreadableStoredValuesAreNotOverwrittenAtQuit)
+{
+	TemporaryHome home;
+	TolvexRunner runner(home);
+	const std::string path = runner.Executable();
+	ASSERT_EQ(0, setxattr(path.c_str(), "user.encoder_location", "ab", 2, 0));
+	ASSERT_EQ(0, setxattr(path.c_str(), "user.dont_close_on_add", "xy", 2,
+		0));
+	RunResult result = runner.Run("# nothing to do\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+
+	char buffer[16];
+	ssize_t size = getxattr(path.c_str(), "user.encoder_location", buffer,
+		sizeof(buffer));
+	EXPECT_EQ("ab", std::string(buffer, size > 0 ? size : 0));
+	size = getxattr(path.c_str(), "user.dont_close_on_add", buffer,
+		sizeof(buffer));
+	EXPECT_EQ("xy", std::string(buffer, size > 0 ? size : 0));
+	// The readable ones are stored as always.
+	EXPECT_EQ(std::string(1, 0),
+		ReadAttribute(path, "dont_clear_on_open").bytes);
+	EXPECT_EQ(std::string(1, 1),
+		ReadAttribute(path, "self_register_mime_type").bytes);
+}
+
+
+// An upgrade replaces the executable while the program runs; what the
+// program stores at quit goes to the file at the path it was started
+// from, not to the replaced one that only it still holds.
+TEST(SettingsTest, QuitAfterAnUpgradeStoresOnTheNewExecutable)
+{
+	TemporaryHome home;
+	TolvexRunner runner(home);
+	const std::string path = runner.Executable();
+	int pid = runner.Start("dump\nwait-hidden \"Tolvex 1.2a\" 60\n");
+	bigtime_t deadline = system_time() + 20000000;
+	while (!Contains(ReadFile(home.File("stdout.txt")), "window")
+			&& system_time() < deadline)
+		usleep(10000);
+
+	std::string copy = "cp '" + path + "' '" + path + ".new' && mv -f '"
+		+ path + ".new' '" + path + "'";
+	ASSERT_EQ(0, system(copy.c_str()));
+	ASSERT_FALSE(ReadAttribute(path, "encoder_location").present);
+	kill(pid, SIGTERM);
+	RunResult result = runner.Finish(30);
+	EXPECT_EQ(0, result.status) << result.errors;
+	ExpectSettings(path, "/boot/home/config/bin/Gogo", false, false, true);
 }

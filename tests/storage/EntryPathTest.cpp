@@ -223,3 +223,22 @@ TEST_F(EntryPathTest, FileDataAndModes)
 	EXPECT_EQ(BFile(Path("missing").c_str(), B_READ_ONLY).InitCheck(),
 		B_ENTRY_NOT_FOUND);
 }
+
+
+// Two files of one name in two folders are two entries.
+TEST_F(EntryPathTest, SameNamesInTwoFoldersAreDifferentRefs)
+{
+	mkdir(Path("a").c_str(), 0755);
+	mkdir(Path("b").c_str(), 0755);
+	WriteFile(Path("a/lista.tvx"), "");
+	WriteFile(Path("b/lista.tvx"), "");
+	entry_ref first;
+	entry_ref second;
+	entry_ref again;
+	ASSERT_EQ(get_ref_for_path(Path("a/lista.tvx").c_str(), &first), B_OK);
+	ASSERT_EQ(get_ref_for_path(Path("b/lista.tvx").c_str(), &second), B_OK);
+	ASSERT_EQ(get_ref_for_path(Path("a/lista.tvx").c_str(), &again), B_OK);
+	EXPECT_FALSE(first == second);
+	EXPECT_TRUE(first != second);
+	EXPECT_TRUE(first == again);
+}

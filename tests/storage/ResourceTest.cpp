@@ -1,6 +1,8 @@
 #include <fcntl.h>
 #include <string.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -241,4 +243,138 @@ TEST_F(ResourceTest, DamagedOrMissingBlocksAreReportedNotRead)
 	BAppFileInfo none(&closed);
 	EXPECT_NE(none.InitCheck(), B_OK);
 	EXPECT_NE(none.GetSignature(signature), B_OK);
+}
+
+
+namespace {
+
+// A file that is only an ELF header (its data end at byte 64), with a
+// resource block at 4096.
+std::string
+TinyExecutable(const std::string& block)
+{
+	std::string file(4096, '\0');
+	memcpy(&file[0], "\x7f" "ELF", 4);
+	file[4] = 2;	// 64-bit
+	file[5] = 1;	// little-endian
+	file[6] = 1;
+	file[52] = 64;	// e_ehsize
+	return file + block;
+}
+
+
+void
+Put(std::string* block, size_t at, uint64 value, int bytes)
+{
+	for (int i = 0; i < bytes; i++)
+		(*block)[at + i] = (char)(value >> (8 * i));
+}
+
+
+// Rewrites entry index's name or data range in a built block.
+void
+SetEntry(std::string* block, uint32 index, uint64 dataOffset,
+	uint64 dataSize)
+{
+	size_t entry = BPrivate::kResourceHeaderSize
+		+ index * BPrivate::kResourceEntrySize;
+	Put(block, entry + 16, dataOffset, 8);
+	Put(block, entry + 24, dataSize, 8);
+}
+
+
+status_t
+ReadBlock(const std::string& path)
+{
+	int fd = open(path.c_str(), O_RDONLY);
+	std::vector<BPrivate::ResourceItem> items;
+	status_t status = BPrivate::ReadResources(fd, &items);
+	close(fd);
+	return status;
+}
+
+} // namespace
+
+
+// Each entry copies its range, so entries that overlap, or that point into
+// the table or past the block, are damage: refused, never read.
+TEST_F(ResourceTest, EntriesOutsideTheirOwnRangeAreRefused)
+{
+	std::vector<BPrivate::ResourceItem> items(2);
+	items[0] = { 'MIMS', 1, "BEOS:APP_SIG", std::string(64, 'a') };
+	items[1] = { 'MIMS', 2, "BEOS:TYPE", std::string(64, 'b') };
+	std::string good = BPrivate::BuildResourceBlock(items);
+	WriteFile(Path("good"), TinyExecutable(good));
+	ASSERT_EQ(ReadBlock(Path("good")), B_OK);
+
+	size_t firstData = good.size() - 128;
+	struct Case { const char* what; uint64 offset; uint64 size; };
+	const Case cases[] = {
+		{ "overlaps the first entry", firstData + 32, 64 },
+		{ "the same range as the first", firstData, 64 },
+		{ "inside the table", 40, 16 },
+		{ "offset past the block", good.size() + 8, 0 },
+		{ "end past the block", good.size() - 32, 64 },
+		{ "offset wraps around", ~(uint64)0 - 8, 64 },
+	};
+	for (const Case& c : cases) {
+		std::string damaged = good;
+		SetEntry(&damaged, 1, c.offset, c.size);
+		WriteFile(Path("damaged"), TinyExecutable(damaged));
+		EXPECT_EQ(ReadBlock(Path("damaged")), B_BAD_DATA) << c.what;
+	}
+}
+
+
+// 65,536 entries that each span the 2 MB after the table of a 4 MB block
+// would ask for about 137 GB.
+// The read runs in a child whose address space is limited to 512 MB: a
+// reader that copied every entry dies there instead of taking the machine.
+TEST_F(ResourceTest, ABlockOfOverlappingEntriesCannotExhaustMemory)
+{
+	const uint32 count = 65536;
+	const uint64 blockSize = 4 * 1024 * 1024;
+	std::string block(blockSize, 'x');
+	memcpy(&block[0], BPrivate::kResourceMagic,
+		sizeof(BPrivate::kResourceMagic));
+	Put(&block, 8, BPrivate::kResourceVersion, 4);
+	Put(&block, 12, count, 4);
+	Put(&block, 16, blockSize, 8);
+	Put(&block, 24, BPrivate::kResourceHeaderSize, 4);
+	Put(&block, 28, 0, 4);
+	uint64 tableEnd = BPrivate::kResourceHeaderSize
+		+ (uint64)count * BPrivate::kResourceEntrySize;
+	block[tableEnd] = '\0';
+	for (uint32 i = 0; i < count; i++) {
+		size_t entry = BPrivate::kResourceHeaderSize
+			+ i * BPrivate::kResourceEntrySize;
+		Put(&block, entry, 'RAW ', 4);
+		Put(&block, entry + 4, i, 4);
+		Put(&block, entry + 8, tableEnd, 4);
+		Put(&block, entry + 12, 0, 4);
+		Put(&block, entry + 16, tableEnd + 8, 8);
+		Put(&block, entry + 24, blockSize - tableEnd - 8, 8);
+	}
+	WriteFile(Path("bomb"), TinyExecutable(block));
+
+	pid_t child = fork();
+	ASSERT_GE(child, 0);
+	if (child == 0) {
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+		// The sanitizers reserve terabytes of shadow memory up front.
+		struct rlimit limit = { 512 << 20, 512 << 20 };
+		setrlimit(RLIMIT_AS, &limit);
+#endif
+		alarm(60);
+		try {
+			_exit(ReadBlock(Path("bomb")) == B_BAD_DATA ? 0 : 1);
+		} catch (...) {
+			_exit(2);
+		}
+	}
+	int status = 0;
+	ASSERT_EQ(waitpid(child, &status, 0), child);
+	ASSERT_TRUE(WIFEXITED(status)) << "the reader died, signal "
+		<< (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+	EXPECT_EQ(WEXITSTATUS(status), 0);
 }

@@ -1,8 +1,12 @@
 #include "private/storage/AtomicFile.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -11,15 +15,67 @@
 
 namespace BPrivate {
 
+namespace {
+
+const char* kTemporaryMarker = ".tmp-";
+
+
+bool
+ProcessIsGone(pid_t pid)
+{
+	return pid > 0 && kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+} // namespace
+
+
+std::vector<std::string>
+LeftoversOfGoneWriters(const std::string& folder, const char* marker)
+{
+	std::vector<std::string> leftovers;
+	DIR* dir = opendir(folder.c_str());
+	if (dir == NULL)
+		return leftovers;
+	size_t markerLength = strlen(marker);
+	while (struct dirent* entry = readdir(dir)) {
+		std::string name(entry->d_name);
+		size_t at = name.rfind(marker);
+		if (at == std::string::npos)
+			continue;
+		const char* digits = name.c_str() + at + markerLength;
+		char* end;
+		errno = 0;
+		long pid = strtol(digits, &end, 10);
+		if (end == digits || *end != '-' || errno != 0 || pid <= 0
+			|| pid > 0x7fffffff)
+			continue;
+		if (ProcessIsGone((pid_t)pid))
+			leftovers.push_back(folder + "/" + name);
+	}
+	closedir(dir);
+	return leftovers;
+}
+
+
 status_t
 WriteFileAtomically(const std::string& path, const std::string& contents,
 	mode_t mode)
 {
 	static std::atomic<uint32> sCounter(0);
 	char suffix[48];
-	snprintf(suffix, sizeof(suffix), ".tmp-%d-%u", (int)getpid(),
+	snprintf(suffix, sizeof(suffix), "%s%d-%u", kTemporaryMarker, (int)getpid(),
 		(unsigned)sCounter.fetch_add(1));
 	std::string temp = path + suffix;
+
+	// A writer killed between its write and its rename leaves its file.
+	std::string folder = path.find('/') == std::string::npos
+		? std::string(".") : path.substr(0, path.rfind('/'));
+	if (folder.empty())
+		folder = "/";
+	for (const std::string& leftover
+			: LeftoversOfGoneWriters(folder, kTemporaryMarker))
+		unlink(leftover.c_str());
+
 	int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
 	if (fd < 0)
 		return StatusFromErrno(errno);

@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 #include <SupportDefs.h>
 
@@ -13,6 +14,11 @@ namespace BPrivate {
 // reader sees the old contents or the new ones, never a part.
 status_t WriteFileAtomically(const std::string& path,
 	const std::string& contents, mode_t mode);
+
+// The files in folder named "...<marker><pid>-..." by a process that no
+// longer runs: what a writer killed half-way left behind.
+std::vector<std::string> LeftoversOfGoneWriters(const std::string& folder,
+	const char* marker);
 
 } // namespace BPrivate
 

@@ -159,21 +159,34 @@ CheckNodeWritable(int fd)
 }
 
 
+// Anything else in the store's place (a FIFO, a device, a link to one)
+// must neither block start-up nor be read without end: only a regular
+// file is a value, and no more of it is read than the caller can take.
 status_t
-FallbackRead(int fd, const char* name, std::string* value)
+FallbackRead(int fd, const char* name, std::string* value, size_t limit)
 {
 	std::string folder;
 	std::string file;
 	status_t status = FallbackFile(fd, name, &folder, &file);
 	if (status != B_OK)
 		return status;
-	int in = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+	int in = open(file.c_str(),
+		O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
 	if (in < 0)
-		return StatusFromErrno(errno);
+		return errno == ELOOP ? B_BAD_DATA : StatusFromErrno(errno);
+	struct stat st;
+	if (fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+		close(in);
+		return B_BAD_DATA;
+	}
 	value->clear();
 	char buffer[4096];
-	ssize_t read;
-	while ((read = ::read(in, buffer, sizeof(buffer))) != 0) {
+	while (value->size() < limit) {
+		size_t wanted = limit - value->size();
+		ssize_t read = ::read(in, buffer,
+			wanted < sizeof(buffer) ? wanted : sizeof(buffer));
+		if (read == 0)
+			break;
 		if (read < 0) {
 			if (errno == EINTR)
 				continue;
@@ -235,7 +248,7 @@ FallbackRemove(int fd, const char* name)
 
 
 status_t
-ReadValue(int fd, const char* name, std::string* value)
+ReadValue(int fd, const char* name, std::string* value, size_t limit)
 {
 	if (fd < 0)
 		return B_FILE_ERROR;
@@ -249,7 +262,7 @@ ReadValue(int fd, const char* name, std::string* value)
 		if (!Unsupported(errno))
 			return StatusFromErrno(errno);
 	}
-	return FallbackRead(fd, name, value);
+	return FallbackRead(fd, name, value, limit);
 }
 
 
@@ -276,10 +289,12 @@ WriteValue(int fd, const char* name, const std::string& value)
 
 
 status_t
-GetAttribute(int fd, const char* name, type_code* type, std::string* data)
+GetAttribute(int fd, const char* name, type_code* type, std::string* data,
+	size_t maxSize)
 {
 	std::string value;
-	status_t status = ReadValue(fd, name, &value);
+	size_t limit = maxSize < kMaxAttributeSize ? maxSize : kMaxAttributeSize;
+	status_t status = ReadValue(fd, name, &value, limit + kTypeSize);
 	if (status != B_OK)
 		return status;
 	return DecodeValue(value, type, data);
@@ -292,7 +307,7 @@ WriteAttribute(int fd, const char* name, type_code type, off_t offset,
 {
 	if (offset < 0 || (data == NULL && size > 0))
 		return B_BAD_VALUE;
-	if ((uint64)offset + size > (uint64)64 * 1024 * 1024)
+	if ((uint64)offset + size > kMaxAttributeSize)
 		return B_BAD_VALUE;
 
 	std::string value;

@@ -13,8 +13,12 @@ namespace BPrivate {
 // no user attributes, the fallback store under $XDG_DATA_HOME keeps them
 // in the same form (see docs/storage.md).
 
+// The largest value that is written; a read takes at most maxSize bytes of
+// the data (the rest stays unread).
+const size_t kMaxAttributeSize = 64 * 1024 * 1024;
+
 status_t GetAttribute(int fd, const char* name, type_code* type,
-	std::string* data);
+	std::string* data, size_t maxSize = kMaxAttributeSize);
 // At offset 0 the attribute is replaced, as on BeOS; beyond, the existing
 // data are kept around the written range and the type becomes the new one.
 status_t WriteAttribute(int fd, const char* name, type_code type,

@@ -6,6 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "private/storage/ErrnoStatus.h"
 
 namespace BPrivate {
@@ -264,6 +267,11 @@ ReadResources(int fd, std::vector<ResourceItem>* items)
 	if (status != B_OK)
 		return status;
 
+	// Each entry copies its bytes: entries that shared or overlapped their
+	// ranges would let a small block ask for memory without bound.
+	uint64 tableEnd = tableOffset + (uint64)count * kResourceEntrySize;
+	uint64 copied = 0;
+	std::vector<std::pair<uint64, uint64> > ranges;
 	std::vector<ResourceItem> result;
 	for (uint32 i = 0; i < count; i++) {
 		const uint8* entry = (const uint8*)block.data() + tableOffset
@@ -279,11 +287,23 @@ ReadResources(int fd, std::vector<ResourceItem>* items)
 			|| block[nameOffset + nameLength] != '\0'
 			|| dataOffset > blockSize || dataSize > blockSize - dataOffset)
 			return B_BAD_DATA;
+		if (nameOffset < tableEnd || (dataSize > 0 && dataOffset < tableEnd))
+			return B_BAD_DATA;
+		copied += nameLength + dataSize;
+		if (copied > blockSize)
+			return B_BAD_DATA;
+		if (dataSize > 0)
+			ranges.push_back(std::make_pair(dataOffset, dataOffset + dataSize));
 		item.name.assign(block, nameOffset, nameLength);
 		if (item.name.find('\0') != std::string::npos)
 			return B_BAD_DATA;
 		item.data.assign(block, dataOffset, dataSize);
 		result.push_back(item);
+	}
+	std::sort(ranges.begin(), ranges.end());
+	for (size_t i = 1; i < ranges.size(); i++) {
+		if (ranges[i].first < ranges[i - 1].second)
+			return B_BAD_DATA;
 	}
 	items->swap(result);
 	return B_OK;
