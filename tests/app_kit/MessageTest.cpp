@@ -147,3 +147,45 @@ TEST(MessageTest, UnflattenRefusesDamagedData)
 		}
 	}
 }
+
+
+// Counts and sizes must add up to the bytes there are: a message whose
+// header promises fewer or more fields, or a total size other than its
+// own, is refused whole instead of read in part.
+TEST(MessageTest, UnflattenRefusesCountsThatDoNotAddUp)
+{
+	BMessage message('SUMS');
+	message.AddString("first", "uno");
+	message.AddInt32("second", 2);
+	std::string flat(message.FlattenedSize(), '\0');
+	ASSERT_EQ(B_OK, message.Flatten(&flat[0], flat.size()));
+
+	auto setWord = [](std::string& bytes, size_t offset, uint32 value) {
+		for (int i = 0; i < 4; i++)
+			bytes[offset + i] = (char)((value >> (8 * i)) & 0xff);
+	};
+	struct Case {
+		const char* what;
+		size_t offset;
+		uint32 value;
+	} cases[] = {
+		{ "one field fewer", 12, 1 },
+		{ "one field more", 12, 3 },
+		{ "a total size too small", 4, (uint32)flat.size() - 1 },
+		{ "a total size too big", 4, (uint32)flat.size() + 1 },
+	};
+	for (const Case& test : cases) {
+		std::string damaged = flat;
+		setWord(damaged, test.offset, test.value);
+		BMessage result('KEEP');
+		EXPECT_EQ(B_BAD_DATA, result.Unflatten(damaged.data(),
+			damaged.size())) << test.what;
+		EXPECT_EQ((uint32)'KEEP', result.what) << test.what;
+		EXPECT_TRUE(result.IsEmpty()) << test.what;
+	}
+	// Bytes left over after the last field are damage too.
+	std::string longer = flat + std::string(4, '\0');
+	setWord(longer, 4, (uint32)longer.size());
+	BMessage result('KEEP');
+	EXPECT_EQ(B_BAD_DATA, result.Unflatten(longer.data(), longer.size()));
+}
