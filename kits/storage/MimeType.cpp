@@ -173,10 +173,20 @@ BMimeType::IsValid(const char* type)
 }
 
 
+// The kits' database is the reference and the desktop's holds a copy: a
+// type installed when publishing could not be done (or by an older
+// Tolvex) is published whenever it is looked at, so that registering
+// again repairs it.
 bool
 BMimeType::IsInstalled() const
 {
-	return _CheckInstalled() == B_OK;
+	if (_CheckInstalled() != B_OK)
+		return false;
+	if (fType.find('/') != std::string::npos
+		&& access(BPrivate::SharedMimePackagePath(fType.c_str()).c_str(),
+			F_OK) != 0)
+		_Publish();
+	return true;
 }
 
 
@@ -536,7 +546,7 @@ BMimeType::_Read(const char* name, std::string* data) const
 {
 	if (fStatus != B_OK)
 		return fStatus;
-	if (!IsInstalled()) {
+	if (_CheckInstalled() != B_OK) {
 		std::map<std::string, Value>::const_iterator found
 			= fPending.find(name);
 		if (found == fPending.end())
@@ -586,7 +596,7 @@ BMimeType::_Write(const char* name, type_code type, const std::string* data)
 {
 	if (fStatus != B_OK)
 		return fStatus;
-	if (!IsInstalled()) {
+	if (_CheckInstalled() != B_OK) {
 		if (data == NULL)
 			fPending.erase(name);
 		else {

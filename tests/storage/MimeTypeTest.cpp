@@ -167,6 +167,13 @@ TEST_F(MimeTypeTest, InstallPublishesToTheSharedDatabase)
 			<< globs;
 	}
 
+	// Installed but not published (a failed publish, an older build):
+	// looking at the type, as registering does, publishes it again.
+	ASSERT_EQ(unlink(package.c_str()), 0);
+	EXPECT_TRUE(type.IsInstalled());
+	EXPECT_NE(ReadFile(package).find("<glob pattern=\"*.tvx\"/>"),
+		std::string::npos);
+
 	ASSERT_EQ(type.Delete(), B_OK);
 	EXPECT_NE(access(package.c_str(), F_OK), 0);
 	if (haveTool) {
