@@ -193,6 +193,9 @@ DisplayMirror::Apply(const DisplayCommand& command)
 			Erase(fOrder, window->id);
 			fWindows.erase(window->id);
 			return true;
+		case B_DISPLAY_PANEL_SHOWN:
+			window->isPanel = true;
+			return true;
 		case B_DISPLAY_ALERT_SHOWN:
 			window->isAlert = true;
 			window->alertName = command.name;
@@ -315,6 +318,30 @@ DisplayMirror::Apply(const DisplayCommand& command)
 			return true;
 		case B_DISPLAY_TAB_CHOSEN:
 			view->selectedTab = command.index;
+			return true;
+
+		case B_DISPLAY_LIST_ITEM_ADDED:
+		{
+			MirrorListItem item;
+			item.text = command.text;
+			item.selected = command.value != 0;
+			InsertAt(view->listItems, command.index, item);
+			return true;
+		}
+		case B_DISPLAY_LIST_ITEM_REMOVED:
+			if (command.index < 0
+				|| command.index >= (int32)view->listItems.size())
+				return false;
+			view->listItems.erase(view->listItems.begin() + command.index);
+			return true;
+		case B_DISPLAY_LIST_ITEM_SELECTED:
+			if (command.index < 0
+				|| command.index >= (int32)view->listItems.size())
+				return false;
+			view->listItems[command.index].selected = command.value != 0;
+			return true;
+		case B_DISPLAY_LIST_EMPTIED:
+			view->listItems.clear();
 			return true;
 	}
 	return false;
