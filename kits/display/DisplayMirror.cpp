@@ -1,6 +1,7 @@
 #include "display/DisplayMirror.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace BPrivate {
 
@@ -326,6 +327,25 @@ DisplayMirror::Apply(const DisplayCommand& command)
 			item.text = command.text;
 			item.selected = command.value != 0;
 			InsertAt(view->listItems, command.index, item);
+			return true;
+		}
+		case B_DISPLAY_LIST_ITEMS_ADDED:
+		{
+			if (command.index < 0
+				|| command.index > (int32)view->listItems.size())
+				return false;
+			std::vector<MirrorListItem> batch;
+			for (size_t start = 0; start < command.text.size();) {
+				size_t end = command.text.find('\0', start);
+				if (end == std::string::npos)
+					end = command.text.size();
+				batch.emplace_back();
+				batch.back().text.assign(command.text, start, end - start);
+				start = end + 1;
+			}
+			view->listItems.insert(view->listItems.begin() + command.index,
+				std::make_move_iterator(batch.begin()),
+				std::make_move_iterator(batch.end()));
 			return true;
 		}
 		case B_DISPLAY_LIST_ITEM_REMOVED:

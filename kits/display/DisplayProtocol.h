@@ -111,7 +111,11 @@ enum display_command_code {
 	B_DISPLAY_LIST_EMPTIED,
 
 	// The window is a file panel, now showing: window, text (its title)
-	B_DISPLAY_PANEL_SHOWN
+	B_DISPLAY_PANEL_SHOWN,
+
+	// Entries added in one batch, none selected: window, view, index (of
+	// the first), text (each entry's text followed by a NUL)
+	B_DISPLAY_LIST_ITEMS_ADDED
 };
 
 enum display_menu_item_flags {

@@ -1,5 +1,7 @@
 #include <ListView.h>
 
+#include <string.h>
+
 #include <algorithm>
 
 #include <Window.h>
@@ -66,6 +68,63 @@ BListView::_AddItem(BListItem* item, int32 index)
 		return false;
 	_Insert(item, index);
 	_SendItem(index);
+	return true;
+}
+
+
+bool
+BListView::AddList(BList* newItems)
+{
+	return AddList(newItems, CountItems());
+}
+
+
+bool
+BListView::AddList(BList* newItems, int32 index)
+{
+	BView::Private view(this);
+	view.CheckLock();
+	if (newItems == NULL || index < 0 || index > CountItems())
+		return false;
+	int32 count = newItems->CountItems();
+	for (int32 i = 0; i < count; i++) {
+		if (newItems->ItemAt(i) == NULL)
+			return false;
+	}
+	// Room once, then the items in place; the selection moves down by the
+	// batch.
+	std::vector<BListItem*> batch;
+	batch.reserve(count);
+	for (int32 i = 0; i < count; i++)
+		batch.push_back(static_cast<BListItem*>(newItems->ItemAt(i)));
+	fItems.insert(fItems.begin() + index, batch.begin(), batch.end());
+	auto first = std::lower_bound(fSelection.begin(), fSelection.end(), index);
+	for (auto i = first; i != fSelection.end(); ++i)
+		*i += count;
+	std::vector<int32> selected;
+	for (int32 i = 0; i < count; i++) {
+		if (!batch[i]->fSelected)
+			continue;
+		batch[i]->fSelected = false;
+		selected.push_back(index + i);
+	}
+
+	if (view.IsAttached() && count > 0) {
+		DisplayCommand command
+			= view.Command(BPrivate::B_DISPLAY_LIST_ITEMS_ADDED);
+		command.index = index;
+		size_t length = 0;
+		for (BListItem* item : batch)
+			length += strlen(TextOf(item)) + 1;
+		command.text.reserve(length);
+		for (BListItem* item : batch) {
+			command.text += TextOf(item);
+			command.text += '\0';
+		}
+		view.Send(command);
+	}
+	for (int32 i : selected)
+		Select(i, true);
 	return true;
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include <Invoker.h>
+#include <List.h>
 #include <ListItem.h>
 #include <View.h>
 
@@ -30,6 +31,9 @@ public:
 
 	virtual	bool				AddItem(BListItem* item);
 	virtual	bool				AddItem(BListItem* item, int32 index);
+			// Many items at once, told to the display as one batch.
+	virtual	bool				AddList(BList* newItems);
+	virtual	bool				AddList(BList* newItems, int32 index);
 	virtual	BListItem*			RemoveItem(int32 index);
 	virtual	bool				RemoveItem(BListItem* item);
 			bool				MoveItem(int32 from, int32 to);

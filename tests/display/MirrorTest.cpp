@@ -262,6 +262,12 @@ TEST(MirrorTest, TheMirrorFollowsEverySetter)
 		{ "BListView::AddItem at an index",
 			[&] { entries->AddItem(new BStringItem("a"), 0); } },
 		{ "BListView::Select extending", [&] { entries->Select(3, true); } },
+		{ "BListView::AddList before the selection", [&] {
+			BList batch;
+			batch.AddItem(new BStringItem("x"));
+			batch.AddItem(new BStringItem(""));
+			entries->AddList(&batch, 1);
+		} },
 		{ "BListView::MoveItem", [&] { entries->MoveItem(3, 0); } },
 		{ "BListView::Deselect", [&] { entries->Deselect(0); } },
 		{ "BListView::RemoveItem", [&] { delete entries->RemoveItem(1); } },
