@@ -44,6 +44,8 @@ BFilePanel::Show()
 	if (!fMessenger.LockTarget())
 		return;
 	if (fWindow->IsHidden()) {
+		// The folder as it is now, not as it was when last shown.
+		fWindow->SetDirectory(fWindow->Directory());
 		fWindow->Show();
 		BPrivate::DisplayCommand command
 			= BWindow::Private(fWindow).Command(BPrivate::B_DISPLAY_PANEL_SHOWN);
