@@ -1,7 +1,8 @@
 #include "display/DisplayMirror.h"
 
+#include <string.h>
+
 #include <algorithm>
-#include <iterator>
 
 namespace BPrivate {
 
@@ -331,21 +332,26 @@ DisplayMirror::Apply(const DisplayCommand& command)
 		}
 		case B_DISPLAY_LIST_ITEMS_ADDED:
 		{
-			if (command.index < 0
-				|| command.index > (int32)view->listItems.size())
+			std::vector<MirrorListItem>& items = view->listItems;
+			if (command.index < 0 || command.index > (int32)items.size())
 				return false;
-			std::vector<MirrorListItem> batch;
-			for (size_t start = 0; start < command.text.size();) {
-				size_t end = command.text.find('\0', start);
-				if (end == std::string::npos)
-					end = command.text.size();
-				batch.emplace_back();
-				batch.back().text.assign(command.text, start, end - start);
-				start = end + 1;
+			// Appended in place, the usual case; elsewhere moved in after.
+			size_t count = std::count(command.text.begin(),
+				command.text.end(), '\0');
+			size_t old = items.size();
+			items.reserve(old + count);
+			const char* text = command.text.data();
+			const char* end = text + command.text.size();
+			while (text < end) {
+				size_t length = strnlen(text, end - text);
+				items.emplace_back();
+				items.back().text.assign(text, length);
+				text += length + 1;
 			}
-			view->listItems.insert(view->listItems.begin() + command.index,
-				std::make_move_iterator(batch.begin()),
-				std::make_move_iterator(batch.end()));
+			if (command.index < (int32)old) {
+				std::rotate(items.begin() + command.index, items.begin() + old,
+					items.end());
+			}
 			return true;
 		}
 		case B_DISPLAY_LIST_ITEM_REMOVED:
