@@ -45,6 +45,26 @@ Join(const std::string& folder, const std::string& name)
 } // namespace
 
 
+// The panel's entries: a user's click in a save panel names the file.
+class BFilePanel::PanelWindow::EntriesList : public BListView {
+public:
+	EntriesList(BRect frame, list_view_type type, PanelWindow* panel)
+		:
+		BListView(frame, "PanelEntries", type, B_FOLLOW_ALL_SIDES),
+		fPanel(panel)
+	{
+	}
+
+	virtual void SelectionChanged()
+	{
+		fPanel->EntriesSelected();
+	}
+
+private:
+	PanelWindow* fPanel;
+};
+
+
 BFilePanel::PanelWindow::PanelWindow(BFilePanel*, file_panel_mode mode,
 	uint32 flavors, bool multiple, bool modal)
 	:
@@ -83,10 +103,9 @@ BFilePanel::PanelWindow::PanelWindow(BFilePanel*, file_panel_mode mode,
 		bottom -= 24;
 	}
 
-	fEntries = new BListView(BRect(7, 39, kWidth - 7 - B_V_SCROLL_BAR_WIDTH,
-			bottom), "PanelEntries",
-		multiple ? B_MULTIPLE_SELECTION_LIST : B_SINGLE_SELECTION_LIST,
-		B_FOLLOW_ALL_SIDES);
+	fEntries = new EntriesList(BRect(7, 39, kWidth - 7 - B_V_SCROLL_BAR_WIDTH,
+			bottom),
+		multiple ? B_MULTIPLE_SELECTION_LIST : B_SINGLE_SELECTION_LIST, this);
 	back->AddChild(new BScrollView("PanelScroll", fEntries,
 		B_FOLLOW_ALL_SIDES, 0, false, true, B_FANCY_BORDER));
 
@@ -222,6 +241,15 @@ BFilePanel::PanelWindow::SetName(const char* name)
 	fName = name != NULL ? name : "";
 	if (fNameView != NULL)
 		fNameView->SetText(fName.c_str());
+}
+
+
+void
+BFilePanel::PanelWindow::EntriesSelected()
+{
+	int32 selected = fEntries->CurrentSelection(0);
+	if (fMode == B_SAVE_PANEL && selected >= 0 && !fFolders[selected])
+		SetName(fNames[selected].c_str());
 }
 
 

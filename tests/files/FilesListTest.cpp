@@ -422,3 +422,35 @@ TEST(FilesListTest, TheAddFilesPanelFollowsItsSetting)
 		"item 0 selected=0 \"" + p + "\"",
 		"item 1 selected=0 \"" + q + "\"" }), Entries(staying.output));
 }
+
+
+// Lines that ask for what a user could not do are errors.
+TEST(FilesListTest, ImpossibleListAndPanelLinesAreErrors)
+{
+	TemporaryHome home;
+	std::string wav = home.WriteFile("e/a.wav", "");
+	TolvexRunner runner(home);
+	struct Case {
+		std::string script;
+		std::string error;
+	} cases[] = {
+		{ "drop FilesList " + wav + "\nselect FilesList 1\n",
+			"script error 2: no entry 1 in \"FilesList\"" },
+		{ "select EncodeButton 0\n",
+			"script error 1: \"EncodeButton\" does not take this action" },
+		{ "menu Lista \"Salva...\"\nsave " + home.File("nowhere") + " x.tvx\n",
+			"script error 2: no folder \"" + home.File("nowhere") + "\"" },
+		{ "menu Lista \"Apri...\"\npanel " + home.File("e/missing.tvx") + "\n",
+			"script error 2: cannot choose \"" + home.File("e/missing.tvx")
+				+ "\"" },
+		{ "menu Lista \"Apri...\"\nclick AddFiles\n",
+			"script error 2: a modal window is showing (Apri lista)" },
+		{ "cancel\n", "script error 1: no file panel is showing" },
+	};
+	for (const Case& test : cases) {
+		RunResult result = runner.Run(test.script);
+		EXPECT_EQ(3, result.status) << test.script;
+		EXPECT_TRUE(Contains(result.errors, test.error)) << test.script
+			<< result.errors;
+	}
+}

@@ -788,6 +788,9 @@ ScriptDriver::_Panel(const std::vector<std::string>& words)
 	if (verb != "cancel") {
 		BMessage fill(B_INPUT_PANEL_FILL);
 		if (verb == "save") {
+			struct stat info;
+			if (stat(words[1].c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+				_Fail("no folder " + QuoteForError(words[1]));
 			fill.AddString("directory", words[1].c_str());
 			fill.AddString("name", words[2].c_str());
 		} else {

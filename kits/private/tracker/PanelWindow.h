@@ -27,6 +27,8 @@ public:
 			void				SetDirectory(const std::string& path);
 			const std::string&	Directory() const { return fDirectory; }
 			void				SetName(const char* name);
+			// A file clicked in a save panel gives its name.
+			void				EntriesSelected();
 
 			BButton*			fDefaultButton;
 			BButton*			fCancelButton;
@@ -35,6 +37,8 @@ public:
 			bool				fHideWhenDone;
 
 private:
+			class EntriesList;
+
 			void				_Choose();
 			void				_Cancel();
 			void				_Send(BMessage* reply);
