@@ -219,6 +219,9 @@ TEST_F(TolvexOnX, AboutBoxOpensFromTheMenuAndClosesWithItsButton)
 	while ((alert = ShowingAlert()) == NULL && system_time() < deadline)
 		snooze(20000);
 	ASSERT_NE(nullptr, alert);
+	// The alert is listed as soon as its window part is built: wait until
+	// the application rests in Go, so that its constructor is done.
+	ASSERT_TRUE(WaitUntilSettled());
 	// The alert's thread waits in Go; its views stay as they are.
 	ASSERT_TRUE(alert->Lock());
 	std::string title = alert->Title();
