@@ -2,18 +2,27 @@
 
 #include <Application.h>
 #include <Button.h>
+#include <File.h>
+#include <FilePanel.h>
+#include <NodeInfo.h>
+#include <Path.h>
 #include <Menu.h>
 #include <MenuBar.h>
 #include <MenuItem.h>
 #include <Roster.h>
 #include <View.h>
 
+#include <stdio.h>
+#include <string.h>
+
 #include "Commands.h"
+#include "FilesList.h"
+#include "FilesView.h"
 #include "ProgressWindow.h"
 #include "TabView.h"
 #include "TolvexApp.h"
 
-MainWindow::MainWindow(entry_ref*)
+MainWindow::MainWindow(entry_ref* listRef)
 	:
 	BWindow(BRect(100, 100, 540, 380), "Tolvex 1.2a", B_TITLED_WINDOW,
 		B_NOT_RESIZABLE | B_NOT_ZOOMABLE | B_ASYNCHRONOUS_CONTROLS,
@@ -25,6 +34,7 @@ MainWindow::MainWindow(entry_ref*)
 	fOptionsBefore[0] = '\0';
 	fOptionsAfter[0] = '\0';
 	fEncoding = false;
+	fFilesList = NULL;
 
 	fProgressWindow = new ProgressWindow(this);
 	fProgressWindow->Run();
@@ -79,6 +89,14 @@ MainWindow::MainWindow(entry_ref*)
 	fTabView = new TabView(tabFrame, fEncodeButton, this);
 	fBackView->AddChild(fTabView);
 	fTabView->SetTabWidth(B_WIDTH_FROM_WIDEST);
+	fFilesList = fTabView->fFilesView->fFilesList;
+
+	// A list handed over at launch.
+	if (listRef != NULL) {
+		BPath path;
+		if (FilesList::PathOf(listRef, &path))
+			fFilesList->Open(path.Path());
+	}
 }
 
 
@@ -93,6 +111,62 @@ MainWindow::MessageReceived(BMessage* message)
 	switch (message->what) {
 		case MSG_CLOSE:
 			be_app->PostMessage(B_QUIT_REQUESTED);
+			break;
+
+		case MSG_NEW_LIST:
+			fFilesList->Clear();
+			break;
+		case MSG_OPEN_LIST:
+			fFilesList->ShowOpen();
+			break;
+		case MSG_SAVE_LIST:
+			fFilesList->ShowSave();
+			break;
+		case MSG_OPEN_LIST_PANEL:
+		{
+			entry_ref ref;
+			BPath path;
+			if (message->FindRef("refs", 0, &ref) == B_OK
+				&& FilesList::PathOf(&ref, &path))
+				fFilesList->Open(path.Path());
+			break;
+		}
+		case MSG_SAVE_LIST_PANEL:
+		{
+			entry_ref directory;
+			const char* name;
+			BPath folder;
+			if (message->FindRef("directory", &directory) != B_OK
+				|| message->FindString("name", &name) != B_OK
+				|| !FilesList::PathOf(&directory, &folder))
+				break;
+			char path[2048];
+			int length = snprintf(path, sizeof(path), "%s/%s", folder.Path(),
+				name);
+			// A name that does not fit is refused, not saved cut.
+			if (length > 0 && (size_t)length < sizeof(path))
+				fFilesList->Save(path);
+			break;
+		}
+		case MSG_ADD_FILES:
+		{
+			TolvexApp* app = static_cast<TolvexApp*>(be_app);
+			bool dontClose = app->dont_close_on_add;
+			BFilePanel* panel = fTabView->fFilesView->fAddPanel;
+			panel->SetHideWhenDone(!dontClose);
+			panel->SetButtonLabel(B_CANCEL_BUTTON,
+				dontClose ? "Chiudi" : "Annulla");
+			panel->Show();
+			break;
+		}
+		case MSG_REMOVE_FILES:
+			fFilesList->RemoveFiles();
+			break;
+		case MSG_MOVE_UP:
+			fFilesList->MoveUp();
+			break;
+		case MSG_MOVE_DOWN:
+			fFilesList->MoveDown();
 			break;
 
 		default:
@@ -111,9 +185,28 @@ MainWindow::QuitRequested()
 }
 
 
+// A list file among the refs is opened and ends the message; everything
+// else, folders included, joins the list.
 void
-MainWindow::RefsReceived(BMessage*)
+MainWindow::RefsReceived(BMessage* message)
 {
+	entry_ref ref;
+	for (int32 i = 0; message->FindRef("refs", i, &ref) == B_OK; i++) {
+		BPath path;
+		if (!FilesList::PathOf(&ref, &path))
+			continue;
+		char type[B_MIME_TYPE_LENGTH];
+		type[0] = '\0';
+		BFile file(&ref, B_READ_ONLY);
+		BNodeInfo info(&file);
+		if (file.InitCheck() != B_OK || info.GetType(type) != B_OK)
+			type[0] = '\0';
+		if (strcmp(type, kListMimeType) == 0) {
+			fFilesList->Open(path.Path());
+			return;
+		}
+		fFilesList->AddFile(path.Path());
+	}
 }
 
 

@@ -8,6 +8,7 @@
 class BButton;
 class BMenuBar;
 class BView;
+class FilesList;
 class ProgressWindow;
 class TabView;
 
@@ -34,6 +35,7 @@ public:
 			entry_ref			fEncoderRef;
 			TabView*			fTabView;
 			bool				fEncoding;
+			FilesList*			fFilesList;
 
 private:
 			void				_EndRun();

@@ -2,9 +2,10 @@
 
 #include <Button.h>
 
+#include "FilesView.h"
 #include "MainWindow.h"
 
-// Until their own classes exist, the panels are plain views that carry the
+// Until their own classes exist, the other panels are plain views that carry the
 // panels' names, which the tabs show as their labels.
 static BView*
 NewPanel(BRect frame, const char* name)
@@ -15,7 +16,7 @@ NewPanel(BRect frame, const char* name)
 }
 
 
-TabView::TabView(BRect frame, BButton*, MainWindow*)
+TabView::TabView(BRect frame, BButton* encodeButton, MainWindow* mainWindow)
 	:
 	BTabView(frame, "TabView", B_WIDTH_AS_USUAL, B_FOLLOW_ALL_SIDES,
 		B_FULL_UPDATE_ON_RESIZE | B_WILL_DRAW | B_NAVIGABLE_JUMP
@@ -26,7 +27,7 @@ TabView::TabView(BRect frame, BButton*, MainWindow*)
 	panelFrame.right -= 2;
 	panelFrame.bottom -= TabHeight() + 3;
 
-	fFilesView = NewPanel(panelFrame, "File");
+	fFilesView = new FilesView(panelFrame, encodeButton, mainWindow);
 	AddTab(fFilesView, new BTab());
 	fEncoderView = NewPanel(panelFrame, "Opzioni di Gogo");
 	AddTab(fEncoderView, new BTab());

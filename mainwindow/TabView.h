@@ -4,6 +4,7 @@
 #include <TabView.h>
 
 class BButton;
+class FilesView;
 class MainWindow;
 
 // The main window's three tabs: files, encoder options, program options.
@@ -13,7 +14,7 @@ public:
 									MainWindow* mainWindow);
 	virtual						~TabView();
 
-			BView*				fFilesView;
+			FilesView*			fFilesView;
 			BView*				fEncoderView;
 			BView*				fOptionsView;
 };

@@ -1,5 +1,7 @@
 #include "display/DisplayMirror.h"
 
+#include <string.h>
+
 #include <algorithm>
 
 namespace BPrivate {
@@ -193,6 +195,9 @@ DisplayMirror::Apply(const DisplayCommand& command)
 			Erase(fOrder, window->id);
 			fWindows.erase(window->id);
 			return true;
+		case B_DISPLAY_PANEL_SHOWN:
+			window->isPanel = true;
+			return true;
 		case B_DISPLAY_ALERT_SHOWN:
 			window->isAlert = true;
 			window->alertName = command.name;
@@ -315,6 +320,54 @@ DisplayMirror::Apply(const DisplayCommand& command)
 			return true;
 		case B_DISPLAY_TAB_CHOSEN:
 			view->selectedTab = command.index;
+			return true;
+
+		case B_DISPLAY_LIST_ITEM_ADDED:
+		{
+			MirrorListItem item;
+			item.text = command.text;
+			item.selected = command.value != 0;
+			InsertAt(view->listItems, command.index, item);
+			return true;
+		}
+		case B_DISPLAY_LIST_ITEMS_ADDED:
+		{
+			std::vector<MirrorListItem>& items = view->listItems;
+			if (command.index < 0 || command.index > (int32)items.size())
+				return false;
+			// Appended in place, the usual case; elsewhere moved in after.
+			size_t count = std::count(command.text.begin(),
+				command.text.end(), '\0');
+			size_t old = items.size();
+			items.reserve(old + count);
+			const char* text = command.text.data();
+			const char* end = text + command.text.size();
+			while (text < end) {
+				size_t length = strnlen(text, end - text);
+				items.emplace_back();
+				items.back().text.assign(text, length);
+				text += length + 1;
+			}
+			if (command.index < (int32)old) {
+				std::rotate(items.begin() + command.index, items.begin() + old,
+					items.end());
+			}
+			return true;
+		}
+		case B_DISPLAY_LIST_ITEM_REMOVED:
+			if (command.index < 0
+				|| command.index >= (int32)view->listItems.size())
+				return false;
+			view->listItems.erase(view->listItems.begin() + command.index);
+			return true;
+		case B_DISPLAY_LIST_ITEM_SELECTED:
+			if (command.index < 0
+				|| command.index >= (int32)view->listItems.size())
+				return false;
+			view->listItems[command.index].selected = command.value != 0;
+			return true;
+		case B_DISPLAY_LIST_EMPTIED:
+			view->listItems.clear();
 			return true;
 	}
 	return false;

@@ -24,6 +24,11 @@ struct MirrorTab {
 	bool					enabled = true;
 };
 
+struct MirrorListItem {
+	std::string				text;
+	bool					selected = false;
+};
+
 struct MirrorView {
 	int32					id = -1;
 	int32					parent = -1;
@@ -43,6 +48,7 @@ struct MirrorView {
 	std::vector<int32>		items;			// a menu bar's own items
 	std::vector<MirrorTab>	tabs;
 	int32					selectedTab = -1;
+	std::vector<MirrorListItem> listItems;
 };
 
 struct MirrorWindow {
@@ -57,6 +63,7 @@ struct MirrorWindow {
 	bool					isAlert = false;
 	std::string				alertName;
 	std::string				alertText;
+	bool					isPanel = false;
 	std::map<int32, MirrorView> views;
 	std::map<int32, MirrorMenuItem> items;
 

@@ -29,7 +29,12 @@ enum display_view_kind {
 	B_DISPLAY_BUTTON,			// label, enabled; takes clicks
 	B_DISPLAY_STRING_VIEW,		// text, on one line, never wrapped
 	B_DISPLAY_MENU_BAR,			// menus of menu items; takes item choices
-	B_DISPLAY_TAB_VIEW			// a row of tabs over its container view
+	B_DISPLAY_TAB_VIEW,			// a row of tabs over its container view
+	B_DISPLAY_LIST_VIEW,		// rows of entries, some selected; takes
+								// selections
+	B_DISPLAY_SCROLL_VIEW		// a border and a scroll bar around its
+								// target, its first child; value: the
+								// border style
 };
 
 // Commands. The fields each one uses are listed after it; "window" is
@@ -92,7 +97,25 @@ enum display_command_code {
 
 	// The window is an alert, now showing: window, name (the alert's
 	// name), text (its message)
-	B_DISPLAY_ALERT_SHOWN
+	B_DISPLAY_ALERT_SHOWN,
+
+	// Entries of a list view, one command each so that a big list goes
+	// out as a stream the display applies in batches. window, view,
+	// index, text, value (1: selected)
+	B_DISPLAY_LIST_ITEM_ADDED,
+	// window, view, index
+	B_DISPLAY_LIST_ITEM_REMOVED,
+	// window, view, index, value (1: selected)
+	B_DISPLAY_LIST_ITEM_SELECTED,
+	// window, view: every entry gone
+	B_DISPLAY_LIST_EMPTIED,
+
+	// The window is a file panel, now showing: window, text (its title)
+	B_DISPLAY_PANEL_SHOWN,
+
+	// Entries added in one batch, none selected: window, view, index (of
+	// the first), text (each entry's text followed by a NUL)
+	B_DISPLAY_LIST_ITEMS_ADDED
 };
 
 enum display_menu_item_flags {
@@ -140,7 +163,15 @@ enum display_input_code {
 	B_INPUT_DROP = '_IDR',
 	// A key: "bytes" (string, UTF-8); "view" optional. B_ENTER with no
 	// view presses the window's default button.
-	B_INPUT_KEY = '_IKY'
+	B_INPUT_KEY = '_IKY',
+	// The user's new selection in a list view: "view", "index" (int32,
+	// one per selected entry; none: nothing selected).
+	B_INPUT_SELECTION = '_ISL',
+	// What a user types and clicks in a file panel to get to its entries:
+	// "directory" (string, the folder to show), "name" (string, one per
+	// entry to select; in a save panel, the name typed). The panel's
+	// buttons are then clicked as any button is.
+	B_INPUT_PANEL_FILL = '_IPF'
 };
 
 } // namespace BPrivate

@@ -61,6 +61,10 @@ BControl::SetEnabled(bool enabled)
 {
 	BView::Private view(this);
 	view.CheckLock();
+	// As on Haiku: nothing to tell when nothing changes, which keeps a
+	// list's thousands of additions from sending as many commands.
+	if (enabled == fEnabled)
+		return;
 	fEnabled = enabled;
 	view.SendValue(BPrivate::B_DISPLAY_VIEW_ENABLED, fEnabled ? 1 : 0);
 }

@@ -5,6 +5,7 @@
 
 #include <Application.h>
 #include <Button.h>
+#include <ListView.h>
 #include <MenuBar.h>
 #include <Message.h>
 #include <TabView.h>
@@ -12,6 +13,7 @@
 
 #include "display/DisplayServer.h"
 #include "private/app/ApplicationPrivate.h"
+#include "private/interface/ListViewPrivate.h"
 #include "private/interface/MenuPrivate.h"
 #include "private/interface/ViewPrivate.h"
 #include "private/interface/WindowPrivate.h"
@@ -130,6 +132,7 @@ BWindow::DispatchMessage(BMessage* message, BHandler* handler)
 		case BPrivate::B_INPUT_CLOSE:
 		case BPrivate::B_INPUT_DROP:
 		case BPrivate::B_INPUT_KEY:
+		case BPrivate::B_INPUT_SELECTION:
 			_DispatchInput(message);
 			return;
 	}
@@ -221,6 +224,19 @@ BWindow::_DispatchInput(BMessage* message)
 			else if (bytes[0] == B_ENTER && bytes[1] == '\0'
 				&& fDefaultButton != NULL && !fDefaultButton->IsHidden())
 				fDefaultButton->KeyDown(bytes, 1);
+			break;
+		}
+		case BPrivate::B_INPUT_SELECTION:
+		{
+			BListView* list = dynamic_cast<BListView*>(view);
+			if (list == NULL)
+				return;
+			std::vector<int32> indexes;
+			int32 index;
+			for (int32 i = 0; message->FindInt32("index", i, &index) == B_OK;
+					i++)
+				indexes.push_back(index);
+			BListView::Private(list).UserSelect(indexes);
 			break;
 		}
 	}

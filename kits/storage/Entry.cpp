@@ -1,6 +1,7 @@
 #include <Entry.h>
 
 #include <errno.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -290,6 +291,30 @@ BEntry::Remove()
 	if (result != 0)
 		return BPrivate::StatusFromErrno(errno);
 	return B_OK;
+}
+
+
+status_t
+BEntry::Rename(const char* path, bool clobber)
+{
+	if (fStatus != B_OK)
+		return fStatus;
+	if (path == NULL || path[0] == '\0')
+		return B_BAD_VALUE;
+	std::string target = path;
+	if (path[0] != '/') {
+		size_t slash = fPath.rfind('/');
+		target = (slash == 0 ? std::string("/") : fPath.substr(0, slash + 1))
+			+ path;
+	}
+	if (target.size() >= B_PATH_NAME_LENGTH)
+		return B_NAME_TOO_LONG;
+	struct stat st;
+	if (!clobber && lstat(target.c_str(), &st) == 0)
+		return B_FILE_EXISTS;
+	if (rename(fPath.c_str(), target.c_str()) != 0)
+		return BPrivate::StatusFromErrno(errno);
+	return _SetPath(target, false);
 }
 
 

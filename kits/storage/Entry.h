@@ -64,6 +64,10 @@ public:
 			status_t			GetName(char* name) const;
 
 			status_t			Remove();
+			// A path relative to the entry's folder, or absolute; the entry
+			// then names the new place. Without clobber an existing entry
+			// there is an error.
+			status_t			Rename(const char* path, bool clobber = false);
 
 private:
 			status_t			_SetPath(const std::string& path,

@@ -180,3 +180,14 @@ BNode::_SetDescriptor(int fd, status_t status)
 	fFd = fd;
 	fStatus = status;
 }
+
+
+status_t
+BNode::Sync()
+{
+	if (fStatus != B_OK)
+		return fStatus;
+	if (fsync(fFd) != 0)
+		return BPrivate::StatusFromErrno(errno);
+	return B_OK;
+}

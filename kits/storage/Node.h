@@ -30,6 +30,9 @@ public:
 									off_t offset, const void* buffer,
 									size_t size);
 			status_t			RemoveAttr(const char* name);
+			// Whatever was written is on the disk, or the error says why
+			// not.
+			status_t			Sync();
 			status_t			GetAttrInfo(const char* name,
 									attr_info* info) const;
 

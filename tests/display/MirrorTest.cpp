@@ -6,9 +6,11 @@
 #include <string>
 
 #include <Button.h>
+#include <ListView.h>
 #include <Menu.h>
 #include <MenuBar.h>
 #include <MenuItem.h>
+#include <ScrollView.h>
 #include <StringView.h>
 #include <TabView.h>
 #include <View.h>
@@ -103,6 +105,16 @@ ExpectViewMatches(const MirrorWindow& window, BView* view)
 	}
 	if (BMenuBar* bar = dynamic_cast<BMenuBar*>(view))
 		ExpectItemsMatch(window, bar, mirrored->items);
+	if (BListView* list = dynamic_cast<BListView*>(view)) {
+		ASSERT_EQ((size_t)list->CountItems(), mirrored->listItems.size());
+		for (int32 i = 0; i < list->CountItems(); i++) {
+			BStringItem* item = dynamic_cast<BStringItem*>(list->ItemAt(i));
+			ASSERT_NE(nullptr, item);
+			EXPECT_EQ(std::string(item->Text()), mirrored->listItems[i].text);
+			EXPECT_EQ(list->IsItemSelected(i), mirrored->listItems[i].selected)
+				<< "entry " << i;
+		}
+	}
 	if (BTabView* tabs = dynamic_cast<BTabView*>(view)) {
 		ASSERT_EQ((size_t)tabs->CountTabs(), mirrored->tabs.size());
 		for (int32 i = 0; i < tabs->CountTabs(); i++) {
@@ -184,6 +196,14 @@ TEST(MirrorTest, TheMirrorFollowsEverySetter)
 	tabs->AddTab(new BView(BRect(0, 0, 50, 50), "Secondo", B_FOLLOW_NONE, 0));
 	ExpectMirrorMatches(window, "tab added while attached");
 
+	BListView* entries = new BListView(BRect(10, 210, 100, 250), "Entries",
+		B_MULTIPLE_SELECTION_LIST);
+	entries->AddItem(new BStringItem("before attaching"));
+	entries->Select(0);
+	back->AddChild(new BScrollView("Scroll", entries, B_FOLLOW_NONE, 0,
+		false, true));
+	ExpectMirrorMatches(window, "list in a scroll view added");
+
 	struct Step {
 		const char* name;
 		std::function<void()> change;
@@ -234,6 +254,32 @@ TEST(MirrorTest, TheMirrorFollowsEverySetter)
 				NULL));
 			box->Hide();
 			back->AddChild(box);
+		} },
+		{ "BListView::AddItem", [&] {
+			entries->AddItem(new BStringItem("b"));
+			entries->AddItem(new BStringItem("c"));
+		} },
+		{ "BListView::AddItem at an index",
+			[&] { entries->AddItem(new BStringItem("a"), 0); } },
+		{ "BListView::Select extending", [&] { entries->Select(3, true); } },
+		{ "BListView::AddList before the selection", [&] {
+			BList batch;
+			batch.AddItem(new BStringItem("x"));
+			batch.AddItem(new BStringItem(""));
+			entries->AddList(&batch, 1);
+		} },
+		{ "BListView::MoveItem", [&] { entries->MoveItem(3, 0); } },
+		{ "BListView::Deselect", [&] { entries->Deselect(0); } },
+		{ "BListView::RemoveItem", [&] { delete entries->RemoveItem(1); } },
+		{ "BListView::Select", [&] { entries->Select(2); } },
+		{ "BListView::DeselectAll", [&] { entries->DeselectAll(); } },
+		{ "BListView::MakeEmpty", [&] {
+			std::vector<BListItem*> items;
+			for (int32 i = 0; i < entries->CountItems(); i++)
+				items.push_back(entries->ItemAt(i));
+			entries->MakeEmpty();
+			for (BListItem* item : items)
+				delete item;
 		} },
 		{ "BWindow::Hide", [&] { window->Hide(); } },
 	};

@@ -22,7 +22,7 @@ TEST(DriverTest, DumpAndAboutBox)
 	EXPECT_TRUE(Contains(result.output,
 		"BButton \"CloseButton\" label=\"Esci\" enabled=1 hidden=0"));
 	EXPECT_TRUE(Contains(result.output, "TabView \"TabView\" hidden=0"));
-	EXPECT_TRUE(Contains(result.output, "BView \"File\" hidden=0"));
+	EXPECT_TRUE(Contains(result.output, "FilesView \"File\" hidden=0"));
 	EXPECT_TRUE(Contains(result.output, "BView \"Opzioni di Gogo\" hidden=1"));
 	EXPECT_TRUE(Contains(result.output,
 		"BView \"Opzioni del programma\" hidden=1"));
@@ -41,7 +41,7 @@ TEST(DriverTest, TabsShowOnePanelAtATime)
 	TolvexRunner runner(home);
 	RunResult result = runner.Run("tab \"Opzioni del programma\"\ndump\n");
 	ASSERT_EQ(0, result.status) << result.errors;
-	EXPECT_TRUE(Contains(result.output, "BView \"File\" hidden=1"));
+	EXPECT_TRUE(Contains(result.output, "FilesView \"File\" hidden=1"));
 	EXPECT_TRUE(Contains(result.output,
 		"BView \"Opzioni del programma\" hidden=0"));
 	EXPECT_TRUE(Contains(result.output, "BTab \"Opzioni del programma\" "

@@ -221,6 +221,9 @@ TEST_F(TolvexOnX, AboutBoxOpensFromTheMenuAndClosesWithItsButton)
 	ASSERT_NE(0ul, alertWindow);
 	BAlert* alert = ShowingAlert();
 	ASSERT_NE(nullptr, alert);
+	// The alert is listed as soon as its window part is built: wait until
+	// the application rests in Go, so that its constructor is done.
+	ASSERT_TRUE(WaitUntilSettled());
 	// The alert's thread waits in Go; its views stay as they are.
 	ASSERT_TRUE(alert->Lock());
 	BButton* close = alert->ButtonAt(1);

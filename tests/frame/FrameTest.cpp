@@ -135,7 +135,7 @@ TEST(FrameTest, MainWindowIsBuiltAsDescribed)
 	EXPECT_STREQ("Opzioni di Gogo", tabs->TabAt(1)->Label());
 	EXPECT_STREQ("Opzioni del programma", tabs->TabAt(2)->Label());
 	EXPECT_EQ(0, tabs->Selection());
-	EXPECT_EQ(tabs->fFilesView, tabs->TabAt(0)->View());
+	EXPECT_EQ((BView*)tabs->fFilesView, tabs->TabAt(0)->View());
 	EXPECT_EQ(tabs->fEncoderView, tabs->TabAt(1)->View());
 	EXPECT_EQ(tabs->fOptionsView, tabs->TabAt(2)->View());
 	float W = tabs->Bounds().Width();

@@ -9,8 +9,10 @@
 
 #include "display/fltk/FltkButton.h"
 #include "display/fltk/FltkInput.h"
+#include "display/fltk/FltkListView.h"
 #include "display/fltk/FltkMenuBar.h"
 #include "display/fltk/FltkPlainView.h"
+#include "display/fltk/FltkScrollView.h"
 #include "display/fltk/FltkStringView.h"
 #include "display/fltk/FltkTabView.h"
 
@@ -48,6 +50,10 @@ FltkView::Create(int32 kind, int32 window, int32 view)
 			return new FltkMenuBar(window, view);
 		case B_DISPLAY_TAB_VIEW:
 			return new FltkTabView(window, view);
+		case B_DISPLAY_LIST_VIEW:
+			return new FltkListView(window, view);
+		case B_DISPLAY_SCROLL_VIEW:
+			return new FltkScrollView(window, view);
 		default:
 			return new FltkPlainView(window, view, kind);
 	}

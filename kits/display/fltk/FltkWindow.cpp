@@ -10,6 +10,7 @@
 #include <Message.h>
 #include <Window.h>
 
+#include "display/fltk/FltkDrop.h"
 #include "display/fltk/FltkInput.h"
 #include "display/fltk/FltkView.h"
 
@@ -157,6 +158,24 @@ int
 FltkWindow::handle(int event)
 {
 	int handled = Fl_Double_Window::handle(event);
+	// Files dragged from outside: accepted anywhere, the kit gives them
+	// to the view under the point.
+	switch (event) {
+		case FL_DND_ENTER:
+		case FL_DND_DRAG:
+		case FL_DND_LEAVE:
+		case FL_DND_RELEASE:
+			if (handled == 0)
+				return 1;
+			break;
+		case FL_PASTE:
+			if (handled == 0) {
+				PostDrop(fId, Fl::event_x(), Fl::event_y(),
+					std::string(Fl::event_text(), Fl::event_length()));
+				return 1;
+			}
+			break;
+	}
 	if (handled == 0 && (event == FL_KEYBOARD || event == FL_SHORTCUT)
 		&& (Fl::event_key() == FL_Enter || Fl::event_key() == FL_KP_Enter)) {
 		// The kit presses the window's default button.

@@ -97,6 +97,9 @@ DumpView(const MirrorWindow& window, const MirrorView& view, int depth,
 			line += " selected=" + std::to_string(view.selectedTab);
 			line += " items=" + std::to_string(view.tabs.size());
 			break;
+		case B_DISPLAY_LIST_VIEW:
+			line += " items=" + std::to_string(view.listItems.size());
+			break;
 	}
 	lines->push_back(line);
 
@@ -107,6 +110,12 @@ DumpView(const MirrorWindow& window, const MirrorView& view, int depth,
 			+ QuoteForDump(view.tabs[i].label) + " enabled="
 			+ (view.tabs[i].enabled ? "1" : "0") + " selected="
 			+ ((int32)i == view.selectedTab ? "1" : "0"));
+	}
+	for (size_t i = 0; i < view.listItems.size(); i++) {
+		lines->push_back(std::string(2 * (depth + 1), ' ') + "item "
+			+ std::to_string(i) + " selected="
+			+ (view.listItems[i].selected ? "1 " : "0 ")
+			+ QuoteForDump(view.listItems[i].text));
 	}
 	for (int32 child : view.children) {
 		if (const MirrorView* found = window.FindView(child))

@@ -124,6 +124,8 @@ HeadlessDisplay::Send(const DisplayCommand& command)
 		}
 		PrintLine(line);
 	}
+	if (command.code == B_DISPLAY_PANEL_SHOWN)
+		PrintLine("panel " + command.text);
 	if (fDriver && (command.code == B_DISPLAY_WINDOW_SHOWN
 			|| command.code == B_DISPLAY_ALERT_SHOWN))
 		fDriver->Begin();

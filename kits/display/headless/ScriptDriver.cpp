@@ -36,7 +36,8 @@ const double kLongestWait = 3600;
 
 enum action {
 	kClick,
-	kDrop
+	kDrop,
+	kSelect
 };
 
 
@@ -127,6 +128,8 @@ Takes(int32 kind, int action)
 			return kind == B_DISPLAY_BUTTON;
 		case kDrop:
 			return true;
+		case kSelect:
+			return kind == B_DISPLAY_LIST_VIEW;
 	}
 	return false;
 }
@@ -461,7 +464,7 @@ ScriptDriver::_Perform(const std::vector<std::string>& words)
 	else if (verb == "pick")
 		_TakesNothingYet(words, 3, 3, "usage: pick NAME ITEM");
 	else if (verb == "select")
-		_TakesNothingYet(words, 2, SIZE_MAX, "usage: select NAME INDEX...");
+		_Select(words);
 	else if (verb == "menu")
 		_Menu(words);
 	else if (verb == "tab")
@@ -471,7 +474,7 @@ ScriptDriver::_Perform(const std::vector<std::string>& words)
 	else if (verb == "refs")
 		_Refs(words);
 	else if (verb == "panel" || verb == "save" || verb == "cancel")
-		_Fail("no file panel is showing");
+		_Panel(words);
 	else if (verb == "alert")
 		_Alert(words);
 	else if (verb == "close")
@@ -728,6 +731,99 @@ ScriptDriver::_Drop(const std::vector<std::string>& words)
 		drop.AddRef("refs", &ref);
 	}
 	_Post(target.window, &drop);
+}
+
+
+// The user's selection, made as on a display: the list gets exactly these
+// entries selected and tells SelectionChanged.
+void
+ScriptDriver::_Select(const std::vector<std::string>& words)
+{
+	if (words.size() < 2)
+		_Fail("usage: select NAME INDEX...");
+	Target target = _FindView(words[1], kSelect);
+	const MirrorView* list = fDisplay->Mirror().FindWindow(target.window)
+		->FindView(target.view);
+	BMessage input(B_INPUT_SELECTION);
+	input.AddInt32("view", target.view);
+	for (size_t i = 2; i < words.size(); i++) {
+		int32 index;
+		if (!ParseIndex(words[i], &index))
+			_Fail("usage: select NAME INDEX...");
+		if (index >= (int32)list->listItems.size())
+			_Fail("no entry " + words[i] + " in " + QuoteForError(words[1]));
+		input.AddInt32("index", index);
+	}
+	_Post(target.window, &input);
+}
+
+
+// The file panel in front: its folder and entries filled in as a user
+// would pick them, then its button clicked like any button.
+void
+ScriptDriver::_Panel(const std::vector<std::string>& words)
+{
+	const std::string& verb = words[0];
+	if (verb == "panel" && words.size() < 2)
+		_Fail("usage: panel PATH...");
+	if (verb == "save" && words.size() != 3)
+		_Fail("usage: save DIR NAME");
+	if (verb == "cancel" && words.size() != 1)
+		_Fail("usage: cancel");
+
+	MirrorWindow* blocker;
+	MirrorWindow* panel = NULL;
+	for (MirrorWindow* window : _Reachable(&blocker)) {
+		if (window->isPanel && window->shown) {
+			panel = window;
+			break;
+		}
+	}
+	if (panel == NULL) {
+		if (blocker != NULL && blocker->isAlert)
+			_FailBlocked(blocker);
+		_Fail("no file panel is showing");
+	}
+	const MirrorView* button = panel->FindView(verb == "cancel"
+		? "PanelCancel" : "PanelDefault");
+	if (button == NULL)
+		_Fail("the file panel has no button");
+	if (!button->enabled)
+		_Fail("the file panel's button is disabled");
+
+	if (verb != "cancel") {
+		BMessage fill(B_INPUT_PANEL_FILL);
+		if (verb == "save") {
+			struct stat info;
+			if (stat(words[1].c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+				_Fail("no folder " + QuoteForError(words[1]));
+			fill.AddString("directory", words[1].c_str());
+			fill.AddString("name", words[2].c_str());
+		} else {
+			std::string folder;
+			for (size_t i = 1; i < words.size(); i++) {
+				std::string path = words[i];
+				while (path.size() > 1 && path.back() == '/')
+					path.pop_back();
+				struct stat info;
+				size_t slash = path.rfind('/');
+				if (lstat(path.c_str(), &info) != 0
+					|| slash == std::string::npos || path == "/")
+					_Fail("cannot choose " + QuoteForError(words[i]));
+				std::string parent = slash == 0 ? "/" : path.substr(0, slash);
+				if (i == 1)
+					folder = parent;
+				else if (parent != folder)
+					_Fail("the entries are not in one folder");
+				fill.AddString("name", path.substr(slash + 1).c_str());
+			}
+			fill.AddString("directory", folder.c_str());
+		}
+		_Post(panel->id, &fill);
+	}
+	BMessage click(B_INPUT_CLICK);
+	click.AddInt32("view", button->id);
+	_Post(panel->id, &click);
 }
 
 

@@ -79,6 +79,8 @@ private:
 			void				_Menu(const std::vector<std::string>& words);
 			void				_Tab(const std::vector<std::string>& words);
 			void				_Drop(const std::vector<std::string>& words);
+			void				_Select(const std::vector<std::string>& words);
+			void				_Panel(const std::vector<std::string>& words);
 			void				_Refs(const std::vector<std::string>& words);
 			void				_Alert(const std::vector<std::string>& words);
 			void				_Close(const std::vector<std::string>& words);

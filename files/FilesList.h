@@ -1,0 +1,56 @@
+#ifndef FILES_LIST_H
+#define FILES_LIST_H
+
+#include <ListView.h>
+
+class BButton;
+class BFilePanel;
+class BPath;
+class MainWindow;
+struct entry_ref;
+
+// The batch: one entry per file, in encoding order. It keeps the Encode
+// button and the Files tab's selection buttons in step, and reads and
+// writes list files.
+class FilesList : public BListView {
+public:
+								FilesList(BRect frame, MainWindow* window);
+	virtual						~FilesList();
+
+	virtual	void				MessageReceived(BMessage* message);
+	virtual	bool				AddItem(BListItem* item);
+	virtual	bool				AddItem(BListItem* item, int32 index);
+	virtual	void				SelectionChanged();
+
+			void				ShowOpen();
+			void				ShowSave();
+			void				AddFile(const char* path);
+			void				RemoveFiles();
+			void				MoveUp();
+			void				MoveDown();
+			void				Clear();
+			int32				CountSelected();
+
+			void				Save(const char* path);
+			void				Open(const char* path);
+
+			// The absolute path of what the ref names, links followed;
+			// false when there is none to be had (a dangling link, a path
+			// too long), so that no cut or empty path reaches the list.
+	static	bool				PathOf(const entry_ref* ref, BPath* path);
+
+			BFilePanel*			fSavePanel;
+			BFilePanel*			fOpenPanel;
+			MainWindow*			fMainWindow;
+			BButton*			fEncodeButton;
+			BButton*			fRemoveButton;
+			BButton*			fMoveUpButton;
+			BButton*			fMoveDownButton;
+
+private:
+			void				_Enable(BButton* button, bool enabled);
+			void				_Alert(const char* title, const char* text);
+			bool				_WriteList(const char* path);
+};
+
+#endif // FILES_LIST_H

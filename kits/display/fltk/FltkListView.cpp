@@ -1,0 +1,242 @@
+#include "display/fltk/FltkListView.h"
+
+#include <algorithm>
+#include <map>
+
+#include <FL/Fl.H>
+#include <FL/Fl_Scrollbar.H>
+#include <FL/Fl_Widget.H>
+#include <FL/fl_draw.H>
+
+#include <Message.h>
+
+#include "display/fltk/FltkDrop.h"
+
+namespace BPrivate {
+
+namespace {
+
+// Only the display thread touches it.
+std::map<std::pair<int32, int32>, FltkListView*> sLists;
+
+} // namespace
+
+
+class FltkListView::ListWidget : public Fl_Widget {
+public:
+	ListWidget(FltkListView* owner)
+		:
+		Fl_Widget(0, 0, 0, 0),
+		fOwner(owner),
+		fItems(NULL),
+		fTop(0),
+		fAnchor(-1),
+		fBar(NULL)
+	{
+		box(FL_FLAT_BOX);
+		color(FL_WHITE);
+	}
+
+	void SetItems(const std::vector<MirrorListItem>* items)
+	{
+		// The mirror's own entries: the view lives exactly as long.
+		fItems = items;
+		ScrollTo(fTop);
+		redraw();
+	}
+
+	int Count() const { return fItems != NULL ? (int)fItems->size() : 0; }
+	int Top() const { return fTop; }
+	int ContentHeight() const { return Count() * kRowHeight; }
+
+	void ScrollTo(int top)
+	{
+		top = std::max(0, std::min(top, ContentHeight() - h()));
+		if (top != fTop) {
+			fTop = top;
+			redraw();
+		}
+		if (fBar != NULL) {
+			fBar->value(fTop, h(), 0, std::max(ContentHeight(), h()));
+			fBar->redraw();
+		}
+	}
+
+	void SetBar(Fl_Scrollbar* bar) { fBar = bar; }
+
+protected:
+	void draw()
+	{
+		fl_push_clip(x(), y(), w(), h());
+		fl_color(FL_WHITE);
+		fl_rectf(x(), y(), w(), h());
+		fl_font(kFont, kFontSize);
+		int first = fTop / kRowHeight;
+		int last = std::min(Count() - 1, (fTop + h()) / kRowHeight);
+		for (int row = first; row <= last; row++) {
+			const MirrorListItem& item = (*fItems)[row];
+			int top = y() + row * kRowHeight - fTop;
+			if (item.selected) {
+				fl_color(fl_rgb_color(176, 196, 222));
+				fl_rectf(x(), top, w(), kRowHeight);
+			}
+			fl_color(FL_BLACK);
+			fl_draw(item.text.c_str(), (int)item.text.size(), x() + 4,
+				top + kRowHeight - 2 - fl_descent());
+		}
+		fl_pop_clip();
+	}
+
+	int handle(int event)
+	{
+		switch (event) {
+			case FL_PUSH:
+			{
+				take_focus();
+				int row = (Fl::event_y() - y() + fTop) / kRowHeight;
+				if (row < 0 || row >= Count())
+					return 1;
+				_Choose(row, (Fl::event_state() & FL_SHIFT) != 0,
+					(Fl::event_state() & FL_CTRL) != 0);
+				return 1;
+			}
+			case FL_MOUSEWHEEL:
+				ScrollTo(fTop + Fl::event_dy() * kRowHeight * 3);
+				return 1;
+			case FL_FOCUS:
+			case FL_UNFOCUS:
+			case FL_DND_ENTER:
+			case FL_DND_DRAG:
+			case FL_DND_LEAVE:
+			case FL_DND_RELEASE:
+				return 1;
+			case FL_PASTE:
+				// Files from a file manager, posted as a drop on this row
+				// of the window.
+				PostDrop(fOwner->fWindow, Fl::event_x(), Fl::event_y(),
+					std::string(Fl::event_text(), Fl::event_length()));
+				return 1;
+			case FL_KEYBOARD:
+			{
+				int key = Fl::event_key();
+				if (key != FL_Up && key != FL_Down)
+					return 0;
+				if (Count() == 0)
+					return 1;
+				int current = fAnchor;
+				if (current < 0 || current >= Count())
+					current = key == FL_Up ? Count() : -1;
+				int row = std::max(0, std::min(Count() - 1,
+					current + (key == FL_Up ? -1 : 1)));
+				_Choose(row, (Fl::event_state() & FL_SHIFT) != 0, false);
+				int top = row * kRowHeight;
+				if (top < fTop)
+					ScrollTo(top);
+				else if (top + kRowHeight > fTop + h())
+					ScrollTo(top + kRowHeight - h());
+				return 1;
+			}
+		}
+		return Fl_Widget::handle(event);
+	}
+
+private:
+	// What the user's gesture makes of the selection the mirror shows.
+	void _Choose(int row, bool shift, bool control)
+	{
+		std::vector<int32> chosen;
+		if (shift && fAnchor >= 0 && fAnchor < Count()) {
+			if (control) {
+				for (int i = 0; i < Count(); i++) {
+					if ((*fItems)[i].selected)
+						chosen.push_back(i);
+				}
+			}
+			for (int i = std::min(fAnchor, row); i <= std::max(fAnchor, row);
+					i++)
+				chosen.push_back(i);
+		} else if (control) {
+			for (int i = 0; i < Count(); i++) {
+				if ((*fItems)[i].selected != (i == row))
+					chosen.push_back(i);
+			}
+			fAnchor = row;
+		} else {
+			chosen.push_back(row);
+			fAnchor = row;
+		}
+		BMessage input(B_INPUT_SELECTION);
+		for (int32 index : chosen)
+			input.AddInt32("index", index);
+		fOwner->Post(&input);
+	}
+
+	friend class FltkListView;
+
+	FltkListView*		fOwner;
+	const std::vector<MirrorListItem>* fItems;
+	int					fTop;
+	int					fAnchor;
+	Fl_Scrollbar*		fBar;
+};
+
+
+FltkListView::FltkListView(int32 window, int32 view)
+	:
+	FltkView(window, view, B_DISPLAY_LIST_VIEW)
+{
+	fList = new ListWidget(this);
+	SetWidget(fList);
+	sLists[std::make_pair(window, view)] = this;
+}
+
+
+FltkListView::~FltkListView()
+{
+	sLists.erase(std::make_pair(fWindow, fView));
+}
+
+
+FltkListView*
+FltkListView::Find(int32 window, int32 view)
+{
+	auto found = sLists.find(std::make_pair(window, view));
+	return found != sLists.end() ? found->second : NULL;
+}
+
+
+int
+FltkListView::Top() const
+{
+	return fList->Top();
+}
+
+
+int
+FltkListView::ContentHeight() const
+{
+	return fList->ContentHeight();
+}
+
+
+void
+FltkListView::ScrollTo(int top)
+{
+	fList->ScrollTo(top);
+}
+
+
+void
+FltkListView::SetScrollBar(Fl_Scrollbar* bar)
+{
+	fList->SetBar(bar);
+}
+
+
+void
+FltkListView::Update(const MirrorWindow&, const MirrorView& view)
+{
+	fList->SetItems(&view.listItems);
+}
+
+} // namespace BPrivate

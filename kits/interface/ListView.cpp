@@ -1,0 +1,368 @@
+#include <ListView.h>
+
+#include <string.h>
+
+#include <algorithm>
+
+#include <Window.h>
+
+#include "private/interface/ListViewPrivate.h"
+#include "private/interface/ViewPrivate.h"
+
+using BPrivate::DisplayCommand;
+
+namespace {
+
+const char*
+TextOf(const BListItem* item)
+{
+	const BStringItem* string = dynamic_cast<const BStringItem*>(item);
+	return string != NULL && string->Text() != NULL ? string->Text() : "";
+}
+
+} // namespace
+
+
+BListView::BListView(BRect frame, const char* name, list_view_type type,
+	uint32 resizingMode, uint32 flags)
+	:
+	BView(frame, name, resizingMode, flags),
+	fListType(type)
+{
+	BView::Private(this).SetKind(BPrivate::B_DISPLAY_LIST_VIEW);
+}
+
+
+BListView::~BListView()
+{
+}
+
+
+void
+BListView::MessageReceived(BMessage* message)
+{
+	BView::MessageReceived(message);
+}
+
+
+bool
+BListView::AddItem(BListItem* item)
+{
+	return _AddItem(item, CountItems());
+}
+
+
+bool
+BListView::AddItem(BListItem* item, int32 index)
+{
+	return _AddItem(item, index);
+}
+
+
+// Both forms, without either calling the other: a subclass overrides each.
+bool
+BListView::_AddItem(BListItem* item, int32 index)
+{
+	BView::Private(this).CheckLock();
+	if (item == NULL || index < 0 || index > CountItems())
+		return false;
+	_Insert(item, index);
+	_SendItem(index);
+	return true;
+}
+
+
+bool
+BListView::AddList(BList* newItems)
+{
+	return AddList(newItems, CountItems());
+}
+
+
+bool
+BListView::AddList(BList* newItems, int32 index)
+{
+	BView::Private view(this);
+	view.CheckLock();
+	if (newItems == NULL || index < 0 || index > CountItems())
+		return false;
+	int32 count = newItems->CountItems();
+	for (int32 i = 0; i < count; i++) {
+		if (newItems->ItemAt(i) == NULL)
+			return false;
+	}
+	// Room once, then the items in place; the selection moves down by the
+	// batch.
+	std::vector<BListItem*> batch;
+	batch.reserve(count);
+	for (int32 i = 0; i < count; i++)
+		batch.push_back(static_cast<BListItem*>(newItems->ItemAt(i)));
+	fItems.insert(fItems.begin() + index, batch.begin(), batch.end());
+	auto first = std::lower_bound(fSelection.begin(), fSelection.end(), index);
+	for (auto i = first; i != fSelection.end(); ++i)
+		*i += count;
+	std::vector<int32> selected;
+	for (int32 i = 0; i < count; i++) {
+		if (!batch[i]->fSelected)
+			continue;
+		batch[i]->fSelected = false;
+		selected.push_back(index + i);
+	}
+
+	if (view.IsAttached() && count > 0) {
+		DisplayCommand command
+			= view.Command(BPrivate::B_DISPLAY_LIST_ITEMS_ADDED);
+		command.index = index;
+		size_t length = 0;
+		for (BListItem* item : batch)
+			length += strlen(TextOf(item)) + 1;
+		command.text.reserve(length);
+		for (BListItem* item : batch) {
+			command.text += TextOf(item);
+			command.text += '\0';
+		}
+		view.Send(command);
+	}
+	for (int32 i : selected)
+		Select(i, true);
+	return true;
+}
+
+
+BListItem*
+BListView::RemoveItem(int32 index)
+{
+	BView::Private view(this);
+	view.CheckLock();
+	if (index < 0 || index >= CountItems())
+		return NULL;
+	BListItem* item = _Remove(index);
+	DisplayCommand command = view.Command(BPrivate::B_DISPLAY_LIST_ITEM_REMOVED);
+	command.index = index;
+	view.Send(command);
+	return item;
+}
+
+
+bool
+BListView::RemoveItem(BListItem* item)
+{
+	int32 index = IndexOf(item);
+	return index >= 0 && RemoveItem(index) != NULL;
+}
+
+
+// The item keeps its selected state at its new place.
+bool
+BListView::MoveItem(int32 from, int32 to)
+{
+	BView::Private view(this);
+	view.CheckLock();
+	if (from < 0 || from >= CountItems() || to < 0 || to >= CountItems())
+		return false;
+	if (from == to)
+		return true;
+	BListItem* item = _Remove(from);
+	DisplayCommand command = view.Command(BPrivate::B_DISPLAY_LIST_ITEM_REMOVED);
+	command.index = from;
+	view.Send(command);
+	_Insert(item, to);
+	_SendItem(to);
+	return true;
+}
+
+
+void
+BListView::MakeEmpty()
+{
+	BView::Private view(this);
+	view.CheckLock();
+	for (BListItem* item : fItems)
+		item->fSelected = false;
+	fItems.clear();
+	fSelection.clear();
+	view.Send(view.Command(BPrivate::B_DISPLAY_LIST_EMPTIED));
+}
+
+
+BListItem*
+BListView::ItemAt(int32 index) const
+{
+	if (index < 0 || index >= CountItems())
+		return NULL;
+	return fItems[index];
+}
+
+
+int32
+BListView::IndexOf(BListItem* item) const
+{
+	auto found = std::find(fItems.begin(), fItems.end(), item);
+	return found != fItems.end() ? (int32)(found - fItems.begin()) : -1;
+}
+
+
+void
+BListView::Select(int32 index, bool extend)
+{
+	BView::Private(this).CheckLock();
+	if (index < 0 || index >= CountItems())
+		return;
+	if (!extend || fListType == B_SINGLE_SELECTION_LIST) {
+		std::vector<int32> selection = fSelection;
+		for (int32 selected : selection) {
+			if (selected != index)
+				_SetSelected(selected, false);
+		}
+	}
+	_SetSelected(index, true);
+}
+
+
+void
+BListView::Deselect(int32 index)
+{
+	BView::Private(this).CheckLock();
+	if (index >= 0 && index < CountItems())
+		_SetSelected(index, false);
+}
+
+
+void
+BListView::DeselectAll()
+{
+	BView::Private(this).CheckLock();
+	std::vector<int32> selection = fSelection;
+	for (int32 selected : selection)
+		_SetSelected(selected, false);
+}
+
+
+bool
+BListView::IsItemSelected(int32 index) const
+{
+	BListItem* item = ItemAt(index);
+	return item != NULL && item->fSelected;
+}
+
+
+int32
+BListView::CurrentSelection(int32 n) const
+{
+	if (n < 0 || n >= (int32)fSelection.size())
+		return -1;
+	return fSelection[n];
+}
+
+
+void
+BListView::SelectionChanged()
+{
+}
+
+
+void
+BListView::_SendState()
+{
+	for (int32 i = 0; i < CountItems(); i++)
+		_SendItem(i);
+}
+
+
+void
+BListView::_SendItem(int32 index) const
+{
+	BView::Private view(this);
+	if (!view.IsAttached())
+		return;
+	DisplayCommand command = view.Command(BPrivate::B_DISPLAY_LIST_ITEM_ADDED);
+	command.index = index;
+	command.text = TextOf(fItems[index]);
+	command.value = fItems[index]->fSelected ? 1 : 0;
+	view.Send(command);
+}
+
+
+void
+BListView::_SendSelected(int32 index) const
+{
+	BView::Private view(this);
+	DisplayCommand command
+		= view.Command(BPrivate::B_DISPLAY_LIST_ITEM_SELECTED);
+	command.index = index;
+	command.value = fItems[index]->fSelected ? 1 : 0;
+	view.Send(command);
+}
+
+
+void
+BListView::_Insert(BListItem* item, int32 index)
+{
+	fItems.insert(fItems.begin() + index, item);
+	// Entries after the new one move down a place.
+	auto first = std::lower_bound(fSelection.begin(), fSelection.end(), index);
+	for (auto i = first; i != fSelection.end(); ++i)
+		(*i)++;
+	if (item->fSelected) {
+		if (fListType == B_SINGLE_SELECTION_LIST && !fSelection.empty())
+			item->fSelected = false;
+		else
+			fSelection.insert(first, index);
+	}
+}
+
+
+BListItem*
+BListView::_Remove(int32 index)
+{
+	BListItem* item = fItems[index];
+	fItems.erase(fItems.begin() + index);
+	auto first = std::lower_bound(fSelection.begin(), fSelection.end(), index);
+	if (first != fSelection.end() && *first == index)
+		first = fSelection.erase(first);
+	for (auto i = first; i != fSelection.end(); ++i)
+		(*i)--;
+	return item;
+}
+
+
+void
+BListView::_SetSelected(int32 index, bool selected)
+{
+	BListItem* item = fItems[index];
+	if (item->fSelected == selected)
+		return;
+	item->fSelected = selected;
+	auto place = std::lower_bound(fSelection.begin(), fSelection.end(), index);
+	if (selected)
+		fSelection.insert(place, index);
+	else if (place != fSelection.end() && *place == index)
+		fSelection.erase(place);
+	_SendSelected(index);
+}
+
+
+void
+BListView::Private::UserSelect(const std::vector<int32>& indexes)
+{
+	std::vector<int32> wanted;
+	for (int32 index : indexes) {
+		if (index >= 0 && index < fList->CountItems())
+			wanted.push_back(index);
+	}
+	std::sort(wanted.begin(), wanted.end());
+	wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
+	if (fList->fListType == B_SINGLE_SELECTION_LIST && wanted.size() > 1)
+		wanted.resize(1);
+	if (wanted == fList->fSelection)
+		return;
+
+	std::vector<int32> selection = fList->fSelection;
+	for (int32 selected : selection) {
+		if (!std::binary_search(wanted.begin(), wanted.end(), selected))
+			fList->_SetSelected(selected, false);
+	}
+	for (int32 index : wanted)
+		fList->_SetSelected(index, true);
+	fList->SelectionChanged();
+}

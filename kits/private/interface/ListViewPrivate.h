@@ -1,0 +1,22 @@
+#ifndef _KITS_PRIVATE_INTERFACE_LIST_VIEW_PRIVATE_H
+#define _KITS_PRIVATE_INTERFACE_LIST_VIEW_PRIVATE_H
+
+#include <vector>
+
+#include <ListView.h>
+
+class BListView::Private {
+public:
+								Private(BListView* list) : fList(list) {}
+
+			// The user chose exactly these entries (a display's selection
+			// input): indexes outside the list are stale and skipped; a
+			// single-selection list keeps the first. SelectionChanged
+			// follows when anything changed.
+			void				UserSelect(const std::vector<int32>& indexes);
+
+private:
+			BListView*			fList;
+};
+
+#endif

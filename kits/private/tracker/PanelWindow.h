@@ -1,0 +1,58 @@
+#ifndef _KITS_PRIVATE_TRACKER_PANEL_WINDOW_H
+#define _KITS_PRIVATE_TRACKER_PANEL_WINDOW_H
+
+#include <string>
+#include <vector>
+
+#include <FilePanel.h>
+#include <Window.h>
+
+class BButton;
+class BListView;
+class BStringView;
+
+// The file panel's window: the folder shown (a way up, its path), its
+// entries, the name in a save panel, the two buttons.
+class BFilePanel::PanelWindow : public BWindow {
+public:
+								PanelWindow(BFilePanel* panel,
+									file_panel_mode mode, uint32 flavors,
+									bool multiple, bool modal);
+	virtual						~PanelWindow();
+
+	virtual	void				DispatchMessage(BMessage* message,
+									BHandler* handler);
+	virtual	void				MessageReceived(BMessage* message);
+
+			void				SetDirectory(const std::string& path);
+			const std::string&	Directory() const { return fDirectory; }
+			void				SetName(const char* name);
+			// A file clicked in a save panel gives its name.
+			void				EntriesSelected();
+
+			BButton*			fDefaultButton;
+			BButton*			fCancelButton;
+			BMessenger			fTarget;
+			BMessage*			fMessage;
+			bool				fHideWhenDone;
+
+private:
+			class EntriesList;
+
+			void				_Choose();
+			void				_Cancel();
+			void				_Send(BMessage* reply);
+
+			file_panel_mode		fMode;
+			uint32				fFlavors;
+			std::string			fDirectory;
+			// The entries shown, in the list's order, folders first.
+			std::vector<std::string> fNames;
+			std::vector<bool>	fFolders;
+			BStringView*		fPathView;
+			BStringView*		fNameView;
+			BListView*			fEntries;
+			std::string			fName;
+};
+
+#endif

@@ -1,0 +1,324 @@
+#include "private/tracker/PanelWindow.h"
+
+#include <dirent.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include <Application.h>
+#include <Button.h>
+#include <ListView.h>
+#include <Path.h>
+#include <ScrollView.h>
+#include <StringView.h>
+
+#include "display/DisplayProtocol.h"
+
+namespace {
+
+enum {
+	kUp = '_PUP',
+	kChoose = '_PCH',
+	kCancel = '_PCA'
+};
+
+const float kWidth = 439;
+const float kHeight = 299;
+
+
+bool
+IsFolder(const std::string& path)
+{
+	struct stat info;
+	return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+
+std::string
+Join(const std::string& folder, const std::string& name)
+{
+	return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+} // namespace
+
+
+// The panel's entries: a user's click in a save panel names the file.
+class BFilePanel::PanelWindow::EntriesList : public BListView {
+public:
+	EntriesList(BRect frame, list_view_type type, PanelWindow* panel)
+		:
+		BListView(frame, "PanelEntries", type, B_FOLLOW_ALL_SIDES),
+		fPanel(panel)
+	{
+	}
+
+	virtual void SelectionChanged()
+	{
+		fPanel->EntriesSelected();
+	}
+
+private:
+	PanelWindow* fPanel;
+};
+
+
+BFilePanel::PanelWindow::PanelWindow(BFilePanel*, file_panel_mode mode,
+	uint32 flavors, bool multiple, bool modal)
+	:
+	BWindow(BRect(150, 120, 150 + kWidth, 120 + kHeight),
+		mode == B_SAVE_PANEL ? "Salva" : "Apri", B_TITLED_WINDOW_LOOK,
+		modal ? B_MODAL_APP_WINDOW_FEEL : B_NORMAL_WINDOW_FEEL,
+		B_NOT_ZOOMABLE | B_NOT_RESIZABLE),
+	fDefaultButton(NULL),
+	fCancelButton(NULL),
+	fMessage(NULL),
+	fHideWhenDone(true),
+	fMode(mode),
+	fFlavors(flavors),
+	fNameView(NULL)
+{
+	BView* back = new BView(Bounds(), "FilePanel", B_FOLLOW_ALL_SIDES, 0);
+	back->SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
+	AddChild(back);
+
+	BButton* up = new BButton(BRect(5, 5, 79, 29), "PanelUp", "Su",
+		new BMessage(kUp));
+	up->ResizeToPreferred();
+	back->AddChild(up);
+	fPathView = new BStringView(BRect(up->Frame().right + 8, 10, kWidth - 5,
+		24), "PanelPath", "", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP);
+	back->AddChild(fPathView);
+
+	float bottom = kHeight - 40;
+	if (mode == B_SAVE_PANEL) {
+		// The name to save under; the entries list fills it on a click.
+		back->AddChild(new BStringView(BRect(5, bottom - 18, 60, bottom - 4),
+			"PanelNameLabel", "Nome:"));
+		fNameView = new BStringView(BRect(60, bottom - 18, kWidth - 5,
+			bottom - 4), "PanelName", "");
+		back->AddChild(fNameView);
+		bottom -= 24;
+	}
+
+	fEntries = new EntriesList(BRect(7, 39, kWidth - 7 - B_V_SCROLL_BAR_WIDTH,
+			bottom),
+		multiple ? B_MULTIPLE_SELECTION_LIST : B_SINGLE_SELECTION_LIST, this);
+	back->AddChild(new BScrollView("PanelScroll", fEntries,
+		B_FOLLOW_ALL_SIDES, 0, false, true, B_FANCY_BORDER));
+
+	fDefaultButton = new BButton(BRect(kWidth - 84, kHeight - 30,
+		kWidth - 10, kHeight - 6), "PanelDefault",
+		mode == B_SAVE_PANEL ? "Salva" : "Apri", new BMessage(kChoose),
+		B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM);
+	back->AddChild(fDefaultButton);
+	fDefaultButton->MakeDefault(true);
+	fCancelButton = new BButton(BRect(kWidth - 168, kHeight - 30,
+		kWidth - 94, kHeight - 6), "PanelCancel", "Annulla",
+		new BMessage(kCancel), B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM);
+	back->AddChild(fCancelButton);
+
+	const char* home = getenv("HOME");
+	SetDirectory(home != NULL && IsFolder(home) ? home : "/");
+}
+
+
+BFilePanel::PanelWindow::~PanelWindow()
+{
+	for (int32 i = fEntries->CountItems() - 1; i >= 0; i--)
+		delete fEntries->RemoveItem(i);
+	delete fMessage;
+}
+
+
+// The close box cancels: the panel is hidden, to be shown again.
+void
+BFilePanel::PanelWindow::DispatchMessage(BMessage* message, BHandler* handler)
+{
+	if (message->what == BPrivate::B_INPUT_CLOSE) {
+		if (!IsHidden())
+			_Cancel();
+		return;
+	}
+	BWindow::DispatchMessage(message, handler);
+}
+
+
+void
+BFilePanel::PanelWindow::MessageReceived(BMessage* message)
+{
+	switch (message->what) {
+		case kUp:
+		{
+			BPath path(fDirectory.c_str());
+			BPath parent;
+			if (path.GetParent(&parent) == B_OK)
+				SetDirectory(parent.Path());
+			break;
+		}
+		case kChoose:
+			_Choose();
+			break;
+		case kCancel:
+			_Cancel();
+			break;
+		case BPrivate::B_INPUT_PANEL_FILL:
+		{
+			if (IsHidden())
+				break;
+			const char* directory;
+			if (message->FindString("directory", &directory) == B_OK)
+				SetDirectory(directory);
+			const char* name;
+			if (fMode == B_SAVE_PANEL) {
+				if (message->FindString("name", &name) == B_OK)
+					SetName(name);
+				break;
+			}
+			fEntries->DeselectAll();
+			for (int32 i = 0; message->FindString("name", i, &name) == B_OK;
+					i++) {
+				auto found = std::find(fNames.begin(), fNames.end(), name);
+				if (found != fNames.end())
+					fEntries->Select((int32)(found - fNames.begin()), true);
+			}
+			break;
+		}
+		default:
+			BWindow::MessageReceived(message);
+			break;
+	}
+}
+
+
+void
+BFilePanel::PanelWindow::SetDirectory(const std::string& path)
+{
+	BPath normal(path.c_str(), NULL, true);
+	if (normal.InitCheck() != B_OK || !IsFolder(normal.Path()))
+		return;
+	fDirectory = normal.Path();
+	fPathView->SetText(fDirectory.c_str());
+
+	for (int32 i = fEntries->CountItems() - 1; i >= 0; i--)
+		delete fEntries->RemoveItem(i);
+	std::vector<std::string> folders;
+	std::vector<std::string> files;
+	if (DIR* dir = opendir(fDirectory.c_str())) {
+		while (struct dirent* entry = readdir(dir)) {
+			if (strcmp(entry->d_name, ".") == 0
+				|| strcmp(entry->d_name, "..") == 0)
+				continue;
+			if (IsFolder(Join(fDirectory, entry->d_name)))
+				folders.push_back(entry->d_name);
+			else
+				files.push_back(entry->d_name);
+		}
+		closedir(dir);
+	}
+	std::sort(folders.begin(), folders.end());
+	std::sort(files.begin(), files.end());
+	fNames.clear();
+	fFolders.clear();
+	for (const std::string& name : folders) {
+		fNames.push_back(name);
+		fFolders.push_back(true);
+		fEntries->AddItem(new BStringItem((name + "/").c_str()));
+	}
+	for (const std::string& name : files) {
+		fNames.push_back(name);
+		fFolders.push_back(false);
+		fEntries->AddItem(new BStringItem(name.c_str()));
+	}
+}
+
+
+void
+BFilePanel::PanelWindow::SetName(const char* name)
+{
+	fName = name != NULL ? name : "";
+	if (fNameView != NULL)
+		fNameView->SetText(fName.c_str());
+}
+
+
+void
+BFilePanel::PanelWindow::EntriesSelected()
+{
+	int32 selected = fEntries->CurrentSelection(0);
+	if (fMode == B_SAVE_PANEL && selected >= 0 && !fFolders[selected])
+		SetName(fNames[selected].c_str());
+}
+
+
+void
+BFilePanel::PanelWindow::_Choose()
+{
+	if (fMode == B_SAVE_PANEL) {
+		int32 selected = fEntries->CurrentSelection(0);
+		if (selected >= 0 && fFolders[selected]) {
+			SetDirectory(Join(fDirectory, fNames[selected]));
+			return;
+		}
+		if (selected >= 0 && fName.empty())
+			SetName(fNames[selected].c_str());
+		if (fName.empty() || fName.find('/') != std::string::npos)
+			return;
+		entry_ref directory;
+		if (get_ref_for_path(fDirectory.c_str(), &directory) != B_OK)
+			return;
+		BMessage reply(fMessage != NULL ? *fMessage
+			: BMessage(B_SAVE_REQUESTED));
+		reply.AddRef("directory", &directory);
+		reply.AddString("name", fName.c_str());
+		_Send(&reply);
+		return;
+	}
+
+	// A folder chosen where folders are not wanted is opened instead.
+	int32 first = fEntries->CurrentSelection(0);
+	if (first >= 0 && fEntries->CurrentSelection(1) < 0 && fFolders[first]
+		&& (fFlavors & B_DIRECTORY_NODE) == 0) {
+		SetDirectory(Join(fDirectory, fNames[first]));
+		return;
+	}
+	BMessage reply(fMessage != NULL ? *fMessage : BMessage(B_REFS_RECEIVED));
+	for (int32 n = 0; fEntries->CurrentSelection(n) >= 0; n++) {
+		int32 index = fEntries->CurrentSelection(n);
+		entry_ref ref;
+		if (get_ref_for_path(Join(fDirectory, fNames[index]).c_str(), &ref)
+				== B_OK)
+			reply.AddRef("refs", &ref);
+	}
+	// Nothing chosen in a folder panel: the folder shown is the choice.
+	if (first < 0 && (fFlavors & B_DIRECTORY_NODE) != 0) {
+		entry_ref ref;
+		if (get_ref_for_path(fDirectory.c_str(), &ref) == B_OK)
+			reply.AddRef("refs", &ref);
+	}
+	entry_ref any;
+	if (reply.FindRef("refs", &any) != B_OK)
+		return;
+	_Send(&reply);
+}
+
+
+void
+BFilePanel::PanelWindow::_Cancel()
+{
+	Hide();
+}
+
+
+void
+BFilePanel::PanelWindow::_Send(BMessage* reply)
+{
+	if (fTarget.IsValid())
+		fTarget.SendMessage(reply);
+	else
+		be_app_messenger.SendMessage(reply);
+	if (fHideWhenDone)
+		Hide();
+}

@@ -1,0 +1,328 @@
+#include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <string>
+#include <thread>
+
+#include <Application.h>
+#include <Button.h>
+#include <ListView.h>
+#include <Window.h>
+
+#include "FilesList.h"
+#include "MainWindow.h"
+#include "TestSupport.h"
+#include "TolvexApp.h"
+#include "XProbe.h"
+#include "XvfbServer.h"
+#include "display/DisplayServer.h"
+
+namespace {
+
+const char* kMainTitle = "Tolvex 1.2a";
+
+
+bool
+WaitUntilSettled()
+{
+	bigtime_t deadline = system_time() + 10000000;
+	int quiet = 0;
+	while (system_time() < deadline) {
+		bool busy = !WaitUntilQuiet(1)
+			|| BPrivate::DisplayServer::Current()->IsBusy();
+		quiet = busy ? 0 : quiet + 1;
+		if (quiet >= 3)
+			return true;
+		snooze(20000);
+	}
+	return false;
+}
+
+
+BRect
+FrameInWindow(BView* view)
+{
+	BRect frame = view->Frame();
+	for (BView* parent = view->Parent(); parent != NULL;
+			parent = parent->Parent())
+		frame.OffsetBy(parent->Frame().left, parent->Frame().top);
+	return frame;
+}
+
+
+// Waits for a client message of this type to the window, serving the
+// selection meanwhile as a drag source must.
+bool
+WaitForMessage(Display* display, Window source, Atom type,
+	const std::string& uriList, Atom uriAtom)
+{
+	bigtime_t deadline = system_time() + 5000000;
+	while (system_time() < deadline) {
+		while (XPending(display) > 0) {
+			XEvent event;
+			XNextEvent(display, &event);
+			if (event.type == ClientMessage
+				&& event.xclient.message_type == type)
+				return true;
+			if (event.type != SelectionRequest)
+				continue;
+			XSelectionRequestEvent& request = event.xselectionrequest;
+			XEvent reply = {};
+			reply.xselection.type = SelectionNotify;
+			reply.xselection.requestor = request.requestor;
+			reply.xselection.selection = request.selection;
+			reply.xselection.target = request.target;
+			reply.xselection.time = request.time;
+			reply.xselection.property = None;
+			if (request.target == uriAtom) {
+				Atom property = request.property != None ? request.property
+					: request.target;
+				XChangeProperty(display, request.requestor, property,
+					uriAtom, 8, PropModeReplace,
+					(const unsigned char*)uriList.data(),
+					(int)uriList.size());
+				reply.xselection.property = property;
+			}
+			XSendEvent(display, request.requestor, False, 0, &reply);
+			XFlush(display);
+		}
+		snooze(5000);
+	}
+	(void)source;
+	return false;
+}
+
+
+void
+SendClient(Display* display, Window target, Atom type, long l0, long l1,
+	long l2, long l3, long l4)
+{
+	XEvent event = {};
+	event.xclient.type = ClientMessage;
+	event.xclient.window = target;
+	event.xclient.message_type = type;
+	event.xclient.format = 32;
+	event.xclient.data.l[0] = l0;
+	event.xclient.data.l[1] = l1;
+	event.xclient.data.l[2] = l2;
+	event.xclient.data.l[3] = l3;
+	event.xclient.data.l[4] = l4;
+	XSendEvent(display, target, False, NoEventMask, &event);
+	XFlush(display);
+}
+
+
+// A file manager dragging a text/uri-list onto a point of the screen, by
+// the XDND protocol: enter, position, (status), drop, the selection
+// served, (finished).
+bool
+DragUriList(Window target, int x, int y, const std::string& uriList)
+{
+	Display* display = XOpenDisplay(NULL);
+	if (display == NULL)
+		return false;
+	Window root = DefaultRootWindow(display);
+	Window source = XCreateSimpleWindow(display, root, 0, 0, 1, 1, 0, 0, 0);
+	Atom aware = XInternAtom(display, "XdndAware", False);
+	Atom enter = XInternAtom(display, "XdndEnter", False);
+	Atom position = XInternAtom(display, "XdndPosition", False);
+	Atom status = XInternAtom(display, "XdndStatus", False);
+	Atom drop = XInternAtom(display, "XdndDrop", False);
+	Atom finished = XInternAtom(display, "XdndFinished", False);
+	Atom selection = XInternAtom(display, "XdndSelection", False);
+	Atom copy = XInternAtom(display, "XdndActionCopy", False);
+	Atom uri = XInternAtom(display, "text/uri-list", False);
+
+	Atom type;
+	int format;
+	unsigned long count, after;
+	unsigned char* data = NULL;
+	long version = 0;
+	if (XGetWindowProperty(display, target, aware, 0, 1, False, XA_ATOM,
+			&type, &format, &count, &after, &data) == Success
+		&& data != NULL && count == 1)
+		version = *(long*)data;
+	if (data != NULL)
+		XFree(data);
+	if (version < 3) {
+		XCloseDisplay(display);
+		return false;
+	}
+	if (version > 5)
+		version = 5;
+
+	XSetSelectionOwner(display, selection, source, CurrentTime);
+	SendClient(display, target, enter, source, version << 24, uri, 0, 0);
+	SendClient(display, target, position, source, 0, (x << 16) | y,
+		CurrentTime, copy);
+	bool ok = WaitForMessage(display, source, status, uriList, uri);
+	if (ok) {
+		SendClient(display, target, drop, source, 0, CurrentTime, 0, 0);
+		ok = WaitForMessage(display, source, finished, uriList, uri);
+	}
+	XDestroyWindow(display, source);
+	XCloseDisplay(display);
+	return ok;
+}
+
+
+class FilesOnX : public ::testing::Test {
+protected:
+	virtual void SetUp()
+	{
+		ASSERT_TRUE(fServer.IsRunning());
+		setenv("BE_DISPLAY", "fltk", 1);
+		fApp = new TolvexApp;
+		fThread = std::thread([this] { fApp->Run(); });
+		bigtime_t deadline = system_time() + 10000000;
+		while (fApp->Thread() < 0 && system_time() < deadline)
+			snooze(1000);
+		ASSERT_TRUE(WaitUntilSettled());
+		fProbe = new XProbe;
+		ASSERT_TRUE(fProbe->IsOpen());
+	}
+
+	virtual void TearDown()
+	{
+		delete fProbe;
+		if (fApp != NULL) {
+			be_app_messenger.SendMessage(B_QUIT_REQUESTED);
+			fThread.join();
+			delete fApp;
+		}
+	}
+
+	MainWindow* Main()
+	{
+		for (int32 i = 0; BWindow* window = fApp->WindowAt(i); i++) {
+			if (MainWindow* main = dynamic_cast<MainWindow*>(window))
+				return main;
+		}
+		return NULL;
+	}
+
+	BWindow* WindowTitled(const char* title)
+	{
+		for (int32 i = 0; BWindow* window = fApp->WindowAt(i); i++) {
+			if (strcmp(window->Title(), title) == 0)
+				return window;
+		}
+		return NULL;
+	}
+
+	// The centre of a view on the screen.
+	bool ClickView(unsigned long xWindow, BView* view)
+	{
+		BWindow* window = view->Window();
+		if (!window->Lock())
+			return false;
+		BRect frame = FrameInWindow(view);
+		window->Unlock();
+		WindowGeometry geometry;
+		if (!fProbe->Geometry(xWindow, &geometry))
+			return false;
+		return ClickAt(geometry.x + (int)(frame.left + frame.right) / 2,
+			geometry.y + (int)(frame.top + frame.bottom) / 2);
+	}
+
+	std::vector<std::string> Entries()
+	{
+		std::vector<std::string> entries;
+		MainWindow* main = Main();
+		if (main == NULL || !main->Lock())
+			return entries;
+		for (int32 i = 0; i < main->fFilesList->CountItems(); i++) {
+			entries.push_back(static_cast<BStringItem*>(
+				main->fFilesList->ItemAt(i))->Text());
+		}
+		main->Unlock();
+		return entries;
+	}
+
+	TemporaryHome		fHome;
+	XvfbServer			fServer;
+	TolvexApp*			fApp = NULL;
+	std::thread			fThread;
+	XProbe*				fProbe = NULL;
+};
+
+} // namespace
+
+
+// Files dragged from a file manager onto the list join it, in order;
+// what is not a local file is left out.
+TEST_F(FilesOnX, FilesDroppedFromOutsideJoinTheList)
+{
+	std::string first = fHome.WriteFile("drop/un brano.wav", "");
+	std::string second = fHome.WriteFile("drop/b;c.wav", "");
+	unsigned long window = fProbe->WaitForWindow(kMainTitle);
+	ASSERT_NE(0ul, window);
+	MainWindow* main = Main();
+	ASSERT_TRUE(main->Lock());
+	BRect frame = FrameInWindow(main->fFilesList);
+	main->Unlock();
+	WindowGeometry geometry;
+	ASSERT_TRUE(fProbe->Geometry(window, &geometry));
+
+	std::string list = "file://" + fHome.File("drop/un%20brano.wav")
+		+ "\r\nhttps://example.org/x.wav\r\nfile://"
+		+ fHome.File("drop/b%3Bc.wav") + "\r\n";
+	ASSERT_TRUE(DragUriList(window, geometry.x + (int)(frame.left
+		+ frame.right) / 2, geometry.y + (int)(frame.top + frame.bottom) / 2,
+		list));
+	bigtime_t deadline = system_time() + 5000000;
+	while (Entries().size() < 2 && system_time() < deadline)
+		snooze(20000);
+	EXPECT_EQ(std::vector<std::string>({ first, second }), Entries());
+	ASSERT_TRUE(WaitUntilSettled());
+	ASSERT_TRUE(main->Lock());
+	EXPECT_TRUE(main->fEncodeButton->IsEnabled());
+	main->Unlock();
+}
+
+
+// The add-files panel with real clicks: the button, an entry of the
+// folder shown, the panel's default button.
+TEST_F(FilesOnX, TheAddFilesPanelTakesClicks)
+{
+	std::string wav = fHome.WriteFile("zz-chosen.wav", "");
+	unsigned long window = fProbe->WaitForWindow(kMainTitle);
+	ASSERT_NE(0ul, window);
+	MainWindow* main = Main();
+	ASSERT_TRUE(ClickView(window, main->FindView("AddFiles")));
+	unsigned long panelWindow = fProbe->WaitForWindow("Aggiungi file");
+	ASSERT_NE(0ul, panelWindow);
+	ASSERT_TRUE(WaitUntilSettled());
+
+	BWindow* panel = WindowTitled("Aggiungi file");
+	ASSERT_NE(nullptr, panel);
+	ASSERT_TRUE(panel->Lock());
+	BListView* entries = dynamic_cast<BListView*>(
+		panel->FindView("PanelEntries"));
+	ASSERT_NE(nullptr, entries);
+	int32 index = -1;
+	for (int32 i = 0; i < entries->CountItems(); i++) {
+		if (strcmp(static_cast<BStringItem*>(entries->ItemAt(i))->Text(),
+				"zz-chosen.wav") == 0)
+			index = i;
+	}
+	BRect list = FrameInWindow(entries);
+	panel->Unlock();
+	ASSERT_GE(index, 0);
+	WindowGeometry geometry;
+	ASSERT_TRUE(fProbe->Geometry(panelWindow, &geometry));
+	// Rows are 16 pixels high from the list's top.
+	ASSERT_TRUE(ClickAt(geometry.x + (int)list.left + 20,
+		geometry.y + (int)list.top + index * 16 + 8));
+	ASSERT_TRUE(WaitUntilSettled());
+	ASSERT_TRUE(panel->Lock());
+	EXPECT_TRUE(entries->IsItemSelected(index));
+	panel->Unlock();
+
+	ASSERT_TRUE(ClickView(panelWindow, panel->FindView("PanelDefault")));
+	EXPECT_TRUE(fProbe->WaitUntilUnmapped(panelWindow));
+	ASSERT_TRUE(WaitUntilSettled());
+	EXPECT_EQ(std::vector<std::string>({ wav }), Entries());
+}
