@@ -9,6 +9,7 @@
 #include <View.h>
 
 #include "Commands.h"
+#include "EncoderView.h"
 #include "ProgressWindow.h"
 #include "TabView.h"
 #include "TolvexApp.h"
@@ -93,6 +94,10 @@ MainWindow::MessageReceived(BMessage* message)
 	switch (message->what) {
 		case MSG_CLOSE:
 			be_app->PostMessage(B_QUIT_REQUESTED);
+			break;
+
+		case MSG_ENCODER_VIEW:
+			fTabView->fEncoderView->MessageReceived(message);
 			break;
 
 		default:

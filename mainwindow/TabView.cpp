@@ -2,6 +2,7 @@
 
 #include <Button.h>
 
+#include "EncoderView.h"
 #include "MainWindow.h"
 
 // Until their own classes exist, the panels are plain views that carry the
@@ -28,7 +29,7 @@ TabView::TabView(BRect frame, BButton*, MainWindow*)
 
 	fFilesView = NewPanel(panelFrame, "File");
 	AddTab(fFilesView, new BTab());
-	fEncoderView = NewPanel(panelFrame, "Opzioni di Gogo");
+	fEncoderView = new EncoderView(panelFrame);
 	AddTab(fEncoderView, new BTab());
 	fOptionsView = NewPanel(panelFrame, "Opzioni del programma");
 	AddTab(fOptionsView, new BTab());

@@ -4,6 +4,7 @@
 #include <TabView.h>
 
 class BButton;
+class EncoderView;
 class MainWindow;
 
 // The main window's three tabs: files, encoder options, program options.
@@ -14,7 +15,7 @@ public:
 	virtual						~TabView();
 
 			BView*				fFilesView;
-			BView*				fEncoderView;
+			EncoderView*		fEncoderView;
 			BView*				fOptionsView;
 };
 

@@ -316,6 +316,12 @@ DisplayMirror::Apply(const DisplayCommand& command)
 		case B_DISPLAY_TAB_CHOSEN:
 			view->selectedTab = command.index;
 			return true;
+		case B_DISPLAY_VIEW_DIVIDER:
+			view->divider = command.value;
+			return true;
+		case B_DISPLAY_VIEW_MAX_BYTES:
+			view->maxBytes = command.value;
+			return true;
 	}
 	return false;
 }

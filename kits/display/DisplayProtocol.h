@@ -29,7 +29,15 @@ enum display_view_kind {
 	B_DISPLAY_BUTTON,			// label, enabled; takes clicks
 	B_DISPLAY_STRING_VIEW,		// text, on one line, never wrapped
 	B_DISPLAY_MENU_BAR,			// menus of menu items; takes item choices
-	B_DISPLAY_TAB_VIEW			// a row of tabs over its container view
+	B_DISPLAY_TAB_VIEW,			// a row of tabs over its container view
+	B_DISPLAY_CHECK_BOX,		// label, value (1: on), enabled; takes clicks
+	B_DISPLAY_TEXT_CONTROL,		// label left of the divider; its text view
+								// is a child view
+	B_DISPLAY_TEXT_VIEW,		// one line of editable text, enabled, a
+								// limit in bytes; takes typed text
+	B_DISPLAY_MENU_FIELD		// label left of the divider, text (what the
+								// menu shows), enabled, menu items; takes
+								// item choices
 };
 
 // Commands. The fields each one uses are listed after it; "window" is
@@ -72,8 +80,9 @@ enum display_command_code {
 	// window, view, value
 	B_DISPLAY_VIEW_VALUE,
 
-	// Menu items of a menu bar. window, view (the bar), item, parent (the
-	// item whose submenu holds it; 0: the bar itself), index, text
+	// Menu items of a menu bar or a menu field. window, view (the bar or
+	// field), item, parent (the item whose submenu holds it; 0: the view
+	// itself), index, text
 	// (label), name (class name), value (1: enabled), flags (see
 	// display_menu_item_flags)
 	B_DISPLAY_MENU_ITEM_ADDED,
@@ -92,7 +101,13 @@ enum display_command_code {
 
 	// The window is an alert, now showing: window, name (the alert's
 	// name), text (its message)
-	B_DISPLAY_ALERT_SHOWN
+	B_DISPLAY_ALERT_SHOWN,
+
+	// window, view, value (where the label part of a text control or a
+	// menu field ends, in pixels from the view's left edge)
+	B_DISPLAY_VIEW_DIVIDER,
+	// window, view, value (the most bytes of UTF-8 a text view takes)
+	B_DISPLAY_VIEW_MAX_BYTES
 };
 
 enum display_menu_item_flags {
@@ -140,7 +155,11 @@ enum display_input_code {
 	B_INPUT_DROP = '_IDR',
 	// A key: "bytes" (string, UTF-8); "view" optional. B_ENTER with no
 	// view presses the window's default button.
-	B_INPUT_KEY = '_IKY'
+	B_INPUT_KEY = '_IKY',
+	// The text of a text view as the user has typed it: "view" (the text
+	// view), "text" (string, UTF-8). The kit keeps at most its limit of
+	// bytes, cut at a character's boundary.
+	B_INPUT_TEXT = '_ITX'
 };
 
 } // namespace BPrivate

@@ -77,6 +77,8 @@ private:
 									size_t minimum, size_t maximum,
 									const char* usage);
 			void				_Menu(const std::vector<std::string>& words);
+			void				_Type(const std::vector<std::string>& words);
+			void				_Pick(const std::vector<std::string>& words);
 			void				_Tab(const std::vector<std::string>& words);
 			void				_Drop(const std::vector<std::string>& words);
 			void				_Refs(const std::vector<std::string>& words);
