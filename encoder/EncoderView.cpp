@@ -18,17 +18,24 @@
 
 namespace {
 
-// Appends to a text of kOptionsTextSize bytes. The panel's limits make
-// every text fit; should one not, it is cut rather than overrun.
+// Appends one element to a text of kOptionsTextSize bytes, one blank
+// between elements. The blank goes before an element rather than after
+// it, so that the longest text needs no room for a blank taken off at the
+// end. The panel's limits make every text fit; should one not, it is cut
+// rather than overrun.
 void
-Append(char* out, const char* format, ...)
+AppendElement(char* out, const char* format, ...)
 	__attribute__((format(printf, 2, 3)));
 
 
 void
-Append(char* out, const char* format, ...)
+AppendElement(char* out, const char* format, ...)
 {
 	size_t length = strnlen(out, kOptionsTextSize - 1);
+	if (length > 0 && length < kOptionsTextSize - 1) {
+		out[length++] = ' ';
+		out[length] = '\0';
+	}
 	va_list args;
 	va_start(args, format);
 	vsnprintf(out + length, kOptionsTextSize - length, format, args);
@@ -204,37 +211,34 @@ EncoderView::OptionsBefore(char* out)
 	BMenuItem* marked = fBitRateMenu->FindMarked();
 	int32 index = marked != NULL ? fBitRateMenu->IndexOf(marked) : 0;
 	if (index >= 2 && index - 2 < 14)
-		Append(out, "-b %d ", (int)fBitRates[index - 2]);
+		AppendElement(out, "-b %d", (int)fBitRates[index - 2]);
 
 	marked = fOutputModeMenu->FindMarked();
 	index = marked != NULL ? fOutputModeMenu->IndexOf(marked) : 0;
 	if (index > 0) {
 		char mode = index == 2 ? 'm' : index == 3 ? 's' : 'j';
-		Append(out, "-m %c ", mode);
+		AppendElement(out, "-m %c", mode);
 	}
 
 	if (fDisablePsycho->Value() == B_CONTROL_ON)
-		Append(out, "-nopsy ");
+		AppendElement(out, "-nopsy");
 	if (fDeleteWave->Value() == B_CONTROL_ON)
-		Append(out, "-delete ");
+		AppendElement(out, "-delete");
 
 	// Only a blank makes the folder one quoted word: the launcher splits
 	// at blanks alone.
 	const char* folder = fOutputDirText->Text();
 	if (folder[0] != '\0') {
 		if (strchr(folder, ' ') != NULL)
-			Append(out, "-o \"%s\" ", folder);
+			AppendElement(out, "-o \"%s\"", folder);
 		else
-			Append(out, "-o %s ", folder);
+			AppendElement(out, "-o %s", folder);
 	}
 
 	const char* extra = fExtraParam->Text();
+	// As typed, trailing blanks included.
 	if (extra[0] != '\0')
-		Append(out, "%s ", extra);
-
-	size_t length = strlen(out);
-	if (length > 0)
-		out[length - 1] = '\0';
+		AppendElement(out, "%s", extra);
 }
 
 
