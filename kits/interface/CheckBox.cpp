@@ -18,6 +18,16 @@ BCheckBox::~BCheckBox()
 }
 
 
+// Drawn on what holds it, in that view's colour.
+void
+BCheckBox::AttachedToWindow()
+{
+	if (Parent() != NULL)
+		SetViewColor(Parent()->ViewColor());
+	BControl::AttachedToWindow();
+}
+
+
 // A 12-pixel box, a gap, then the label; as high as the font with a little
 // air, so that the box fits.
 void

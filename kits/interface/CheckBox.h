@@ -12,6 +12,7 @@ public:
 									uint32 flags = B_WILL_DRAW | B_NAVIGABLE);
 	virtual						~BCheckBox();
 
+	virtual	void				AttachedToWindow();
 	virtual	void				GetPreferredSize(float* width, float* height);
 	virtual	void				MouseUp(BPoint where);
 	virtual	void				KeyDown(const char* bytes, int32 numBytes);

@@ -97,6 +97,16 @@ BMenuField::SetDivider(float position)
 }
 
 
+// Drawn on what holds it, in that view's colour.
+void
+BMenuField::AttachedToWindow()
+{
+	if (Parent() != NULL)
+		SetViewColor(Parent()->ViewColor());
+	BView::AttachedToWindow();
+}
+
+
 // The label, then a menu part wide enough for the longest item.
 void
 BMenuField::GetPreferredSize(float* width, float* height)

@@ -23,6 +23,7 @@ public:
 	virtual	void				SetDivider(float position);
 			float				Divider() const { return fDivider; }
 
+	virtual	void				AttachedToWindow();
 	virtual	void				GetPreferredSize(float* width, float* height);
 
 			class Private;

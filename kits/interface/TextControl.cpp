@@ -89,6 +89,16 @@ BTextControl::SetEnabled(bool enabled)
 }
 
 
+// Drawn on what holds it, in that view's colour.
+void
+BTextControl::AttachedToWindow()
+{
+	if (Parent() != NULL)
+		SetViewColor(Parent()->ViewColor());
+	BControl::AttachedToWindow();
+}
+
+
 // Wide enough for the label and a little text; as high as a line of text
 // with the border around it.
 void

@@ -29,6 +29,7 @@ public:
 			float				Divider() const { return fDivider; }
 
 	virtual	void				SetEnabled(bool enabled);
+	virtual	void				AttachedToWindow();
 	virtual	void				GetPreferredSize(float* width, float* height);
 
 private:
