@@ -17,7 +17,8 @@ public:
 	FieldWidget()
 		:
 		Fl_Menu_Button(0, 0, 0, 0),
-		fDivider(0)
+		fDivider(0),
+		fOpen(false)
 	{
 		box(FL_FLAT_BOX);
 		textfont(kFont);
@@ -41,9 +42,13 @@ protected:
 		if (event == FL_PUSH && Fl::event_x() < x() + fDivider)
 			return 0;
 		if (event == FL_PUSH && active_r()) {
+			// The menu runs its own loop, in which commands still arrive:
+			// the items stay as they are until it closes.
+			fOpen = true;
 			const Fl_Menu_Item* chosen = menu() != NULL
 				? menu()->pulldown(x() + fDivider, y(), w() - fDivider, h(),
 					mvalue(), this) : NULL;
+			fOpen = false;
 			if (chosen != NULL && chosen->callback_ != NULL)
 				chosen->do_callback(this, chosen->user_data_);
 			return 1;
@@ -80,10 +85,14 @@ protected:
 		fl_pop_clip();
 	}
 
+public:
+	bool IsOpen() const { return fOpen; }
+
 private:
 	std::string fLabel;
 	std::string fText;
 	int fDivider;
+	bool fOpen;
 };
 
 
@@ -118,7 +127,7 @@ FltkMenuField::Update(const MirrorWindow& window, const MirrorView& view)
 			+ ',' + (item.enabled ? '1' : '0') + ','
 			+ std::to_string(item.label.size()) + ':' + item.label + ';';
 	}
-	if (shape != fShape) {
+	if (shape != fShape && !field->IsOpen()) {
 		fShape = shape;
 		field->menu(NULL);
 		fMenu.clear();
