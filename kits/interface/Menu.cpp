@@ -279,6 +279,8 @@ BMenu::SetRadioMode(bool on)
 void
 BMenu::SetLabelFromMarked(bool on)
 {
+	if (BView* shown = Private(this).AttachedView())
+		BView::Private(shown).CheckLock();
 	fLabelFromMarked = on;
 	if (on)
 		SetRadioMode(true);

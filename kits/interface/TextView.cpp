@@ -109,6 +109,8 @@ BTextView::SetMaxBytes(int32 max)
 	if (fitting < strlen(fText)) {
 		fText[fitting] = '\0';
 		view.SendText(BPrivate::B_DISPLAY_VIEW_TEXT, fText);
+		if (BTextControl* control = dynamic_cast<BTextControl*>(Parent()))
+			control->_TextChanged();
 	}
 }
 

@@ -117,6 +117,19 @@ protected:
 			fOrigin.y + (int)(frame.top + frame.bottom) / 2);
 	}
 
+	// Kept in the build folder, for a person to look at.
+	void SaveShot(unsigned long window, const char* name)
+	{
+		Screenshot shot = fProbe->GrabSettled(window);
+		ASSERT_FALSE(shot.IsEmpty());
+		EXPECT_TRUE(shot.Has(216, 216, 216));
+		std::string folder = std::string(TOLVEX_BINARY_DIR)
+			+ "/e2e-screenshots";
+		mkdir(folder.c_str(), 0755);
+		EXPECT_TRUE(WritePng(folder + "/" + name + ".png", shot.width,
+			shot.height, shot.rgb));
+	}
+
 	TemporaryHome		fHome;
 	XvfbServer			fServer;
 	TolvexApp*			fApp = NULL;
@@ -150,6 +163,7 @@ TEST_F(EncoderPanelOnX, TypingClickingAndChoosingReachTheKit)
 	ASSERT_TRUE(ClickAt(fOrigin.x + (edges[1] + edges[2]) / 2,
 		fOrigin.y + (int)tabFrame.top + 8));
 	ASSERT_TRUE(WaitUntilSettled());
+	SaveShot(window, "tolvex-encoder-start");
 
 	ASSERT_TRUE(ClickOn(panel->fOutputDirText->TextView()));
 	ASSERT_TRUE(TypeText("/tmp/La mia"));
@@ -180,11 +194,5 @@ TEST_F(EncoderPanelOnX, TypingClickingAndChoosingReachTheKit)
 	EXPECT_EQ("-b 32 -delete -o \"/tmp/La mia\" " + std::string(128, 'x'),
 		std::string(options));
 
-	Screenshot shot = fProbe->GrabSettled(window);
-	ASSERT_FALSE(shot.IsEmpty());
-	EXPECT_TRUE(shot.Has(216, 216, 216));
-	std::string folder = std::string(TOLVEX_BINARY_DIR) + "/e2e-screenshots";
-	mkdir(folder.c_str(), 0755);
-	EXPECT_TRUE(WritePng(folder + "/tolvex-encoder-panel.png", shot.width,
-		shot.height, shot.rgb));
+	SaveShot(window, "tolvex-encoder-chosen");
 }

@@ -312,11 +312,18 @@ TEST(InputTest, ControlsOfTheEncoderPanelTakeInput)
 	window->Unlock();
 	type("no");
 	EXPECT_STREQ("abc", text->Text());
+	// A lower limit cuts the text: a change like any other.
+	ASSERT_TRUE(window->Lock());
+	text->TextView()->SetMaxBytes(2);
+	window->Unlock();
+	ASSERT_TRUE(WaitUntilQuiet());
+	EXPECT_STREQ("ab", text->Text());
 
 	// The check box told its target twice; the text field once for each
 	// change of its text.
 	std::vector<uint32> received = window->Received();
-	std::vector<uint32> expected = { 'CHCK', 'CHCK', 'MODI', 'MODI', 'MODI' };
+	std::vector<uint32> expected = { 'CHCK', 'CHCK', 'MODI', 'MODI', 'MODI',
+		'MODI' };
 	EXPECT_EQ(expected, received);
 
 	ASSERT_TRUE(window->Lock());
