@@ -18,6 +18,7 @@
 #include "Commands.h"
 #include "FilesList.h"
 #include "FilesView.h"
+#include "EncoderView.h"
 #include "ProgressWindow.h"
 #include "TabView.h"
 #include "TolvexApp.h"
@@ -167,6 +168,9 @@ MainWindow::MessageReceived(BMessage* message)
 			break;
 		case MSG_MOVE_DOWN:
 			fFilesList->MoveDown();
+			break;
+		case MSG_ENCODER_VIEW:
+			fTabView->fEncoderView->MessageReceived(message);
 			break;
 
 		default:

@@ -5,6 +5,8 @@
 #include <OS.h>
 #include <Window.h>
 
+#include "EncoderView.h"
+
 class BButton;
 class BMenuBar;
 class BView;
@@ -28,8 +30,8 @@ public:
 			BButton*			fEncodeButton;
 			ProgressWindow*		fProgressWindow;
 			BMenuBar*			fMenuBar;
-			char				fOptionsBefore[256];
-			char				fOptionsAfter[256];
+			char				fOptionsBefore[kOptionsTextSize];
+			char				fOptionsAfter[kOptionsTextSize];
 			int32				fFileIndex;
 			team_id				fEncoderTeam;
 			entry_ref			fEncoderRef;

@@ -3,6 +3,7 @@
 #include <Button.h>
 
 #include "FilesView.h"
+#include "EncoderView.h"
 #include "MainWindow.h"
 
 // Until their own classes exist, the other panels are plain views that carry the
@@ -29,7 +30,7 @@ TabView::TabView(BRect frame, BButton* encodeButton, MainWindow* mainWindow)
 
 	fFilesView = new FilesView(panelFrame, encodeButton, mainWindow);
 	AddTab(fFilesView, new BTab());
-	fEncoderView = NewPanel(panelFrame, "Opzioni di Gogo");
+	fEncoderView = new EncoderView(panelFrame);
 	AddTab(fEncoderView, new BTab());
 	fOptionsView = NewPanel(panelFrame, "Opzioni del programma");
 	AddTab(fOptionsView, new BTab());

@@ -5,6 +5,7 @@
 
 class BButton;
 class FilesView;
+class EncoderView;
 class MainWindow;
 
 // The main window's three tabs: files, encoder options, program options.
@@ -15,7 +16,7 @@ public:
 	virtual						~TabView();
 
 			FilesView*			fFilesView;
-			BView*				fEncoderView;
+			EncoderView*		fEncoderView;
 			BView*				fOptionsView;
 };
 

@@ -369,6 +369,12 @@ DisplayMirror::Apply(const DisplayCommand& command)
 		case B_DISPLAY_LIST_EMPTIED:
 			view->listItems.clear();
 			return true;
+		case B_DISPLAY_VIEW_DIVIDER:
+			view->divider = command.value;
+			return true;
+		case B_DISPLAY_VIEW_MAX_BYTES:
+			view->maxBytes = command.value;
+			return true;
 	}
 	return false;
 }

@@ -45,10 +45,12 @@ struct MirrorView {
 	int32					value = 0;
 	bool					enabled = true;
 	std::vector<int32>		children;
-	std::vector<int32>		items;			// a menu bar's own items
+	std::vector<int32>		items;			// a menu bar's or field's own items
 	std::vector<MirrorTab>	tabs;
 	int32					selectedTab = -1;
 	std::vector<MirrorListItem> listItems;
+	int32					divider = 0;
+	int32					maxBytes = 0;
 };
 
 struct MirrorWindow {

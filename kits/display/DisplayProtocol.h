@@ -32,9 +32,17 @@ enum display_view_kind {
 	B_DISPLAY_TAB_VIEW,			// a row of tabs over its container view
 	B_DISPLAY_LIST_VIEW,		// rows of entries, some selected; takes
 								// selections
-	B_DISPLAY_SCROLL_VIEW		// a border and a scroll bar around its
+	B_DISPLAY_SCROLL_VIEW,		// a border and a scroll bar around its
 								// target, its first child; value: the
 								// border style
+	B_DISPLAY_CHECK_BOX,		// label, value (1: on), enabled; takes clicks
+	B_DISPLAY_TEXT_CONTROL,		// label left of the divider; its text view
+								// is a child view
+	B_DISPLAY_TEXT_VIEW,		// one line of editable text, enabled, a
+								// limit in bytes; takes typed text
+	B_DISPLAY_MENU_FIELD		// label left of the divider, text (what the
+								// menu shows), enabled, menu items; takes
+								// item choices
 };
 
 // Commands. The fields each one uses are listed after it; "window" is
@@ -77,8 +85,9 @@ enum display_command_code {
 	// window, view, value
 	B_DISPLAY_VIEW_VALUE,
 
-	// Menu items of a menu bar. window, view (the bar), item, parent (the
-	// item whose submenu holds it; 0: the bar itself), index, text
+	// Menu items of a menu bar or a menu field. window, view (the bar or
+	// field), item, parent (the item whose submenu holds it; 0: the view
+	// itself), index, text
 	// (label), name (class name), value (1: enabled), flags (see
 	// display_menu_item_flags)
 	B_DISPLAY_MENU_ITEM_ADDED,
@@ -115,7 +124,12 @@ enum display_command_code {
 
 	// Entries added in one batch, none selected: window, view, index (of
 	// the first), text (each entry's text followed by a NUL)
-	B_DISPLAY_LIST_ITEMS_ADDED
+	B_DISPLAY_LIST_ITEMS_ADDED,
+	// window, view, value (where the label part of a text control or a
+	// menu field ends, in pixels from the view's left edge)
+	B_DISPLAY_VIEW_DIVIDER,
+	// window, view, value (the most bytes of UTF-8 a text view takes)
+	B_DISPLAY_VIEW_MAX_BYTES
 };
 
 enum display_menu_item_flags {
@@ -171,7 +185,11 @@ enum display_input_code {
 	// "directory" (string, the folder to show), "name" (string, one per
 	// entry to select; in a save panel, the name typed). The panel's
 	// buttons are then clicked as any button is.
-	B_INPUT_PANEL_FILL = '_IPF'
+	B_INPUT_PANEL_FILL = '_IPF',
+	// The text of a text view as the user has typed it: "view" (the text
+	// view), "text" (string, UTF-8). The kit keeps at most its limit of
+	// bytes, cut at a character's boundary.
+	B_INPUT_TEXT = '_ITX'
 };
 
 } // namespace BPrivate

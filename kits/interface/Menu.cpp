@@ -5,9 +5,11 @@
 #include <typeinfo>
 
 #include <MenuBar.h>
+#include <MenuField.h>
 #include <MenuItem.h>
 #include <Window.h>
 
+#include "private/interface/MenuFieldPrivate.h"
 #include "private/interface/MenuPrivate.h"
 #include "private/interface/ViewPrivate.h"
 
@@ -25,12 +27,34 @@ BMenu::Private::AttachedBar() const
 }
 
 
+BMenuField*
+BMenu::Private::Field() const
+{
+	const BMenu* menu = fMenu;
+	while (menu->Supermenu() != NULL)
+		menu = menu->Supermenu();
+	return menu->fField;
+}
+
+
+BView*
+BMenu::Private::AttachedView() const
+{
+	if (BMenuBar* bar = AttachedBar())
+		return bar;
+	BMenuField* field = Field();
+	return field != NULL && field->Window() != NULL ? field : NULL;
+}
+
+
 BWindow*
 BMenu::Private::OwnerWindow() const
 {
 	const BMenu* menu = fMenu;
 	while (menu->Supermenu() != NULL)
 		menu = menu->Supermenu();
+	if (menu->fField != NULL)
+		return menu->fField->Window();
 	return menu->Window();
 }
 
@@ -46,7 +70,7 @@ BMenu::Private::SendItems() const
 void
 BMenu::Private::SendItemAdded(BMenuItem* item) const
 {
-	BMenuBar* bar = AttachedBar();
+	BView* bar = AttachedView();
 	if (bar == NULL)
 		return;
 	DisplayCommand command
@@ -68,7 +92,7 @@ BMenu::Private::SendItemAdded(BMenuItem* item) const
 void
 BMenu::Private::SendItemRemoved(BMenuItem* item) const
 {
-	BMenuBar* bar = AttachedBar();
+	BView* bar = AttachedView();
 	if (bar == NULL)
 		return;
 	DisplayCommand command
@@ -110,7 +134,9 @@ BMenu::BMenu(const char* name, menu_layout layout)
 	fSuperitem(NULL),
 	fRadioMode(false),
 	fLabelFromMarked(false),
-	fEnabled(true)
+	fEnabled(true),
+	fTriggersEnabled(true),
+	fField(NULL)
 {
 }
 
@@ -133,7 +159,7 @@ bool
 BMenu::AddItem(BMenuItem* item, int32 index)
 {
 	Private menu(this);
-	if (BMenuBar* bar = menu.AttachedBar())
+	if (BView* bar = menu.AttachedView())
 		BView::Private(bar).CheckLock();
 	if (item == NULL || item->Menu() != NULL || index < 0
 		|| index > CountItems())
@@ -165,7 +191,7 @@ BMenuItem*
 BMenu::RemoveItem(int32 index)
 {
 	Private menu(this);
-	if (BMenuBar* bar = menu.AttachedBar())
+	if (BView* bar = menu.AttachedView())
 		BView::Private(bar).CheckLock();
 	if (index < 0 || index >= CountItems())
 		return NULL;
@@ -253,9 +279,20 @@ BMenu::SetRadioMode(bool on)
 void
 BMenu::SetLabelFromMarked(bool on)
 {
+	if (BView* shown = Private(this).AttachedView())
+		BView::Private(shown).CheckLock();
 	fLabelFromMarked = on;
 	if (on)
 		SetRadioMode(true);
+	if (fField != NULL)
+		BMenuField::Private(fField).MarkedChanged();
+}
+
+
+void
+BMenu::SetTriggersEnabled(bool on)
+{
+	fTriggersEnabled = on;
 }
 
 
@@ -264,7 +301,7 @@ void
 BMenu::SetEnabled(bool enabled)
 {
 	Private menu(this);
-	if (BMenuBar* bar = menu.AttachedBar())
+	if (BView* bar = menu.AttachedView())
 		BView::Private(bar).CheckLock();
 	if (fEnabled == enabled)
 		return;

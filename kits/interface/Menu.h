@@ -5,6 +5,7 @@
 
 #include <View.h>
 
+class BMenuField;
 class BMenuItem;
 
 enum menu_layout {
@@ -40,6 +41,11 @@ public:
 									{ return fLabelFromMarked; }
 			void				SetEnabled(bool enabled);
 			bool				IsEnabled() const;
+			// Keyboard triggers: kept for the API; menus here are chosen
+			// with the pointer or by the script driver.
+			void				SetTriggersEnabled(bool on);
+			bool				AreTriggersEnabled() const
+									{ return fTriggersEnabled; }
 
 			menu_layout			Layout() const { return fLayout; }
 			BMenuItem*			Superitem() const { return fSuperitem; }
@@ -58,6 +64,8 @@ private:
 			bool				fRadioMode;
 			bool				fLabelFromMarked;
 			bool				fEnabled;
+			bool				fTriggersEnabled;
+			BMenuField*			fField;		// the field showing this menu
 };
 
 #endif // _MENU_H

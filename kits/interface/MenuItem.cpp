@@ -4,10 +4,12 @@
 #include <string.h>
 
 #include <MenuBar.h>
+#include <MenuField.h>
 #include <Message.h>
 #include <Window.h>
 
 #include "private/app/LooperState.h"
+#include "private/interface/MenuFieldPrivate.h"
 #include "private/interface/MenuPrivate.h"
 #include "private/interface/ViewPrivate.h"
 
@@ -33,7 +35,7 @@ BMenuItem::Private::SendChanged() const
 {
 	if (fItem->fMenu == NULL)
 		return;
-	BMenuBar* bar = BMenu::Private(fItem->fMenu).AttachedBar();
+	BView* bar = BMenu::Private(fItem->fMenu).AttachedView();
 	if (bar == NULL)
 		return;
 	DisplayCommand command
@@ -52,7 +54,7 @@ CheckLock(BMenu* menu)
 {
 	if (menu == NULL)
 		return;
-	if (BMenuBar* bar = BMenu::Private(menu).AttachedBar())
+	if (BView* bar = BMenu::Private(menu).AttachedView())
 		BView::Private(bar).CheckLock();
 }
 
@@ -147,6 +149,10 @@ BMenuItem::SetMarked(bool marked)
 	}
 	fMarked = marked;
 	Private(this).SendChanged();
+	// A menu field may show the marked item's label.
+	BMenuField* field = fMenu != NULL ? BMenu::Private(fMenu).Field() : NULL;
+	if (field != NULL && field->Menu() == fMenu)
+		BMenuField::Private(field).MarkedChanged();
 }
 
 

@@ -7,14 +7,18 @@
 #include <Button.h>
 #include <ListView.h>
 #include <MenuBar.h>
+#include <MenuField.h>
 #include <Message.h>
 #include <TabView.h>
+#include <TextView.h>
 #include <View.h>
 
 #include "display/DisplayServer.h"
 #include "private/app/ApplicationPrivate.h"
 #include "private/interface/ListViewPrivate.h"
+#include "private/interface/MenuFieldPrivate.h"
 #include "private/interface/MenuPrivate.h"
+#include "private/interface/TextViewPrivate.h"
 #include "private/interface/ViewPrivate.h"
 #include "private/interface/WindowPrivate.h"
 #include "private/app/HandlerPrivate.h"
@@ -133,6 +137,7 @@ BWindow::DispatchMessage(BMessage* message, BHandler* handler)
 		case BPrivate::B_INPUT_DROP:
 		case BPrivate::B_INPUT_KEY:
 		case BPrivate::B_INPUT_SELECTION:
+		case BPrivate::B_INPUT_TEXT:
 			_DispatchInput(message);
 			return;
 	}
@@ -202,6 +207,9 @@ BWindow::_DispatchInput(BMessage* message)
 			int32 id;
 			if (bar != NULL && message->FindInt32("item", &id) == B_OK)
 				BMenu::Private(bar).ChooseItem(id);
+			BMenuField* field = dynamic_cast<BMenuField*>(view);
+			if (field != NULL && message->FindInt32("item", &id) == B_OK)
+				BMenuField::Private(field).ChooseItem(id);
 			break;
 		}
 		case BPrivate::B_INPUT_TAB:
@@ -237,6 +245,14 @@ BWindow::_DispatchInput(BMessage* message)
 					i++)
 				indexes.push_back(index);
 			BListView::Private(list).UserSelect(indexes);
+			break;
+		}
+		case BPrivate::B_INPUT_TEXT:
+		{
+			BTextView* textView = dynamic_cast<BTextView*>(view);
+			const char* text;
+			if (textView != NULL && message->FindString("text", &text) == B_OK)
+				BTextView::Private(textView).ApplyTyped(text);
 			break;
 		}
 	}

@@ -7,12 +7,16 @@
 
 #include <Button.h>
 #include <ListView.h>
+#include <CheckBox.h>
 #include <Menu.h>
 #include <MenuBar.h>
+#include <MenuField.h>
 #include <MenuItem.h>
 #include <ScrollView.h>
+#include <PopUpMenu.h>
 #include <StringView.h>
 #include <TabView.h>
+#include <TextControl.h>
 #include <View.h>
 #include <Window.h>
 
@@ -115,6 +119,31 @@ ExpectViewMatches(const MirrorWindow& window, BView* view)
 				<< "entry " << i;
 		}
 	}
+	if (BMenuField* field = dynamic_cast<BMenuField*>(view)) {
+		EXPECT_EQ(std::string(field->Label() != NULL ? field->Label() : ""),
+			mirrored->label) << Describe(view);
+		EXPECT_EQ(field->IsEnabled(), mirrored->enabled) << Describe(view);
+		EXPECT_EQ((int32)field->Divider(), mirrored->divider)
+			<< Describe(view);
+		// The menu part shows the marked item's label, where the menu
+		// takes its label from it.
+		BMenuItem* marked = field->Menu()->IsLabelFromMarked()
+			? field->Menu()->FindMarked() : NULL;
+		EXPECT_EQ(std::string(marked != NULL ? marked->Label()
+			: field->Menu()->Name()), mirrored->text) << Describe(view);
+		ExpectItemsMatch(window, field->Menu(), mirrored->items);
+	}
+	if (BTextControl* control = dynamic_cast<BTextControl*>(view)) {
+		EXPECT_EQ((int32)control->Divider(), mirrored->divider)
+			<< Describe(view);
+	}
+	if (BTextView* textView = dynamic_cast<BTextView*>(view)) {
+		EXPECT_EQ(std::string(textView->Text()), mirrored->text)
+			<< Describe(view);
+		EXPECT_EQ(textView->MaxBytes(), mirrored->maxBytes) << Describe(view);
+		EXPECT_EQ(textView->IsEditable(), mirrored->enabled)
+			<< Describe(view);
+	}
 	if (BTabView* tabs = dynamic_cast<BTabView*>(view)) {
 		ASSERT_EQ((size_t)tabs->CountTabs(), mirrored->tabs.size());
 		for (int32 i = 0; i < tabs->CountTabs(); i++) {
@@ -203,6 +232,21 @@ TEST(MirrorTest, TheMirrorFollowsEverySetter)
 	back->AddChild(new BScrollView("Scroll", entries, B_FOLLOW_NONE, 0,
 		false, true));
 	ExpectMirrorMatches(window, "list in a scroll view added");
+	BPopUpMenu* rates = new BPopUpMenu("BitRate");
+	rates->AddItem(new BMenuItem("Default", NULL));
+	rates->AddSeparatorItem();
+	rates->AddItem(new BMenuItem("128 kbps", NULL));
+	rates->ItemAt(0)->SetMarked(true);
+	BMenuField* field = new BMenuField(BRect(0, 200, 200, 220), "Field",
+		"Bit rate:", rates);
+	BCheckBox* check = new BCheckBox(BRect(0, 225, 100, 240), "Check",
+		"Elimina", NULL);
+	BTextControl* textControl = new BTextControl(BRect(0, 245, 300, 265),
+		"TextControl", "Cartella:", "/tmp", NULL);
+	back->AddChild(field);
+	back->AddChild(check);
+	back->AddChild(textControl);
+	ExpectMirrorMatches(window, "menu field, check box, text control added");
 
 	struct Step {
 		const char* name;
@@ -240,6 +284,28 @@ TEST(MirrorTest, TheMirrorFollowsEverySetter)
 			help->AddItem(new BMenuItem("Leggimi", NULL));
 			bar->AddItem(help);
 		} },
+		{ "BMenuItem::SetMarked in a menu field",
+			[&] { rates->ItemAt(2)->SetMarked(true); } },
+		{ "BMenu::AddItem to a field's menu",
+			[&] { rates->AddItem(new BMenuItem("320 kbps", NULL)); } },
+		{ "BMenu::SetLabelFromMarked off",
+			[&] { rates->SetLabelFromMarked(false); } },
+		{ "BMenu::SetLabelFromMarked on",
+			[&] { rates->SetLabelFromMarked(true); } },
+		{ "BMenuField::SetLabel", [&] { field->SetLabel("Velocità:"); } },
+		{ "BMenuField::SetDivider", [&] { field->SetDivider(117); } },
+		{ "BMenuField::SetEnabled", [&] { field->SetEnabled(false); } },
+		{ "BCheckBox value", [&] { check->SetValue(B_CONTROL_ON); } },
+		{ "BCheckBox::SetEnabled", [&] { check->SetEnabled(false); } },
+		{ "BTextControl::SetText", [&] { textControl->SetText("/altro"); } },
+		{ "BTextControl::SetDivider", [&] { textControl->SetDivider(115); } },
+		{ "BTextView::SetMaxBytes cuts the text",
+			[&] { textControl->TextView()->SetMaxBytes(3); } },
+		{ "BTextControl::SetEnabled",
+			[&] { textControl->SetEnabled(false); } },
+		{ "BTextControl::SetLabel", [&] { textControl->SetLabel("Dove:"); } },
+		{ "BView::ResizeTo of a text control",
+			[&] { textControl->ResizeTo(250, 22); } },
 		{ "BTabView::Select", [&] { tabs->Select(1); } },
 		{ "BTab::SetLabel", [&] { tabs->TabAt(0)->SetLabel("Uno"); } },
 		{ "BTab::SetEnabled", [&] { tabs->TabAt(0)->SetEnabled(false); } },

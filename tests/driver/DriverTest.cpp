@@ -23,7 +23,8 @@ TEST(DriverTest, DumpAndAboutBox)
 		"BButton \"CloseButton\" label=\"Esci\" enabled=1 hidden=0"));
 	EXPECT_TRUE(Contains(result.output, "TabView \"TabView\" hidden=0"));
 	EXPECT_TRUE(Contains(result.output, "FilesView \"File\" hidden=0"));
-	EXPECT_TRUE(Contains(result.output, "BView \"Opzioni di Gogo\" hidden=1"));
+	EXPECT_TRUE(Contains(result.output,
+		"EncoderView \"Opzioni di Gogo\" hidden=1"));
 	EXPECT_TRUE(Contains(result.output,
 		"BView \"Opzioni del programma\" hidden=1"));
 	EXPECT_TRUE(Contains(result.output,

@@ -213,6 +213,10 @@ TEST_F(TolvexOnX, AboutBoxOpensFromTheMenuAndClosesWithItsButton)
 	// the item after "Leggimi" (the separator is passed over).
 	ASSERT_TRUE(ClickAt(100 + 15, 100 + 8));
 	ASSERT_TRUE(PressKey("Right Down Down Return"));
+	// Looked at only once shown and at rest: until then the application's
+	// thread may still be building it.
+	ASSERT_NE(0ul, fProbe->WaitForWindow("AboutDialog"));
+	ASSERT_TRUE(WaitUntilSettled());
 
 	// Once its window is mapped the alert is built and shown: its
 	// constructor is over, and Show released the lock taken here.

@@ -4,11 +4,15 @@
 #include <vector>
 
 #include <Button.h>
+#include <CheckBox.h>
 #include <Entry.h>
 #include <Menu.h>
 #include <MenuBar.h>
+#include <MenuField.h>
 #include <MenuItem.h>
+#include <PopUpMenu.h>
 #include <TabView.h>
+#include <TextControl.h>
 #include <View.h>
 #include <Window.h>
 
@@ -223,6 +227,104 @@ TEST(InputTest, DropsHitTheViewUnderThePointAndKeysReachTheDefaultButton)
 	ASSERT_EQ(2u, received.size());
 	EXPECT_EQ((uint32)B_SIMPLE_DATA, received[0]);
 	EXPECT_EQ((uint32)'OKOK', received[1]);
+
+	ASSERT_TRUE(window->Lock());
+	window->Quit();
+}
+
+
+// Check boxes, menu fields and text fields take the user's input in the
+// window's thread, and only while the user could give it.
+TEST(InputTest, ControlsOfTheEncoderPanelTakeInput)
+{
+	TemporaryHome home;
+	RecordingWindow* window = new RecordingWindow();
+	BCheckBox* check = new BCheckBox(BRect(0, 0, 100, 15), "Check",
+		"Elimina", new BMessage('CHCK'));
+	window->AddChild(check);
+	BPopUpMenu* menu = new BPopUpMenu("Modo");
+	menu->AddItem(new BMenuItem("Default", NULL));
+	menu->AddSeparatorItem();
+	menu->AddItem(new BMenuItem("Stereo", NULL));
+	BMenuItem* off = new BMenuItem("Mai", NULL);
+	off->SetEnabled(false);
+	menu->AddItem(off);
+	menu->ItemAt(0)->SetMarked(true);
+	BMenuField* field = new BMenuField(BRect(0, 20, 200, 40), "Field",
+		"Modalità:", menu);
+	window->AddChild(field);
+	BTextControl* text = new BTextControl(BRect(0, 50, 250, 70), "Text",
+		"Altri parametri:", "", NULL);
+	BMessage* modified = new BMessage('MODI');
+	text->SetModificationMessage(modified);
+	text->TextView()->SetMaxBytes(4);
+	window->AddChild(text);
+	window->Show();
+
+	Click(window, check);
+	EXPECT_EQ(B_CONTROL_ON, check->Value());
+	Click(window, check);
+	EXPECT_EQ(B_CONTROL_OFF, check->Value());
+
+	auto choose = [&](BMenuItem* item) {
+		BMessage input(B_INPUT_MENU_ITEM);
+		input.AddInt32("view", BHandler::Private(field).Token());
+		input.AddInt32("item", BMenuItem::Private(item).Id());
+		Send(window, &input);
+	};
+	choose(menu->ItemAt(2));
+	EXPECT_EQ(menu->ItemAt(2), menu->FindMarked());
+	EXPECT_FALSE(menu->ItemAt(0)->IsMarked());
+	choose(off);
+	choose(menu->ItemAt(1));	// the separator
+	EXPECT_EQ(menu->ItemAt(2), menu->FindMarked());
+
+	auto type = [&](const char* typed) {
+		BMessage input(B_INPUT_TEXT);
+		input.AddInt32("view", BHandler::Private(text->TextView()).Token());
+		input.AddString("text", typed);
+		Send(window, &input);
+	};
+	type("-v 2");
+	EXPECT_STREQ("-v 2", text->Text());
+	// Cut at the limit of 4 bytes, before a character that would not fit.
+	type("ab\xc3\xa8");
+	EXPECT_STREQ("ab\xc3\xa8", text->Text());
+	type("abc\xc3\xa8");
+	EXPECT_STREQ("abc", text->Text());
+	type("abc\xc3\xa8x");		// the same text once cut: no change
+
+	// Disabled or hidden: nothing changes.
+	ASSERT_TRUE(window->Lock());
+	check->SetEnabled(false);
+	field->SetEnabled(false);
+	text->SetEnabled(false);
+	window->Unlock();
+	Click(window, check);
+	choose(menu->ItemAt(0));
+	type("no");
+	EXPECT_EQ(B_CONTROL_OFF, check->Value());
+	EXPECT_EQ(menu->ItemAt(2), menu->FindMarked());
+	EXPECT_STREQ("abc", text->Text());
+	ASSERT_TRUE(window->Lock());
+	text->SetEnabled(true);
+	text->Hide();
+	window->Unlock();
+	type("no");
+	EXPECT_STREQ("abc", text->Text());
+	// A lower limit cuts the text: a change like any other.
+	ASSERT_TRUE(window->Lock());
+	text->TextView()->SetMaxBytes(2);
+	window->Unlock();
+	ASSERT_TRUE(WaitUntilQuiet());
+	EXPECT_STREQ("ab", text->Text());
+
+	// The check box told its target twice; the text field once for each
+	// change of its text.
+	std::vector<uint32> received = window->Received();
+	std::vector<uint32> expected = { 'CHCK', 'CHCK', 'MODI', 'MODI', 'MODI',
+		'MODI' };
+	EXPECT_EQ(expected, received);
 
 	ASSERT_TRUE(window->Lock());
 	window->Quit();

@@ -8,13 +8,17 @@
 #include <Message.h>
 
 #include "display/fltk/FltkButton.h"
+#include "display/fltk/FltkCheckBox.h"
 #include "display/fltk/FltkInput.h"
 #include "display/fltk/FltkListView.h"
 #include "display/fltk/FltkMenuBar.h"
+#include "display/fltk/FltkMenuField.h"
 #include "display/fltk/FltkPlainView.h"
 #include "display/fltk/FltkScrollView.h"
 #include "display/fltk/FltkStringView.h"
 #include "display/fltk/FltkTabView.h"
+#include "display/fltk/FltkTextControl.h"
+#include "display/fltk/FltkTextView.h"
 
 namespace BPrivate {
 
@@ -54,6 +58,14 @@ FltkView::Create(int32 kind, int32 window, int32 view)
 			return new FltkListView(window, view);
 		case B_DISPLAY_SCROLL_VIEW:
 			return new FltkScrollView(window, view);
+		case B_DISPLAY_CHECK_BOX:
+			return new FltkCheckBox(window, view);
+		case B_DISPLAY_TEXT_CONTROL:
+			return new FltkTextControl(window, view);
+		case B_DISPLAY_TEXT_VIEW:
+			return new FltkTextView(window, view);
+		case B_DISPLAY_MENU_FIELD:
+			return new FltkMenuField(window, view);
 		default:
 			return new FltkPlainView(window, view, kind);
 	}

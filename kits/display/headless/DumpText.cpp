@@ -86,6 +86,24 @@ DumpView(const MirrorWindow& window, const MirrorView& view, int depth,
 		case B_DISPLAY_STRING_VIEW:
 			line += " text=" + QuoteForDump(view.text);
 			break;
+		case B_DISPLAY_CHECK_BOX:
+			line += " label=" + QuoteForDump(view.label);
+			line += " value=" + std::to_string(view.value);
+			line += std::string(" enabled=") + (view.enabled ? "1" : "0");
+			break;
+		case B_DISPLAY_TEXT_CONTROL:
+			line += " label=" + QuoteForDump(view.label);
+			line += std::string(" enabled=") + (view.enabled ? "1" : "0");
+			break;
+		case B_DISPLAY_TEXT_VIEW:
+			line += " text=" + QuoteForDump(view.text);
+			line += std::string(" enabled=") + (view.enabled ? "1" : "0");
+			break;
+		case B_DISPLAY_MENU_FIELD:
+			line += " label=" + QuoteForDump(view.label);
+			line += " text=" + QuoteForDump(view.text);
+			line += std::string(" enabled=") + (view.enabled ? "1" : "0");
+			break;
 	}
 	line += std::string(" hidden=") + (window.IsHidden(view.id) ? "1" : "0");
 	line += " frame=" + FrameText(view.frame);
@@ -100,10 +118,25 @@ DumpView(const MirrorWindow& window, const MirrorView& view, int depth,
 		case B_DISPLAY_LIST_VIEW:
 			line += " items=" + std::to_string(view.listItems.size());
 			break;
+		case B_DISPLAY_MENU_FIELD:
+		{
+			std::string marked;
+			for (int32 id : view.items) {
+				auto item = window.items.find(id);
+				if (item != window.items.end()
+					&& (item->second.flags & B_DISPLAY_ITEM_MARKED) != 0) {
+					marked = item->second.label;
+					break;
+				}
+			}
+			line += " marked=" + QuoteForDump(marked);
+			line += " items=" + std::to_string(view.items.size());
+			break;
+		}
 	}
 	lines->push_back(line);
 
-	if (view.kind == B_DISPLAY_MENU_BAR)
+	if (view.kind == B_DISPLAY_MENU_BAR || view.kind == B_DISPLAY_MENU_FIELD)
 		DumpItems(window, view.items, depth + 1, lines);
 	for (size_t i = 0; i < view.tabs.size(); i++) {
 		lines->push_back(std::string(2 * (depth + 1), ' ') + "BTab "

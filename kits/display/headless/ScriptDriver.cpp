@@ -37,7 +37,9 @@ const double kLongestWait = 3600;
 enum action {
 	kClick,
 	kDrop,
-	kSelect
+	kSelect,
+	kType,
+	kPick
 };
 
 
@@ -125,13 +127,27 @@ Takes(int32 kind, int action)
 {
 	switch (action) {
 		case kClick:
-			return kind == B_DISPLAY_BUTTON;
+			return kind == B_DISPLAY_BUTTON || kind == B_DISPLAY_CHECK_BOX;
 		case kDrop:
 			return true;
 		case kSelect:
 			return kind == B_DISPLAY_LIST_VIEW;
+		case kType:
+			return kind == B_DISPLAY_TEXT_CONTROL || kind == B_DISPLAY_TEXT_VIEW;
+		case kPick:
+			return kind == B_DISPLAY_MENU_FIELD;
 	}
 	return false;
+}
+
+
+// Kinds that a user cannot act on while they are disabled.
+bool
+CanBeDisabled(int32 kind)
+{
+	return kind == B_DISPLAY_BUTTON || kind == B_DISPLAY_CHECK_BOX
+		|| kind == B_DISPLAY_TEXT_CONTROL || kind == B_DISPLAY_TEXT_VIEW
+		|| kind == B_DISPLAY_MENU_FIELD;
 }
 
 
@@ -141,8 +157,11 @@ ShownText(const MirrorView& view)
 {
 	if (view.kind == B_DISPLAY_STRING_VIEW)
 		return view.text;
-	if (view.kind == B_DISPLAY_BUTTON)
+	if (view.kind == B_DISPLAY_BUTTON || view.kind == B_DISPLAY_CHECK_BOX
+		|| view.kind == B_DISPLAY_TEXT_CONTROL)
 		return view.label;
+	if (view.kind == B_DISPLAY_TEXT_VIEW || view.kind == B_DISPLAY_MENU_FIELD)
+		return view.text;
 	return std::string();
 }
 
@@ -460,9 +479,9 @@ ScriptDriver::_Perform(const std::vector<std::string>& words)
 	if (verb == "click")
 		_Click(words);
 	else if (verb == "type")
-		_TakesNothingYet(words, 3, 3, "usage: type NAME TEXT");
+		_Type(words);
 	else if (verb == "pick")
-		_TakesNothingYet(words, 3, 3, "usage: pick NAME ITEM");
+		_Pick(words);
 	else if (verb == "select")
 		_Select(words);
 	else if (verb == "menu")
@@ -541,7 +560,7 @@ ScriptDriver::_FindView(const std::string& name, uint32 action)
 			problem = QuoteForError(name) + " is hidden";
 			continue;
 		}
-		if (view->kind == B_DISPLAY_BUTTON && !view->enabled)
+		if (CanBeDisabled(view->kind) && !view->enabled)
 			_Fail(QuoteForError(name) + " is disabled");
 		Target target;
 		target.window = window->id;
@@ -609,17 +628,64 @@ ScriptDriver::_Click(const std::vector<std::string>& words)
 }
 
 
-// Actions for views that no view class of this build takes (text
-// controls, menu fields, list views): the user could not perform them.
+// The whole text of a text control replaced, as a user would select it
+// and type over it; the display sends the text view's new text.
 void
-ScriptDriver::_TakesNothingYet(const std::vector<std::string>& words,
-	size_t minimum, size_t maximum, const char* usage)
+ScriptDriver::_Type(const std::vector<std::string>& words)
 {
-	if (words.size() < minimum || words.size() > maximum)
-		_Fail(usage);
-	// Says why the view cannot be reached, if it cannot.
-	_FindView(words[1], kDrop);
-	_Fail(QuoteForError(words[1]) + " does not take this action");
+	if (words.size() != 3)
+		_Fail("usage: type NAME TEXT");
+	Target target = _FindView(words[1], kType);
+	MirrorWindow* window = fDisplay->Mirror().FindWindow(target.window);
+	const MirrorView* view = window->FindView(target.view);
+	if (view->kind == B_DISPLAY_TEXT_CONTROL) {
+		const MirrorView* input = NULL;
+		for (int32 child : view->children) {
+			const MirrorView* found = window->FindView(child);
+			if (found != NULL && found->kind == B_DISPLAY_TEXT_VIEW) {
+				input = found;
+				break;
+			}
+		}
+		if (input == NULL)
+			_Fail(QuoteForError(words[1]) + " has no text view");
+		view = input;
+	}
+	if (!view->enabled)
+		_Fail(QuoteForError(words[1]) + " is disabled");
+	BMessage input(B_INPUT_TEXT);
+	input.AddInt32("view", view->id);
+	input.AddString("text", words[2].c_str());
+	_Post(target.window, &input);
+}
+
+
+void
+ScriptDriver::_Pick(const std::vector<std::string>& words)
+{
+	if (words.size() != 3)
+		_Fail("usage: pick NAME ITEM");
+	Target target = _FindView(words[1], kPick);
+	MirrorWindow* window = fDisplay->Mirror().FindWindow(target.window);
+	const MirrorView* field = window->FindView(target.view);
+	for (int32 id : field->items) {
+		auto found = window->items.find(id);
+		if (found == window->items.end())
+			continue;
+		const MirrorMenuItem& item = found->second;
+		if ((item.flags & (B_DISPLAY_ITEM_SUBMENU | B_DISPLAY_ITEM_SEPARATOR))
+				!= 0 || item.label != words[2])
+			continue;
+		if (!item.enabled)
+			_Fail(QuoteForError(words[2]) + " is disabled");
+		BMessage input(B_INPUT_MENU_ITEM);
+		input.AddInt32("view", field->id);
+		input.AddInt32("item", item.id);
+		_Post(target.window, &input);
+		return;
+	}
+	_Fail("no item " + QuoteForError(words[2]) + " in "
+		+ QuoteForError(words[1]));
 }
 
 

@@ -72,11 +72,9 @@ private:
 									BMessage* input);
 
 			void				_Click(const std::vector<std::string>& words);
-			void				_TakesNothingYet(
-									const std::vector<std::string>& words,
-									size_t minimum, size_t maximum,
-									const char* usage);
 			void				_Menu(const std::vector<std::string>& words);
+			void				_Type(const std::vector<std::string>& words);
+			void				_Pick(const std::vector<std::string>& words);
 			void				_Tab(const std::vector<std::string>& words);
 			void				_Drop(const std::vector<std::string>& words);
 			void				_Select(const std::vector<std::string>& words);

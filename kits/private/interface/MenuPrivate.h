@@ -16,6 +16,13 @@ public:
 									{ fMenu->fSuperitem = item; }
 			// The menu bar this menu hangs from, while it is in a window.
 			BMenuBar*			AttachedBar() const;
+			void				SetField(BMenuField* field)
+									{ fMenu->fField = field; }
+			// The menu field whose menu this is, or holds this one.
+			BMenuField*			Field() const;
+			// The view that shows this menu's items, while it is in a
+			// window: its menu bar or its menu field.
+			BView*				AttachedView() const;
 			// The window of that menu bar.
 			BWindow*			OwnerWindow() const;
 			// Tells the display about each item, submenus included.

@@ -1,0 +1,64 @@
+#include "display/fltk/FltkTextView.h"
+
+#include <algorithm>
+
+#include <FL/Fl_Input.H>
+
+#include <Message.h>
+
+namespace BPrivate {
+
+FltkTextView::FltkTextView(int32 window, int32 view)
+	:
+	FltkView(window, view, B_DISPLAY_TEXT_VIEW)
+{
+	Fl_Input* input = new Fl_Input(0, 0, 0, 0);
+	input->textfont(kFont);
+	input->textsize(kFontSize);
+	input->when(FL_WHEN_CHANGED);
+	input->callback(_Changed, this);
+	SetWidget(input);
+}
+
+
+void
+FltkTextView::Update(const MirrorWindow&, const MirrorView& view)
+{
+	Fl_Input* input = static_cast<Fl_Input*>(Widget());
+	// FLTK counts its limit in bytes too; the kit's is the one that holds.
+	if (view.maxBytes > 0 && input->maximum_size() != view.maxBytes)
+		input->maximum_size(view.maxBytes);
+	if (view.enabled && !input->active())
+		input->activate();
+	else if (!view.enabled && input->active())
+		input->deactivate();
+
+	if (view.text == fShown)
+		return;
+	fShown = view.text;
+	auto echo = std::find(fPosted.begin(), fPosted.end(), view.text);
+	if (echo != fPosted.end()) {
+		// The kit took a text typed here; later ones are on their way.
+		fPosted.erase(fPosted.begin(), echo + 1);
+		if (!fPosted.empty())
+			return;
+	} else
+		fPosted.clear();
+	if (view.text != input->value())
+		input->value(view.text.c_str(), (int)view.text.size());
+}
+
+
+void
+FltkTextView::_Changed(Fl_Widget* widget, void* data)
+{
+	FltkTextView* self = static_cast<FltkTextView*>(data);
+	Fl_Input* input = static_cast<Fl_Input*>(widget);
+	std::string text(input->value(), (size_t)input->size());
+	self->fPosted.push_back(text);
+	BMessage changed(B_INPUT_TEXT);
+	changed.AddString("text", text.c_str());
+	self->Post(&changed);
+}
+
+} // namespace BPrivate

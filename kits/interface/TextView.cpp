@@ -1,0 +1,154 @@
+#include <TextView.h>
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <TextControl.h>
+
+#include "private/interface/TextViewPrivate.h"
+#include "private/interface/ViewPrivate.h"
+
+namespace {
+
+// BeOS's largest text: a text view takes everything until told otherwise.
+const int32 kNoLimit = 0x7fffffff;
+
+} // namespace
+
+
+size_t
+BTextView::Private::FittingBytes(const char* text, int32 max)
+{
+	size_t length = strlen(text);
+	if (max < 0)
+		max = 0;
+	if (length <= (size_t)max)
+		return length;
+	size_t end = (size_t)max;
+	// Back off continuation bytes (10xxxxxx) to the start of the character
+	// that would be cut.
+	while (end > 0 && ((unsigned char)text[end] & 0xc0) == 0x80)
+		end--;
+	return end;
+}
+
+
+void
+BTextView::Private::ApplyTyped(const char* text)
+{
+	if (!fView->fEditable)
+		return;
+	BTextControl* control = dynamic_cast<BTextControl*>(fView->Parent());
+	if (control != NULL && !control->IsEnabled())
+		return;
+	bool changed = fView->_SetText(text);
+	// The display shows what the user typed; where the limit cut it, or
+	// nothing changed, it is told again what the view holds.
+	BView::Private(fView).SendText(BPrivate::B_DISPLAY_VIEW_TEXT,
+		fView->fText);
+	if (changed && control != NULL)
+		control->_TextChanged();
+}
+
+
+BTextView::BTextView(BRect frame, const char* name, BRect, uint32 resizingMode,
+	uint32 flags)
+	:
+	BView(frame, name, resizingMode, flags),
+	fText(strdup("")),
+	fMaxBytes(kNoLimit),
+	fEditable(true)
+{
+	BView::Private(this).SetKind(BPrivate::B_DISPLAY_TEXT_VIEW);
+}
+
+
+BTextView::~BTextView()
+{
+	free(fText);
+}
+
+
+void
+BTextView::SetText(const char* text)
+{
+	BView::Private view(this);
+	view.CheckLock();
+	bool changed = _SetText(text);
+	view.SendText(BPrivate::B_DISPLAY_VIEW_TEXT, fText);
+	if (!changed)
+		return;
+	if (BTextControl* control = dynamic_cast<BTextControl*>(Parent()))
+		control->_TextChanged();
+}
+
+
+const char*
+BTextView::Text() const
+{
+	return fText;
+}
+
+
+int32
+BTextView::TextLength() const
+{
+	return (int32)strlen(fText);
+}
+
+
+// A text longer than the new limit is cut, so that the limit always holds.
+void
+BTextView::SetMaxBytes(int32 max)
+{
+	BView::Private view(this);
+	view.CheckLock();
+	fMaxBytes = max < 0 ? 0 : max;
+	view.SendValue(BPrivate::B_DISPLAY_VIEW_MAX_BYTES, fMaxBytes);
+	size_t fitting = Private::FittingBytes(fText, fMaxBytes);
+	if (fitting < strlen(fText)) {
+		fText[fitting] = '\0';
+		view.SendText(BPrivate::B_DISPLAY_VIEW_TEXT, fText);
+		if (BTextControl* control = dynamic_cast<BTextControl*>(Parent()))
+			control->_TextChanged();
+	}
+}
+
+
+void
+BTextView::MakeEditable(bool editable)
+{
+	BView::Private view(this);
+	view.CheckLock();
+	fEditable = editable;
+	view.SendValue(BPrivate::B_DISPLAY_VIEW_ENABLED, fEditable ? 1 : 0);
+}
+
+
+bool
+BTextView::_SetText(const char* text)
+{
+	if (text == NULL)
+		text = "";
+	size_t length = Private::FittingBytes(text, fMaxBytes);
+	if (strlen(fText) == length && memcmp(fText, text, length) == 0)
+		return false;
+	char* copy = (char*)malloc(length + 1);
+	if (copy == NULL)
+		return false;
+	memcpy(copy, text, length);
+	copy[length] = '\0';
+	free(fText);
+	fText = copy;
+	return true;
+}
+
+
+void
+BTextView::_SendState()
+{
+	BView::Private view(this);
+	view.SendText(BPrivate::B_DISPLAY_VIEW_TEXT, fText);
+	view.SendValue(BPrivate::B_DISPLAY_VIEW_MAX_BYTES, fMaxBytes);
+	view.SendValue(BPrivate::B_DISPLAY_VIEW_ENABLED, fEditable ? 1 : 0);
+}

@@ -1,0 +1,40 @@
+#ifndef _TEXT_VIEW_H
+#define _TEXT_VIEW_H
+
+#include <View.h>
+
+// One line of editable text. Its limit counts bytes of UTF-8, as on BeOS,
+// and holds for every way the text changes: typed or set by the program.
+class BTextView : public BView {
+public:
+								BTextView(BRect frame, const char* name,
+									BRect textRect, uint32 resizingMode,
+									uint32 flags);
+	virtual						~BTextView();
+
+			void				SetText(const char* text);
+			const char*			Text() const;
+			int32				TextLength() const;
+
+			void				SetMaxBytes(int32 max);
+			int32				MaxBytes() const { return fMaxBytes; }
+
+			void				MakeEditable(bool editable = true);
+			bool				IsEditable() const { return fEditable; }
+
+			class Private;
+
+private:
+	friend class Private;
+
+	virtual	void				_SendState();
+			// Keeps at most fMaxBytes of the text, whole characters only;
+			// true when the text changed.
+			bool				_SetText(const char* text);
+
+			char*				fText;
+			int32				fMaxBytes;
+			bool				fEditable;
+};
+
+#endif // _TEXT_VIEW_H
