@@ -6,6 +6,7 @@
 
 #include <Button.h>
 #include <CheckBox.h>
+#include <FilePanel.h>
 #include <Entry.h>
 #include <MenuField.h>
 #include <MenuItem.h>
@@ -71,6 +72,16 @@ EncoderView::EncoderView(BRect frame)
 {
 	SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
 	float width = Bounds().right;
+
+	// Built once and kept for the application's life; with no target, its
+	// reply reaches the application, which hands it to the main window.
+	BMessage* chosen = new BMessage(MSG_ENCODER_VIEW);
+	chosen->AddInt32("encoder_what", MSG_OUTPUT_DIR_PANEL);
+	fOutputDirPanel = new BFilePanel(B_OPEN_PANEL, NULL, NULL,
+		B_DIRECTORY_NODE, false, chosen, NULL, true, true);
+	fOutputDirPanel->Window()->SetTitle("Seleziona cartella di destinazione");
+	fOutputDirPanel->SetButtonLabel(B_DEFAULT_BUTTON, "Seleziona");
+	fOutputDirPanel->SetButtonLabel(B_CANCEL_BUTTON, "Annulla");
 
 	const int32 bitRates[14] = { 32, 40, 48, 56, 64, 80, 96, 112, 128, 160,
 		192, 224, 256, 320 };
@@ -177,8 +188,7 @@ EncoderView::MessageReceived(BMessage* message)
 
 	switch (what) {
 		case MSG_BROWSE_OUTPUT_DIR:
-			// The folder panel comes with the file panels; until then
-			// "Sfoglia..." shows nothing.
+			fOutputDirPanel->Show();
 			break;
 
 		case MSG_OUTPUT_DIR_PANEL:

@@ -5,6 +5,7 @@
 
 class BButton;
 class BCheckBox;
+class BFilePanel;
 class BMenu;
 class BMenuField;
 class BTextControl;
@@ -41,6 +42,7 @@ public:
 			BMenuField*			fOutputModeField;
 			BButton*			fOutputDirButton;
 			BTextControl*		fOutputDirText;
+			BFilePanel*			fOutputDirPanel;
 			BCheckBox*			fDisablePsycho;
 			BCheckBox*			fDeleteWave;
 			BTextControl*		fExtraParam;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <Entry.h>
 #include <MimeType.h>
 
@@ -128,4 +130,37 @@ TEST(DriverTest, RefsAndArgumentsAtLaunch)
 		"--refs", home.File("a.tvx"), home.File("missing/b.wav") });
 	EXPECT_EQ(0, result.status) << result.errors;
 	EXPECT_TRUE(Contains(result.output, "window \"Tolvex 1.2a\" hidden=0"));
+}
+
+
+// "Sfoglia..." shows the folder panel; a folder chosen there, through a
+// link, puts the folder's own path in the field; cancelling changes
+// nothing.
+TEST(DriverTest, FolderPanelFillsTheOutputFolder)
+{
+	TemporaryHome home;
+	home.WriteFile("musica/uscita/.keep", "");
+	std::string folder = home.File("musica/uscita");
+	std::string link = home.File("scorciatoia");
+	ASSERT_EQ(0, symlink(folder.c_str(), link.c_str()));
+
+	TolvexRunner runner(home);
+	RunResult result = runner.Run("tab \"Opzioni di Gogo\"\n"
+		"type OutputDirText prima\nclick OutputDirButton\ncancel\ndump\n"
+		"click OutputDirButton\npanel " + link + "\ndump\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	std::vector<std::string> lines = SplitLines(result.output);
+	std::vector<std::string> texts;
+	int panels = 0;
+	for (size_t i = 0; i < lines.size(); i++) {
+		if (lines[i] == "panel Seleziona cartella di destinazione")
+			panels++;
+		if (Contains(lines[i], "BTextControl \"OutputDirText\"")
+			&& i + 1 < lines.size())
+			texts.push_back(lines[i + 1]);
+	}
+	EXPECT_EQ(2, panels) << result.output;
+	ASSERT_EQ(2u, texts.size()) << result.output;
+	EXPECT_TRUE(Contains(texts[0], "text=\"prima\"")) << texts[0];
+	EXPECT_TRUE(Contains(texts[1], "text=\"" + folder + "\"")) << texts[1];
 }
