@@ -8,11 +8,36 @@
 
 namespace BPrivate {
 
+namespace {
+
+// A menu bar that knows when one of its menus is pulled down: the display
+// thread goes on drawing meanwhile, from inside the bar's handle().
+class TrackingMenuBar : public Fl_Menu_Bar {
+public:
+	TrackingMenuBar() : Fl_Menu_Bar(0, 0, 0, 0), fDepth(0) {}
+
+	int handle(int event) override
+	{
+		fDepth++;
+		int result = Fl_Menu_Bar::handle(event);
+		fDepth--;
+		return result;
+	}
+
+	bool InUse() const { return fDepth > 0; }
+
+private:
+	int fDepth;
+};
+
+} // namespace
+
+
 FltkMenuBar::FltkMenuBar(int32 window, int32 view)
 	:
 	FltkView(window, view, B_DISPLAY_MENU_BAR)
 {
-	Fl_Menu_Bar* bar = new Fl_Menu_Bar(0, 0, 0, 0);
+	Fl_Menu_Bar* bar = new TrackingMenuBar();
 	bar->textfont(kFont);
 	bar->textsize(kFontSize);
 	bar->user_data(this);
@@ -23,12 +48,20 @@ FltkMenuBar::FltkMenuBar(int32 window, int32 view)
 void
 FltkMenuBar::Update(const MirrorWindow& window, const MirrorView& view)
 {
-	Fl_Menu_Bar* bar = static_cast<Fl_Menu_Bar*>(Widget());
+	TrackingMenuBar* bar = static_cast<TrackingMenuBar*>(Widget());
+	if (!bar->InUse()) {
+		fRetiredMenus.clear();
+		fRetiredLabels.clear();
+	}
 	std::string shape;
 	_Describe(window, view.items, &shape);
 	if (shape != fShape) {
 		fShape = shape;
 		bar->menu(NULL);
+		if (bar->InUse()) {
+			fRetiredMenus.push_back(std::move(fMenu));
+			fRetiredLabels.push_back(std::move(fLabels));
+		}
 		fMenu.clear();
 		fLabels.clear();
 		_Build(window, view.items);

@@ -35,6 +35,10 @@ private:
 			// FLTK keeps pointers into these.
 			std::deque<std::string> fLabels;
 			std::vector<Fl_Menu_Item> fMenu;
+			// Menus replaced while one of them was pulled down: the open
+			// menu still points into them until it closes.
+			std::deque<std::deque<std::string> > fRetiredLabels;
+			std::deque<std::vector<Fl_Menu_Item> > fRetiredMenus;
 };
 
 } // namespace BPrivate
