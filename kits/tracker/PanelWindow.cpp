@@ -13,6 +13,8 @@
 #include <Path.h>
 #include <ScrollView.h>
 #include <StringView.h>
+#include <TextControl.h>
+#include <TextView.h>
 
 #include "display/DisplayProtocol.h"
 
@@ -94,13 +96,15 @@ BFilePanel::PanelWindow::PanelWindow(BFilePanel*, file_panel_mode mode,
 
 	float bottom = kHeight - 40;
 	if (mode == B_SAVE_PANEL) {
-		// The name to save under; the entries list fills it on a click.
-		back->AddChild(new BStringView(BRect(5, bottom - 18, 60, bottom - 4),
-			"PanelNameLabel", "Nome:"));
-		fNameView = new BStringView(BRect(60, bottom - 18, kWidth - 5,
-			bottom - 4), "PanelName", "");
+		// The name to save under, typed, or filled in by a click on an
+		// entry.
+		fNameView = new BTextControl(BRect(5, bottom - 20, kWidth - 5,
+			bottom), "PanelName", "Nome:", "", NULL,
+			B_FOLLOW_LEFT_RIGHT | B_FOLLOW_BOTTOM);
+		fNameView->SetDivider(55);
+		fNameView->TextView()->SetMaxBytes(B_FILE_NAME_LENGTH - 1);
 		back->AddChild(fNameView);
-		bottom -= 24;
+		bottom -= 26;
 	}
 
 	fEntries = new EntriesList(BRect(7, 39, kWidth - 7 - B_V_SCROLL_BAR_WIDTH,
@@ -257,6 +261,7 @@ void
 BFilePanel::PanelWindow::_Choose()
 {
 	if (fMode == B_SAVE_PANEL) {
+		fName = fNameView->Text();
 		int32 selected = fEntries->CurrentSelection(0);
 		if (selected >= 0 && fFolders[selected]) {
 			SetDirectory(Join(fDirectory, fNames[selected]));

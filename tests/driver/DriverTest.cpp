@@ -164,3 +164,22 @@ TEST(DriverTest, FolderPanelFillsTheOutputFolder)
 	EXPECT_TRUE(Contains(texts[0], "text=\"prima\"")) << texts[0];
 	EXPECT_TRUE(Contains(texts[1], "text=\"" + folder + "\"")) << texts[1];
 }
+
+
+// In the save panel the name is typed as a user types it, and its default
+// button saves under it.
+TEST(DriverTest, SavePanelTakesATypedName)
+{
+	TemporaryHome home;
+	std::string wave = home.WriteFile("a.wav", "RIFF");
+	home.WriteFile("liste/.keep", "");
+	TolvexRunner runner(home);
+	RunResult result = runner.Run("drop FilesList " + wave + "\n"
+		"menu Lista \"Salva...\"\nsave " + home.File("liste") + " prima.tvx\n"
+		"menu Lista \"Salva...\"\ntype PanelName \"la mia lista.tvx\"\n"
+		"click PanelDefault\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_TRUE(Contains(ReadFile(home.File("liste/prima.tvx")), wave));
+	EXPECT_EQ(ReadFile(home.File("liste/prima.tvx")),
+		ReadFile(home.File("liste/la mia lista.tvx")));
+}

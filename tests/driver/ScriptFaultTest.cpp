@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include <Node.h>
 #include <TypeConstants.h>
 #include <OS.h>
@@ -235,16 +237,20 @@ TEST(ScriptFaultTest, NoLineRunsBeforeTheApplicationIsQuiet)
 			"alert 0\ndump\ntab \"Opzioni di Gogo\"\ndump\n");
 		ASSERT_EQ(0, result.status) << "run " << run << ": " << result.errors;
 		std::vector<std::string> lines = SplitLines(result.output);
-		int windows = 0;
+		std::vector<std::string> windows;
 		for (const std::string& line : lines) {
 			if (line.compare(0, 7, "window ") == 0)
-				windows++;
+				windows.push_back(line.substr(0, line.find(" hidden=")));
 			ASSERT_FALSE(Contains(line, "window \"AboutDialog\""))
 				<< "run " << run;
 		}
-		// Two dumps of the main window, the progress window and the three
-		// file panels, which are built hidden with the main window.
-		ASSERT_EQ(10, windows) << "run " << run << ":\n" << result.output;
+		// Both dumps show the same windows: the main window, the progress
+		// window and the file panels built hidden with them.
+		ASSERT_EQ(0u, windows.size() % 2) << "run " << run;
+		ASSERT_GE(windows.size(), 4u) << "run " << run;
+		ASSERT_TRUE(std::equal(windows.begin(), windows.begin()
+			+ windows.size() / 2, windows.begin() + windows.size() / 2))
+			<< "run " << run << ":\n" << result.output;
 		ASSERT_TRUE(Contains(result.output, "BTab \"Opzioni di Gogo\" "
 			"enabled=1 selected=1")) << "run " << run;
 	}

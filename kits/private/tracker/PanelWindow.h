@@ -10,6 +10,7 @@
 class BButton;
 class BListView;
 class BStringView;
+class BTextControl;
 
 // The file panel's window: the folder shown (a way up, its path), its
 // entries, the name in a save panel, the two buttons.
@@ -50,7 +51,7 @@ private:
 			std::vector<std::string> fNames;
 			std::vector<bool>	fFolders;
 			BStringView*		fPathView;
-			BStringView*		fNameView;
+			BTextControl*		fNameView;
 			BListView*			fEntries;
 			std::string			fName;
 };
