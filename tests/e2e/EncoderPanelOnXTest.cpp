@@ -22,6 +22,7 @@
 #include "MainWindow.h"
 #include "PngWriter.h"
 #include "TabView.h"
+#include "AppOnX.h"
 #include "TestSupport.h"
 #include "TolvexApp.h"
 #include "XProbe.h"
@@ -30,34 +31,6 @@
 #include "display/fltk/FltkTabView.h"
 
 namespace {
-
-bool
-WaitUntilSettled()
-{
-	bigtime_t deadline = system_time() + 10000000;
-	int quiet = 0;
-	while (system_time() < deadline) {
-		bool busy = !WaitUntilQuiet(1)
-			|| BPrivate::DisplayServer::Current()->IsBusy();
-		quiet = busy ? 0 : quiet + 1;
-		if (quiet >= 3)
-			return true;
-		snooze(20000);
-	}
-	return false;
-}
-
-
-BRect
-FrameInWindow(BView* view)
-{
-	BRect frame = view->Frame();
-	for (BView* parent = view->Parent(); parent != NULL;
-			parent = parent->Parent())
-		frame.OffsetBy(parent->Frame().left, parent->Frame().top);
-	return frame;
-}
-
 
 // Typed through the X server, one key after another.
 bool
@@ -68,41 +41,8 @@ TypeText(const std::string& text)
 }
 
 
-class EncoderPanelOnX : public ::testing::Test {
+class EncoderPanelOnX : public AppOnX {
 protected:
-	virtual void SetUp()
-	{
-		ASSERT_TRUE(fServer.IsRunning());
-		setenv("BE_DISPLAY", "fltk", 1);
-		fApp = new TolvexApp;
-		fThread = std::thread([this] { fApp->Run(); });
-		bigtime_t deadline = system_time() + 10000000;
-		while (fApp->Thread() < 0 && system_time() < deadline)
-			snooze(1000);
-		ASSERT_TRUE(WaitUntilSettled());
-		fProbe = new XProbe;
-		ASSERT_TRUE(fProbe->IsOpen());
-	}
-
-	virtual void TearDown()
-	{
-		delete fProbe;
-		if (fApp != NULL) {
-			be_app_messenger.SendMessage(B_QUIT_REQUESTED);
-			fThread.join();
-			delete fApp;
-		}
-	}
-
-	MainWindow* Main()
-	{
-		for (int32 i = 0; BWindow* window = fApp->WindowAt(i); i++) {
-			if (MainWindow* main = dynamic_cast<MainWindow*>(window))
-				return main;
-		}
-		return NULL;
-	}
-
 	// Clicks the middle of a view of the main window, or of its part
 	// right of a divider.
 	bool ClickOn(BView* view, float divider = 0)
@@ -130,11 +70,6 @@ protected:
 			shot.height, shot.rgb));
 	}
 
-	TemporaryHome		fHome;
-	XvfbServer			fServer;
-	TolvexApp*			fApp = NULL;
-	std::thread			fThread;
-	XProbe*				fProbe = NULL;
 	WindowGeometry		fOrigin;
 };
 

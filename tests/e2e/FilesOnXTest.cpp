@@ -13,6 +13,7 @@
 
 #include "FilesList.h"
 #include "MainWindow.h"
+#include "AppOnX.h"
 #include "TestSupport.h"
 #include "TolvexApp.h"
 #include "XProbe.h"
@@ -22,34 +23,6 @@
 namespace {
 
 const char* kMainTitle = "Tolvex 1.2a";
-
-
-bool
-WaitUntilSettled()
-{
-	bigtime_t deadline = system_time() + 10000000;
-	int quiet = 0;
-	while (system_time() < deadline) {
-		bool busy = !WaitUntilQuiet(1)
-			|| BPrivate::DisplayServer::Current()->IsBusy();
-		quiet = busy ? 0 : quiet + 1;
-		if (quiet >= 3)
-			return true;
-		snooze(20000);
-	}
-	return false;
-}
-
-
-BRect
-FrameInWindow(BView* view)
-{
-	BRect frame = view->Frame();
-	for (BView* parent = view->Parent(); parent != NULL;
-			parent = parent->Parent())
-		frame.OffsetBy(parent->Frame().left, parent->Frame().top);
-	return frame;
-}
 
 
 // Waits for a client message of this type to the window, serving the
@@ -168,41 +141,8 @@ DragUriList(Window target, int x, int y, const std::string& uriList)
 }
 
 
-class FilesOnX : public ::testing::Test {
+class FilesOnX : public AppOnX {
 protected:
-	virtual void SetUp()
-	{
-		ASSERT_TRUE(fServer.IsRunning());
-		setenv("BE_DISPLAY", "fltk", 1);
-		fApp = new TolvexApp;
-		fThread = std::thread([this] { fApp->Run(); });
-		bigtime_t deadline = system_time() + 10000000;
-		while (fApp->Thread() < 0 && system_time() < deadline)
-			snooze(1000);
-		ASSERT_TRUE(WaitUntilSettled());
-		fProbe = new XProbe;
-		ASSERT_TRUE(fProbe->IsOpen());
-	}
-
-	virtual void TearDown()
-	{
-		delete fProbe;
-		if (fApp != NULL) {
-			be_app_messenger.SendMessage(B_QUIT_REQUESTED);
-			fThread.join();
-			delete fApp;
-		}
-	}
-
-	MainWindow* Main()
-	{
-		for (int32 i = 0; BWindow* window = fApp->WindowAt(i); i++) {
-			if (MainWindow* main = dynamic_cast<MainWindow*>(window))
-				return main;
-		}
-		return NULL;
-	}
-
 	BWindow* WindowTitled(const char* title)
 	{
 		for (int32 i = 0; BWindow* window = fApp->WindowAt(i); i++) {
@@ -241,11 +181,6 @@ protected:
 		return entries;
 	}
 
-	TemporaryHome		fHome;
-	XvfbServer			fServer;
-	TolvexApp*			fApp = NULL;
-	std::thread			fThread;
-	XProbe*				fProbe = NULL;
 };
 
 } // namespace

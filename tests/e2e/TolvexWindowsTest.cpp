@@ -21,6 +21,7 @@
 #include "PngWriter.h"
 #include "ProgressWindow.h"
 #include "TabView.h"
+#include "AppOnX.h"
 #include "TestSupport.h"
 #include "TolvexApp.h"
 #include "XProbe.h"
@@ -32,35 +33,6 @@ namespace {
 
 const char* kMainTitle = "Tolvex 1.2a";
 const char* kPanels[] = { "File", "Opzioni di Gogo", "Opzioni del programma" };
-
-
-// The application and the display have nothing left to do.
-bool
-WaitUntilSettled()
-{
-	bigtime_t deadline = system_time() + 10000000;
-	int quiet = 0;
-	while (system_time() < deadline) {
-		bool busy = !WaitUntilQuiet(1)
-			|| BPrivate::DisplayServer::Current()->IsBusy();
-		quiet = busy ? 0 : quiet + 1;
-		if (quiet >= 3)
-			return true;
-		snooze(20000);
-	}
-	return false;
-}
-
-
-BRect
-FrameInWindow(BView* view)
-{
-	BRect frame = view->Frame();
-	for (BView* parent = view->Parent(); parent != NULL;
-			parent = parent->Parent())
-		frame.OffsetBy(parent->Frame().left, parent->Frame().top);
-	return frame;
-}
 
 
 bool
@@ -92,57 +64,7 @@ ExpectPanelLook(const Screenshot& shot, const char* name)
 }
 
 
-// A TolvexApp of this process on the real-window display of a private X
-// server, its loop in a thread of its own.
-class TolvexOnX : public ::testing::Test {
-protected:
-	virtual void SetUp()
-	{
-		ASSERT_TRUE(fServer.IsRunning());
-		setenv("BE_DISPLAY", "fltk", 1);
-		fApp = new TolvexApp;
-		fThread = std::thread([this] { fApp->Run(); });
-		bigtime_t deadline = system_time() + 10000000;
-		while (fApp->Thread() < 0 && system_time() < deadline)
-			snooze(1000);
-		ASSERT_TRUE(WaitUntilSettled());
-		fProbe = new XProbe;
-		ASSERT_TRUE(fProbe->IsOpen());
-	}
-
-	virtual void TearDown()
-	{
-		delete fProbe;
-		if (fApp != NULL) {
-			be_app_messenger.SendMessage(B_QUIT_REQUESTED);
-			fThread.join();
-			delete fApp;
-		}
-	}
-
-	MainWindow* Main()
-	{
-		for (int32 i = 0; BWindow* window = fApp->WindowAt(i); i++) {
-			if (MainWindow* main = dynamic_cast<MainWindow*>(window))
-				return main;
-		}
-		return NULL;
-	}
-
-	BAlert* ShowingAlert()
-	{
-		for (int32 i = 0; BWindow* window = fApp->WindowAt(i); i++) {
-			if (BAlert* alert = dynamic_cast<BAlert*>(window))
-				return alert;
-		}
-		return NULL;
-	}
-
-	TemporaryHome		fHome;
-	XvfbServer			fServer;
-	TolvexApp*			fApp = NULL;
-	std::thread			fThread;
-	XProbe*				fProbe = NULL;
+class TolvexOnX : public AppOnX {
 };
 
 } // namespace
