@@ -184,13 +184,6 @@ TEST_F(TolvexOnX, ProgressWindowIsModalFixedAndHasNoBoxes)
 	progress->Show();
 	unsigned long window = fProbe->WaitForWindow("Stato della codifica");
 	ASSERT_NE(0ul, window);
-	// The display sets the window's hints right after FLTK maps it, which
-	// another client may see first.
-	bigtime_t deadline = system_time() + 5000000;
-	while ((fProbe->AtomNames(window, "_NET_WM_WINDOW_TYPE").empty()
-			|| fProbe->Property(window, "_MOTIF_WM_HINTS").size() != 5)
-		&& system_time() < deadline)
-		snooze(10000);
 
 	std::vector<std::string> state = fProbe->AtomNames(window,
 		"_NET_WM_STATE");

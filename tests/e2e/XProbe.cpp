@@ -156,7 +156,11 @@ XProbe::WaitForWindow(const std::string& title, int timeoutMs)
 	do {
 		unsigned long window = FindWindow(title);
 		WindowGeometry geometry;
-		if (window != 0 && Geometry(window, &geometry) && geometry.mapped)
+		// The display gives every window its type and Motif hints right
+		// after FLTK maps it: a window counts once they are there too.
+		if (window != 0 && Geometry(window, &geometry) && geometry.mapped
+			&& !AtomNames(window, "_NET_WM_WINDOW_TYPE").empty()
+			&& Property(window, "_MOTIF_WM_HINTS").size() == 5)
 			return window;
 		snooze(20000);
 	} while (system_time() < deadline);
