@@ -5,13 +5,13 @@
 #include <Button.h>
 #include <File.h>
 #include <FilePanel.h>
+#include <ListItem.h>
 #include <NodeInfo.h>
 #include <Path.h>
 #include <Menu.h>
 #include <MenuBar.h>
 #include <MenuItem.h>
 #include <Roster.h>
-#include <ListItem.h>
 #include <StringView.h>
 #include <View.h>
 

@@ -13,6 +13,8 @@
 #include <Entry.h>
 #include <Looper.h>
 #include <Message.h>
+#include <Node.h>
+#include <NodeInfo.h>
 #include <Roster.h>
 
 #include "TestSupport.h"
@@ -259,4 +261,24 @@ TEST_F(RosterTest, LaunchOfATypesPreferredApplication)
 	ASSERT_EQ(B_OK, be_roster->Launch("text/html", 2, words));
 	WaitForNotices(1);
 	EXPECT_EQ("https://tolvex.example.org/\ndue parole\n", ReadFile(record));
+}
+
+
+// A document opens with the preferred application of its type, which gets
+// the document's path.
+TEST_F(RosterTest, LaunchOfADocument)
+{
+	std::string record = fHome.File("browser.txt");
+	ASSERT_TRUE(InstallFakeBrowser(fHome, record));
+	std::string page = fHome.WriteFile("pagina web.html", "<p>ciao</p>\n");
+	BNode node(page.c_str());
+	BNodeInfo info(&node);
+	ASSERT_EQ(B_OK, info.SetType("text/html"));
+	entry_ref ref;
+	ASSERT_EQ(B_OK, get_ref_for_path(page.c_str(), &ref));
+	team_id team = -1;
+	ASSERT_EQ(B_OK, be_roster->Launch(&ref, (const BMessage*)NULL, &team));
+	EXPECT_GT(team, 0);
+	WaitForNotices(1);
+	EXPECT_EQ(page + "\n", ReadFile(record));
 }
