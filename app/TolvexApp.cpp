@@ -90,18 +90,15 @@ TolvexApp::MessageReceived(BMessage* message)
 		}
 
 		case B_SOME_APP_QUIT:
-		{
-			MainWindow* window = _LockMainWindow();
-			if (window == NULL)
-				break;
-			entry_ref ref;
-			if (window->fEncoding
-				&& message->FindRef("be:ref", &ref) == B_OK
-				&& ref == window->fEncoderRef)
-				window->EncodeNext();
-			window->Unlock();
+			// The run lives in the main window's thread, which so is the
+			// only one to touch it; once the window is gone, nobody
+			// listens.
+			if (fMainWindow != NULL
+				&& fMainWindowMessenger.SendMessage(message) != B_OK) {
+				fMainWindow = NULL;
+				be_roster->StopWatching(be_app_messenger);
+			}
 			break;
-		}
 
 		default:
 			BApplication::MessageReceived(message);

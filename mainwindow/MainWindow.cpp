@@ -1,15 +1,18 @@
 #include "MainWindow.h"
 
+#include <Alert.h>
 #include <Application.h>
 #include <Button.h>
 #include <File.h>
 #include <FilePanel.h>
+#include <ListItem.h>
 #include <NodeInfo.h>
 #include <Path.h>
 #include <Menu.h>
 #include <MenuBar.h>
 #include <MenuItem.h>
 #include <Roster.h>
+#include <StringView.h>
 #include <View.h>
 
 #include <stdio.h>
@@ -22,6 +25,18 @@
 #include "ProgressWindow.h"
 #include "TabView.h"
 #include "TolvexApp.h"
+#include "TolvexLaunch.h"
+
+// The progress window's place, from the main window's left-top corner.
+static const float kProgressOffset = 50;
+
+// Room for the longest command text: both option texts whole, a path of
+// the longest length between quotes, the two blanks and the NUL. The
+// launch splits it without cutting.
+static const size_t kCommandTextSize = 2 * (kOptionsTextSize - 1)
+	+ (B_PATH_NAME_LENGTH - 1 + 2) + 2 + 1;
+static_assert(kCommandTextSize <= kLaunchTextSize,
+	"the launch holds every command text");
 
 MainWindow::MainWindow(entry_ref* listRef)
 	:
@@ -173,6 +188,19 @@ MainWindow::MessageReceived(BMessage* message)
 			fTabView->fEncoderView->MessageReceived(message);
 			break;
 
+		case MSG_ENCODE:
+			_StartRun();
+			break;
+		case MSG_SKIP_FILE:
+			_SkipFile();
+			break;
+		case MSG_STOP_ENCODING:
+			_StopRun();
+			break;
+		case B_SOME_APP_QUIT:
+			_QuitNoticeReceived(message);
+			break;
+
 		default:
 			BWindow::MessageReceived(message);
 			break;
@@ -215,11 +243,144 @@ MainWindow::RefsReceived(BMessage* message)
 
 
 // Starts the next entry of the run, or ends the run when none is left.
-// Entries come with the file list; without one there is nothing to encode.
+// Runs in this window's thread only: the application hands the roster's
+// quit notices on to it.
 void
 MainWindow::EncodeNext()
 {
-	_EndRun();
+	int32 count = fFilesList->CountItems();
+	if (fFileIndex >= count) {
+		_EndRun();
+		return;
+	}
+
+	const char* path = static_cast<BStringItem*>(
+		fFilesList->ItemAt(fFileIndex))->Text();
+	// Quotes are the splitter's: a path holding one would reach the
+	// encoder as other words than the entry's path, so it is never
+	// launched.
+	bool launchable = strchr(path, '"') == NULL;
+	char fileText[B_PATH_NAME_LENGTH + 2];
+	bool quoted = strchr(path, ' ') != NULL;
+	int length = snprintf(fileText, sizeof(fileText), quoted ? "\"%s\"" : "%s",
+		path);
+	if (length < 0 || (size_t)length >= sizeof(fileText))
+		launchable = false;
+
+	char counter[32];
+	snprintf(counter, sizeof(counter), "File %d di %d", (int)fFileIndex + 1,
+		(int)count);
+
+	char command[kCommandTextSize];
+	length = snprintf(command, sizeof(command), "%s%s%s%s%s", fOptionsBefore,
+		fOptionsBefore[0] != '\0' ? " " : "", fileText,
+		fOptionsAfter[0] != '\0' ? " " : "", fOptionsAfter);
+	if (length < 0 || (size_t)length >= sizeof(command))
+		launchable = false;
+
+	if (fProgressWindow->Lock()) {
+		fProgressWindow->fFileName->SetText(fileText);
+		fProgressWindow->fFileNumber->SetText(counter);
+		fProgressWindow->fSkipButton->SetEnabled(true);
+		fProgressWindow->fStopButton->SetEnabled(true);
+		fProgressWindow->Unlock();
+	}
+
+	status_t status = B_BAD_VALUE;
+	if (launchable)
+		status = TolvexLaunch(&fEncoderRef, command, &fEncoderTeam);
+	if (status != B_OK) {
+		char text[256];
+		snprintf(text, sizeof(text), "È avvenuto un errore cercando di "
+			"lanciare %s. Assicuratevi che %s si trovi dove dovrebbe essere "
+			"e non sia in uso e riprovate.", "Gogo", "Gogo");
+		BAlert* alert = new BAlert("LaunchFailed", text, "OK", NULL, NULL,
+			B_WIDTH_AS_USUAL, B_STOP_ALERT);
+		alert->Go();
+		_EndRun();
+		return;
+	}
+	fFileIndex++;
+}
+
+
+void
+MainWindow::_StartRun()
+{
+	// A second "Codifica!" that came before the progress window took the
+	// input would start a second encoder beside the first.
+	if (fEncoding)
+		return;
+
+	char location[kEncoderLocationSize];
+	static_cast<TolvexApp*>(be_app)->GetEncoderLocation(location,
+		sizeof(location));
+	BEntry entry(location, true);
+	if (!entry.Exists() || entry.GetRef(&fEncoderRef) != B_OK) {
+		char text[2048];
+		snprintf(text, sizeof(text), "%s non trovato. Assicuratevi che il "
+			"campo \"%s\" nel pannello \"Opzioni programma\" punti "
+			"direttamente a %s o ad un suo symlink (non alla cartella in cui "
+			"si trova).", location, "Posizione di Gogo:", "Gogo");
+		BAlert* alert = new BAlert("EncodeFailed", text, "OK", NULL, NULL,
+			B_WIDTH_AS_USUAL, B_STOP_ALERT);
+		alert->Go();
+		return;
+	}
+
+	fFileIndex = 0;
+	fTabView->fEncoderView->OptionsBefore(fOptionsBefore);
+	fTabView->fEncoderView->OptionsAfter(fOptionsAfter);
+	fEncoding = true;
+	fProgressWindow->Show();
+	BRect frame = Frame();
+	fProgressWindow->MoveTo(frame.left + kProgressOffset,
+		frame.top + kProgressOffset);
+	be_roster->StartWatching(be_app_messenger, B_REQUEST_QUIT);
+	EncodeNext();
+}
+
+
+void
+MainWindow::_SkipFile()
+{
+	if (!fEncoding)
+		return;
+	if (fProgressWindow->Lock()) {
+		fProgressWindow->fSkipButton->SetEnabled(false);
+		fProgressWindow->fStopButton->SetEnabled(false);
+		fProgressWindow->Unlock();
+	}
+	kill_team(fEncoderTeam);
+}
+
+
+void
+MainWindow::_StopRun()
+{
+	if (!fEncoding)
+		return;
+	be_roster->StopWatching(be_app_messenger);
+	kill_team(fEncoderTeam);
+	fEncoding = false;
+	fFileIndex = 0;
+	fProgressWindow->Hide();
+}
+
+
+// Only the end of the encoder this run launched last leads on: a late
+// notice of an earlier run's encoder must not advance a new run while its
+// own encoder still works.
+void
+MainWindow::_QuitNoticeReceived(BMessage* message)
+{
+	entry_ref ref;
+	int32 team;
+	if (fEncoding && message->FindRef("be:ref", &ref) == B_OK
+		&& ref == fEncoderRef
+		&& message->FindInt32("be:team", &team) == B_OK
+		&& team == fEncoderTeam)
+		EncodeNext();
 }
 
 

@@ -40,6 +40,10 @@ public:
 			FilesList*			fFilesList;
 
 private:
+			void				_StartRun();
+			void				_SkipFile();
+			void				_StopRun();
+			void				_QuitNoticeReceived(BMessage* message);
 			void				_EndRun();
 };
 

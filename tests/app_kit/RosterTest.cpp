@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <stdio.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <mutex>
@@ -11,6 +13,8 @@
 #include <Entry.h>
 #include <Looper.h>
 #include <Message.h>
+#include <Node.h>
+#include <NodeInfo.h>
 #include <Roster.h>
 
 #include "TestSupport.h"
@@ -208,4 +212,73 @@ TEST_F(RosterTest, KillTeamEndsTheWholeGroup)
 	std::string state = ReadFile("/proc/" + std::to_string(sleeper) + "/stat");
 	EXPECT_TRUE(state.empty() || Contains(state, ") Z ")) << state;
 	EXPECT_EQ(B_BAD_TEAM_ID, kill_team(team));
+}
+
+
+// Children write to our standard streams, and each is reaped once it has
+// ended (no zombie left); a child we started ourselves is left to us.
+TEST_F(RosterTest, ChildrenAreReapedAndKeepOurStreams)
+{
+	pid_t ours = fork();
+	ASSERT_GE(ours, 0);
+	if (ours == 0)
+		_exit(7);
+
+	std::string captured = fHome.File("stdout.txt");
+	int saved = dup(1);
+	ASSERT_GE(saved, 0);
+	int file = open(captured.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+	ASSERT_GE(file, 0);
+	fflush(stdout);
+	ASSERT_EQ(1, dup2(file, 1));
+	close(file);
+
+	std::string program = Script("talker", "echo parla\n");
+	entry_ref ref;
+	ASSERT_EQ(B_OK, get_ref_for_path(program.c_str(), &ref));
+	team_id team = -1;
+	ASSERT_EQ(B_OK, be_roster->Launch(&ref, 0, NULL, &team));
+	WaitForNotices(1);
+	fflush(stdout);
+	dup2(saved, 1);
+	close(saved);
+
+	EXPECT_EQ("parla\n", ReadFile(captured));
+	EXPECT_EQ("", ReadFile("/proc/" + std::to_string(team) + "/stat"))
+		<< "the ended child is reaped";
+	int status = 0;
+	ASSERT_EQ(ours, waitpid(ours, &status, 0));
+	EXPECT_EQ(7, WEXITSTATUS(status));
+}
+
+
+// The preferred application of a MIME type gets the words.
+TEST_F(RosterTest, LaunchOfATypesPreferredApplication)
+{
+	std::string record = fHome.File("browser.txt");
+	ASSERT_TRUE(InstallFakeBrowser(fHome, record));
+	const char* words[] = { "https://tolvex.example.org/", "due parole" };
+	ASSERT_EQ(B_OK, be_roster->Launch("text/html", 2, words));
+	WaitForNotices(1);
+	EXPECT_EQ("https://tolvex.example.org/\ndue parole\n", ReadFile(record));
+}
+
+
+// A document opens with the preferred application of its type, which gets
+// the document's path.
+TEST_F(RosterTest, LaunchOfADocument)
+{
+	std::string record = fHome.File("browser.txt");
+	ASSERT_TRUE(InstallFakeBrowser(fHome, record));
+	std::string page = fHome.WriteFile("pagina web.html", "<p>ciao</p>\n");
+	BNode node(page.c_str());
+	BNodeInfo info(&node);
+	ASSERT_EQ(B_OK, info.SetType("text/html"));
+	entry_ref ref;
+	ASSERT_EQ(B_OK, get_ref_for_path(page.c_str(), &ref));
+	team_id team = -1;
+	ASSERT_EQ(B_OK, be_roster->Launch(&ref, (const BMessage*)NULL, &team));
+	EXPECT_GT(team, 0);
+	WaitForNotices(1);
+	EXPECT_EQ(page + "\n", ReadFile(record));
 }

@@ -18,6 +18,7 @@ PretendRun(MainWindow* window, const entry_ref& encoder)
 	window->fEncoding = true;
 	window->fEncoderRef = encoder;
 	window->fFileIndex = 5;
+	window->fEncoderTeam = 4321;
 	window->Unlock();
 }
 
@@ -35,8 +36,9 @@ ExpectRunUnchanged(MainWindow* window)
 
 
 // The quit notice moves a run on only when a run is under way, the notice
-// names an executable, and that executable is the encoder.
-TEST(RoutingTest, QuitNoticeNeedsAllThreeConditions)
+// names an executable, that executable is the encoder, and its team is the
+// encoder launched last.
+TEST(RoutingTest, QuitNoticeNeedsAllFourConditions)
 {
 	RunningApp running;
 	MainWindow* window = running.Window();
@@ -53,6 +55,7 @@ TEST(RoutingTest, QuitNoticeNeedsAllThreeConditions)
 	window->Unlock();
 	BMessage notice(B_SOME_APP_QUIT);
 	notice.AddRef("be:ref", &encoder);
+	notice.AddInt32("be:team", 4321);
 	running.Post(running.App(), &notice);
 	ASSERT_TRUE(window->Lock());
 	EXPECT_FALSE(window->fEncoding);
@@ -72,7 +75,14 @@ TEST(RoutingTest, QuitNoticeNeedsAllThreeConditions)
 	running.Post(running.App(), &stranger);
 	ExpectRunUnchanged(window);
 
-	// All three: the run moves on; with no entry left, it ends.
+	// The encoder, but an earlier one (a run stopped and started again).
+	BMessage earlier(B_SOME_APP_QUIT);
+	earlier.AddRef("be:ref", &encoder);
+	earlier.AddInt32("be:team", 1234);
+	running.Post(running.App(), &earlier);
+	ExpectRunUnchanged(window);
+
+	// All four: the run moves on; with no entry left, it ends.
 	running.Post(running.App(), &notice);
 	ASSERT_TRUE(window->Lock());
 	EXPECT_FALSE(window->fEncoding);

@@ -1,0 +1,375 @@
+#include <gtest/gtest.h>
+
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+
+namespace {
+
+const char* kProgress = "\"Stato della codifica\"";
+
+// A fake encoder at the default location (/boot/home/config/bin/Gogo is
+// ~/.local/bin/Gogo). Each start appends "run N" and its words, one a
+// line in brackets, to "argv"; line N of "modes" says what it does then:
+// exit (the default), fail, crash, or wait to be killed in a child of its
+// own, whose pid goes to "children".
+class RunTest : public testing::Test {
+protected:
+	void SetUp() override
+	{
+		fEncoder = fHome.WriteFile(".local/bin/Gogo", "#!/bin/sh\n"
+			"h='" + fHome.Path() + "'\n"
+			"n=$(( $(cat \"$h/count\" 2>/dev/null || echo 0) + 1 ))\n"
+			"echo $n > \"$h/count\"\n"
+			"{ echo \"run $n\"; for a in \"$@\"; do printf '[%s]\\n' \"$a\"; "
+			"done; } >> \"$h/argv\"\n"
+			"case \"$(sed -n \"${n}p\" \"$h/modes\" 2>/dev/null)\" in\n"
+			"fail) exit 3;;\n"
+			"crash) kill -SEGV $$;;\n"
+			"wait) sleep 60 & echo $! >> \"$h/children\"; wait;;\n"
+			"esac\nexit 0\n", true);
+	}
+
+	void TearDown() override
+	{
+		for (const std::string& pid : SplitLines(ReadFile(
+				fHome.File("children"))))
+			kill(atoi(pid.c_str()), SIGKILL);
+	}
+
+	void Modes(const std::string& modes)
+	{
+		fHome.WriteFile("modes", modes);
+	}
+
+	std::string Wave(const std::string& name)
+	{
+		return fHome.WriteFile("music/" + name, "RIFF");
+	}
+
+	std::string Argv() { return ReadFile(fHome.File("argv")); }
+
+	// A session fed line by line, so that the test can wait for the fake
+	// encoder to be at work (the driver waits only for ended processes)
+	// before it clicks on.
+	void Begin(TolvexRunner& runner)
+	{
+		std::string fifo = fHome.File("script.fifo");
+		ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+		// Read and write, so that opening does not wait for the reader.
+		fFifo = open(fifo.c_str(), O_RDWR | O_CLOEXEC);
+		ASSERT_GE(fFifo, 0);
+		runner.StartScriptAt(fifo.c_str());
+	}
+
+	void Send(const std::string& lines)
+	{
+		ASSERT_EQ((ssize_t)lines.size(), write(fFifo, lines.data(),
+			lines.size()));
+	}
+
+	// Waits until this many fake encoders wait to be killed.
+	void WaitForChildren(size_t count)
+	{
+		for (int i = 0; i < 1000 && Children().size() < count; i++)
+			usleep(10000);
+		ASSERT_EQ(count, Children().size());
+	}
+
+	RunResult End(TolvexRunner& runner)
+	{
+		close(fFifo);
+		fFifo = -1;
+		return runner.Finish();
+	}
+
+	std::vector<std::string> Children()
+	{
+		return SplitLines(ReadFile(fHome.File("children")));
+	}
+
+	// The dump's line of the progress window or of one of its views.
+	static std::string Line(const std::string& output,
+		const std::string& start, int occurrence = 0)
+	{
+		for (const std::string& line : SplitLines(output)) {
+			size_t first = line.find_first_not_of(' ');
+			if (first != std::string::npos
+				&& line.compare(first, start.size(), start) == 0
+				&& occurrence-- == 0)
+				return line.substr(first);
+		}
+		return std::string();
+	}
+
+	static bool ChildAlive(const std::string& pid)
+	{
+		// Reaped or a zombie: gone either way for the user.
+		std::string status = ReadFile("/proc/" + pid + "/stat");
+		return !status.empty() && status.find(") Z") == std::string::npos;
+	}
+
+	TemporaryHome fHome;
+	std::string fEncoder;
+	int fFifo = -1;
+};
+
+} // namespace
+
+
+// The options of the encoder tab come first, then the path, quoted when it
+// holds a blank: the encoder gets the path as one word, the progress window
+// shows the quotes. Without options the path is the only word.
+TEST_F(RunTest, TheEncoderGetsTheOptionsThenThePath)
+{
+	std::string spaced = Wave("My Music/track 1.wav");
+	TolvexRunner runner(fHome);
+	RunResult result = runner.Run("drop FilesList \"" + spaced + "\"\n"
+		"tab \"Opzioni di Gogo\"\n"
+		"pick BitRateField \"128 kbps\"\n"
+		"pick OutputModeField \"Joint stereo\"\n"
+		"click EncodeButton\n"
+		"wait-hidden " + std::string(kProgress) + " 10\n"
+		"dump\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_EQ("run 1\n[-b]\n[128]\n[-m]\n[j]\n[" + spaced + "]\n", Argv());
+	EXPECT_EQ("BStringView \"FileName\" text=\"\\\"" + spaced + "\\\"\" "
+		"hidden=0 frame=(5,25,335,40)", Line(result.output,
+		"BStringView \"FileName\""));
+	EXPECT_EQ("BStringView \"FileNumber\" text=\"File 1 di 1\" hidden=0 "
+		"frame=(5,46,335,61)", Line(result.output,
+		"BStringView \"FileNumber\""));
+
+	unlink(fHome.File("argv").c_str());
+	unlink(fHome.File("count").c_str());
+	std::string plain = Wave("a.wav");
+	std::string lead = Wave(" lead.wav");
+	result = runner.Run("drop FilesList " + plain + " \"" + lead + "\"\n"
+		"click EncodeButton\n"
+		"wait-hidden " + std::string(kProgress) + " 10\n"
+		"dump\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_EQ("run 1\n[" + plain + "]\nrun 2\n[" + lead + "]\n", Argv());
+}
+
+
+// Two blanks typed in the extra parameters give the encoder an empty word
+// between the two.
+TEST_F(RunTest, TwoBlanksGiveAnEmptyWord)
+{
+	std::string wave = Wave("a.wav");
+	TolvexRunner runner(fHome);
+	RunResult result = runner.Run("drop FilesList " + wave + "\n"
+		"tab \"Opzioni di Gogo\"\n"
+		"click DisablePsycho\n"
+		"type ExtraParam \"-x  -y\"\n"
+		"click EncodeButton\n"
+		"wait-hidden " + std::string(kProgress) + " 10\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_EQ("run 1\n[-nopsy]\n[-x]\n[]\n[-y]\n[" + wave + "]\n", Argv());
+}
+
+
+// The progress window counts the files, lies 50 points right of and below
+// the main window, and "Salta file" kills the whole encoder (the wrapper
+// script and its child) on the middle and the last entry.
+TEST_F(RunTest, CounterAndSkip)
+{
+	Modes("wait\nwait\nwait\n");
+	std::string a = Wave("a.wav"), b = Wave("b.wav"), c = Wave("c.wav");
+	TolvexRunner runner(fHome);
+	Begin(runner);
+	Send("drop FilesList " + a + " " + b + " " + c + "\n"
+		"click EncodeButton\n"
+		"wait-text FileNumber \"File 1 di 3\" 10\n"
+		"dump\n");
+	WaitForChildren(1);
+	Send("click SkipFile\n"
+		"wait-text FileNumber \"File 2 di 3\" 10\n"
+		"dump\n");
+	WaitForChildren(2);
+	Send("click SkipFile\n"
+		"wait-text FileNumber \"File 3 di 3\" 10\n");
+	WaitForChildren(3);
+	Send("click SkipFile\n"
+		"wait-hidden " + std::string(kProgress) + " 10\n"
+		"dump\n");
+	RunResult result = End(runner);
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_EQ("run 1\n[" + a + "]\nrun 2\n[" + b + "]\nrun 3\n[" + c
+		+ "]\n", Argv());
+	std::string main = Line(result.output, "window \"Tolvex 1.2a\"");
+	EXPECT_TRUE(Contains(main, "frame=(100,100,")) << main;
+	EXPECT_TRUE(Contains(Line(result.output, "window " + std::string(
+		kProgress)), "hidden=0 frame=(150,150,490,")) << result.output;
+	EXPECT_TRUE(Contains(Line(result.output, "BButton \"SkipFile\"", 1),
+		"enabled=1")) << result.output;
+	EXPECT_TRUE(Contains(Line(result.output, "window " + std::string(
+		kProgress), 2), "hidden=1")) << result.output;
+	std::vector<std::string> children = SplitLines(ReadFile(
+		fHome.File("children")));
+	ASSERT_EQ(3u, children.size());
+	for (const std::string& child : children)
+		EXPECT_FALSE(ChildAlive(child)) << child;
+}
+
+
+// Stop kills the encoder and starts nothing more, also when the killed
+// process's notice comes; a new run starts from the first entry.
+TEST_F(RunTest, StopThenStartAgain)
+{
+	Modes("wait\n");
+	std::string a = Wave("a.wav"), b = Wave("b.wav");
+	TolvexRunner runner(fHome);
+	Begin(runner);
+	Send("drop FilesList " + a + " " + b + "\n"
+		"click EncodeButton\n");
+	WaitForChildren(1);
+	Send("click StopEncoding\n"
+		"wait-hidden " + std::string(kProgress) + " 10\n"
+		"dump\n"
+		"click EncodeButton\n"
+		"wait-hidden " + std::string(kProgress) + " 10\n");
+	RunResult result = End(runner);
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_TRUE(Contains(Line(result.output, "window " + std::string(
+		kProgress)), "hidden=1")) << result.output;
+	EXPECT_EQ("run 1\n[" + a + "]\nrun 2\n[" + a + "]\nrun 3\n[" + b
+		+ "]\n", Argv());
+	std::vector<std::string> children = SplitLines(ReadFile(
+		fHome.File("children")));
+	ASSERT_EQ(1u, children.size());
+	EXPECT_FALSE(ChildAlive(children[0]));
+}
+
+
+// An encoder that fails or crashes has still done its file.
+TEST_F(RunTest, FailureOfTheEncoderCountsAsDone)
+{
+	Modes("fail\ncrash\nexit\n");
+	std::string a = Wave("a.wav"), b = Wave("b.wav"), c = Wave("c.wav");
+	TolvexRunner runner(fHome);
+	RunResult result = runner.Run("drop FilesList " + a + " " + b + " " + c
+		+ "\nclick EncodeButton\n"
+		"wait-hidden " + std::string(kProgress) + " 10\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_EQ("run 1\n[" + a + "]\nrun 2\n[" + b + "]\nrun 3\n[" + c
+		+ "]\n", Argv());
+	EXPECT_FALSE(Contains(result.output, "alert ")) << result.output;
+}
+
+
+// No encoder where the setting points: the alert says where it looked,
+// and no run starts.
+TEST_F(RunTest, MissingEncoder)
+{
+	unlink(fEncoder.c_str());
+	std::string a = Wave("a.wav");
+	TolvexRunner runner(fHome);
+	RunResult result = runner.Run("drop FilesList " + a + "\n"
+		"click EncodeButton\n"
+		"alert 0\n"
+		"dump\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_TRUE(Contains(result.output, "alert EncodeFailed: "
+		"/boot/home/config/bin/Gogo non trovato. Assicuratevi che il campo "
+		"\"Posizione di Gogo:\" nel pannello \"Opzioni programma\" punti "
+		"direttamente a Gogo o ad un suo symlink (non alla cartella in cui "
+		"si trova).\n")) << result.output;
+	EXPECT_TRUE(Contains(Line(result.output, "window " + std::string(
+		kProgress)), "hidden=1"));
+	EXPECT_TRUE(Contains(Line(result.output, "BStringView \"FileNumber\""),
+		"text=\"#\""));
+}
+
+
+// An encoder that cannot be started ends the run at the first entry; the
+// others are not tried.
+TEST_F(RunTest, EncoderThatCannotStart)
+{
+	chmod(fEncoder.c_str(), 0644);
+	std::string a = Wave("a.wav"), b = Wave("b.wav");
+	TolvexRunner runner(fHome);
+	RunResult result = runner.Run("drop FilesList " + a + " " + b + "\n"
+		"click EncodeButton\n"
+		"alert 0\n"
+		"dump\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_TRUE(Contains(result.output, "alert LaunchFailed: È avvenuto un "
+		"errore cercando di lanciare Gogo. Assicuratevi che Gogo si trovi "
+		"dove dovrebbe essere e non sia in uso e riprovate.\n"))
+		<< result.output;
+	EXPECT_TRUE(Contains(Line(result.output, "window " + std::string(
+		kProgress)), "hidden=1"));
+	EXPECT_EQ("", Argv());
+}
+
+
+// A double quote in a path would make the encoder see other paths than
+// the entry's: such an entry is refused like a failed launch.
+TEST_F(RunTest, PathWithADoubleQuoteIsNeverLaunched)
+{
+	std::string quoted = Wave("a\"b.wav"), b = Wave("b.wav");
+	TolvexRunner runner(fHome);
+	RunResult result = runner.Run("drop FilesList \"" + std::string(
+		fHome.File("music/a\\\"b.wav")) + "\" " + b + "\n"
+		"dump\n"
+		"click EncodeButton\n"
+		"alert 0\n"
+		"dump\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_TRUE(Contains(result.output, "items=2")) << result.output;
+	EXPECT_TRUE(Contains(result.output, "alert LaunchFailed: "))
+		<< result.output;
+	EXPECT_TRUE(Contains(Line(result.output, "window " + std::string(
+		kProgress), 1), "hidden=1"));
+	EXPECT_EQ("", Argv());
+}
+
+
+// Files handed to the application during a run join it.
+TEST_F(RunTest, EntryAddedDuringTheRunIsEncoded)
+{
+	Modes("wait\n");
+	std::string a = Wave("a.wav"), b = Wave("b.wav");
+	TolvexRunner runner(fHome);
+	Begin(runner);
+	Send("drop FilesList " + a + "\n"
+		"click EncodeButton\n"
+		"refs " + b + "\n");
+	WaitForChildren(1);
+	Send("click SkipFile\n"
+		"wait-hidden " + std::string(kProgress) + " 10\n"
+		"dump\n");
+	RunResult result = End(runner);
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_EQ("run 1\n[" + a + "]\nrun 2\n[" + b + "]\n", Argv());
+	EXPECT_TRUE(Contains(Line(result.output, "BStringView \"FileNumber\""),
+		"text=\"File 2 di 2\"")) << result.output;
+}
+
+
+// Quitting during a run leaves the encoder at work and starts no more.
+TEST_F(RunTest, QuittingLeavesTheEncoderRunning)
+{
+	Modes("wait\n");
+	std::string a = Wave("a.wav"), b = Wave("b.wav");
+	TolvexRunner runner(fHome);
+	Begin(runner);
+	Send("drop FilesList " + a + " " + b + "\n"
+		"click EncodeButton\n");
+	WaitForChildren(1);
+	RunResult result = End(runner);
+	ASSERT_EQ(0, result.status) << result.errors;
+	std::vector<std::string> children = Children();
+	EXPECT_TRUE(ChildAlive(children[0]));
+	EXPECT_EQ("run 1\n[" + a + "]\n", Argv());
+}
