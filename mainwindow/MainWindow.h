@@ -41,6 +41,8 @@ public:
 
 private:
 			void				_EndRun();
+			void				_StoreEncoderLocation();
+			void				_OpenReadme();
 };
 
 #endif // MAIN_WINDOW_H
