@@ -28,7 +28,7 @@ TEST(DriverTest, DumpAndAboutBox)
 	EXPECT_TRUE(Contains(result.output,
 		"EncoderView \"Opzioni di Gogo\" hidden=1"));
 	EXPECT_TRUE(Contains(result.output,
-		"BView \"Opzioni del programma\" hidden=1"));
+		"OptionsView \"Opzioni del programma\" hidden=1"));
 	EXPECT_TRUE(Contains(result.output,
 		"window \"Stato della codifica\" hidden=1"));
 	EXPECT_TRUE(Contains(result.output, "alert AboutDialog: Tolvex 1.2a "
@@ -46,7 +46,7 @@ TEST(DriverTest, TabsShowOnePanelAtATime)
 	ASSERT_EQ(0, result.status) << result.errors;
 	EXPECT_TRUE(Contains(result.output, "FilesView \"File\" hidden=1"));
 	EXPECT_TRUE(Contains(result.output,
-		"BView \"Opzioni del programma\" hidden=0"));
+		"OptionsView \"Opzioni del programma\" hidden=0"));
 	EXPECT_TRUE(Contains(result.output, "BTab \"Opzioni del programma\" "
 		"enabled=1 selected=1"));
 }
