@@ -11,6 +11,7 @@
 #include <StringView.h>
 
 #include "Commands.h"
+#include "OptionsView.h"
 #include "ProgressWindow.h"
 #include "RunningApp.h"
 #include "TabView.h"
@@ -137,7 +138,7 @@ TEST(FrameTest, MainWindowIsBuiltAsDescribed)
 	EXPECT_EQ(0, tabs->Selection());
 	EXPECT_EQ((BView*)tabs->fFilesView, tabs->TabAt(0)->View());
 	EXPECT_EQ(tabs->fEncoderView, tabs->TabAt(1)->View());
-	EXPECT_EQ(tabs->fOptionsView, tabs->TabAt(2)->View());
+	EXPECT_EQ((BView*)tabs->fOptionsView, tabs->TabAt(2)->View());
 	float W = tabs->Bounds().Width();
 	float H = tabs->Bounds().Height();
 	BRect panel(10, 10, W - 12, H - 13 - tabs->TabHeight());
