@@ -288,3 +288,20 @@ TEST(DesktopInstallTest, CMakeInstallMatchesAndReinstallKeepsSettings)
 		"cancellare la lista attuale quando se ne apre un'altra\" value=1"))
 		<< second;
 }
+
+
+// Without a display the installed program says so in Italian and names
+// the guide installed with it.
+TEST(DesktopInstallTest, NoDisplayMessagePointsAtTheInstalledGuide)
+{
+	TemporaryHome home;
+	std::string prefix = home.File("prefisso");
+	ASSERT_EQ(0, Install(prefix));
+	std::string said = Output("env -u DISPLAY -u BE_DISPLAY "
+		+ Quoted(prefix + "/bin/Tolvex") + " 2>&1; echo \"status $?\"");
+	EXPECT_TRUE(Contains(said, "sessione grafica, e DISPLAY non è "
+		"impostata")) << said;
+	EXPECT_TRUE(Contains(said, "vedi " + prefix
+		+ "/share/doc/tolvex/driving.md)")) << said;
+	EXPECT_FALSE(Contains(said, "status 0")) << said;
+}
