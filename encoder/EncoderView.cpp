@@ -75,10 +75,11 @@ EncoderView::EncoderView(BRect frame)
 
 	// Built once and kept for the application's life; with no target, its
 	// reply reaches the application, which hands it to the main window.
-	BMessage* chosen = new BMessage(MSG_ENCODER_VIEW);
-	chosen->AddInt32("encoder_what", MSG_OUTPUT_DIR_PANEL);
+	// The panel keeps a copy of its message.
+	BMessage chosen(MSG_ENCODER_VIEW);
+	chosen.AddInt32("encoder_what", MSG_OUTPUT_DIR_PANEL);
 	fOutputDirPanel = new BFilePanel(B_OPEN_PANEL, NULL, NULL,
-		B_DIRECTORY_NODE, false, chosen, NULL, true, true);
+		B_DIRECTORY_NODE, false, &chosen, NULL, true, true);
 	fOutputDirPanel->Window()->SetTitle("Seleziona cartella di destinazione");
 	fOutputDirPanel->SetButtonLabel(B_DEFAULT_BUTTON, "Seleziona");
 	fOutputDirPanel->SetButtonLabel(B_CANCEL_BUTTON, "Annulla");
@@ -172,8 +173,10 @@ EncoderView::EncoderView(BRect frame)
 }
 
 
+// The view goes with the main window, when the application ends.
 EncoderView::~EncoderView()
 {
+	delete fOutputDirPanel;
 }
 
 

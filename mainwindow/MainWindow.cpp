@@ -1,7 +1,7 @@
 #include "MainWindow.h"
 
-#include <Application.h>
 #include <Alert.h>
+#include <Application.h>
 #include <Button.h>
 #include <CheckBox.h>
 #include <File.h>
