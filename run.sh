@@ -16,19 +16,21 @@ if [ ! -f build/CMakeCache.txt ]; then
 		-DTOLVEX_BENCH=OFF >/dev/null
 fi
 jobs=$(nproc 2>/dev/null || echo 2)
-cmake --build build --target Tolvex Gogo CopySettings -j"$jobs"
+cmake --build build --target TolvexInstall -j"$jobs"
 prefix=${PREFIX:-$HOME/.local}
 tools/install.sh build "$prefix"
 
 if [ -z "${DISPLAY:-}" ] && [ "${BE_DISPLAY:-}" != headless ]; then
 	cat >&2 <<MESSAGE
 
-Tolvex shows its windows on a graphical session, and DISPLAY is not set.
-To try it without one:
-  on a virtual X server (Debian packages xvfb and xauth):
+Tolvex mostra le sue finestre in una sessione grafica, e DISPLAY non è
+impostata. Per provarlo senza:
+  su un server X virtuale (pacchetti Debian xvfb e xauth):
     xvfb-run -a -s "-screen 0 1280x1024x24" "$prefix/bin/Tolvex"
-  or headless, performing the user actions written in FILE (docs/driving.md):
+  oppure senza finestre, eseguendo le azioni scritte in FILE
+  (vedi $prefix/share/doc/tolvex/driving.md):
     BE_DISPLAY=headless BE_SCRIPT=FILE "$prefix/bin/Tolvex"
+Il manuale: $prefix/share/doc/tolvex/leggimi.html
 MESSAGE
 	exit 1
 fi

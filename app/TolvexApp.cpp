@@ -9,13 +9,19 @@
 #include <Bitmap.h>
 #include <File.h>
 #include <MimeType.h>
+#include <Path.h>
 #include <Roster.h>
 
 #include "Commands.h"
 #include "MainWindow.h"
 
 const char* kTolvexSignature = "application/x-vnd.Tolvex";
-const char* kTolvexWebAddress = "https://tolvex.example.org/";
+// The page "Apri sito" opens and the About box names. Empty: the manual
+// installed with Tolvex (docs/about-box.md says how to change it).
+const char* kTolvexWebAddress = "";
+// Where the manual lies from the prefix the executable is installed in
+// (PREFIX/lib/tolvex/Tolvex).
+static const char* kInstalledManual = "share/doc/tolvex/leggimi.html";
 const char* kListMimeType = "text/x-Tolvex-list";
 const char* kDefaultEncoderLocation = "/boot/home/config/bin/Gogo";
 
@@ -127,9 +133,69 @@ TolvexApp::RefsReceived(BMessage* message)
 }
 
 
+// A file URL of the installed manual: bytes that a URL does not carry as
+// they are are written as %XX, so a prefix with blanks or accents works.
+static void
+ManualAddress(char* buffer, size_t size)
+{
+	snprintf(buffer, size, "file://");
+	app_info info;
+	BEntry executable;
+	BEntry folder;
+	BEntry lib;
+	BEntry root;
+	BPath prefix;
+	if (be_app == NULL || be_app->GetAppInfo(&info) != B_OK
+		|| executable.SetTo(&info.ref, false) != B_OK
+		|| executable.GetParent(&folder) != B_OK
+		|| folder.GetParent(&lib) != B_OK
+		|| lib.GetParent(&root) != B_OK
+		|| root.GetPath(&prefix) != B_OK || prefix.Path() == NULL)
+		return;
+
+	char path[B_PATH_NAME_LENGTH + 64];
+	snprintf(path, sizeof(path), "%s/%s",
+		strcmp(prefix.Path(), "/") == 0 ? "" : prefix.Path(),
+		kInstalledManual);
+	size_t length = strlen(buffer);
+	static const char* kHex = "0123456789ABCDEF";
+	for (const char* byte = path; *byte != '\0'; byte++) {
+		unsigned char c = (unsigned char)*byte;
+		bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')
+			|| (c >= '0' && c <= '9') || strchr("/-._~", c) != NULL;
+		size_t needed = plain ? 1 : 3;
+		// A byte that does not fit whole ends the address.
+		if (length + needed >= size)
+			break;
+		if (plain)
+			buffer[length++] = c;
+		else {
+			buffer[length++] = '%';
+			buffer[length++] = kHex[c >> 4];
+			buffer[length++] = kHex[c & 0xf];
+		}
+	}
+	buffer[length] = '\0';
+}
+
+
+void
+TolvexApp::GetWebAddress(char* buffer, size_t size)
+{
+	if (buffer == NULL || size == 0)
+		return;
+	if (kTolvexWebAddress[0] != '\0')
+		snprintf(buffer, size, "%s", kTolvexWebAddress);
+	else
+		ManualAddress(buffer, size);
+}
+
+
 void
 TolvexApp::GetAboutText(char* buffer, size_t size)
 {
+	char address[kWebAddressSize];
+	GetWebAddress(address, sizeof(address));
 	snprintf(buffer, size,
 		"Tolvex 1.2a (Italiano)\n"
 		"%s\n\n"
@@ -137,19 +203,22 @@ TolvexApp::GetAboutText(char* buffer, size_t size)
 		"E-Mail: : %s\n"
 		"Web: : %s\n\n"
 		"Compilato il %s %s",
-		kRightsHolder, kEMailAddress, kTolvexWebAddress, __DATE__, __TIME__);
+		kRightsHolder, kEMailAddress, address, __DATE__, __TIME__);
 }
 
 
 void
 TolvexApp::AboutRequested()
 {
-	char text[1024];
+	// Room for the text around the longest address, so that it shows whole.
+	char text[kWebAddressSize + 512];
 	GetAboutText(text, sizeof(text));
+	char address[kWebAddressSize];
+	GetWebAddress(address, sizeof(address));
 	BAlert* alert = new BAlert("AboutDialog", text, "Apri sito", "Chiudi",
 		NULL, B_WIDTH_AS_USUAL, B_INFO_ALERT);
 	if (alert->Go() == 0) {
-		const char* arguments[] = { kTolvexWebAddress };
+		const char* arguments[] = { address };
 		be_roster->Launch("text/html", 1, arguments);
 	}
 }

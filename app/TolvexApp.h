@@ -15,6 +15,10 @@ extern const char* kTolvexWebAddress;
 extern const char* kListMimeType;
 extern const char* kDefaultEncoderLocation;
 
+// The web address holds at most this many bytes, its NUL included: a path
+// of B_PATH_NAME_LENGTH bytes, each written as %XX, and "file://".
+const size_t kWebAddressSize = 3 * 1024 + 64;
+
 // The encoder location holds at most this many bytes, its NUL included.
 const size_t kEncoderLocationSize = 1024;
 
@@ -47,8 +51,9 @@ public:
 			std::atomic<bool>	dont_clear_on_open;
 			std::atomic<bool>	self_register_mime_type;
 
-			// The About box's text.
+			// The About box's text, and the address it names and opens.
 	static	void				GetAboutText(char* buffer, size_t size);
+	static	void				GetWebAddress(char* buffer, size_t size);
 			// The file handed over while launching, if any.
 			const entry_ref*	LaunchRef() const
 									{ return fHasLaunchRef ? &fLaunchRef

@@ -3,6 +3,7 @@
 #include <Alert.h>
 #include <Application.h>
 #include <Button.h>
+#include <CheckBox.h>
 #include <File.h>
 #include <FilePanel.h>
 #include <ListItem.h>
@@ -13,6 +14,7 @@
 #include <MenuItem.h>
 #include <Roster.h>
 #include <StringView.h>
+#include <TextControl.h>
 #include <View.h>
 
 #include <stdio.h>
@@ -22,6 +24,7 @@
 #include "FilesList.h"
 #include "FilesView.h"
 #include "EncoderView.h"
+#include "OptionsView.h"
 #include "ProgressWindow.h"
 #include "TabView.h"
 #include "TolvexApp.h"
@@ -199,6 +202,55 @@ MainWindow::MessageReceived(BMessage* message)
 			break;
 		case B_SOME_APP_QUIT:
 			_QuitNoticeReceived(message);
+			break;
+		case MSG_README:
+			_OpenReadme();
+			break;
+		case MSG_BROWSE_ENCODER:
+			fTabView->fOptionsView->fEncoderPanel->Show();
+			break;
+		case MSG_ENCODER_LOCATION:
+			_StoreEncoderLocation();
+			break;
+		case MSG_ENCODER_PANEL:
+		{
+			// Not followed: a link chosen stays the link, so the location
+			// may name the encoder or a link to it.
+			entry_ref ref;
+			if (message->FindRef("refs", 0, &ref) != B_OK)
+				break;
+			BEntry entry(&ref, false);
+			BPath path;
+			if (entry.GetPath(&path) != B_OK || path.Path() == NULL)
+				break;
+			// The panel's reply arrives in the application's thread; the
+			// text's modification message stores the setting.
+			if (!Lock())
+				break;
+			fTabView->fOptionsView->fEncoderLocation->SetText(path.Path());
+			Unlock();
+			break;
+		}
+		case MSG_DONT_CLOSE_ON_ADD:
+			static_cast<TolvexApp*>(be_app)->dont_close_on_add
+				= fTabView->fOptionsView->fDontCloseOnAdd->Value()
+					== B_CONTROL_ON;
+			break;
+		case MSG_DONT_CLEAR_ON_OPEN:
+			static_cast<TolvexApp*>(be_app)->dont_clear_on_open
+				= fTabView->fOptionsView->fDontClearOnOpen->Value()
+					== B_CONTROL_ON;
+			break;
+		case MSG_SELF_REGISTER_MIME:
+			static_cast<TolvexApp*>(be_app)->self_register_mime_type
+				= fTabView->fOptionsView->fSelfRegisterMIMEType->Value()
+					== B_CONTROL_ON;
+			break;
+		case MSG_REGISTER_MIME_NOW:
+			static_cast<TolvexApp*>(be_app)->RegisterMIMEType(true);
+			break;
+		case MSG_UNREGISTER_MIME_NOW:
+			static_cast<TolvexApp*>(be_app)->UnregisterMIMEType();
 			break;
 
 		default:
@@ -381,6 +433,61 @@ MainWindow::_QuitNoticeReceived(BMessage* message)
 		&& message->FindInt32("be:team", &team) == B_OK
 		&& team == fEncoderTeam)
 		EncodeNext();
+}
+
+
+// The field takes one byte more than the setting holds with its NUL: a
+// text that long is cut before the character that would not fit whole.
+void
+MainWindow::_StoreEncoderLocation()
+{
+	char location[kEncoderLocationSize];
+	const char* text = fTabView->fOptionsView->fEncoderLocation->Text();
+	size_t length = strnlen(text, sizeof(location));
+	if (length >= sizeof(location)) {
+		length = sizeof(location) - 1;
+		while (length > 0 && ((uint8)text[length] & 0xc0) == 0x80)
+			length--;
+	}
+	memcpy(location, text, length);
+	location[length] = '\0';
+	static_cast<TolvexApp*>(be_app)->SetEncoderLocation(location);
+}
+
+
+// The read-me beside the running executable (not beside what a link to it
+// names), opened with the preferred application of its type.
+void
+MainWindow::_OpenReadme()
+{
+	app_info info;
+	BEntry executable;
+	BEntry folder;
+	BPath folderPath;
+	bool found = false;
+	if (be_app->GetAppInfo(&info) == B_OK
+		&& executable.SetTo(&info.ref, false) == B_OK
+		&& executable.GetParent(&folder) == B_OK
+		&& folder.GetPath(&folderPath) == B_OK
+		&& folderPath.Path() != NULL) {
+		char path[1024];
+		int length = snprintf(path, sizeof(path), "%s/leggimi",
+			folderPath.Path());
+		// A path that does not fit would name another file: not found.
+		if (length > 0 && (size_t)length < sizeof(path)) {
+			BEntry readme(path, true);
+			entry_ref ref;
+			if (readme.Exists() && readme.GetRef(&ref) == B_OK) {
+				found = true;
+				be_roster->Launch(&ref);
+			}
+		}
+	}
+	if (!found) {
+		BAlert* alert = new BAlert("ReadmeDialog", "File leggimi non trovato!",
+			"OK", NULL, NULL, B_WIDTH_AS_USUAL, B_STOP_ALERT);
+		alert->Go();
+	}
 }
 
 

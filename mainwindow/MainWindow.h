@@ -45,6 +45,8 @@ private:
 			void				_StopRun();
 			void				_QuitNoticeReceived(BMessage* message);
 			void				_EndRun();
+			void				_StoreEncoderLocation();
+			void				_OpenReadme();
 };
 
 #endif // MAIN_WINDOW_H

@@ -5,17 +5,7 @@
 #include "FilesView.h"
 #include "EncoderView.h"
 #include "MainWindow.h"
-
-// Until their own classes exist, the other panels are plain views that carry the
-// panels' names, which the tabs show as their labels.
-static BView*
-NewPanel(BRect frame, const char* name)
-{
-	BView* panel = new BView(frame, name, B_FOLLOW_NONE, 0);
-	panel->SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
-	return panel;
-}
-
+#include "OptionsView.h"
 
 TabView::TabView(BRect frame, BButton* encodeButton, MainWindow* mainWindow)
 	:
@@ -32,7 +22,7 @@ TabView::TabView(BRect frame, BButton* encodeButton, MainWindow* mainWindow)
 	AddTab(fFilesView, new BTab());
 	fEncoderView = new EncoderView(panelFrame);
 	AddTab(fEncoderView, new BTab());
-	fOptionsView = NewPanel(panelFrame, "Opzioni del programma");
+	fOptionsView = new OptionsView(panelFrame);
 	AddTab(fOptionsView, new BTab());
 }
 

@@ -7,6 +7,7 @@ class BButton;
 class FilesView;
 class EncoderView;
 class MainWindow;
+class OptionsView;
 
 // The main window's three tabs: files, encoder options, program options.
 class TabView : public BTabView {
@@ -17,7 +18,7 @@ public:
 
 			FilesView*			fFilesView;
 			EncoderView*		fEncoderView;
-			BView*				fOptionsView;
+			OptionsView*		fOptionsView;
 };
 
 #endif // TOLVEX_TAB_VIEW_H

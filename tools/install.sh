@@ -1,9 +1,14 @@
 #!/bin/sh
-# Installs a built Tolvex under PREFIX (default ~/.local):
-#   PREFIX/lib/tolvex/{Tolvex,leggimi}, PREFIX/bin/Tolvex -> ../lib/tolvex/Tolvex,
-#   a desktop entry under PREFIX/share/applications.
-#   The encoder: PREFIX/lib/tolvex/Gogo, PREFIX/bin/Gogo -> ../lib/tolvex/Gogo
-#   (which the default encoder location reaches) and its manual page.
+# Installs a built Tolvex under PREFIX (default ~/.local); `cmake --install`
+# and ./run.sh both come here, so they lay out the same files:
+#   PREFIX/lib/tolvex/{Tolvex,Gogo,leggimi,LICENSE}, with PREFIX/bin/Tolvex
+#   and PREFIX/bin/Gogo linking to them; the manual page gogo.1; the manual
+#   PREFIX/share/doc/tolvex/leggimi.html (made from leggimi, opened by the
+#   About box) with driving.md; the desktop entry; the icons (from the
+#   executable's resources) in the hicolor theme, for the program and the
+#   list type; and the list type in the desktop's shared MIME database.
+# DESTDIR, as packagers use it, is put before every path written, never
+# into what the files say.
 # The settings are attributes of the installed executable, so an upgrade
 # writes the new executable beside the old one, gives it the old one's
 # attributes and renames it into place (which also works while it runs).
@@ -12,9 +17,21 @@ set -eu
 build=${1:?usage: install.sh BUILD_DIR [PREFIX]}
 prefix=${2:-${PREFIX:-$HOME/.local}}
 source=$(cd "$(dirname "$0")/.." && pwd)
+destdir=${DESTDIR:-}
 
-lib="$prefix/lib/tolvex"
-mkdir -p "$lib" "$prefix/bin" "$prefix/share/applications"
+case $prefix in
+/*) ;;
+*) echo "install.sh: PREFIX must be an absolute path: $prefix" >&2; exit 1 ;;
+esac
+case $prefix in
+*"
+"*) echo "install.sh: PREFIX may not hold a line end" >&2; exit 1 ;;
+esac
+
+root="$destdir$prefix"
+lib="$root/lib/tolvex"
+share="$root/share"
+mkdir -p "$lib" "$root/bin" "$share/applications" "$share/doc/tolvex"
 
 new="$lib/.Tolvex.new.$$"
 trap 'rm -f "$new"' EXIT
@@ -34,7 +51,8 @@ mv -f "$new" "$lib/Tolvex"
 trap - EXIT
 
 cp "$source/docs/leggimi" "$lib/leggimi"
-ln -sfn ../lib/tolvex/Tolvex "$prefix/bin/Tolvex"
+cp "$source/LICENSE" "$lib/LICENSE"
+ln -sfn ../lib/tolvex/Tolvex "$root/bin/Tolvex"
 
 # Renamed into place like Tolvex, so that a Gogo still encoding keeps its
 # executable.
@@ -43,19 +61,90 @@ if [ -f "$build/gogo/Gogo" ]; then
 	cp "$build/gogo/Gogo" "$new"
 	chmod 755 "$new"
 	mv -f "$new" "$lib/Gogo"
-	ln -sfn ../lib/tolvex/Gogo "$prefix/bin/Gogo"
-	mkdir -p "$prefix/share/man/man1"
-	cp "$source/gogo/gogo.1" "$prefix/share/man/man1/gogo.1"
+	ln -sfn ../lib/tolvex/Gogo "$root/bin/Gogo"
+	mkdir -p "$share/man/man1"
+	cp "$source/gogo/gogo.1" "$share/man/man1/gogo.1"
 fi
 
-cat > "$prefix/share/applications/tolvex.desktop" <<ENTRY
+# The manual the About box opens: the read-me as a web page.
+{
+	cat <<'HEAD'
+<!DOCTYPE html>
+<html lang="it">
+<head>
+<meta charset="utf-8">
+<title>Tolvex - leggimi</title>
+</head>
+<body>
+<pre>
+HEAD
+	sed -e 's/&/\&amp;/g' -e 's/</\&lt;/g' -e 's/>/\&gt;/g' \
+		"$source/docs/leggimi"
+	printf '</pre>\n</body>\n</html>\n'
+} > "$share/doc/tolvex/leggimi.html"
+cp "$source/docs/driving.md" "$share/doc/tolvex/driving.md"
+
+# The icons, from the executable's own resources.
+if [ -x "$build/tools/IconPng" ]; then
+	for kind in apps mimetypes; do
+		mkdir -p "$share/icons/hicolor/32x32/$kind" \
+			"$share/icons/hicolor/16x16/$kind"
+	done
+	"$build/tools/IconPng" "$lib/Tolvex" \
+		"$share/icons/hicolor/32x32/apps/tolvex.png" \
+		"$share/icons/hicolor/16x16/apps/tolvex.png"
+	for size in 32x32 16x16; do
+		cp "$share/icons/hicolor/$size/apps/tolvex.png" \
+			"$share/icons/hicolor/$size/mimetypes/text-x-tolvex-list.png"
+	done
+fi
+
+# The list type as the program itself publishes it (same file, same
+# content), so that a fresh install opens .tvx files before Tolvex first
+# runs, and "Cancella tipo MIME ora" removes it again.
+mkdir -p "$share/mime/packages"
+cat > "$share/mime/packages/beos-text@x-tolvex-list.xml" <<'TYPE'
+<?xml version="1.0" encoding="UTF-8"?>
+<mime-info xmlns="http://www.freedesktop.org/standards/shared-mime-info">
+	<mime-type type="text/x-tolvex-list">
+		<comment>Tolvex list</comment>
+		<glob pattern="*.tvx"/>
+	</mime-type>
+</mime-info>
+TYPE
+
+# A path with a blank or another reserved character goes between double
+# quotes in Exec, with " ` $ \ escaped, and the entry's own string rules
+# double every backslash again; % stands as %%. A plain path stays as it is,
+# which every launcher reads (xdg-open's generic mode takes no quotes).
+exec_path=$(printf '%s' "$prefix/bin/Tolvex" | sed -e 's/%/%%/g')
+case $prefix in
+*[[:space:]\"\'\\\>\<~\|\&\;\$\*\?\#\(\)\`]*)
+	exec_path=\"$(printf '%s' "$exec_path" \
+		| sed -e 's/[\\"`$]/\\&/g' -e 's/\\/\\\\/g')\" ;;
+esac
+# The type as the shared MIME database names it (lower case).
+cat > "$share/applications/tolvex.desktop" <<ENTRY
 [Desktop Entry]
 Type=Application
 Name=Tolvex
 Comment=Una semplice interfaccia per Gogo, il codificatore MP3
-Exec=$prefix/bin/Tolvex --refs %F
-MimeType=text/x-Tolvex-list;
+Exec=$exec_path --refs %F
+Icon=tolvex
+MimeType=text/x-tolvex-list;
 Categories=AudioVideo;Audio;
 Terminal=false
 ENTRY
+
+# The desktop's caches, where their tools are present; a packager's DESTDIR
+# is not the live system, whose own hooks run them.
+if [ -z "$destdir" ]; then
+	if command -v update-mime-database >/dev/null 2>&1; then
+		update-mime-database "$share/mime" >/dev/null 2>&1 || true
+	fi
+	if command -v update-desktop-database >/dev/null 2>&1; then
+		update-desktop-database "$share/applications" >/dev/null 2>&1 \
+			|| true
+	fi
+fi
 echo "Tolvex installed in $lib"

@@ -1,7 +1,9 @@
 #include "display/DisplayServer.h"
 
+#include <limits.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #include <atomic>
 
@@ -17,6 +19,34 @@ DisplayServer* CreateFltkDisplay(std::string* message)
 namespace {
 
 std::atomic<DisplayServer*> sCurrent(NULL);
+
+
+// The guide to driving the program headless, where an install put it
+// (PREFIX/share/doc/NAME/driving.md for PREFIX/lib/NAME/PROGRAM); else its
+// place in the sources.
+std::string
+DrivingGuide()
+{
+	char executable[PATH_MAX];
+	ssize_t length = readlink("/proc/self/exe", executable,
+		sizeof(executable) - 1);
+	if (length > 0) {
+		executable[length] = '\0';
+		std::string path(executable);
+		size_t folder = path.rfind('/');
+		size_t lib = folder != std::string::npos && folder > 0
+			? path.rfind('/', folder - 1) : std::string::npos;
+		if (lib != std::string::npos) {
+			std::string name = path.substr(lib + 1, folder - lib - 1);
+			std::string guide = path.substr(0, lib) + "/../share/doc/" + name
+				+ "/driving.md";
+			char resolved[PATH_MAX];
+			if (realpath(guide.c_str(), resolved) != NULL)
+				return resolved;
+		}
+	}
+	return "docs/driving.md nei sorgenti";
+}
 
 } // namespace
 
@@ -34,21 +64,21 @@ DisplayServer::Create(std::string* message)
 		return new HeadlessDisplay(true);
 
 	if (choice != NULL && strcmp(choice, "fltk") != 0) {
-		*message = std::string("Unknown display \"") + choice
-			+ "\": set BE_DISPLAY to fltk or headless.";
+		*message = std::string("Display sconosciuto \"") + choice
+			+ "\": impostate BE_DISPLAY a fltk o headless.";
 		return NULL;
 	}
 	if (choice == NULL && getenv("DISPLAY") == NULL) {
-		*message = "This program needs a graphical session, and DISPLAY is "
-			"not set.\nTo try it without one, run it under xvfb-run, or "
-			"start it with BE_DISPLAY=headless (and BE_SCRIPT=FILE to drive "
-			"it; see docs/driving.md).";
+		*message = "Questo programma mostra le sue finestre in una sessione "
+			"grafica, e DISPLAY non è impostata.\nPer provarlo senza, "
+			"avviatelo con xvfb-run, oppure con BE_DISPLAY=headless (e "
+			"BE_SCRIPT=FILE per comandarlo; vedi " + DrivingGuide() + ").";
 		return NULL;
 	}
 	if (CreateFltkDisplay == NULL) {
-		*message = "This program was built without real windows.\nStart "
-			"it with BE_DISPLAY=headless (and BE_SCRIPT=FILE to drive it; "
-			"see docs/driving.md).";
+		*message = "Questo programma è stato compilato senza finestre "
+			"vere.\nAvviatelo con BE_DISPLAY=headless (e BE_SCRIPT=FILE per "
+			"comandarlo; vedi " + DrivingGuide() + ").";
 		return NULL;
 	}
 	return CreateFltkDisplay(message);

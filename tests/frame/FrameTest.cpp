@@ -11,6 +11,7 @@
 #include <StringView.h>
 
 #include "Commands.h"
+#include "OptionsView.h"
 #include "ProgressWindow.h"
 #include "RunningApp.h"
 #include "TabView.h"
@@ -137,7 +138,7 @@ TEST(FrameTest, MainWindowIsBuiltAsDescribed)
 	EXPECT_EQ(0, tabs->Selection());
 	EXPECT_EQ((BView*)tabs->fFilesView, tabs->TabAt(0)->View());
 	EXPECT_EQ(tabs->fEncoderView, tabs->TabAt(1)->View());
-	EXPECT_EQ(tabs->fOptionsView, tabs->TabAt(2)->View());
+	EXPECT_EQ((BView*)tabs->fOptionsView, tabs->TabAt(2)->View());
 	float W = tabs->Bounds().Width();
 	float H = tabs->Bounds().Height();
 	BRect panel(10, 10, W - 12, H - 13 - tabs->TabHeight());
@@ -225,20 +226,25 @@ TEST(FrameTest, ProgressWindowIsBuiltAsDescribed)
 
 TEST(FrameTest, AboutBoxTextAndButtons)
 {
-	char text[1024];
+	RunningApp running;
+	char text[kWebAddressSize + 512];
 	TolvexApp::GetAboutText(text, sizeof(text));
 	std::regex expected("Tolvex 1\\.2a \\(Italiano\\)\n"
 		"[^\n]+\n\n"
 		"Per le istruzioni e la licenza vedi il file leggimi\\.\n\n"
 		"E-Mail: : [^@\n ]+@[^\n ]+\n"
-		"Web: : (https?://[^\n ]+)\n\n"
+		"Web: : (file://[^\n ]+)\n\n"
 		"Compilato il (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) "
 		"[ 1-3][0-9] [0-9]{4} [0-2][0-9]:[0-5][0-9]:[0-5][0-9]");
 	std::cmatch match;
 	ASSERT_TRUE(std::regex_match(text, match, expected)) << text;
-	EXPECT_EQ(std::string(kTolvexWebAddress), match[1].str());
+	// The installed manual, beside the prefix the program runs from.
+	char address[kWebAddressSize];
+	TolvexApp::GetWebAddress(address, sizeof(address));
+	EXPECT_EQ(std::string(address), match[1].str());
+	EXPECT_TRUE(Contains(address, "/share/doc/tolvex/leggimi.html"))
+		<< address;
 
-	RunningApp running;
 	// "Chiudi" only closes it.
 	BMessage about(B_ABOUT_REQUESTED);
 	running.Post(running.App(), &about);
