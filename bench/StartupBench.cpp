@@ -120,11 +120,12 @@ StartWindowed(TrialProcess& process, MapWatcher& watcher,
 }
 
 
-// One timed run: start to map, then quit and reap.
+// One run: start to map, then (for the memory figure) one second idle,
+// then quit and reap. It adds the time to the map, or the peak memory.
 void
-TimeStartup(const std::string& program, const std::string& title,
+RunWindowed(const std::string& program, const std::string& title,
 	MapWatcher& watcher, const std::string& display, const Options& options,
-	Series& series)
+	bool memory, Series& series)
 {
 	TrialProcess process(program);
 	double milliseconds = 0;
@@ -134,40 +135,21 @@ TimeStartup(const std::string& program, const std::string& title,
 		series.failure = failure;
 		return;
 	}
-	int status = 0;
-	if (!process.Stop(kStopSeconds, &status)) {
-		series.failure = "did not quit on SIGTERM";
-		return;
-	}
-	series.values.push_back(milliseconds);
-}
-
-
-void
-MeasureMemory(const std::string& program, const std::string& title,
-	MapWatcher& watcher, const std::string& display, const Options& options,
-	Series& series)
-{
-	TrialProcess process(program);
-	double milliseconds = 0;
-	std::string failure;
-	if (!StartWindowed(process, watcher, display, title, options.mapTimeout,
-			&milliseconds, &failure)) {
-		series.failure = failure;
-		return;
-	}
-	std::this_thread::sleep_for(std::chrono::seconds(1));
-	long kib = process.PeakMemoryKiB();
-	if (process.HasExited() || kib < 0) {
-		series.failure = "ended while idle";
-		return;
+	long kib = 0;
+	if (memory) {
+		std::this_thread::sleep_for(std::chrono::seconds(1));
+		kib = process.PeakMemoryKiB();
+		if (process.HasExited() || kib < 0) {
+			series.failure = "ended while idle";
+			return;
+		}
 	}
 	int status = 0;
 	if (!process.Stop(kStopSeconds, &status)) {
 		series.failure = "did not quit on SIGTERM";
 		return;
 	}
-	series.values.push_back(kib / 1024.0);
+	series.values.push_back(memory ? kib / 1024.0 : milliseconds);
 }
 
 
@@ -323,10 +305,10 @@ main(int argc, char** argv)
 		// window then is not started again.
 		Series warmReference;
 		Series warmSubject;
-		TimeStartup(options.reference, EMPTY_WINDOW_TITLE, watcher, display,
-			options, warmReference);
-		TimeStartup(options.subject, options.title, watcher, display, options,
-			warmSubject);
+		RunWindowed(options.reference, EMPTY_WINDOW_TITLE, watcher, display,
+			options, false, warmReference);
+		RunWindowed(options.subject, options.title, watcher, display, options,
+			false, warmSubject);
 		if (!warmReference.failure.empty()) {
 			fprintf(stderr, "tolvex_startup_bench: the reference %s\n",
 				warmReference.failure.c_str());
@@ -337,20 +319,20 @@ main(int argc, char** argv)
 		for (int i = 0; startup && i < options.runs; i++) {
 			bool subjectFirst = i % 2 == 1;
 			if (subjectFirst && subjectTimes.failure.empty())
-				TimeStartup(options.subject, options.title, watcher, display,
-					options, subjectTimes);
-			TimeStartup(options.reference, EMPTY_WINDOW_TITLE, watcher,
-				display, options, referenceTimes);
+				RunWindowed(options.subject, options.title, watcher, display,
+					options, false, subjectTimes);
+			RunWindowed(options.reference, EMPTY_WINDOW_TITLE, watcher,
+				display, options, false, referenceTimes);
 			if (!subjectFirst && subjectTimes.failure.empty())
-				TimeStartup(options.subject, options.title, watcher, display,
-					options, subjectTimes);
+				RunWindowed(options.subject, options.title, watcher, display,
+					options, false, subjectTimes);
 		}
 		for (int i = 0; memory && i < options.memoryRuns; i++) {
-			MeasureMemory(options.reference, EMPTY_WINDOW_TITLE, watcher,
-				display, options, referenceMemory);
+			RunWindowed(options.reference, EMPTY_WINDOW_TITLE, watcher,
+				display, options, true, referenceMemory);
 			if (subjectMemory.failure.empty())
-				MeasureMemory(options.subject, options.title, watcher, display,
-					options, subjectMemory);
+				RunWindowed(options.subject, options.title, watcher, display,
+					options, true, subjectMemory);
 		}
 	}
 
