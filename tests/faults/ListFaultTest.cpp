@@ -240,7 +240,8 @@ TEST(ListFaultTest, SavingOnAReadOnlyFileSystemKeepsTheOldList)
 	std::string why;
 	int status = RunWithPrivateMounts("mount -t tmpfs -o size=64k tmpfs "
 		+ Quoted(disk) + " || exit 77; printf %s " + Quoted(old) + " > "
-		+ Quoted(disk + "/list.tvx") + " && mount -o remount,ro " + Quoted(disk)
+		+ Quoted(disk + "/list.tvx") + " && mount -t tmpfs -o remount,ro,size=64k "
+		"tmpfs " + Quoted(disk)
 		+ " || exit 77; BE_DISPLAY=headless BE_SCRIPT=" + Quoted(script) + " "
 		+ Quoted(runner.Executable()) + " > " + Quoted(home.File("out"))
 		+ " 2>&1; echo $? > " + Quoted(home.File("status")) + "; cat "
