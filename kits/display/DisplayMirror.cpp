@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace BPrivate {
 
@@ -126,6 +127,21 @@ MirrorWindow::IsModal() const
 {
 	// B_MODAL_APP_WINDOW_FEEL and B_MODAL_ALL_WINDOW_FEEL.
 	return feel == 1 || feel == 3;
+}
+
+
+bool
+DisplayMirror::Apply(DisplayCommand&& command)
+{
+	if (command.code != B_DISPLAY_LIST_ITEMS_ADDED)
+		return Apply(static_cast<const DisplayCommand&>(command));
+	MirrorWindow* window = FindWindow(command.window);
+	MirrorView* view = window != NULL ? window->FindView(command.view) : NULL;
+	if (view == NULL || command.index < 0
+		|| command.index > (int32)view->listItems.size())
+		return false;
+	view->listItems.InsertBatch(command.index, std::move(command.text));
+	return true;
 }
 
 

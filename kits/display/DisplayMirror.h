@@ -85,6 +85,9 @@ public:
 			// False for a command about a window or view it does not know,
 			// which changes nothing.
 			bool				Apply(const DisplayCommand& command);
+			// The same; a batch of list entries may have its text taken.
+			// Every other field is left as it was.
+			bool				Apply(DisplayCommand&& command);
 
 			MirrorWindow*		FindWindow(int32 id);
 			// Every window, in the order of creation.

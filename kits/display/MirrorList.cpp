@@ -30,19 +30,44 @@ MirrorList::Insert(int32 index, const char* text, size_t length,
 
 
 void
+MirrorList::InsertBatch(size_t index, std::string&& texts)
+{
+	if (!fPool.empty()) {
+		InsertBatch(index, texts.data(), texts.size());
+		return;
+	}
+	fPool.swap(texts);
+	texts.clear();
+	_Index(0, 0);
+}
+
+
+void
 MirrorList::InsertBatch(size_t index, const char* texts, size_t length)
 {
 	if (index > fEntries.size())
 		index = fEntries.size();
 	size_t base = fPool.size();
 	fPool.append(texts, length);
+	_Index(index, base);
+}
+
+
+// Records for the texts the pool holds from base on, put at the index.
+void
+MirrorList::_Index(size_t index, size_t base)
+{
+	if (base == fPool.size())
+		return;
 	// A batch not ended by a NUL still has its last text ended.
-	if (length > 0 && texts[length - 1] != '\0')
+	if (fPool.back() != '\0')
 		fPool += '\0';
 
 	size_t old = fEntries.size();
 	const char* start = fPool.data() + base;
 	const char* end = fPool.data() + fPool.size();
+	if (index > old)
+		index = old;
 	// Counted first, so that the records are made in place once.
 	size_t count = 0;
 	for (const char* text = start; text < end; count++)

@@ -37,6 +37,9 @@ public:
 			// unselected at the index (0 to size()).
 			void				InsertBatch(size_t index, const char* texts,
 									size_t length);
+			// The same; into an empty list the texts become the pool
+			// as they are, without a copy.
+			void				InsertBatch(size_t index, std::string&& texts);
 			void				Erase(size_t index);
 			void				SetSelected(size_t index, bool selected)
 									{ fEntries[index].selected = selected; }
@@ -49,6 +52,7 @@ private:
 				bool			selected;
 			};
 
+			void				_Index(size_t index, size_t base);
 			void				_Compact();
 
 			std::string			fPool;

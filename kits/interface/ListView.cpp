@@ -126,7 +126,7 @@ BListView::AddList(BList* newItems, int32 index)
 		command.text.reserve(length);
 		for (int32 i = 0; i < count; i++)
 			command.text.append(TextOf(batch[i])).push_back('\0');
-		view.Send(command);
+		view.Send(std::move(command));
 	}
 	for (int32 i : selected)
 		Select(i, true);

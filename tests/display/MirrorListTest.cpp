@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "display/MirrorList.h"
@@ -91,4 +92,27 @@ TEST(MirrorListTest, FollowsAPlainListThroughEveryChange)
 	EXPECT_TRUE(list.empty());
 	insert(0, "/dopo.wav", false);
 	EXPECT_EQ(std::vector<Row>({ { "/dopo.wav", false } }), Rows(list));
+}
+
+
+// A batch handed over whole: into an empty list it is taken as the pool,
+// into a list with entries it is copied in at its place; a last text
+// without its NUL is still ended.
+TEST(MirrorListTest, BatchesHandedOverWhole)
+{
+	MirrorList list;
+	std::string first = "/uno";
+	first += '\0';
+	first += "/due";
+	list.InsertBatch(0, std::move(first));
+	EXPECT_EQ(std::vector<Row>({ { "/uno", false }, { "/due", false } }),
+		Rows(list));
+
+	std::string second = Batch({ "/mezzo", "" });
+	list.InsertBatch(1, std::move(second));
+	EXPECT_EQ(std::vector<Row>({ { "/uno", false }, { "/mezzo", false },
+		{ "", false }, { "/due", false } }), Rows(list));
+
+	list.InsertBatch(4, std::string());
+	EXPECT_EQ(4u, list.size());
 }

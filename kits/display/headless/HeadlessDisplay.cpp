@@ -5,6 +5,7 @@
 #include <stdlib.h>
 
 #include <string>
+#include <utility>
 
 #include "display/headless/DumpText.h"
 #include "display/headless/ScriptDriver.h"
@@ -106,9 +107,18 @@ HeadlessDisplay::Stop()
 void
 HeadlessDisplay::Send(const DisplayCommand& command)
 {
+	Send(DisplayCommand(command));
+}
+
+
+void
+HeadlessDisplay::Send(DisplayCommand&& command)
+{
 	{
 		std::lock_guard<std::mutex> lock(fLock);
-		if (!fMirror.Apply(command))
+		// Only a batch's text is taken; the rest stays for the lines
+		// below.
+		if (!fMirror.Apply(std::move(command)))
 			return;
 	}
 	if (!fWithDriver)

@@ -25,6 +25,7 @@ public:
 	virtual	void				Start();
 	virtual	void				Stop();
 	virtual	void				Send(const DisplayCommand& command);
+	virtual	void				Send(DisplayCommand&& command);
 	virtual	int					ExitStatus();
 
 			// The mirror may be read with its lock held.
