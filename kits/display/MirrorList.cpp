@@ -91,7 +91,13 @@ MirrorList::_Index(size_t index, size_t base)
 void
 MirrorList::Erase(size_t index)
 {
-	fUnused += fEntries[index].length + 1;
+	// The text last in the pool goes with it, as when a list is emptied
+	// from its end; any other leaves a gap.
+	const Entry& entry = fEntries[index];
+	if (entry.offset + entry.length + 1 == fPool.size())
+		fPool.resize(entry.offset);
+	else
+		fUnused += entry.length + 1;
 	fEntries.erase(fEntries.begin() + index);
 	if (fEntries.empty())
 		Clear();

@@ -107,7 +107,12 @@ HeadlessDisplay::Stop()
 void
 HeadlessDisplay::Send(const DisplayCommand& command)
 {
-	Send(DisplayCommand(command));
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		if (!fMirror.Apply(command))
+			return;
+	}
+	_Applied(command);
 }
 
 
@@ -116,11 +121,18 @@ HeadlessDisplay::Send(DisplayCommand&& command)
 {
 	{
 		std::lock_guard<std::mutex> lock(fLock);
-		// Only a batch's text is taken; the rest stays for the lines
-		// below.
+		// Only a batch's text is taken; the rest stays for what follows.
 		if (!fMirror.Apply(std::move(command)))
 			return;
 	}
+	_Applied(command);
+}
+
+
+// What the driver prints and waits for once the mirror has the command.
+void
+HeadlessDisplay::_Applied(const DisplayCommand& command)
+{
 	if (!fWithDriver)
 		return;
 

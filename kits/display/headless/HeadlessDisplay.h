@@ -33,6 +33,8 @@ public:
 			DisplayMirror&		Mirror() { return fMirror; }
 
 private:
+			void				_Applied(const DisplayCommand& command);
+
 			bool				fWithDriver;
 			std::mutex			fLock;
 			DisplayMirror		fMirror;
