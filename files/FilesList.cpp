@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include <Path.h>
 
 #include "Commands.h"
+#include "ListReader.h"
 #include "MainWindow.h"
 #include "TabView.h"
 #include "TolvexApp.h"
@@ -296,16 +298,22 @@ FilesList::Open(const char* path)
 {
 	// A folder would read as nothing and a pipe would never end.
 	BEntry entry(path, true);
-	FILE* file = entry.IsFile() ? fopen(path, "rt") : NULL;
-	if (file == NULL) {
+	BFile file;
+	if (!entry.IsFile() || file.SetTo(path, B_READ_ONLY) != B_OK) {
 		_Alert("OpenOpenError", kOpenOpenError);
 		return;
 	}
 	// The entries are made as the lines are read; the list itself is
-	// touched only once the whole file has been read.
-	BList items(1024);
-	char line[1026];
-	while (fgets(line, sizeof(line), file) != NULL) {
+	// touched only once the whole file has been read. Room for a line of
+	// every 32 bytes is made at once: a big list grew its room a step at
+	// a time, each step new memory to copy into.
+	off_t size = 0;
+	if (file.GetSize(&size) != B_OK || size < 0)
+		size = 0;
+	BList items((int32)std::min<off_t>(size / 32 + 1024, 1 << 20));
+	ListReader reader(&file);
+	char line[ListReader::kLineSize];
+	while (reader.Next(line)) {
 		if (line[0] == '\0' || line[0] == '\r' || line[0] == '\n'
 			|| line[0] == '#')
 			continue;
@@ -317,8 +325,8 @@ FilesList::Open(const char* path)
 			line[--length] = '\0';
 		items.AddItem(new BStringItem(separator + 1, 0, true));
 	}
-	bool failed = ferror(file) != 0;
-	fclose(file);
+	bool failed = reader.Failed();
+	file.Unset();
 	if (failed || !fMainWindow->Lock()) {
 		for (int32 i = 0; i < items.CountItems(); i++)
 			delete static_cast<BListItem*>(items.ItemAt(i));
@@ -337,6 +345,13 @@ FilesList::Open(const char* path)
 		SelectionChanged();
 	}
 	fMainWindow->Unlock();
+}
+
+
+void
+FilesList::RefuseSave()
+{
+	_Alert("SaveOpenError", kSaveOpenError);
 }
 
 

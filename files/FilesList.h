@@ -33,6 +33,9 @@ public:
 
 			void				Save(const char* path);
 			void				Open(const char* path);
+			// A save whose path could not even be formed: the user is
+			// told the file cannot be created, nothing is written.
+			void				RefuseSave();
 
 			// The absolute path of what the ref names, links followed;
 			// false when there is none to be had (a dangling link, a path

@@ -162,9 +162,12 @@ MainWindow::MessageReceived(BMessage* message)
 			char path[2048];
 			int length = snprintf(path, sizeof(path), "%s/%s", folder.Path(),
 				name);
-			// A name that does not fit is refused, not saved cut.
+			// A name that does not fit is refused, not saved cut; the
+			// user is told as for any file that cannot be made.
 			if (length > 0 && (size_t)length < sizeof(path))
 				fFilesList->Save(path);
+			else
+				fFilesList->RefuseSave();
 			break;
 		}
 		case MSG_ADD_FILES:

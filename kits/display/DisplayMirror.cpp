@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace BPrivate {
 
@@ -126,6 +127,21 @@ MirrorWindow::IsModal() const
 {
 	// B_MODAL_APP_WINDOW_FEEL and B_MODAL_ALL_WINDOW_FEEL.
 	return feel == 1 || feel == 3;
+}
+
+
+bool
+DisplayMirror::Apply(DisplayCommand&& command)
+{
+	if (command.code != B_DISPLAY_LIST_ITEMS_ADDED)
+		return Apply(static_cast<const DisplayCommand&>(command));
+	MirrorWindow* window = FindWindow(command.window);
+	MirrorView* view = window != NULL ? window->FindView(command.view) : NULL;
+	if (view == NULL || command.index < 0
+		|| command.index > (int32)view->listItems.size())
+		return false;
+	view->listItems.InsertBatch(command.index, std::move(command.text));
+	return true;
 }
 
 
@@ -323,51 +339,30 @@ DisplayMirror::Apply(const DisplayCommand& command)
 			return true;
 
 		case B_DISPLAY_LIST_ITEM_ADDED:
-		{
-			MirrorListItem item;
-			item.text = command.text;
-			item.selected = command.value != 0;
-			InsertAt(view->listItems, command.index, item);
+			view->listItems.Insert(command.index, command.text.data(),
+				command.text.size(), command.value != 0);
 			return true;
-		}
 		case B_DISPLAY_LIST_ITEMS_ADDED:
-		{
-			std::vector<MirrorListItem>& items = view->listItems;
-			if (command.index < 0 || command.index > (int32)items.size())
+			if (command.index < 0
+				|| command.index > (int32)view->listItems.size())
 				return false;
-			// Appended in place, the usual case; elsewhere moved in after.
-			size_t count = std::count(command.text.begin(),
-				command.text.end(), '\0');
-			size_t old = items.size();
-			items.reserve(old + count);
-			const char* text = command.text.data();
-			const char* end = text + command.text.size();
-			while (text < end) {
-				size_t length = strnlen(text, end - text);
-				items.emplace_back();
-				items.back().text.assign(text, length);
-				text += length + 1;
-			}
-			if (command.index < (int32)old) {
-				std::rotate(items.begin() + command.index, items.begin() + old,
-					items.end());
-			}
+			view->listItems.InsertBatch(command.index, command.text.data(),
+				command.text.size());
 			return true;
-		}
 		case B_DISPLAY_LIST_ITEM_REMOVED:
 			if (command.index < 0
 				|| command.index >= (int32)view->listItems.size())
 				return false;
-			view->listItems.erase(view->listItems.begin() + command.index);
+			view->listItems.Erase(command.index);
 			return true;
 		case B_DISPLAY_LIST_ITEM_SELECTED:
 			if (command.index < 0
 				|| command.index >= (int32)view->listItems.size())
 				return false;
-			view->listItems[command.index].selected = command.value != 0;
+			view->listItems.SetSelected(command.index, command.value != 0);
 			return true;
 		case B_DISPLAY_LIST_EMPTIED:
-			view->listItems.clear();
+			view->listItems.Clear();
 			return true;
 		case B_DISPLAY_VIEW_DIVIDER:
 			view->divider = command.value;

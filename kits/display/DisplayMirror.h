@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "display/DisplayProtocol.h"
+#include "display/MirrorList.h"
 
 namespace BPrivate {
 
@@ -22,11 +23,6 @@ struct MirrorMenuItem {
 struct MirrorTab {
 	std::string				label;
 	bool					enabled = true;
-};
-
-struct MirrorListItem {
-	std::string				text;
-	bool					selected = false;
 };
 
 struct MirrorView {
@@ -48,7 +44,7 @@ struct MirrorView {
 	std::vector<int32>		items;			// a menu bar's or field's own items
 	std::vector<MirrorTab>	tabs;
 	int32					selectedTab = -1;
-	std::vector<MirrorListItem> listItems;
+	MirrorList				listItems;
 	int32					divider = 0;
 	int32					maxBytes = 0;
 };
@@ -89,6 +85,9 @@ public:
 			// False for a command about a window or view it does not know,
 			// which changes nothing.
 			bool				Apply(const DisplayCommand& command);
+			// The same; a batch of list entries may have its text taken.
+			// Every other field is left as it was.
+			bool				Apply(DisplayCommand&& command);
 
 			MirrorWindow*		FindWindow(int32 id);
 			// Every window, in the order of creation.

@@ -179,7 +179,8 @@ enum display_input_code {
 	// view presses the window's default button.
 	B_INPUT_KEY = '_IKY',
 	// The user's new selection in a list view: "view", "index" (int32,
-	// one per selected entry; none: nothing selected).
+	// one per selected entry; none: nothing selected); "invoke" (bool,
+	// optional): it was a double click, which then invokes the list.
 	B_INPUT_SELECTION = '_ISL',
 	// What a user types and clicks in a file panel to get to its entries:
 	// "directory" (string, the folder to show), "name" (string, one per

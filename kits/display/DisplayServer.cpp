@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <utility>
 
 #include "display/headless/HeadlessDisplay.h"
 
@@ -105,6 +106,13 @@ DisplayServer::SetCurrent(DisplayServer* display)
 }
 
 
+void
+DisplayServer::Send(DisplayCommand&& command)
+{
+	Send(static_cast<const DisplayCommand&>(command));
+}
+
+
 bool
 DisplayServer::IsBusy()
 {
@@ -123,6 +131,13 @@ void
 SendToDisplay(const DisplayCommand& command)
 {
 	DisplayServer::Current()->Send(command);
+}
+
+
+void
+SendToDisplay(DisplayCommand&& command)
+{
+	DisplayServer::Current()->Send(std::move(command));
 }
 
 } // namespace BPrivate

@@ -40,6 +40,9 @@ public:
 	// One command, by the thread that holds the window's lock. It never
 	// waits for the display.
 	virtual	void				Send(const DisplayCommand& command) = 0;
+			// The same, the display free to take the command's text
+			// rather than copy it: a big list's batch is megabytes.
+	virtual	void				Send(DisplayCommand&& command);
 
 	// True while the display holds commands or input it has not handled
 	// yet; the quiet check counts it.
@@ -52,6 +55,7 @@ public:
 
 // Sends a command to the current display.
 void SendToDisplay(const DisplayCommand& command);
+void SendToDisplay(DisplayCommand&& command);
 
 } // namespace BPrivate
 

@@ -3,7 +3,11 @@
 #include <string.h>
 
 #include <algorithm>
+#include <typeinfo>
+#include <utility>
 
+#include <Message.h>
+#include <Messenger.h>
 #include <Window.h>
 
 #include "private/interface/ListViewPrivate.h"
@@ -16,6 +20,12 @@ namespace {
 const char*
 TextOf(const BListItem* item)
 {
+	// Most items are plain string items: a type check is much cheaper than
+	// a cast that searches the class tree, which counted for a big list.
+	if (typeid(*item) == typeid(BStringItem)) {
+		const char* text = static_cast<const BStringItem*>(item)->Text();
+		return text != NULL ? text : "";
+	}
 	const BStringItem* string = dynamic_cast<const BStringItem*>(item);
 	return string != NULL && string->Text() != NULL ? string->Text() : "";
 }
@@ -87,17 +97,14 @@ BListView::AddList(BList* newItems, int32 index)
 	if (newItems == NULL || index < 0 || index > CountItems())
 		return false;
 	int32 count = newItems->CountItems();
+	BListItem** batch = static_cast<BListItem**>(newItems->Items());
 	for (int32 i = 0; i < count; i++) {
-		if (newItems->ItemAt(i) == NULL)
+		if (batch[i] == NULL)
 			return false;
 	}
 	// Room once, then the items in place; the selection moves down by the
 	// batch.
-	std::vector<BListItem*> batch;
-	batch.reserve(count);
-	for (int32 i = 0; i < count; i++)
-		batch.push_back(static_cast<BListItem*>(newItems->ItemAt(i)));
-	fItems.insert(fItems.begin() + index, batch.begin(), batch.end());
+	fItems.insert(fItems.begin() + index, batch, batch + count);
 	auto first = std::lower_bound(fSelection.begin(), fSelection.end(), index);
 	for (auto i = first; i != fSelection.end(); ++i)
 		*i += count;
@@ -114,14 +121,12 @@ BListView::AddList(BList* newItems, int32 index)
 			= view.Command(BPrivate::B_DISPLAY_LIST_ITEMS_ADDED);
 		command.index = index;
 		size_t length = 0;
-		for (BListItem* item : batch)
-			length += strlen(TextOf(item)) + 1;
+		for (int32 i = 0; i < count; i++)
+			length += strlen(TextOf(batch[i])) + 1;
 		command.text.reserve(length);
-		for (BListItem* item : batch) {
-			command.text += TextOf(item);
-			command.text += '\0';
-		}
-		view.Send(command);
+		for (int32 i = 0; i < count; i++)
+			command.text.append(TextOf(batch[i])).push_back('\0');
+		view.Send(std::move(command));
 	}
 	for (int32 i : selected)
 		Select(i, true);
@@ -262,6 +267,38 @@ BListView::SelectionChanged()
 
 
 void
+BListView::SetInvocationMessage(BMessage* message)
+{
+	SetMessage(message);
+}
+
+
+BMessage*
+BListView::InvocationMessage() const
+{
+	return Message();
+}
+
+
+status_t
+BListView::Invoke(BMessage* message)
+{
+	const BMessage* toSend = message != NULL ? message : Message();
+	if (toSend == NULL)
+		return B_BAD_VALUE;
+	BMessage copy(*toSend);
+	for (int32 index : fSelection)
+		copy.AddInt32("index", index);
+	// Without a target of its own the list tells its window, as a
+	// control does.
+	BMessenger window;
+	if (Window() != NULL)
+		window = BMessenger(Window());
+	return _SendCopy(&copy, window, this);
+}
+
+
+void
 BListView::_SendState()
 {
 	for (int32 i = 0; i < CountItems(); i++)
@@ -339,6 +376,14 @@ BListView::_SetSelected(int32 index, bool selected)
 	else if (place != fSelection.end() && *place == index)
 		fSelection.erase(place);
 	_SendSelected(index);
+}
+
+
+void
+BListView::Private::UserInvoke()
+{
+	if (fList->InvocationMessage() != NULL)
+		fList->Invoke();
 }
 
 

@@ -55,6 +55,12 @@ public:
 
 	virtual	void				SelectionChanged();
 
+			// Sent when the user double-clicks an entry, with "index" for
+			// each selected entry; the list owns the message.
+	virtual	void				SetInvocationMessage(BMessage* message);
+			BMessage*			InvocationMessage() const;
+	virtual	status_t			Invoke(BMessage* message = NULL);
+
 			class Private;
 
 private:

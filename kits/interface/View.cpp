@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <typeinfo>
+#include <utility>
 
 #include <Looper.h>
 #include <Window.h>
@@ -46,6 +47,14 @@ BView::Private::Send(const DisplayCommand& command) const
 {
 	if (IsAttached())
 		BPrivate::SendToDisplay(command);
+}
+
+
+void
+BView::Private::Send(DisplayCommand&& command) const
+{
+	if (IsAttached())
+		BPrivate::SendToDisplay(std::move(command));
 }
 
 

@@ -245,6 +245,9 @@ BWindow::_DispatchInput(BMessage* message)
 					i++)
 				indexes.push_back(index);
 			BListView::Private(list).UserSelect(indexes);
+			bool invoke = false;
+			if (message->FindBool("invoke", &invoke) == B_OK && invoke)
+				BListView::Private(list).UserInvoke();
 			break;
 		}
 		case BPrivate::B_INPUT_TEXT:

@@ -13,6 +13,9 @@ public:
 
 			bool				AddItem(void* item);
 			void*				ItemAt(int32 index) const;
+			// The items in place, CountItems() of them.
+			void*				Items() const
+									{ return (void*)fItems.data(); }
 			int32				CountItems() const
 									{ return (int32)fItems.size(); }
 			bool				IsEmpty() const { return fItems.empty(); }

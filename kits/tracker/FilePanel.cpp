@@ -10,7 +10,8 @@
 
 BFilePanel::BFilePanel(file_panel_mode mode, BMessenger* target,
 	const entry_ref* directory, uint32 nodeFlavors,
-	bool allowMultipleSelection, BMessage* message, BRefFilter*, bool modal,
+	bool allowMultipleSelection, BMessage* message, BRefFilter* filter,
+	bool modal,
 	bool hideWhenDone)
 	:
 	fMode(mode),
@@ -24,6 +25,8 @@ BFilePanel::BFilePanel(file_panel_mode mode, BMessenger* target,
 	if (message != NULL)
 		fWindow->fMessage = new BMessage(*message);
 	fWindow->fHideWhenDone = hideWhenDone;
+	if (filter != NULL)
+		fWindow->SetRefFilter(filter);
 	if (directory != NULL)
 		SetPanelDirectory(directory);
 	fMessenger = BMessenger(fWindow);
@@ -104,6 +107,27 @@ BFilePanel::SetMessage(BMessage* message)
 	delete fWindow->fMessage;
 	fWindow->fMessage = message != NULL ? new BMessage(*message) : NULL;
 	fWindow->Unlock();
+}
+
+
+void
+BFilePanel::SetRefFilter(BRefFilter* filter)
+{
+	if (!fMessenger.LockTarget())
+		return;
+	fWindow->SetRefFilter(filter);
+	fWindow->Unlock();
+}
+
+
+BRefFilter*
+BFilePanel::RefFilter() const
+{
+	if (!fMessenger.LockTarget())
+		return NULL;
+	BRefFilter* filter = fWindow->RefFilter();
+	fWindow->Unlock();
+	return filter;
 }
 
 

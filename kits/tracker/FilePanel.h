@@ -6,7 +6,9 @@
 #include <StorageDefs.h>
 
 class BMessage;
+class BNode;
 class BWindow;
+struct stat;
 
 enum file_panel_mode {
 	B_OPEN_PANEL,
@@ -18,7 +20,15 @@ enum file_panel_button {
 	B_DEFAULT_BUTTON
 };
 
-class BRefFilter;
+// Decides which entries a file panel shows: those for which Filter
+// returns true. The panel does not own it.
+class BRefFilter {
+public:
+	virtual						~BRefFilter() {}
+	virtual	bool				Filter(const entry_ref* ref, BNode* node,
+									struct stat* stat,
+									const char* mimeType) = 0;
+};
 
 // The window through which the user chooses files to open or a place to
 // save one. As on BeOS it is an ordinary window of the application, made
@@ -49,6 +59,8 @@ public:
 
 			void				SetTarget(BMessenger target);
 			void				SetMessage(BMessage* message);
+			void				SetRefFilter(BRefFilter* filter);
+			BRefFilter*			RefFilter() const;
 			void				SetButtonLabel(file_panel_button button,
 									const char* label);
 			void				SetHideWhenDone(bool hideWhenDone);

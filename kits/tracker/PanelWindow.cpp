@@ -9,7 +9,10 @@
 
 #include <Application.h>
 #include <Button.h>
+#include <Entry.h>
 #include <ListView.h>
+#include <Node.h>
+#include <NodeInfo.h>
 #include <Path.h>
 #include <ScrollView.h>
 #include <StringView.h>
@@ -23,7 +26,8 @@ namespace {
 enum {
 	kUp = '_PUP',
 	kChoose = '_PCH',
-	kCancel = '_PCA'
+	kCancel = '_PCA',
+	kInvoked = '_PIN'
 };
 
 const float kWidth = 439;
@@ -80,6 +84,7 @@ BFilePanel::PanelWindow::PanelWindow(BFilePanel*, file_panel_mode mode,
 	fHideWhenDone(true),
 	fMode(mode),
 	fFlavors(flavors),
+	fFilter(NULL),
 	fNameView(NULL)
 {
 	BView* back = new BView(Bounds(), "FilePanel", B_FOLLOW_ALL_SIDES, 0);
@@ -110,6 +115,7 @@ BFilePanel::PanelWindow::PanelWindow(BFilePanel*, file_panel_mode mode,
 	fEntries = new EntriesList(BRect(7, 39, kWidth - 7 - B_V_SCROLL_BAR_WIDTH,
 			bottom),
 		multiple ? B_MULTIPLE_SELECTION_LIST : B_SINGLE_SELECTION_LIST, this);
+	fEntries->SetInvocationMessage(new BMessage(kInvoked));
 	back->AddChild(new BScrollView("PanelScroll", fEntries,
 		B_FOLLOW_ALL_SIDES, 0, false, true, B_FANCY_BORDER));
 
@@ -168,6 +174,9 @@ BFilePanel::PanelWindow::MessageReceived(BMessage* message)
 		case kCancel:
 			_Cancel();
 			break;
+		case kInvoked:
+			_Invoked();
+			break;
 		case BPrivate::B_INPUT_PANEL_FILL:
 		{
 			if (IsHidden())
@@ -208,17 +217,33 @@ BFilePanel::PanelWindow::SetDirectory(const std::string& path)
 
 	for (int32 i = fEntries->CountItems() - 1; i >= 0; i--)
 		delete fEntries->RemoveItem(i);
-	std::vector<std::string> folders;
-	std::vector<std::string> files;
+	// (name, is a link that stands for its target)
+	std::vector<std::pair<std::string, bool>> folders;
+	std::vector<std::pair<std::string, bool>> files;
 	if (DIR* dir = opendir(fDirectory.c_str())) {
 		while (struct dirent* entry = readdir(dir)) {
 			if (strcmp(entry->d_name, ".") == 0
 				|| strcmp(entry->d_name, "..") == 0)
 				continue;
-			if (IsFolder(Join(fDirectory, entry->d_name)))
-				folders.push_back(entry->d_name);
+			std::string path = Join(fDirectory, entry->d_name);
+			struct stat info;
+			if (lstat(path.c_str(), &info) != 0)
+				continue;
+			// A link is offered as itself where links are asked for;
+			// elsewhere it is what it points to, and a dangling one is
+			// nothing to choose.
+			bool resolve = false;
+			if (S_ISLNK(info.st_mode) && (fFlavors & B_SYMLINK_NODE) == 0) {
+				if (stat(path.c_str(), &info) != 0)
+					continue;
+				resolve = true;
+			}
+			if (fFilter != NULL && !_Accepts(path, &info))
+				continue;
+			if (S_ISDIR(info.st_mode))
+				folders.emplace_back(entry->d_name, resolve);
 			else
-				files.push_back(entry->d_name);
+				files.emplace_back(entry->d_name, resolve);
 		}
 		closedir(dir);
 	}
@@ -226,16 +251,46 @@ BFilePanel::PanelWindow::SetDirectory(const std::string& path)
 	std::sort(files.begin(), files.end());
 	fNames.clear();
 	fFolders.clear();
-	for (const std::string& name : folders) {
-		fNames.push_back(name);
+	fResolve.clear();
+	for (const auto& folder : folders) {
+		fNames.push_back(folder.first);
 		fFolders.push_back(true);
-		fEntries->AddItem(new BStringItem((name + "/").c_str()));
+		fResolve.push_back(folder.second);
+		fEntries->AddItem(new BStringItem((folder.first + "/").c_str()));
 	}
-	for (const std::string& name : files) {
-		fNames.push_back(name);
+	for (const auto& file : files) {
+		fNames.push_back(file.first);
 		fFolders.push_back(false);
-		fEntries->AddItem(new BStringItem(name.c_str()));
+		fResolve.push_back(file.second);
+		fEntries->AddItem(new BStringItem(file.first.c_str()));
 	}
+}
+
+
+void
+BFilePanel::PanelWindow::SetRefFilter(BRefFilter* filter)
+{
+	fFilter = filter;
+	SetDirectory(fDirectory);
+}
+
+
+// What the filter is shown of an entry: its ref, its node and type, and
+// the stat of what the entry stands for in this panel.
+bool
+BFilePanel::PanelWindow::_Accepts(const std::string& path, struct stat* info)
+{
+	entry_ref ref;
+	if (get_ref_for_path(path.c_str(), &ref) != B_OK)
+		return false;
+	BNode node(&ref);
+	char type[B_MIME_TYPE_LENGTH] = "";
+	if (node.InitCheck() == B_OK) {
+		BNodeInfo nodeInfo(&node);
+		if (nodeInfo.GetType(type) != B_OK)
+			type[0] = '\0';
+	}
+	return fFilter->Filter(&ref, &node, info, type);
 }
 
 
@@ -264,7 +319,7 @@ BFilePanel::PanelWindow::_Choose()
 		fName = fNameView->Text();
 		int32 selected = fEntries->CurrentSelection(0);
 		if (selected >= 0 && fFolders[selected]) {
-			SetDirectory(Join(fDirectory, fNames[selected]));
+			SetDirectory(_PathOf(selected));
 			return;
 		}
 		if (selected >= 0 && fName.empty())
@@ -286,15 +341,13 @@ BFilePanel::PanelWindow::_Choose()
 	int32 first = fEntries->CurrentSelection(0);
 	if (first >= 0 && fEntries->CurrentSelection(1) < 0 && fFolders[first]
 		&& (fFlavors & B_DIRECTORY_NODE) == 0) {
-		SetDirectory(Join(fDirectory, fNames[first]));
+		SetDirectory(_PathOf(first));
 		return;
 	}
 	BMessage reply(fMessage != NULL ? *fMessage : BMessage(B_REFS_RECEIVED));
 	for (int32 n = 0; fEntries->CurrentSelection(n) >= 0; n++) {
-		int32 index = fEntries->CurrentSelection(n);
 		entry_ref ref;
-		if (get_ref_for_path(Join(fDirectory, fNames[index]).c_str(), &ref)
-				== B_OK)
+		if (_RefOf(fEntries->CurrentSelection(n), &ref))
 			reply.AddRef("refs", &ref);
 	}
 	// Nothing chosen in a folder panel: the folder shown is the choice.
@@ -307,6 +360,45 @@ BFilePanel::PanelWindow::_Choose()
 	if (reply.FindRef("refs", &any) != B_OK)
 		return;
 	_Send(&reply);
+}
+
+
+// A double click: a folder is entered, anything else chosen as the
+// default button would.
+void
+BFilePanel::PanelWindow::_Invoked()
+{
+	int32 selected = fEntries->CurrentSelection(0);
+	if (selected < 0)
+		return;
+	if (fFolders[selected] && fEntries->CurrentSelection(1) < 0) {
+		SetDirectory(_PathOf(selected));
+		return;
+	}
+	_Choose();
+}
+
+
+// The entry's path; for a link that stands for its target, the target's,
+// so that an entered folder shows where it really is.
+std::string
+BFilePanel::PanelWindow::_PathOf(int32 index) const
+{
+	std::string path = Join(fDirectory, fNames[index]);
+	if (!fResolve[index])
+		return path;
+	BEntry entry(path.c_str(), true);
+	BPath resolved;
+	if (entry.InitCheck() != B_OK || entry.GetPath(&resolved) != B_OK)
+		return path;
+	return resolved.Path();
+}
+
+
+bool
+BFilePanel::PanelWindow::_RefOf(int32 index, entry_ref* ref) const
+{
+	return get_ref_for_path(_PathOf(index).c_str(), ref) == B_OK;
 }
 
 

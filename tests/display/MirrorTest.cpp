@@ -114,8 +114,9 @@ ExpectViewMatches(const MirrorWindow& window, BView* view)
 		for (int32 i = 0; i < list->CountItems(); i++) {
 			BStringItem* item = dynamic_cast<BStringItem*>(list->ItemAt(i));
 			ASSERT_NE(nullptr, item);
-			EXPECT_EQ(std::string(item->Text()), mirrored->listItems[i].text);
-			EXPECT_EQ(list->IsItemSelected(i), mirrored->listItems[i].selected)
+			EXPECT_EQ(std::string(item->Text()),
+				mirrored->listItems.TextString(i));
+			EXPECT_EQ(list->IsItemSelected(i), mirrored->listItems.IsSelected(i))
 				<< "entry " << i;
 		}
 	}

@@ -141,6 +141,16 @@ DragUriList(Window target, int x, int y, const std::string& uriList)
 }
 
 
+// Two clicks in quick succession where a user would make them.
+bool
+DoubleClickAt(int x, int y)
+{
+	std::string command = "xdotool mousemove " + std::to_string(x) + " "
+		+ std::to_string(y) + " click --repeat 2 --delay 60 1";
+	return system(command.c_str()) == 0;
+}
+
+
 class FilesOnX : public AppOnX {
 protected:
 	BWindow* WindowTitled(const char* title)
@@ -257,6 +267,56 @@ TEST_F(FilesOnX, TheAddFilesPanelTakesClicks)
 	panel->Unlock();
 
 	ASSERT_TRUE(ClickView(panelWindow, panel->FindView("PanelDefault")));
+	EXPECT_TRUE(fProbe->WaitUntilUnmapped(panelWindow));
+	ASSERT_TRUE(WaitUntilSettled());
+	EXPECT_EQ(std::vector<std::string>({ wav }), Entries());
+}
+
+
+// Real double clicks in the add-files panel: on a folder it is entered,
+// on a file in it the file is chosen and the panel closes.
+TEST_F(FilesOnX, ADoubleClickInThePanelEntersAFolderAndChoosesAFile)
+{
+	std::string wav = fHome.WriteFile("aa-folder/inner.wav", "");
+	unsigned long window = fProbe->WaitForWindow(kMainTitle);
+	ASSERT_NE(0ul, window);
+	ASSERT_TRUE(ClickView(window, Main()->FindView("AddFiles")));
+	unsigned long panelWindow = fProbe->WaitForWindow("Aggiungi file");
+	ASSERT_NE(0ul, panelWindow);
+	ASSERT_TRUE(WaitUntilSettled());
+
+	BWindow* panel = WindowTitled("Aggiungi file");
+	ASSERT_NE(nullptr, panel);
+	ASSERT_TRUE(panel->Lock());
+	BListView* entries = dynamic_cast<BListView*>(
+		panel->FindView("PanelEntries"));
+	ASSERT_NE(nullptr, entries);
+	int32 index = -1;
+	for (int32 i = 0; i < entries->CountItems(); i++) {
+		if (strcmp(static_cast<BStringItem*>(entries->ItemAt(i))->Text(),
+				"aa-folder/") == 0)
+			index = i;
+	}
+	BRect list = FrameInWindow(entries);
+	panel->Unlock();
+	ASSERT_GE(index, 0);
+	WindowGeometry geometry;
+	ASSERT_TRUE(fProbe->Geometry(panelWindow, &geometry));
+	// Rows are 16 pixels high from the list's top.
+	ASSERT_TRUE(DoubleClickAt(geometry.x + (int)list.left + 20,
+		geometry.y + (int)list.top + index * 16 + 8));
+	ASSERT_TRUE(WaitUntilSettled());
+	ASSERT_TRUE(panel->Lock());
+	ASSERT_EQ(1, entries->CountItems());
+	EXPECT_STREQ("inner.wav",
+		static_cast<BStringItem*>(entries->ItemAt(0))->Text());
+	panel->Unlock();
+	EXPECT_TRUE(Entries().empty());
+
+	// The first row now; a pause first, so that this is no third click.
+	snooze(600000);
+	ASSERT_TRUE(DoubleClickAt(geometry.x + (int)list.left + 20,
+		geometry.y + (int)list.top + 8));
 	EXPECT_TRUE(fProbe->WaitUntilUnmapped(panelWindow));
 	ASSERT_TRUE(WaitUntilSettled());
 	EXPECT_EQ(std::vector<std::string>({ wav }), Entries());

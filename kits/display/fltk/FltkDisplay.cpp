@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <utility>
 
 #include <FL/Fl.H>
 #include <FL/Fl_RGB_Image.H>
@@ -197,6 +198,13 @@ FltkDisplay::Stop()
 void
 FltkDisplay::Send(const DisplayCommand& command)
 {
+	Send(DisplayCommand(command));
+}
+
+
+void
+FltkDisplay::Send(DisplayCommand&& command)
+{
 	std::lock_guard<std::mutex> lock(fLock);
 	if (fStopping || fLost || fEnded)
 		return;
@@ -204,7 +212,7 @@ FltkDisplay::Send(const DisplayCommand& command)
 	// wakes.
 	if (fCommands.empty() && fRequests.empty())
 		Fl::awake();
-	fCommands.push_back(command);
+	fCommands.push_back(std::move(command));
 	fPending++;
 }
 
@@ -340,8 +348,8 @@ FltkDisplay::_Drain()
 		return;
 	std::vector<int32> touched;
 	std::vector<int32> raised;
-	for (const DisplayCommand& command : commands) {
-		if (!fMirror.Apply(command))
+	for (DisplayCommand& command : commands) {
+		if (!fMirror.Apply(std::move(command)))
 			continue;
 		if (std::find(touched.begin(), touched.end(), command.window)
 				== touched.end())

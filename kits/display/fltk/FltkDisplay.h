@@ -39,6 +39,7 @@ public:
 	virtual	void				Stop();
 
 	virtual	void				Send(const DisplayCommand& command);
+	virtual	void				Send(DisplayCommand&& command);
 	virtual	bool				IsBusy();
 
 private:

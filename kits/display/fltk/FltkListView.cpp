@@ -37,7 +37,7 @@ public:
 		color(FL_WHITE);
 	}
 
-	void SetItems(const std::vector<MirrorListItem>* items)
+	void SetItems(const MirrorList* items)
 	{
 		// The mirror's own entries: the view lives exactly as long.
 		fItems = items;
@@ -74,14 +74,13 @@ protected:
 		int first = fTop / kRowHeight;
 		int last = std::min(Count() - 1, (fTop + h()) / kRowHeight);
 		for (int row = first; row <= last; row++) {
-			const MirrorListItem& item = (*fItems)[row];
 			int top = y() + row * kRowHeight - fTop;
-			if (item.selected) {
+			if (fItems->IsSelected(row)) {
 				fl_color(fl_rgb_color(176, 196, 222));
 				fl_rectf(x(), top, w(), kRowHeight);
 			}
 			fl_color(FL_BLACK);
-			fl_draw(item.text.c_str(), (int)item.text.size(), x() + 4,
+			fl_draw(fItems->Text(row), (int)fItems->TextLength(row), x() + 4,
 				top + kRowHeight - 2 - fl_descent());
 		}
 		fl_pop_clip();
@@ -96,8 +95,14 @@ protected:
 				int row = (Fl::event_y() - y() + fTop) / kRowHeight;
 				if (row < 0 || row >= Count())
 					return 1;
-				_Choose(row, (Fl::event_state() & FL_SHIFT) != 0,
-					(Fl::event_state() & FL_CTRL) != 0);
+				bool shift = (Fl::event_state() & FL_SHIFT) != 0;
+				bool control = (Fl::event_state() & FL_CTRL) != 0;
+				// The second click of a double click on the same row
+				// invokes the list; FLTK counts clicks close in time
+				// and place.
+				bool invoke = Fl::event_clicks() > 0 && !shift && !control
+					&& row == fAnchor;
+				_Choose(row, shift, control, invoke);
 				return 1;
 			}
 			case FL_MOUSEWHEEL:
@@ -128,7 +133,8 @@ protected:
 					current = key == FL_Up ? Count() : -1;
 				int row = std::max(0, std::min(Count() - 1,
 					current + (key == FL_Up ? -1 : 1)));
-				_Choose(row, (Fl::event_state() & FL_SHIFT) != 0, false);
+				_Choose(row, (Fl::event_state() & FL_SHIFT) != 0, false,
+					false);
 				int top = row * kRowHeight;
 				if (top < fTop)
 					ScrollTo(top);
@@ -142,13 +148,13 @@ protected:
 
 private:
 	// What the user's gesture makes of the selection the mirror shows.
-	void _Choose(int row, bool shift, bool control)
+	void _Choose(int row, bool shift, bool control, bool invoke)
 	{
 		std::vector<int32> chosen;
 		if (shift && fAnchor >= 0 && fAnchor < Count()) {
 			if (control) {
 				for (int i = 0; i < Count(); i++) {
-					if ((*fItems)[i].selected)
+					if (fItems->IsSelected(i))
 						chosen.push_back(i);
 				}
 			}
@@ -157,7 +163,7 @@ private:
 				chosen.push_back(i);
 		} else if (control) {
 			for (int i = 0; i < Count(); i++) {
-				if ((*fItems)[i].selected != (i == row))
+				if (fItems->IsSelected(i) != (i == row))
 					chosen.push_back(i);
 			}
 			fAnchor = row;
@@ -168,13 +174,15 @@ private:
 		BMessage input(B_INPUT_SELECTION);
 		for (int32 index : chosen)
 			input.AddInt32("index", index);
+		if (invoke)
+			input.AddBool("invoke", true);
 		fOwner->Post(&input);
 	}
 
 	friend class FltkListView;
 
 	FltkListView*		fOwner;
-	const std::vector<MirrorListItem>* fItems;
+	const MirrorList*	fItems;
 	int					fTop;
 	int					fAnchor;
 	Fl_Scrollbar*		fBar;

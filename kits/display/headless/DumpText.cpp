@@ -147,8 +147,8 @@ DumpView(const MirrorWindow& window, const MirrorView& view, int depth,
 	for (size_t i = 0; i < view.listItems.size(); i++) {
 		lines->push_back(std::string(2 * (depth + 1), ' ') + "item "
 			+ std::to_string(i) + " selected="
-			+ (view.listItems[i].selected ? "1 " : "0 ")
-			+ QuoteForDump(view.listItems[i].text));
+			+ (view.listItems.IsSelected(i) ? "1 " : "0 ")
+			+ QuoteForDump(view.listItems.TextString(i)));
 	}
 	for (int32 child : view.children) {
 		if (const MirrorView* found = window.FindView(child))

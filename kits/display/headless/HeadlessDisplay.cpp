@@ -5,6 +5,7 @@
 #include <stdlib.h>
 
 #include <string>
+#include <utility>
 
 #include "display/headless/DumpText.h"
 #include "display/headless/ScriptDriver.h"
@@ -111,6 +112,27 @@ HeadlessDisplay::Send(const DisplayCommand& command)
 		if (!fMirror.Apply(command))
 			return;
 	}
+	_Applied(command);
+}
+
+
+void
+HeadlessDisplay::Send(DisplayCommand&& command)
+{
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		// Only a batch's text is taken; the rest stays for what follows.
+		if (!fMirror.Apply(std::move(command)))
+			return;
+	}
+	_Applied(command);
+}
+
+
+// What the driver prints and waits for once the mirror has the command.
+void
+HeadlessDisplay::_Applied(const DisplayCommand& command)
+{
 	if (!fWithDriver)
 		return;
 

@@ -25,6 +25,7 @@ public:
 	virtual	void				Start();
 	virtual	void				Stop();
 	virtual	void				Send(const DisplayCommand& command);
+	virtual	void				Send(DisplayCommand&& command);
 	virtual	int					ExitStatus();
 
 			// The mirror may be read with its lock held.
@@ -32,6 +33,8 @@ public:
 			DisplayMirror&		Mirror() { return fMirror; }
 
 private:
+			void				_Applied(const DisplayCommand& command);
+
 			bool				fWithDriver;
 			std::mutex			fLock;
 			DisplayMirror		fMirror;

@@ -482,7 +482,7 @@ ScriptDriver::_Perform(const std::vector<std::string>& words)
 		_Type(words);
 	else if (verb == "pick")
 		_Pick(words);
-	else if (verb == "select")
+	else if (verb == "select" || verb == "doubleclick")
 		_Select(words);
 	else if (verb == "menu")
 		_Menu(words);
@@ -801,10 +801,14 @@ ScriptDriver::_Drop(const std::vector<std::string>& words)
 
 
 // The user's selection, made as on a display: the list gets exactly these
-// entries selected and tells SelectionChanged.
+// entries selected and tells SelectionChanged. A double click selects its
+// one entry and then invokes the list.
 void
 ScriptDriver::_Select(const std::vector<std::string>& words)
 {
+	bool invoke = words[0] == "doubleclick";
+	if (invoke && words.size() != 3)
+		_Fail("usage: doubleclick NAME INDEX");
 	if (words.size() < 2)
 		_Fail("usage: select NAME INDEX...");
 	Target target = _FindView(words[1], kSelect);
@@ -820,6 +824,8 @@ ScriptDriver::_Select(const std::vector<std::string>& words)
 			_Fail("no entry " + words[i] + " in " + QuoteForError(words[1]));
 		input.AddInt32("index", index);
 	}
+	if (invoke)
+		input.AddBool("invoke", true);
 	_Post(target.window, &input);
 }
 

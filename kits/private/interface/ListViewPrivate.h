@@ -14,6 +14,9 @@ public:
 			// single-selection list keeps the first. SelectionChanged
 			// follows when anything changed.
 			void				UserSelect(const std::vector<int32>& indexes);
+			// The user double-clicked: the list is invoked when it has
+			// an invocation message.
+			void				UserInvoke();
 
 private:
 			BListView*			fList;

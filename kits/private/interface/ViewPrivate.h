@@ -28,6 +28,8 @@ public:
 			// These send only while the display knows the view.
 			void				Send(const BPrivate::DisplayCommand& command)
 									const;
+			void				Send(BPrivate::DisplayCommand&& command)
+									const;
 			void				SendText(uint32 code, const char* text) const;
 			void				SendValue(uint32 code, int32 value) const;
 

@@ -28,6 +28,9 @@ public:
 			void				SetDirectory(const std::string& path);
 			const std::string&	Directory() const { return fDirectory; }
 			void				SetName(const char* name);
+			// Entries it rejects are not shown; the folder is read again.
+			void				SetRefFilter(BRefFilter* filter);
+			BRefFilter*			RefFilter() const { return fFilter; }
 			// A file clicked in a save panel gives its name.
 			void				EntriesSelected();
 
@@ -41,6 +44,11 @@ private:
 			class EntriesList;
 
 			void				_Choose();
+			void				_Invoked();
+			std::string			_PathOf(int32 index) const;
+			bool				_RefOf(int32 index, entry_ref* ref) const;
+			bool				_Accepts(const std::string& path,
+									struct stat* info);
 			void				_Cancel();
 			void				_Send(BMessage* reply);
 
@@ -50,6 +58,10 @@ private:
 			// The entries shown, in the list's order, folders first.
 			std::vector<std::string> fNames;
 			std::vector<bool>	fFolders;
+			// Links that stand for what they point to: chosen, they give
+			// the target's ref.
+			std::vector<bool>	fResolve;
+			BRefFilter*			fFilter;
 			BStringView*		fPathView;
 			BTextControl*		fNameView;
 			BListView*			fEntries;

@@ -1,0 +1,57 @@
+/*
+ * Preloaded into a program under test: read() on the file named by
+ * TOLVEX_FAIL_READ_PATH hands out TOLVEX_FAIL_READ_AFTER bytes, then fails
+ * with EIO, as a disk going bad part-way through would. Every other read
+ * goes through untouched.
+ */
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <errno.h>
+#include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+static ssize_t (*sRealRead)(int, void*, size_t);
+/* Bytes handed out so far from the file, per descriptor. */
+static size_t sGiven[1024];
+
+
+static int
+IsTheFile(int fd)
+{
+	const char* wanted = getenv("TOLVEX_FAIL_READ_PATH");
+	if (wanted == NULL || fd < 0 || fd >= 1024)
+		return 0;
+	char link[64];
+	char path[PATH_MAX];
+	snprintf(link, sizeof(link), "/proc/self/fd/%d", fd);
+	ssize_t length = readlink(link, path, sizeof(path) - 1);
+	if (length < 0)
+		return 0;
+	path[length] = '\0';
+	return strcmp(path, wanted) == 0;
+}
+
+
+ssize_t
+read(int fd, void* buffer, size_t size)
+{
+	if (sRealRead == NULL)
+		sRealRead = (ssize_t (*)(int, void*, size_t))dlsym(RTLD_NEXT, "read");
+	if (!IsTheFile(fd))
+		return sRealRead(fd, buffer, size);
+	const char* after = getenv("TOLVEX_FAIL_READ_AFTER");
+	size_t limit = after != NULL ? (size_t)strtoul(after, NULL, 10) : 0;
+	if (sGiven[fd] >= limit) {
+		errno = EIO;
+		return -1;
+	}
+	if (size > limit - sGiven[fd])
+		size = limit - sGiven[fd];
+	ssize_t got = sRealRead(fd, buffer, size);
+	if (got > 0)
+		sGiven[fd] += (size_t)got;
+	return got;
+}

@@ -1,0 +1,297 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include <Button.h>
+#include <Entry.h>
+#include <FilePanel.h>
+#include <ListView.h>
+#include <Looper.h>
+#include <Message.h>
+#include <Node.h>
+#include <Path.h>
+#include <StringView.h>
+#include <Window.h>
+
+#include "TestSupport.h"
+#include "display/DisplayProtocol.h"
+#include "private/app/HandlerPrivate.h"
+
+using namespace BPrivate;
+
+namespace {
+
+// Where a panel's replies go.
+class ReplyLooper : public BLooper {
+public:
+	ReplyLooper() : BLooper("replies") {}
+
+	void MessageReceived(BMessage* message) override
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		fReplies.push_back(*message);
+	}
+
+	std::vector<BMessage> Replies()
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		return fReplies;
+	}
+
+	std::mutex fLock;
+	std::vector<BMessage> fReplies;
+};
+
+
+// Turns down text files and remembers what it was shown.
+class NoTextFilter : public BRefFilter {
+public:
+	bool Filter(const entry_ref* ref, BNode* node, struct stat* info,
+		const char* mimeType) override
+	{
+		calls++;
+		if (node == NULL || info == NULL || mimeType == NULL)
+			incomplete++;
+		std::string name = ref->name;
+		if (name == "typed.wav")
+			typedSeen = mimeType;
+		return name.size() < 4 || name.substr(name.size() - 4) != ".txt";
+	}
+
+	int calls = 0;
+	int incomplete = 0;
+	std::string typedSeen;
+};
+
+
+// The panel's entries as it lists them.
+std::vector<std::string>
+Entries(BFilePanel* panel)
+{
+	std::vector<std::string> entries;
+	BWindow* window = panel->Window();
+	if (!window->Lock())
+		return entries;
+	BListView* list = dynamic_cast<BListView*>(window->FindView(
+		"PanelEntries"));
+	for (int32 i = 0; list != NULL && i < list->CountItems(); i++)
+		entries.push_back(static_cast<BStringItem*>(list->ItemAt(i))->Text());
+	window->Unlock();
+	return entries;
+}
+
+
+int32
+IndexOf(BFilePanel* panel, const std::string& text)
+{
+	std::vector<std::string> entries = Entries(panel);
+	for (size_t i = 0; i < entries.size(); i++) {
+		if (entries[i] == text)
+			return (int32)i;
+	}
+	return -1;
+}
+
+
+std::string
+ShownFolder(BFilePanel* panel)
+{
+	BWindow* window = panel->Window();
+	if (!window->Lock())
+		return "";
+	BStringView* path = dynamic_cast<BStringView*>(window->FindView(
+		"PanelPath"));
+	std::string text = path != NULL && path->Text() != NULL ? path->Text()
+		: "";
+	window->Unlock();
+	return text;
+}
+
+
+int32
+TokenOf(BFilePanel* panel, const char* name)
+{
+	BWindow* window = panel->Window();
+	if (!window->Lock())
+		return -1;
+	BView* view = window->FindView(name);
+	int32 token = view != NULL ? BHandler::Private(view).Token() : -1;
+	window->Unlock();
+	return token;
+}
+
+
+// A user's click on an entry, or a double click.
+void
+Pick(BFilePanel* panel, int32 index, bool doubleClick)
+{
+	BMessage input(B_INPUT_SELECTION);
+	input.AddInt32("view", TokenOf(panel, "PanelEntries"));
+	input.AddInt32("index", index);
+	if (doubleClick)
+		input.AddBool("invoke", true);
+	ASSERT_EQ(B_OK, BMessenger(panel->Window()).SendMessage(&input));
+	ASSERT_TRUE(WaitUntilQuiet());
+}
+
+
+void
+ClickDefault(BFilePanel* panel)
+{
+	BMessage input(B_INPUT_CLICK);
+	input.AddInt32("view", TokenOf(panel, "PanelDefault"));
+	ASSERT_EQ(B_OK, BMessenger(panel->Window()).SendMessage(&input));
+	ASSERT_TRUE(WaitUntilQuiet());
+}
+
+
+std::string
+RefPath(const BMessage& message, const char* name, int32 index = 0)
+{
+	entry_ref ref;
+	if (message.FindRef(name, index, &ref) != B_OK)
+		return "(none)";
+	BPath path(&ref);
+	return path.InitCheck() == B_OK ? path.Path() : "(no path)";
+}
+
+
+// A folder with a file of each kind, a folder, and links to each.
+class FilePanelTest : public ::testing::Test {
+protected:
+	void SetUp() override
+	{
+		fFolder = fHome.File("panel");
+		fHome.WriteFile("panel/a.wav", "");
+		fHome.WriteFile("panel/notes.txt", "");
+		fHome.WriteFile("panel/typed.wav", "");
+		fHome.WriteFile("panel/sub/inner.wav", "");
+		ASSERT_EQ(0, symlink((fFolder + "/a.wav").c_str(),
+			(fFolder + "/to-a").c_str()));
+		ASSERT_EQ(0, symlink((fFolder + "/sub").c_str(),
+			(fFolder + "/to-sub").c_str()));
+		ASSERT_EQ(0, symlink((fFolder + "/gone.wav").c_str(),
+			(fFolder + "/dangling").c_str()));
+		BNode typed((fFolder + "/typed.wav").c_str());
+		ASSERT_EQ((ssize_t)10, typed.WriteAttr("BEOS:TYPE", 'MIMS', 0,
+			"audio/wav", 10));
+		fReplies = new ReplyLooper();
+		fReplies->Run();
+	}
+
+	void TearDown() override
+	{
+		if (fReplies->Lock())
+			fReplies->Quit();
+	}
+
+	BFilePanel* NewPanel(file_panel_mode mode, uint32 flavors,
+		BRefFilter* filter = NULL)
+	{
+		BMessenger target(fReplies);
+		BFilePanel* panel = new BFilePanel(mode, &target, NULL, flavors,
+			false, NULL, filter, false, true);
+		panel->SetPanelDirectory(fFolder.c_str());
+		panel->Show();
+		EXPECT_TRUE(WaitUntilQuiet());
+		return panel;
+	}
+
+	TemporaryHome fHome;
+	std::string fFolder;
+	ReplyLooper* fReplies;
+};
+
+} // namespace
+
+
+// Links count as what they point to, dangling ones are left out, unless
+// the panel asks for links: then each is offered as itself.
+TEST_F(FilePanelTest, LinksAreWhatTheyPointToUnlessLinksAreAskedFor)
+{
+	BFilePanel* files = NewPanel(B_OPEN_PANEL, B_FILE_NODE);
+	EXPECT_EQ(std::vector<std::string>({ "sub/", "to-sub/", "a.wav",
+		"notes.txt", "to-a", "typed.wav" }), Entries(files));
+	// Chosen, a link gives the file it points to.
+	Pick(files, IndexOf(files, "to-a"), false);
+	ClickDefault(files);
+	ASSERT_EQ(1u, fReplies->Replies().size());
+	EXPECT_EQ(B_REFS_RECEIVED, fReplies->Replies()[0].what);
+	EXPECT_EQ(fFolder + "/a.wav", RefPath(fReplies->Replies()[0], "refs"));
+	delete files;
+
+	BFilePanel* links = NewPanel(B_OPEN_PANEL, B_FILE_NODE | B_SYMLINK_NODE);
+	EXPECT_EQ(std::vector<std::string>({ "sub/", "a.wav", "dangling",
+		"notes.txt", "to-a", "to-sub", "typed.wav" }), Entries(links));
+	Pick(links, IndexOf(links, "to-sub"), false);
+	ClickDefault(links);
+	ASSERT_EQ(2u, fReplies->Replies().size());
+	EXPECT_EQ(fFolder + "/to-sub", RefPath(fReplies->Replies()[1], "refs"));
+	delete links;
+}
+
+
+// The filter sees every entry with its node, stat and type, and what it
+// turns down is not shown; taken away, everything is back.
+TEST_F(FilePanelTest, TheRefFilterHidesWhatItRejects)
+{
+	NoTextFilter filter;
+	BFilePanel* panel = NewPanel(B_OPEN_PANEL, B_FILE_NODE, &filter);
+	EXPECT_EQ(std::vector<std::string>({ "sub/", "to-sub/", "a.wav", "to-a",
+		"typed.wav" }), Entries(panel));
+	EXPECT_GE(filter.calls, 6);
+	EXPECT_EQ(0, filter.incomplete);
+	EXPECT_EQ("audio/wav", filter.typedSeen);
+	EXPECT_EQ(&filter, panel->RefFilter());
+
+	panel->SetRefFilter(NULL);
+	EXPECT_EQ(std::vector<std::string>({ "sub/", "to-sub/", "a.wav",
+		"notes.txt", "to-a", "typed.wav" }), Entries(panel));
+
+	// Set later, it filters the folder shown at once.
+	panel->SetRefFilter(&filter);
+	EXPECT_EQ(-1, IndexOf(panel, "notes.txt"));
+	delete panel;
+}
+
+
+// A double click enters a folder (a linked one too) and chooses a file as
+// the default button would; a single click only selects.
+TEST_F(FilePanelTest, ADoubleClickEntersAFolderAndChoosesAFile)
+{
+	BFilePanel* panel = NewPanel(B_OPEN_PANEL, B_FILE_NODE);
+	Pick(panel, IndexOf(panel, "a.wav"), false);
+	EXPECT_TRUE(fReplies->Replies().empty());
+	EXPECT_TRUE(panel->IsShowing());
+
+	Pick(panel, IndexOf(panel, "to-sub/"), true);
+	EXPECT_EQ(fFolder + "/sub", ShownFolder(panel));
+	EXPECT_EQ(std::vector<std::string>({ "inner.wav" }), Entries(panel));
+	EXPECT_TRUE(fReplies->Replies().empty());
+
+	Pick(panel, 0, true);
+	ASSERT_EQ(1u, fReplies->Replies().size());
+	EXPECT_EQ(fFolder + "/sub/inner.wav",
+		RefPath(fReplies->Replies()[0], "refs"));
+	EXPECT_FALSE(panel->IsShowing());
+	delete panel;
+
+	// In a save panel a double-clicked file is the name to save under.
+	BFilePanel* save = NewPanel(B_SAVE_PANEL, B_FILE_NODE);
+	Pick(save, IndexOf(save, "sub/"), true);
+	EXPECT_EQ(fFolder + "/sub", ShownFolder(save));
+	Pick(save, 0, true);
+	ASSERT_EQ(2u, fReplies->Replies().size());
+	BMessage reply = fReplies->Replies()[1];
+	EXPECT_EQ(B_SAVE_REQUESTED, reply.what);
+	EXPECT_EQ(fFolder + "/sub", RefPath(reply, "directory"));
+	const char* name = NULL;
+	ASSERT_EQ(B_OK, reply.FindString("name", &name));
+	EXPECT_STREQ("inner.wav", name);
+	delete save;
+}
