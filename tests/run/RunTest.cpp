@@ -424,3 +424,32 @@ TEST_F(RunTest, LateNoticeOfAStoppedRunsEncoderIsIgnored)
 	EXPECT_EQ("run 1\n[" + a + "]\nrun 2\n[" + a + "]\n", Argv());
 	EXPECT_FALSE(ChildAlive(Children()[1]));
 }
+
+
+// A launch refused for a later entry is met when the previous encoder's
+// notice comes in: the alert shows, the run ends there, and the main window
+// takes the next "Codifica!" as usual once the alert is answered.
+TEST_F(RunTest, LaunchRefusedForALaterEntryEndsTheRun)
+{
+	std::string a = Wave("a.wav");
+	Wave("q\"b.wav");
+	std::string c = Wave("c.wav");
+	TolvexRunner runner(fHome);
+	RunResult result = runner.Run("drop FilesList " + a + " \""
+		+ fHome.File("music/q\\\"b.wav") + "\" " + c + "\n"
+		"click EncodeButton\n"
+		"wait-text FileNumber \"File 2 di 3\" 10\n"
+		"alert 0\n"
+		"dump\n"
+		"click EncodeButton\n"
+		"wait-text FileNumber \"File 2 di 3\" 10\n"
+		"alert 0\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_TRUE(Contains(result.output, "alert LaunchFailed: "))
+		<< result.output;
+	EXPECT_TRUE(Contains(Line(result.output, "window " + std::string(
+		kProgress)), "hidden=1")) << result.output;
+	EXPECT_TRUE(Contains(Line(result.output, "BStringView \"FileNumber\""),
+		"text=\"File 2 di 3\"")) << result.output;
+	EXPECT_EQ("run 1\n[" + a + "]\nrun 2\n[" + a + "]\n", Argv());
+}
