@@ -96,15 +96,18 @@ TolvexApp::MessageReceived(BMessage* message)
 		}
 
 		case B_SOME_APP_QUIT:
-			// The run lives in the main window's thread, which so is the
-			// only one to touch it; once the window is gone, nobody
+		{
+			// The run is touched only with the main window locked: by its
+			// own thread, or here, where the next file starts at once
+			// instead of a thread later. Once the window is gone, nobody
 			// listens.
-			if (fMainWindow != NULL
-				&& fMainWindowMessenger.SendMessage(message) != B_OK) {
-				fMainWindow = NULL;
-				be_roster->StopWatching(be_app_messenger);
+			MainWindow* window = _LockMainWindow();
+			if (window != NULL) {
+				window->MessageReceived(message);
+				window->Unlock();
 			}
 			break;
+		}
 
 		default:
 			BApplication::MessageReceived(message);

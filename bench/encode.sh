@@ -6,11 +6,22 @@
 # start-up and the list are not counted. Prints both, their ratio and
 # Tolvex's peak memory.
 #
+# On a shared machine one run of each is at the mercy of whatever else
+# runs: the three runs are made ROUNDS times (5), in turns whose order
+# alternates, and the figures are their medians. Each round's figures and
+# the processor times (user + system, children included) come first; a
+# processor time far below the wall time says the machine was busy.
+#
 #   bench/encode.sh [BUILD_DIR]     (default: build)
+#   ROUNDS=9 bench/encode.sh
 set -eu
 cd "$(dirname "$0")/.."
 build=${1:-build}
 count=1000
+rounds=${ROUNDS:-5}
+case $rounds in
+	''|*[!0-9]*|0) echo "ROUNDS must be a whole number above 0" >&2; exit 2;;
+esac
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -31,32 +42,83 @@ done
 printf 'drop FilesList%s\n' "$paths" > "$work/fill"
 printf 'drop FilesList%s\nclick EncodeButton\nwait-hidden "Stato della codifica" 600\ndump\n' \
 	"$paths" > "$work/encode"
+cat > "$work/loop" <<EOF
+i=0
+while [ \$i -lt $count ]; do
+	"$HOME/.local/bin/Gogo" "$work/music/\$i.wav"
+	i=\$((i + 1))
+done
+EOF
 
 now() { date +%s%N; }
 
-run() {
-	BE_SCRIPT="$1" /usr/bin/time -f %M -o "$work/peak" \
-		"$work/prefix/lib/tolvex/Tolvex" > "$work/out" 2> "$work/err"
+# timed NAME SCRIPT: a run of Tolvex with that script, or with "loop" the
+# shell loop. Wall time in ns to $work/NAME.wall; peak memory in KiB and
+# processor seconds to $work/NAME.usage.
+timed() {
+	start=$(now)
+	if [ "$2" = loop ]; then
+		/usr/bin/time -f '%M %U %S' -o "$work/$1.usage" sh "$work/loop"
+	else
+		BE_SCRIPT="$work/$2" /usr/bin/time -f '%M %U %S' \
+			-o "$work/$1.usage" "$work/prefix/lib/tolvex/Tolvex" \
+			> "$work/out" 2> "$work/err"
+	fi
+	echo $(( $(now) - start )) > "$work/$1.wall"
 }
 
-start=$(now); run "$work/fill"; fill=$(( $(now) - start ))
-start=$(now); run "$work/encode"; encode=$(( $(now) - start ))
-peak=$(cat "$work/peak")
-grep -q "\"File $count di $count\"" "$work/out" || {
-	echo "the run did not reach file $count" >&2; exit 1; }
+wall() { cat "$work/$1.wall"; }
+cpu() { awk '{ printf "%d", ($2 + $3) * 1000 }' "$work/$1.usage"; }
 
-start=$(now)
-i=0
-while [ $i -lt $count ]; do
-	"$HOME/.local/bin/Gogo" "$work/music/$i.wav"
-	i=$((i + 1))
+# A first untimed run of each, so that every timed one finds the files and
+# the programs in the page cache.
+timed fill fill
+timed shell loop
+
+: > "$work/rounds"
+peak=0
+r=1
+while [ $r -le $rounds ]; do
+	if [ $((r % 2)) -eq 1 ]; then
+		timed fill fill
+		timed encode encode
+		grep -q "\"File $count di $count\"" "$work/out" || {
+			echo "the run did not reach file $count" >&2; exit 1; }
+		timed shell loop
+	else
+		timed shell loop
+		timed encode encode
+		grep -q "\"File $count di $count\"" "$work/out" || {
+			echo "the run did not reach file $count" >&2; exit 1; }
+		timed fill fill
+	fi
+	memory=$(awk '{ print $1 }' "$work/encode.usage")
+	[ "$memory" -gt "$peak" ] && peak=$memory
+	echo "$(wall encode) $(wall fill) $(wall shell)" >> "$work/rounds"
+	echo "round $r: Tolvex $(( ($(wall encode) - $(wall fill)) / 1000000 )) ms" \
+		"($(( $(wall encode) / 1000000 )) ms in all, processor" \
+		"$(cpu encode) ms; start and list $(( $(wall fill) / 1000000 )) ms," \
+		"processor $(cpu fill) ms), shell loop" \
+		"$(( $(wall shell) / 1000000 )) ms (processor $(cpu shell) ms)"
+	r=$((r + 1))
 done
-shell=$(( $(now) - start ))
 
-tolvex=$((encode - fill))
+# Medians of the rounds: column 1 the whole run, 2 start and list, 3 the
+# shell loop, 4 the run less start and list.
+median() {
+	awk '{ printf "%s %s %s %.0f\n", $1, $2, $3, $1 - $2 }' "$work/rounds" \
+		| sort -n -k "$1" | awk -v k="$1" -v n="$rounds" \
+			'NR == int((n + 1) / 2) { print $k }'
+}
+encode=$(median 1)
+fill=$(median 2)
+shell=$(median 3)
+tolvex=$(median 4)
+
 echo "Tolvex: $((tolvex / 1000000)) ms for $count files ($((encode / 1000000)) ms in all, $((fill / 1000000)) ms start and list)"
 echo "shell loop: $((shell / 1000000)) ms"
 awk -v t=$tolvex -v s=$shell -v n=$count 'BEGIN {
 	printf "ratio Tolvex / shell: %.2f; per file beyond the shell: %.3f ms\n",
 		t / s, (t - s) / n / 1000000 }'
 echo "Tolvex peak memory: $peak KiB"
+echo "(medians of $rounds rounds; peak memory the highest of them)"

@@ -298,8 +298,8 @@ MainWindow::RefsReceived(BMessage* message)
 
 
 // Starts the next entry of the run, or ends the run when none is left.
-// Runs in this window's thread only: the application hands the roster's
-// quit notices on to it.
+// Always with this window locked: in its own thread for the first entry,
+// in the application's, which takes the lock, for the quit notices.
 void
 MainWindow::EncodeNext()
 {

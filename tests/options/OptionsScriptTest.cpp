@@ -310,3 +310,39 @@ TEST(OptionsScriptTest, MimeButtonsPressedTwiceEach)
 		alerts[3]);
 	EXPECT_TRUE(BMimeType("text/x-Tolvex-list").IsInstalled());
 }
+
+
+// The location typed, and the one chosen in the panel, is what the next
+// run launches. A link chosen stays the link: the run follows it to
+// wherever it points when the run starts, also after a new start.
+TEST(OptionsScriptTest, LocationTypedOrChosenIsWhatTheNextRunLaunches)
+{
+	TemporaryHome home;
+	// Each encoder writes the path it was started from.
+	std::string record = home.File("launched");
+	std::string encoder = "#!/bin/sh\nprintf '%s\\n' \"$0\" >> '" + record
+		+ "'\n";
+	std::string first = home.WriteFile("strumenti/primo", encoder, true);
+	std::string second = home.WriteFile("strumenti/secondo", encoder, true);
+	std::string link = home.File("strumenti/gogo-link");
+	ASSERT_EQ(0, symlink(first.c_str(), link.c_str()));
+	std::string wave = home.WriteFile("musica/a.wav", "RIFF");
+	const std::string encode = "click EncodeButton\n"
+		"wait-hidden \"Stato della codifica\" 10\n";
+
+	TolvexRunner runner(home);
+	RunResult result = runner.Run("drop FilesList " + wave + "\n"
+		+ kOptionsTab + "type EncoderLocation " + second + "\n" + encode
+		+ "click SetEncoderLocation\npanel " + link + "\n" + encode);
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_EQ(second + "\n" + first + "\n", ReadFile(record));
+	EXPECT_EQ(link, StoredLocation(runner.Executable()));
+
+	// Had the link been resolved when chosen, the first would run again.
+	ASSERT_EQ(0, unlink(link.c_str()));
+	ASSERT_EQ(0, symlink(second.c_str(), link.c_str()));
+	result = runner.Run("drop FilesList " + wave + "\n" + encode);
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_EQ(second + "\n" + first + "\n" + second + "\n", ReadFile(record));
+	EXPECT_FALSE(Contains(result.output, "alert ")) << result.output;
+}

@@ -20,7 +20,9 @@ const char* kProgress = "\"Stato della codifica\"";
 // ~/.local/bin/Gogo). Each start appends "run N" and its words, one a
 // line in brackets, to "argv"; line N of "modes" says what it does then:
 // exit (the default), fail, crash, or wait to be killed in a child of its
-// own, whose pid goes to "children".
+// own, whose pid goes to "children"; or escape: leave its team for
+// Tolvex's process group, where no skip or stop reaches it, and wait there
+// (its own pid goes to "children").
 class RunTest : public testing::Test {
 protected:
 	void SetUp() override
@@ -35,6 +37,10 @@ protected:
 			"fail) exit 3;;\n"
 			"crash) kill -SEGV $$;;\n"
 			"wait) sleep 60 & echo $! >> \"$h/children\"; wait;;\n"
+			"escape) exec perl -MPOSIX -e 'setpgid(0, getpgrp(getppid())) "
+			"or exit 9; open(F, \">>\", $ARGV[0]) or exit 9; "
+			"print F \"$$\\n\"; close(F); exec(\"sleep\", \"60\")' "
+			"\"$h/children\";;\n"
 			"esac\nexit 0\n", true);
 	}
 
@@ -372,4 +378,78 @@ TEST_F(RunTest, QuittingLeavesTheEncoderRunning)
 	std::vector<std::string> children = Children();
 	EXPECT_TRUE(ChildAlive(children[0]));
 	EXPECT_EQ("run 1\n[" + a + "]\n", Argv());
+}
+
+
+// The encoder of a stopped run that ends only after a new run has started
+// (here one that "Ferma codifica" could not kill) sends its quit notice
+// into the new run: it is not the new run's encoder, so the run stays at
+// its first entry and no second encoder starts beside the working one.
+TEST_F(RunTest, LateNoticeOfAStoppedRunsEncoderIsIgnored)
+{
+	Modes("escape\nwait\nwait\n");
+	std::string a = Wave("a.wav"), b = Wave("b.wav");
+	TolvexRunner runner(fHome);
+	Begin(runner);
+	Send("drop FilesList " + a + " " + b + "\n"
+		"click EncodeButton\n");
+	WaitForChildren(1);
+	std::string stopped = Children()[0];
+	Send("click StopEncoding\n"
+		"click EncodeButton\n");
+	WaitForChildren(2);
+	ASSERT_TRUE(ChildAlive(stopped));
+	ASSERT_EQ(0, kill(atoi(stopped.c_str()), SIGKILL));
+	// Ended, so the driver waits for its notice before the next line.
+	for (int i = 0; i < 1000 && ChildAlive(stopped); i++)
+		usleep(10000);
+	ASSERT_FALSE(ChildAlive(stopped));
+	Send("dump\n");
+	std::string shown;
+	for (int i = 0; i < 1000 && !Contains(shown, "\"FileNumber\""); i++) {
+		usleep(10000);
+		shown = ReadFile(fHome.File("stdout.txt"));
+	}
+	EXPECT_TRUE(Contains(Line(shown, "BStringView \"FileNumber\""),
+		"text=\"File 1 di 2\"")) << shown;
+	EXPECT_TRUE(Contains(Line(shown, "window " + std::string(kProgress)),
+		"hidden=0")) << shown;
+	EXPECT_EQ("run 1\n[" + a + "]\nrun 2\n[" + a + "]\n", Argv());
+	EXPECT_TRUE(ChildAlive(Children()[1]));
+
+	Send("click StopEncoding\n"
+		"wait-hidden " + std::string(kProgress) + " 10\n");
+	RunResult result = End(runner);
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_EQ("run 1\n[" + a + "]\nrun 2\n[" + a + "]\n", Argv());
+	EXPECT_FALSE(ChildAlive(Children()[1]));
+}
+
+
+// A launch refused for a later entry is met when the previous encoder's
+// notice comes in: the alert shows, the run ends there, and the main window
+// takes the next "Codifica!" as usual once the alert is answered.
+TEST_F(RunTest, LaunchRefusedForALaterEntryEndsTheRun)
+{
+	std::string a = Wave("a.wav");
+	Wave("q\"b.wav");
+	std::string c = Wave("c.wav");
+	TolvexRunner runner(fHome);
+	RunResult result = runner.Run("drop FilesList " + a + " \""
+		+ fHome.File("music/q\\\"b.wav") + "\" " + c + "\n"
+		"click EncodeButton\n"
+		"wait-text FileNumber \"File 2 di 3\" 10\n"
+		"alert 0\n"
+		"dump\n"
+		"click EncodeButton\n"
+		"wait-text FileNumber \"File 2 di 3\" 10\n"
+		"alert 0\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_TRUE(Contains(result.output, "alert LaunchFailed: "))
+		<< result.output;
+	EXPECT_TRUE(Contains(Line(result.output, "window " + std::string(
+		kProgress)), "hidden=1")) << result.output;
+	EXPECT_TRUE(Contains(Line(result.output, "BStringView \"FileNumber\""),
+		"text=\"File 2 di 3\"")) << result.output;
+	EXPECT_EQ("run 1\n[" + a + "]\nrun 2\n[" + a + "]\n", Argv());
 }

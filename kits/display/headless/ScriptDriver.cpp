@@ -466,8 +466,11 @@ ScriptDriver::_Release()
 		fMirrorLocked = false;
 		fDisplay->MirrorLock().unlock();
 	}
+	// A looper that waited for one of these locks is busy and tells of its
+	// own end; our release alone brings nothing to rest, and telling of it
+	// would only wake our own wait at once, round and round.
 	for (auto& state : fHeld)
-		UnlockLooperState(state);
+		UnlockLooperState(state, false);
 	fHeld.clear();
 }
 

@@ -183,7 +183,7 @@ LockLooperState(const std::shared_ptr<LooperState>& state, bigtime_t timeout)
 
 
 void
-UnlockLooperState(const std::shared_ptr<LooperState>& state)
+UnlockLooperState(const std::shared_ptr<LooperState>& state, bool notify)
 {
 	bool freed = false;
 	{
@@ -197,7 +197,8 @@ UnlockLooperState(const std::shared_ptr<LooperState>& state)
 	}
 	if (freed) {
 		state->lockCondition.notify_all();
-		NotifyActivity();
+		if (notify)
+			NotifyActivity();
 	}
 }
 

@@ -80,7 +80,11 @@ status_t PostQuitToLooperState(const std::shared_ptr<LooperState>& state);
 // Lock a looper through its state; fails once the looper is dead.
 status_t LockLooperState(const std::shared_ptr<LooperState>& state,
 	bigtime_t timeout);
-void UnlockLooperState(const std::shared_ptr<LooperState>& state);
+// notify false: for a holder whose release can never bring the
+// application to rest (the script driver between two looks), so that it
+// does not wake its own wait for activity.
+void UnlockLooperState(const std::shared_ptr<LooperState>& state,
+	bool notify = true);
 
 // Every looper idle: its queue empty and nothing being handled, or its
 // thread parked in an alert.
