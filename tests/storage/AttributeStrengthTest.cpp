@@ -1,6 +1,8 @@
 #include <dirent.h>
+#include <errno.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <string>
 #include <vector>
@@ -67,4 +69,59 @@ TEST_F(AttributeStrengthTest, FallbackStoreTakesAnyName)
 	for (const char* name : names)
 		EXPECT_EQ(node.RemoveAttr(name), B_OK) << name;
 	BPrivate::ForceAttributeFallbackForTests(false);
+}
+
+
+// A device in a value's place is no value, even one that reads without
+// end: only a regular file is read.
+TEST_F(AttributeStrengthTest, FallbackStoreReadsNoDevice)
+{
+	WriteFile(Path("Tolvex"), "program");
+	BPrivate::ForceAttributeFallbackForTests(true);
+	{
+		BNode node(Path("Tolvex").c_str());
+		ASSERT_EQ(node.WriteAttr("dont_close_on_add", B_BOOL_TYPE, 0, "\1",
+			1), 1);
+	}
+	struct stat st;
+	ASSERT_EQ(stat(Path("Tolvex").c_str(), &st), 0);
+	std::string folder = BPrivate::AttributeFallbackFolder(st.st_dev,
+		st.st_ino);
+	// The same device as /dev/zero.
+	if (mknod((folder + "/encoder_location").c_str(), S_IFCHR | 0600,
+			makedev(1, 5)) != 0) {
+		BPrivate::ForceAttributeFallbackForTests(false);
+		GTEST_SKIP() << "no device nodes here: " << strerror(errno);
+	}
+	BNode node(Path("Tolvex").c_str());
+	char buffer[64];
+	ssize_t read = node.ReadAttr("encoder_location", B_STRING_TYPE, 0, buffer,
+		sizeof(buffer));
+	EXPECT_LT(read, 0);
+	EXPECT_NE(read, B_ENTRY_NOT_FOUND);
+	attr_info info;
+	EXPECT_NE(node.GetAttrInfo("encoder_location", &info), B_OK);
+	BPrivate::ForceAttributeFallbackForTests(false);
+}
+
+
+// A write at an offset makes a new attribute of the bytes before it, as
+// zeros, in either store.
+TEST_F(AttributeStrengthTest, WriteAtAnOffsetMakesANewAttribute)
+{
+	for (bool fallback : { false, true }) {
+		SCOPED_TRACE(fallback ? "fallback store" : "extended attributes");
+		std::string path = Path(fallback ? "b" : "a");
+		WriteFile(path, "data");
+		BPrivate::ForceAttributeFallbackForTests(fallback);
+		BNode node(path.c_str());
+		ASSERT_EQ(node.InitCheck(), B_OK);
+		EXPECT_EQ(node.WriteAttr("fresh", B_RAW_TYPE, 4, "ab", 2), 2);
+		char buffer[16];
+		ssize_t read = node.ReadAttr("fresh", B_RAW_TYPE, 0, buffer,
+			sizeof(buffer));
+		EXPECT_EQ(std::string(buffer, read > 0 ? read : 0),
+			std::string("\0\0\0\0ab", 6));
+		BPrivate::ForceAttributeFallbackForTests(false);
+	}
 }
