@@ -55,4 +55,21 @@ TEST_F(GogoStrengthTest, OutputNamesFollowTheInputs)
 	}
 }
 
+
+// Mono and stereo only: more channels are refused with a message that says
+// so, before anything is written.
+TEST_F(GogoStrengthTest, MoreThanTwoChannelsAreRefused)
+{
+	for (int channels : { 3, 6 }) {
+		SCOPED_TRACE(channels);
+		WriteWave(In("multi.wav"), channels, 8000, 0.1);
+		RunResult run = RunGogo({ "-silent", In("multi.wav") });
+		EXPECT_EQ(1, run.status);
+		EXPECT_NE(std::string::npos, run.errors.find(std::to_string(channels)
+			+ " channels; Gogo encodes mono and stereo only")) << run.errors;
+		EXPECT_FALSE(Exists(In("multi.mp3")));
+		EXPECT_TRUE(Exists(In("multi.wav")));
+	}
+}
+
 }	// namespace
