@@ -1,8 +1,10 @@
 #include <dirent.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -124,4 +126,27 @@ TEST_F(AttributeStrengthTest, WriteAtAnOffsetMakesANewAttribute)
 			std::string("\0\0\0\0ab", 6));
 		BPrivate::ForceAttributeFallbackForTests(false);
 	}
+}
+
+
+// No more of a fallback value is read than the caller takes, whatever
+// the file holds: a reader's memory is bounded by its own limit.
+TEST_F(AttributeStrengthTest, FallbackReadStopsAtTheCallersLimit)
+{
+	WriteFile(Path("Tolvex"), "program");
+	BPrivate::ForceAttributeFallbackForTests(true);
+	std::string value(10000, 'v');
+	BNode node(Path("Tolvex").c_str());
+	ASSERT_EQ(node.WriteAttr("big", B_RAW_TYPE, 0, value.data(),
+		value.size()), (ssize_t)value.size());
+	int fd = open(Path("Tolvex").c_str(), O_RDONLY | O_CLOEXEC);
+	ASSERT_GE(fd, 0);
+	for (size_t limit : { (size_t)0, (size_t)10, (size_t)5000 }) {
+		std::string data;
+		EXPECT_EQ(BPrivate::GetAttribute(fd, "big", NULL, &data, limit),
+			B_OK) << limit;
+		EXPECT_EQ(data, value.substr(0, limit));
+	}
+	close(fd);
+	BPrivate::ForceAttributeFallbackForTests(false);
 }
