@@ -17,6 +17,7 @@
 #include <Path.h>
 
 #include "Commands.h"
+#include "ListFileLine.h"
 #include "MainWindow.h"
 #include "TabView.h"
 #include "TolvexApp.h"
@@ -304,18 +305,11 @@ FilesList::Open(const char* path)
 	// The entries are made as the lines are read; the list itself is
 	// touched only once the whole file has been read.
 	BList items(1024);
-	char line[1026];
+	char line[kListFileReadSize];
 	while (fgets(line, sizeof(line), file) != NULL) {
-		if (line[0] == '\0' || line[0] == '\r' || line[0] == '\n'
-			|| line[0] == '#')
-			continue;
-		size_t length = strlen(line);
-		char* separator = strchr(line, ';');
-		if (separator == NULL || separator == line + length - 1)
-			continue;
-		if (line[length - 1] == '\n' || line[length - 1] == '\r')
-			line[--length] = '\0';
-		items.AddItem(new BStringItem(separator + 1, 0, true));
+		const char* text = ListFileEntry(line);
+		if (text != NULL)
+			items.AddItem(new BStringItem(text, 0, true));
 	}
 	bool failed = ferror(file) != 0;
 	fclose(file);
