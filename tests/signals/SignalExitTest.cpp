@@ -2,6 +2,8 @@
 
 #include <pthread.h>
 #include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -17,9 +19,9 @@ namespace {
 // which is where an exit racing a signal once hung: that build gets the
 // most runs.
 #if defined(__SANITIZE_ADDRESS__)
-const int kRunsPerShard = 50;
+const int kDefaultRuns = 50;
 #else
-const int kRunsPerShard = 15;
+const int kDefaultRuns = 15;
 #endif
 const int kShards = 4;
 const char* kRunning = "runs on the headless display without a script";
@@ -35,6 +37,16 @@ SleepUntil(const struct timespec& start, long microseconds)
 		+ (now.tv_nsec - start.tv_nsec) / 1000;
 	if (microseconds > elapsed)
 		usleep(microseconds - elapsed);
+}
+
+
+// TOLVEX_SIGNAL_RUNS sets the runs of each shard, for a longer stress run
+// outside the suite.
+int
+RunsPerShard()
+{
+	const char* runs = getenv("TOLVEX_SIGNAL_RUNS");
+	return runs != NULL && atoi(runs) > 0 ? atoi(runs) : kDefaultRuns;
 }
 
 
@@ -54,10 +66,12 @@ class SignalExitTest : public testing::TestWithParam<int> {
 TEST_P(SignalExitTest, TwoSigtermsInTheFirst300MsEndTheRunNormally)
 {
 	bool startBlocked = GetParam() % 2 == 1;
+	int runs = RunsPerShard();
 	std::mt19937 random(1000 + GetParam());
 	std::uniform_int_distribution<long> moment(0, 300000);
 	int normal = 0;
-	for (int run = 0; run < kRunsPerShard; run++) {
+	int early = 0;
+	for (int run = 0; run < runs; run++) {
 		long first = moment(random);
 		long second = moment(random);
 		if (second < first)
@@ -95,6 +109,7 @@ TEST_P(SignalExitTest, TwoSigtermsInTheFirst300MsEndTheRunNormally)
 			// Taken before the program could take it.
 			EXPECT_FALSE(Contains(result.errors, kRunning))
 				<< where << "ended by the signal while running";
+			early++;
 			continue;
 		}
 		EXPECT_EQ(0, result.signal) << where << result.errors;
@@ -108,9 +123,11 @@ TEST_P(SignalExitTest, TwoSigtermsInTheFirst300MsEndTheRunNormally)
 		normal++;
 	}
 	if (startBlocked) {
-		EXPECT_EQ(kRunsPerShard, normal);
+		EXPECT_EQ(runs, normal);
 	}
 	RecordProperty("normal_exits", normal);
+	printf("shard %d: %d runs, %d ended normally, %d by the signal before "
+		"taking it\n", GetParam(), runs, normal, early);
 }
 
 
