@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs what the build needs, builds Tolvex and runs every test: the
 # normal build, then under AddressSanitizer + UndefinedBehaviorSanitizer and
-# under ThreadSanitizer. "./test.sh quick" runs the normal build only.
+# under ThreadSanitizer, then a short run of every fuzz target (clang).
+# "./test.sh quick" runs the normal build only.
 set -eu
 cd "$(dirname "$0")"
 
@@ -11,7 +12,7 @@ cd "$(dirname "$0")"
 tools/install-packages.sh cmake make g++ libgtest-dev libfltk1.3-dev \
 	libx11-dev shared-mime-info attr util-linux xvfb xauth xdotool x11-utils \
 	libmp3lame-dev libsndfile1-dev lame xdg-utils desktop-file-utils \
-	libfile-mimeinfo-perl
+	libfile-mimeinfo-perl clang libclang-rt-dev
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
@@ -34,5 +35,8 @@ if [ "${1:-}" != quick ]; then
 	TSAN_OPTIONS=halt_on_error=1 \
 		run_suite build-tsan -DCMAKE_BUILD_TYPE=Debug \
 		-DTOLVEX_SANITIZE=thread -DTOLVEX_BENCH=OFF
+	# Every fuzz target a fixed number of runs from its seeds; long runs
+	# are fuzz/run.sh SECONDS.
+	fuzz/run.sh --smoke
 fi
 echo "All tests passed."

@@ -18,6 +18,7 @@
 #include <Path.h>
 
 #include "Commands.h"
+#include "ListFileLine.h"
 #include "ListReader.h"
 #include "MainWindow.h"
 #include "TabView.h"
@@ -314,16 +315,9 @@ FilesList::Open(const char* path)
 	ListReader reader(&file);
 	char line[ListReader::kLineSize];
 	while (reader.Next(line)) {
-		if (line[0] == '\0' || line[0] == '\r' || line[0] == '\n'
-			|| line[0] == '#')
-			continue;
-		size_t length = strlen(line);
-		char* separator = strchr(line, ';');
-		if (separator == NULL || separator == line + length - 1)
-			continue;
-		if (line[length - 1] == '\n' || line[length - 1] == '\r')
-			line[--length] = '\0';
-		items.AddItem(new BStringItem(separator + 1, 0, true));
+		const char* text = ListFileEntry(line);
+		if (text != NULL)
+			items.AddItem(new BStringItem(text, 0, true));
 	}
 	bool failed = reader.Failed();
 	file.Unset();

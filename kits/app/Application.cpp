@@ -55,19 +55,41 @@ Windows()
 // signalfd.
 class SignalWatcher {
 public:
+	// Before any thread of the kits is made: a thread born with the
+	// signals open would take one itself and end the process on the spot,
+	// or stop in the middle of the leak checker's stop of the world at
+	// exit. They stay blocked until the process ends; one arriving once
+	// the watcher has stopped is simply never taken.
+	void Block()
+	{
+		sigset_t signals;
+		_Signals(&signals);
+		pthread_sigmask(SIG_BLOCK, &signals, NULL);
+	}
+
 	void Start()
 	{
 		sigset_t signals;
-		sigemptyset(&signals);
-		sigaddset(&signals, SIGTERM);
-		sigaddset(&signals, SIGINT);
-		sigaddset(&signals, SIGHUP);
+		_Signals(&signals);
 		pthread_sigmask(SIG_BLOCK, &signals, NULL);
 		fSignalFD = signalfd(-1, &signals, SFD_CLOEXEC);
 		fStopFD = eventfd(0, EFD_CLOEXEC);
 		if (fSignalFD < 0 || fStopFD < 0)
 			return;
 		fThread = std::thread([this] { _Watch(); });
+	}
+
+	// Once the process exits nothing takes them any more: one still
+	// pending, or one coming while the leak checker stops every thread
+	// with ptrace, is thrown away rather than left to a thread in the
+	// middle of that stop. Registered once, so that it runs before the
+	// checker (handlers run in reverse order), and only at exit: a process
+	// that goes on after its application, and what it starts, keeps the
+	// usual actions.
+	void IgnoreAtExit()
+	{
+		static std::once_flag sOnce;
+		std::call_once(sOnce, [] { atexit(_Ignore); });
 	}
 
 	void Stop()
@@ -87,6 +109,24 @@ public:
 	}
 
 private:
+	static void _Ignore()
+	{
+		struct sigaction action;
+		memset(&action, 0, sizeof(action));
+		action.sa_handler = SIG_IGN;
+		sigemptyset(&action.sa_mask);
+		for (int signal : { SIGTERM, SIGINT, SIGHUP })
+			sigaction(signal, &action, NULL);
+	}
+
+	static void _Signals(sigset_t* signals)
+	{
+		sigemptyset(signals);
+		sigaddset(signals, SIGTERM);
+		sigaddset(signals, SIGINT);
+		sigaddset(signals, SIGHUP);
+	}
+
 	void _Watch()
 	{
 		struct pollfd fds[2] = {
@@ -163,6 +203,8 @@ BApplication::_Init(const char* signature, status_t* error)
 	be_app = this;
 	be_app_messenger = BMessenger(this);
 
+	sSignalWatcher.Block();
+	sSignalWatcher.IgnoreAtExit();
 	std::string message;
 	sDisplay = BPrivate::DisplayServer::Create(&message);
 	if (sDisplay == NULL) {

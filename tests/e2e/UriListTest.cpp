@@ -30,3 +30,13 @@ TEST(UriListTest, LocalFilesAreDecodedAndTheRestLeftOut)
 	EXPECT_TRUE(FilesOfUriList("").empty());
 	EXPECT_TRUE(FilesOfUriList("file://\r\nfile:relative\n").empty());
 }
+
+
+// A raw NUL would cut the path short and name another file: the line is
+// left out like an escaped one.
+TEST(UriListTest, RawNulLeavesTheLineOut)
+{
+	std::string list("file:///tmp/a\0b.wav\n/tmp/c\0d.wav\nfile:///tmp/e.wav\n",
+		51);
+	EXPECT_EQ(std::vector<std::string>({ "/tmp/e.wav" }), FilesOfUriList(list));
+}

@@ -194,6 +194,8 @@ TolvexRunner::Finish(int timeoutSeconds)
 	fPid = -1;
 	if (WIFEXITED(status))
 		result.status = WEXITSTATUS(status);
+	if (WIFSIGNALED(status))
+		result.signal = WTERMSIG(status);
 	result.output = ReadFile(fOutputPath);
 	result.errors += ReadFile(fErrorPath);
 	return result;

@@ -27,6 +27,7 @@ private:
 // The result of one run of the program.
 struct RunResult {
 	int							status = -1;	// exit status; -1 if killed
+	int							signal = 0;		// what killed it, if anything
 	std::string					output;			// standard output
 	std::string					errors;			// standard error
 };

@@ -61,7 +61,9 @@ FilesOfUriList(const std::string& list)
 		start = end + 1;
 		if (!line.empty() && line.back() == '\r')
 			line.pop_back();
-		if (line.empty() || line[0] == '#')
+		// No path holds a NUL, raw or escaped: one would name another file.
+		if (line.empty() || line[0] == '#'
+			|| line.find('\0') != std::string::npos)
 			continue;
 		if (line[0] == '/') {
 			files.push_back(line);

@@ -19,6 +19,7 @@
 
 #include "display/headless/DumpText.h"
 #include "display/headless/HeadlessDisplay.h"
+#include "display/headless/ScriptLines.h"
 #include "private/app/LooperState.h"
 #include "private/app/ApplicationPrivate.h"
 #include "private/app/Quiet.h"
@@ -30,8 +31,6 @@ namespace BPrivate {
 
 namespace {
 
-// No line of a script needs more; a longer one is a mistake, not input.
-const size_t kLongestLine = 1 << 20;
 const double kLongestWait = 3600;
 
 enum action {
@@ -47,43 +46,6 @@ enum action {
 struct ScriptError {
 	std::string reason;
 };
-
-
-// Blanks separate words; double quotes group them and are dropped, so ""
-// is an empty word. Inside quotes \", \\, \n, \r and \t stand for what the
-// dump writes so.
-bool
-SplitLine(const std::string& line, std::vector<std::string>* words)
-{
-	std::string word;
-	bool inWord = false;
-	bool quoted = false;
-	for (size_t i = 0; i < line.size(); i++) {
-		char c = line[i];
-		if (c == '"') {
-			quoted = !quoted;
-			inWord = true;
-		} else if (quoted && c == '\\' && i + 1 < line.size()
-			&& strchr("\"\\nrt", line[i + 1]) != NULL) {
-			char next = line[++i];
-			word += next == 'n' ? '\n' : next == 'r' ? '\r'
-				: next == 't' ? '\t' : next;
-		} else if ((c == ' ' || c == '\t') && !quoted) {
-			if (inWord)
-				words->push_back(word);
-			word.clear();
-			inWord = false;
-		} else {
-			word += c;
-			inWord = true;
-		}
-	}
-	if (quoted)
-		return false;
-	if (inWord)
-		words->push_back(word);
-	return true;
-}
 
 
 // A number of seconds from 0 to an hour; NaN, infinities and overflow
@@ -175,8 +137,6 @@ ScriptDriver::ScriptDriver(HeadlessDisplay* display, const char* path)
 	fPath(path),
 	fFile(-1),
 	fStopEvent(eventfd(0, EFD_CLOEXEC)),
-	fAtEnd(false),
-	fAtStart(true),
 	fLine(0),
 	fLinePending(false),
 	fMirrorLocked(false),
@@ -225,8 +185,14 @@ ScriptDriver::Stop()
 	// not be performed, which is an error, not success.
 	if (fExitStatus == 0 && fFile >= 0) {
 		std::string line;
-		if (fLinePending || _ReadLine(&line, false))
-			_Error("the application has quit");
+		// A line too long is found here too, on the quitting thread: it
+		// is reported, not thrown out of the application's destructor.
+		try {
+			if (fLinePending || _ReadLine(&line, false))
+				_Error("the application has quit");
+		} catch (const ScriptError& error) {
+			_Error(error.reason);
+		}
 	}
 	if (fFile >= 0)
 		close(fFile);
@@ -286,7 +252,7 @@ ScriptDriver::_RunScript()
 		if (start == std::string::npos || line[start] == '#')
 			continue;
 		std::vector<std::string> words;
-		if (!SplitLine(line, &words))
+		if (!ScriptLines::Split(line, &words))
 			_Fail("a double quote is not closed");
 		if (words.empty())
 			continue;
@@ -340,44 +306,28 @@ bool
 ScriptDriver::_ReadLine(std::string* line, bool wait)
 {
 	while (true) {
-		size_t end = fBuffer.find('\n');
-		if (end != std::string::npos || (fAtEnd && !fBuffer.empty())) {
-			if (end == std::string::npos)
-				end = fBuffer.size();
-			*line = fBuffer.substr(0, end);
-			fBuffer.erase(0, end + 1);
-			fLine++;
-			if (line->size() > kLongestLine) {
-				_Fail("the line is longer than "
-					+ std::to_string(kLongestLine) + " bytes");
-			}
-			if (!line->empty() && line->back() == '\r')
-				line->pop_back();
+		ScriptLines::result result = fLines.Next(line);
+		if (result == ScriptLines::kLine || result == ScriptLines::kTooLong)
+			fLine = fLines.LineNumber();
+		if (result == ScriptLines::kLine)
 			return true;
+		if (result == ScriptLines::kTooLong) {
+			_Fail("the line is longer than "
+				+ std::to_string(ScriptLines::kLongestLine) + " bytes");
 		}
-		if (fAtEnd)
+		if (result == ScriptLines::kEnded)
 			return false;
-		if (fBuffer.size() > kLongestLine) {
-			fLine++;
-			_Fail("the line is longer than " + std::to_string(kLongestLine)
-				+ " bytes");
-		}
 		if (wait && fStopping)
 			return false;
 
 		char chunk[65536];
 		ssize_t length = read(fFile, chunk, sizeof(chunk));
 		if (length > 0) {
-			size_t skip = 0;
-			if (fAtStart && length >= 3
-				&& memcmp(chunk, "\xef\xbb\xbf", 3) == 0)
-				skip = 3;
-			fAtStart = false;
-			fBuffer.append(chunk + skip, length - skip);
+			fLines.Append(chunk, length);
 			continue;
 		}
 		if (length == 0) {
-			fAtEnd = true;
+			fLines.SetAtEnd();
 			continue;
 		}
 		if (errno == EINTR)

@@ -11,6 +11,8 @@
 
 #include <SupportDefs.h>
 
+#include "display/headless/ScriptLines.h"
+
 class BMessage;
 
 namespace BPrivate {
@@ -96,9 +98,7 @@ private:
 			std::string			fPath;
 			int					fFile;
 			int					fStopEvent;
-			std::string			fBuffer;
-			bool				fAtEnd;
-			bool				fAtStart;
+			ScriptLines			fLines;
 			int32				fLine;
 			// The line read and not yet done, if any.
 			bool				fLinePending;
