@@ -138,6 +138,17 @@ StartReaperLocked(RosterState& state)
 }
 
 
+void
+EndLaunch(RosterState& state)
+{
+	{
+		std::lock_guard<std::mutex> lock(state.lock);
+		state.launching--;
+	}
+	BPrivate::NotifyActivity();
+}
+
+
 // The launch record names the executable with every link resolved. The
 // kernel resolves it once for an open descriptor, which costs three calls
 // where realpath would read every component of the path as a link; without
@@ -331,34 +342,52 @@ BRoster::Launch(const entry_ref* ref, int argc, const char* const* args,
 	posix_spawn_file_actions_destroy(&actions);
 	posix_spawnattr_destroy(&attributes);
 
-	std::lock_guard<std::mutex> lock(state.lock);
-	state.launching--;
 	if (error != 0) {
-		BPrivate::NotifyActivity();
+		EndLaunch(state);
 		return B_LAUNCH_FAILED_EXECUTABLE;
 	}
 	// Our own child cannot be reaped by anyone else, so its pid is still
-	// its own here.
+	// its own here. The pidfd comes close-on-exec.
 	int pidfd = (int)syscall(SYS_pidfd_open, pid, 0);
+	if (pidfd < 0) {
+		status = BPrivate::StatusFromErrno(errno);
+		kill(pid, SIGKILL);
+		waitpid(pid, NULL, 0);
+		EndLaunch(state);
+		return status;
+	}
+	{
+		std::lock_guard<std::mutex> lock(state.lock);
+		state.teams.push_back(Team{ pid, pidfd, launchedRef });
+	}
+	// Added without the lock: a short child wakes the reaper at once, and
+	// it should not find the lock still taken. The launch counts as under
+	// way until the child is in the set, so the roster is not taken for
+	// quiet meanwhile.
 	struct epoll_event event;
 	memset(&event, 0, sizeof(event));
 	event.events = EPOLLIN;
 	event.data.u64 = (uint64_t)pid;
-	if (pidfd < 0
-		|| epoll_ctl(state.epollFD, EPOLL_CTL_ADD, pidfd, &event) != 0) {
+	if (epoll_ctl(state.epollFD, EPOLL_CTL_ADD, pidfd, &event) != 0) {
 		status = BPrivate::StatusFromErrno(errno);
-		if (pidfd >= 0)
-			close(pidfd);
+		{
+			std::lock_guard<std::mutex> lock(state.lock);
+			for (size_t i = 0; i < state.teams.size(); i++) {
+				if (state.teams[i].pid == pid) {
+					state.teams.erase(state.teams.begin() + i);
+					break;
+				}
+			}
+		}
+		close(pidfd);
 		kill(pid, SIGKILL);
 		waitpid(pid, NULL, 0);
-		BPrivate::NotifyActivity();
+		EndLaunch(state);
 		return status;
 	}
-	fcntl(pidfd, F_SETFD, FD_CLOEXEC);
-	state.teams.push_back(Team{ pid, pidfd, launchedRef });
 	if (team != NULL)
 		*team = (team_id)pid;
-	BPrivate::NotifyActivity();
+	EndLaunch(state);
 	return B_OK;
 }
 
