@@ -7,7 +7,7 @@
 #include <spawn.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/eventfd.h>
+#include <sys/epoll.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -24,7 +24,9 @@
 #include <NodeInfo.h>
 #include <Path.h>
 
+#include "private/storage/EntryPath.h"
 #include "private/storage/ErrnoStatus.h"
+#include "private/storage/FolderRegistry.h"
 #include "private/app/LooperState.h"
 #include "private/app/RosterState.h"
 
@@ -52,8 +54,9 @@ struct RosterState {
 	std::vector<Team>		teams;
 	std::vector<Watcher>	watchers;
 	int32					launching = 0;
-	int						wakeFD = -1;
-	bool					reaperRunning = false;
+	// Every unreaped team's pidfd, keyed by its pid. A launch adds its
+	// child here itself, so the reaper only ever wakes for an ending.
+	int						epollFD = -1;
 };
 
 RosterState&
@@ -64,63 +67,55 @@ State()
 }
 
 
-bool
-HasEnded(int pidfd)
+void
+NotifyWatchersLocked(RosterState& state, const Team& team)
 {
-	siginfo_t info;
-	memset(&info, 0, sizeof(info));
-	return waitid((idtype_t)P_PIDFD, (id_t)pidfd, &info,
-			WEXITED | WNOHANG | WNOWAIT) == 0
-		&& info.si_pid != 0;
+	for (const Watcher& watcher : state.watchers) {
+		if ((watcher.events & B_REQUEST_QUIT) == 0)
+			continue;
+		BMessage notice(B_SOME_APP_QUIT);
+		notice.AddRef("be:ref", &team.ref);
+		notice.AddInt32("be:team", team.pid);
+		watcher.target.SendMessage(&notice);
+	}
 }
 
 
 // Reaps our own children as they end (never any other process) and tells
 // the watchers, under the lock that the quiet check takes.
 void
-Reap()
+Reap(int epollFD)
 {
 	RosterState& state = State();
+	struct epoll_event events[16];
 	while (true) {
-		std::vector<struct pollfd> fds;
+		int count = epoll_wait(epollFD, events, 16, -1);
+		if (count <= 0)
+			continue;
+
+		bool reaped = false;
 		{
 			std::lock_guard<std::mutex> lock(state.lock);
-			fds.push_back({ state.wakeFD, POLLIN, 0 });
-			for (const Team& team : state.teams)
-				fds.push_back({ team.pidfd, POLLIN, 0 });
-		}
-		if (poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR)
-			continue;
-		if (fds[0].revents != 0) {
-			uint64_t count;
-			if (read(state.wakeFD, &count, sizeof(count)) < 0) {
-				// Nothing to drain.
+			for (int i = 0; i < count; i++) {
+				pid_t pid = (pid_t)events[i].data.u64;
+				for (size_t j = 0; j < state.teams.size(); j++) {
+					Team& team = state.teams[j];
+					if (team.pid != pid)
+						continue;
+					siginfo_t info;
+					memset(&info, 0, sizeof(info));
+					if (waitid((idtype_t)P_PIDFD, (id_t)team.pidfd, &info,
+							WEXITED | WNOHANG) != 0 || info.si_pid == 0)
+						break;
+					// Closing it also takes it out of the epoll set.
+					close(team.pidfd);
+					NotifyWatchersLocked(state, team);
+					state.teams.erase(state.teams.begin() + j);
+					reaped = true;
+					break;
+				}
 			}
 		}
-
-		std::unique_lock<std::mutex> lock(state.lock);
-		bool reaped = false;
-		for (size_t i = 0; i < state.teams.size();) {
-			Team& team = state.teams[i];
-			if (!HasEnded(team.pidfd)) {
-				i++;
-				continue;
-			}
-			siginfo_t info;
-			waitid((idtype_t)P_PIDFD, (id_t)team.pidfd, &info, WEXITED);
-			close(team.pidfd);
-			for (const Watcher& watcher : state.watchers) {
-				if ((watcher.events & B_REQUEST_QUIT) == 0)
-					continue;
-				BMessage notice(B_SOME_APP_QUIT);
-				notice.AddRef("be:ref", &team.ref);
-				notice.AddInt32("be:team", team.pid);
-				watcher.target.SendMessage(&notice);
-			}
-			state.teams.erase(state.teams.begin() + i);
-			reaped = true;
-		}
-		lock.unlock();
 		// With no watcher nothing was posted, yet the roster may have come
 		// to rest.
 		if (reaped)
@@ -129,24 +124,71 @@ Reap()
 }
 
 
-void
+status_t
 StartReaperLocked(RosterState& state)
 {
-	if (state.reaperRunning)
-		return;
-	state.wakeFD = eventfd(0, EFD_CLOEXEC);
-	std::thread(Reap).detach();
-	state.reaperRunning = true;
+	if (state.epollFD >= 0)
+		return B_OK;
+	int epollFD = epoll_create1(EPOLL_CLOEXEC);
+	if (epollFD < 0)
+		return BPrivate::StatusFromErrno(errno);
+	state.epollFD = epollFD;
+	std::thread(Reap, epollFD).detach();
+	return B_OK;
 }
 
 
 void
-WakeReaper(RosterState& state)
+EndLaunch(RosterState& state)
 {
-	uint64_t one = 1;
-	if (write(state.wakeFD, &one, sizeof(one)) < 0) {
-		// The reaper wakes at the next child's end anyway.
+	{
+		std::lock_guard<std::mutex> lock(state.lock);
+		state.launching--;
 	}
+	BPrivate::NotifyActivity();
+}
+
+
+// The launch record names the executable with every link resolved. The
+// kernel resolves it once for an open descriptor, which costs three calls
+// where realpath would read every component of the path as a link; without
+// /proc the long way is taken.
+status_t
+LaunchedRef(const std::string& path, entry_ref* ref)
+{
+	int fd = open(path.c_str(), O_PATH | O_CLOEXEC);
+	if (fd >= 0) {
+		char link[32];
+		char real[B_PATH_NAME_LENGTH];
+		ssize_t length = -1;
+		int written = snprintf(link, sizeof(link), "/proc/self/fd/%d", fd);
+		if (written > 0 && (size_t)written < sizeof(link))
+			length = readlink(link, real, sizeof(real));
+		close(fd);
+		// A path under /boot is left to the long way, which also maps
+		// the BeOS folders.
+		if (length > 0 && (size_t)length < sizeof(real) && real[0] == '/'
+			&& strncmp(real, "/boot", 5) != 0) {
+			real[length] = '\0';
+			std::string folder;
+			std::string leaf;
+			BPrivate::SplitEntryPath(real, &folder, &leaf);
+			struct stat st;
+			if (leaf.size() < B_FILE_NAME_LENGTH
+				&& stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+				BPrivate::RememberFolder(st.st_dev, st.st_ino, folder);
+				ref->device = (int32)st.st_dev;
+				ref->directory = (int64)st.st_ino;
+				return ref->set_name(leaf.c_str());
+			}
+		}
+	}
+
+	char* real = realpath(path.c_str(), NULL);
+	status_t status = get_ref_for_path(real != NULL ? real : path.c_str(),
+		ref);
+	free(real);
+	return status;
 }
 
 
@@ -255,12 +297,8 @@ BRoster::Launch(const entry_ref* ref, int argc, const char* const* args,
 	if (!S_ISREG(st.st_mode) || access(path.c_str(), X_OK) != 0)
 		return B_LAUNCH_FAILED_EXECUTABLE;
 
-	// The launch record names the executable with links resolved.
-	char* real = realpath(path.c_str(), NULL);
 	entry_ref launchedRef;
-	status = get_ref_for_path(real != NULL ? real : path.c_str(),
-		&launchedRef);
-	free(real);
+	status = LaunchedRef(path, &launchedRef);
 	if (status != B_OK)
 		return status;
 
@@ -289,7 +327,12 @@ BRoster::Launch(const entry_ref* ref, int argc, const char* const* args,
 	RosterState& state = State();
 	{
 		std::lock_guard<std::mutex> lock(state.lock);
-		StartReaperLocked(state);
+		status = StartReaperLocked(state);
+		if (status != B_OK) {
+			posix_spawn_file_actions_destroy(&actions);
+			posix_spawnattr_destroy(&attributes);
+			return status;
+		}
 		state.launching++;
 	}
 	BPrivate::NotifyActivity();
@@ -299,27 +342,52 @@ BRoster::Launch(const entry_ref* ref, int argc, const char* const* args,
 	posix_spawn_file_actions_destroy(&actions);
 	posix_spawnattr_destroy(&attributes);
 
-	std::lock_guard<std::mutex> lock(state.lock);
-	state.launching--;
 	if (error != 0) {
-		BPrivate::NotifyActivity();
+		EndLaunch(state);
 		return B_LAUNCH_FAILED_EXECUTABLE;
 	}
 	// Our own child cannot be reaped by anyone else, so its pid is still
-	// its own here.
+	// its own here. The pidfd comes close-on-exec.
 	int pidfd = (int)syscall(SYS_pidfd_open, pid, 0);
 	if (pidfd < 0) {
+		status = BPrivate::StatusFromErrno(errno);
 		kill(pid, SIGKILL);
 		waitpid(pid, NULL, 0);
-		BPrivate::NotifyActivity();
-		return BPrivate::StatusFromErrno(errno);
+		EndLaunch(state);
+		return status;
 	}
-	fcntl(pidfd, F_SETFD, FD_CLOEXEC);
-	state.teams.push_back(Team{ pid, pidfd, launchedRef });
-	WakeReaper(state);
+	{
+		std::lock_guard<std::mutex> lock(state.lock);
+		state.teams.push_back(Team{ pid, pidfd, launchedRef });
+	}
+	// Added without the lock: a short child wakes the reaper at once, and
+	// it should not find the lock still taken. The launch counts as under
+	// way until the child is in the set, so the roster is not taken for
+	// quiet meanwhile.
+	struct epoll_event event;
+	memset(&event, 0, sizeof(event));
+	event.events = EPOLLIN;
+	event.data.u64 = (uint64_t)pid;
+	if (epoll_ctl(state.epollFD, EPOLL_CTL_ADD, pidfd, &event) != 0) {
+		status = BPrivate::StatusFromErrno(errno);
+		{
+			std::lock_guard<std::mutex> lock(state.lock);
+			for (size_t i = 0; i < state.teams.size(); i++) {
+				if (state.teams[i].pid == pid) {
+					state.teams.erase(state.teams.begin() + i);
+					break;
+				}
+			}
+		}
+		close(pidfd);
+		kill(pid, SIGKILL);
+		waitpid(pid, NULL, 0);
+		EndLaunch(state);
+		return status;
+	}
 	if (team != NULL)
 		*team = (team_id)pid;
-	BPrivate::NotifyActivity();
+	EndLaunch(state);
 	return B_OK;
 }
 
@@ -415,11 +483,12 @@ RosterIsQuiet()
 	std::lock_guard<std::mutex> lock(state.lock);
 	if (state.launching > 0)
 		return false;
-	for (const Team& team : state.teams) {
-		if (HasEnded(team.pidfd))
-			return false;
-	}
-	return true;
+	if (state.teams.empty())
+		return true;
+	// The epoll set is readable while any team in it has ended: one look
+	// however many teams there are.
+	struct pollfd ended = { state.epollFD, POLLIN, 0 };
+	return poll(&ended, 1, 0) == 0;
 }
 
 } // namespace BPrivate

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <mutex>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include <Message.h>
 #include <Node.h>
 #include <NodeInfo.h>
+#include <Path.h>
 #include <Roster.h>
 
 #include "TestSupport.h"
@@ -119,6 +121,48 @@ TEST_F(RosterTest, LaunchPassesTheWordsAndReportsTheEnd)
 	EXPECT_EQ(team, reportedTeam);
 }
 
+
+// A link anywhere on the way, a linked folder included, is resolved in the
+// launch record, and the ref it reports turns back into the real path.
+// Teams that end together are each reported once.
+TEST_F(RosterTest, LaunchRecordResolvesLinkedFoldersAndTeamsEndingTogether)
+{
+	std::string program = Script("real/bin/program", "exit 0\n");
+	ASSERT_EQ(0, symlink(fHome.File("real").c_str(),
+		fHome.File("linked").c_str()));
+	ASSERT_EQ(0, symlink("../linked/bin/program",
+		fHome.File("real/alias").c_str()));
+	entry_ref viaLinks;
+	ASSERT_EQ(B_OK, get_ref_for_path(fHome.File("linked/alias").c_str(),
+		&viaLinks));
+
+	const int kTeams = 5;
+	std::vector<team_id> teams;
+	for (int i = 0; i < kTeams; i++) {
+		team_id team = -1;
+		ASSERT_EQ(B_OK, be_roster->Launch(&viaLinks, 0, NULL, &team));
+		teams.push_back(team);
+	}
+	WaitForNotices(kTeams);
+
+	entry_ref target;
+	ASSERT_EQ(B_OK, get_ref_for_path(program.c_str(), &target));
+	std::vector<BMessage> notices = fCollector->Notices();
+	ASSERT_EQ((size_t)kTeams, notices.size());
+	std::vector<team_id> reported;
+	for (const BMessage& notice : notices) {
+		entry_ref ref;
+		ASSERT_EQ(B_OK, notice.FindRef("be:ref", &ref));
+		EXPECT_TRUE(ref == target);
+		EXPECT_EQ(program, BPath(&ref).Path());
+		int32 team;
+		ASSERT_EQ(B_OK, notice.FindInt32("be:team", &team));
+		reported.push_back(team);
+	}
+	std::sort(teams.begin(), teams.end());
+	std::sort(reported.begin(), reported.end());
+	EXPECT_EQ(teams, reported);
+}
 
 TEST_F(RosterTest, MissingOrNotExecutableFilesStartNothing)
 {

@@ -32,6 +32,21 @@ const float kAscent = 11;
 const float kDescent = 3;
 const float kLeading = 0;
 
+bool
+ChangesWindows(int32 code)
+{
+	switch (code) {
+		case B_DISPLAY_WINDOW_CREATED:
+		case B_DISPLAY_WINDOW_TITLE:
+		case B_DISPLAY_WINDOW_SHOWN:
+		case B_DISPLAY_WINDOW_HIDDEN:
+		case B_DISPLAY_WINDOW_GONE:
+			return true;
+		default:
+			return false;
+	}
+}
+
 } // namespace
 
 
@@ -111,6 +126,8 @@ HeadlessDisplay::Send(const DisplayCommand& command)
 		std::lock_guard<std::mutex> lock(fLock);
 		if (!fMirror.Apply(command))
 			return;
+		if (ChangesWindows(command.code))
+			fWindowsChanged.notify_all();
 	}
 	_Applied(command);
 }
@@ -124,6 +141,9 @@ HeadlessDisplay::Send(DisplayCommand&& command)
 		// Only a batch's text is taken; the rest stays for what follows.
 		if (!fMirror.Apply(std::move(command)))
 			return;
+		// Only the text was taken: the code is still there.
+		if (ChangesWindows(command.code))
+			fWindowsChanged.notify_all();
 	}
 	_Applied(command);
 }

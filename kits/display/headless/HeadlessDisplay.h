@@ -1,6 +1,7 @@
 #ifndef _KITS_DISPLAY_HEADLESS_DISPLAY_H
 #define _KITS_DISPLAY_HEADLESS_DISPLAY_H
 
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 
@@ -31,12 +32,17 @@ public:
 			// The mirror may be read with its lock held.
 			std::mutex&			MirrorLock() { return fLock; }
 			DisplayMirror&		Mirror() { return fMirror; }
+			// Notified, with the mirror's lock, whenever a window comes,
+			// goes, shows, hides or changes its title.
+			std::condition_variable& WindowsChanged()
+									{ return fWindowsChanged; }
 
 private:
 			void				_Applied(const DisplayCommand& command);
 
 			bool				fWithDriver;
 			std::mutex			fLock;
+			std::condition_variable fWindowsChanged;
 			DisplayMirror		fMirror;
 			std::unique_ptr<ScriptDriver> fDriver;
 			int					fExitStatus;

@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+
 #include <Application.h>
 #include <Entry.h>
 #include <Message.h>
@@ -178,6 +180,12 @@ ScriptDriver::Stop()
 		}
 	}
 	fBegun.notify_all();
+	{
+		// Taken so that a wait for a window cannot miss the stop between
+		// its look and its sleep.
+		std::lock_guard<std::mutex> lock(fDisplay->MirrorLock());
+	}
+	fDisplay->WindowsChanged().notify_all();
 	NotifyActivity();
 	fThread.join();
 
@@ -980,8 +988,29 @@ ScriptDriver::_WaitHidden(const std::vector<std::string>& words)
 			_Fail("window " + QuoteForError(words[1])
 				+ " still showing after " + SecondsText(words[2], seconds));
 		}
-		if (!_WaitForChange(deadline))
+		// Only a window command can hide it: sleeping until one comes,
+		// instead of looking at every turn of the application, keeps the
+		// driver from waking, and from taking the windows' locks, while
+		// a long run goes on. Whether it is gone is then judged as
+		// before, at a quiet moment.
+		_Release();
+		_WaitForWindows(words[1], deadline);
+		if (fStopping || !_Hold(false))
 			return;
+	}
+}
+
+
+void
+ScriptDriver::_WaitForWindows(const std::string& title, bigtime_t deadline)
+{
+	std::unique_lock<std::mutex> lock(fDisplay->MirrorLock());
+	while (!fStopping && _Showing(title)) {
+		bigtime_t left = deadline - system_time();
+		if (left <= 0)
+			return;
+		fDisplay->WindowsChanged().wait_for(lock,
+			std::chrono::microseconds(left));
 	}
 }
 

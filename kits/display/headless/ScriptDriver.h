@@ -88,6 +88,8 @@ private:
 			const MirrorView*	_ShownView(const std::string& name);
 			void				_WaitHidden(
 									const std::vector<std::string>& words);
+			void				_WaitForWindows(const std::string& title,
+									bigtime_t deadline);
 			void				_WaitText(const std::vector<std::string>& words);
 			// Waits, with nothing held, until something happened or the
 			// deadline passed; then holds again. False once stopping.
