@@ -177,6 +177,53 @@ protected:
 			geometry.y + (int)(frame.top + frame.bottom) / 2);
 	}
 
+	// Opens the add-files panel with a click on its button and finds the
+	// entry named in it: the panel, its X window, its entry list, the
+	// entry's index and the screen point of the row's left part (rows are
+	// 16 pixels high from the list's top).
+	struct PanelRow {
+		BWindow* panel = NULL;
+		unsigned long xWindow = 0;
+		BListView* entries = NULL;
+		int32 index = -1;
+		int x = 0;
+		int firstRowY = 0;
+		int y = 0;
+	};
+
+	bool OpenAddPanelAt(const char* name, PanelRow* row)
+	{
+		unsigned long window = fProbe->WaitForWindow(kMainTitle);
+		if (window == 0 || !ClickView(window, Main()->FindView("AddFiles")))
+			return false;
+		row->xWindow = fProbe->WaitForWindow("Aggiungi file");
+		if (row->xWindow == 0 || !WaitUntilSettled())
+			return false;
+		row->panel = WindowTitled("Aggiungi file");
+		if (row->panel == NULL || !row->panel->Lock())
+			return false;
+		row->entries = dynamic_cast<BListView*>(
+			row->panel->FindView("PanelEntries"));
+		BRect list;
+		if (row->entries != NULL) {
+			for (int32 i = 0; i < row->entries->CountItems(); i++) {
+				if (strcmp(static_cast<BStringItem*>(
+						row->entries->ItemAt(i))->Text(), name) == 0)
+					row->index = i;
+			}
+			list = FrameInWindow(row->entries);
+		}
+		row->panel->Unlock();
+		WindowGeometry geometry;
+		if (row->entries == NULL || row->index < 0
+			|| !fProbe->Geometry(row->xWindow, &geometry))
+			return false;
+		row->x = geometry.x + (int)list.left + 20;
+		row->firstRowY = geometry.y + (int)list.top + 8;
+		row->y = row->firstRowY + row->index * 16;
+		return true;
+	}
+
 	std::vector<std::string> Entries()
 	{
 		std::vector<std::string> entries;
@@ -233,34 +280,13 @@ TEST_F(FilesOnX, FilesDroppedFromOutsideJoinTheList)
 TEST_F(FilesOnX, TheAddFilesPanelTakesClicks)
 {
 	std::string wav = fHome.WriteFile("zz-chosen.wav", "");
-	unsigned long window = fProbe->WaitForWindow(kMainTitle);
-	ASSERT_NE(0ul, window);
-	MainWindow* main = Main();
-	ASSERT_TRUE(ClickView(window, main->FindView("AddFiles")));
-	unsigned long panelWindow = fProbe->WaitForWindow("Aggiungi file");
-	ASSERT_NE(0ul, panelWindow);
-	ASSERT_TRUE(WaitUntilSettled());
-
-	BWindow* panel = WindowTitled("Aggiungi file");
-	ASSERT_NE(nullptr, panel);
-	ASSERT_TRUE(panel->Lock());
-	BListView* entries = dynamic_cast<BListView*>(
-		panel->FindView("PanelEntries"));
-	ASSERT_NE(nullptr, entries);
-	int32 index = -1;
-	for (int32 i = 0; i < entries->CountItems(); i++) {
-		if (strcmp(static_cast<BStringItem*>(entries->ItemAt(i))->Text(),
-				"zz-chosen.wav") == 0)
-			index = i;
-	}
-	BRect list = FrameInWindow(entries);
-	panel->Unlock();
-	ASSERT_GE(index, 0);
-	WindowGeometry geometry;
-	ASSERT_TRUE(fProbe->Geometry(panelWindow, &geometry));
-	// Rows are 16 pixels high from the list's top.
-	ASSERT_TRUE(ClickAt(geometry.x + (int)list.left + 20,
-		geometry.y + (int)list.top + index * 16 + 8));
+	PanelRow row;
+	ASSERT_TRUE(OpenAddPanelAt("zz-chosen.wav", &row));
+	BWindow* panel = row.panel;
+	BListView* entries = row.entries;
+	int32 index = row.index;
+	unsigned long panelWindow = row.xWindow;
+	ASSERT_TRUE(ClickAt(row.x, row.y));
 	ASSERT_TRUE(WaitUntilSettled());
 	ASSERT_TRUE(panel->Lock());
 	EXPECT_TRUE(entries->IsItemSelected(index));
@@ -278,33 +304,12 @@ TEST_F(FilesOnX, TheAddFilesPanelTakesClicks)
 TEST_F(FilesOnX, ADoubleClickInThePanelEntersAFolderAndChoosesAFile)
 {
 	std::string wav = fHome.WriteFile("aa-folder/inner.wav", "");
-	unsigned long window = fProbe->WaitForWindow(kMainTitle);
-	ASSERT_NE(0ul, window);
-	ASSERT_TRUE(ClickView(window, Main()->FindView("AddFiles")));
-	unsigned long panelWindow = fProbe->WaitForWindow("Aggiungi file");
-	ASSERT_NE(0ul, panelWindow);
-	ASSERT_TRUE(WaitUntilSettled());
-
-	BWindow* panel = WindowTitled("Aggiungi file");
-	ASSERT_NE(nullptr, panel);
-	ASSERT_TRUE(panel->Lock());
-	BListView* entries = dynamic_cast<BListView*>(
-		panel->FindView("PanelEntries"));
-	ASSERT_NE(nullptr, entries);
-	int32 index = -1;
-	for (int32 i = 0; i < entries->CountItems(); i++) {
-		if (strcmp(static_cast<BStringItem*>(entries->ItemAt(i))->Text(),
-				"aa-folder/") == 0)
-			index = i;
-	}
-	BRect list = FrameInWindow(entries);
-	panel->Unlock();
-	ASSERT_GE(index, 0);
-	WindowGeometry geometry;
-	ASSERT_TRUE(fProbe->Geometry(panelWindow, &geometry));
-	// Rows are 16 pixels high from the list's top.
-	ASSERT_TRUE(DoubleClickAt(geometry.x + (int)list.left + 20,
-		geometry.y + (int)list.top + index * 16 + 8));
+	PanelRow row;
+	ASSERT_TRUE(OpenAddPanelAt("aa-folder/", &row));
+	BWindow* panel = row.panel;
+	BListView* entries = row.entries;
+	unsigned long panelWindow = row.xWindow;
+	ASSERT_TRUE(DoubleClickAt(row.x, row.y));
 	ASSERT_TRUE(WaitUntilSettled());
 	ASSERT_TRUE(panel->Lock());
 	ASSERT_EQ(1, entries->CountItems());
@@ -315,8 +320,7 @@ TEST_F(FilesOnX, ADoubleClickInThePanelEntersAFolderAndChoosesAFile)
 
 	// The first row now; a pause first, so that this is no third click.
 	snooze(600000);
-	ASSERT_TRUE(DoubleClickAt(geometry.x + (int)list.left + 20,
-		geometry.y + (int)list.top + 8));
+	ASSERT_TRUE(DoubleClickAt(row.x, row.firstRowY));
 	EXPECT_TRUE(fProbe->WaitUntilUnmapped(panelWindow));
 	ASSERT_TRUE(WaitUntilSettled());
 	EXPECT_EQ(std::vector<std::string>({ wav }), Entries());
