@@ -4,23 +4,6 @@
 
 #include "TestSupport.h"
 
-namespace {
-
-// The dump's line for the view of that name, without its indentation.
-std::string
-LineOf(const std::string& output, const std::string& start)
-{
-	for (const std::string& line : SplitLines(output)) {
-		size_t first = line.find_first_not_of(' ');
-		if (first != std::string::npos && line.compare(first, start.size(),
-				start) == 0)
-			return line.substr(first);
-	}
-	return std::string();
-}
-
-} // namespace
-
 
 // Whatever the last run chose, a new start shows "Default" twice, both
 // check boxes off and both fields empty.
@@ -38,17 +21,17 @@ TEST(EncoderPanelScriptTest, StartsAtDefaultEveryTime)
 	EXPECT_EQ("BMenuField \"BitRateField\" label=\"Bit rate:\" "
 		"text=\"Default\" enabled=1 hidden=0 frame=(0,0,201,20) "
 		"marked=\"Default\" items=16",
-		LineOf(result.output, "BMenuField \"BitRateField\""));
-	EXPECT_TRUE(Contains(LineOf(result.output,
+		DumpLine(result.output, "BMenuField \"BitRateField\""));
+	EXPECT_TRUE(Contains(DumpLine(result.output,
 		"BMenuField \"OutputModeField\""), "label=\"Modalità:\" "
 		"text=\"Default\" enabled=1 hidden=0"));
-	EXPECT_TRUE(Contains(LineOf(result.output, "BCheckBox \"DisablePsycho\""),
+	EXPECT_TRUE(Contains(DumpLine(result.output, "BCheckBox \"DisablePsycho\""),
 		"label=\"Disabilita psico-acustica\" value=0 enabled=1"));
-	EXPECT_TRUE(Contains(LineOf(result.output, "BCheckBox \"DeleteWave\""),
+	EXPECT_TRUE(Contains(DumpLine(result.output, "BCheckBox \"DeleteWave\""),
 		"label=\"Elimina file wave dopo la codifica\" value=0 enabled=1"));
-	EXPECT_TRUE(Contains(LineOf(result.output, "BButton \"OutputDirButton\""),
+	EXPECT_TRUE(Contains(DumpLine(result.output, "BButton \"OutputDirButton\""),
 		"label=\"Sfoglia...\" enabled=1 hidden=0 frame=(334,"));
-	EXPECT_TRUE(Contains(LineOf(result.output, "BTextControl \"OutputDirText\""),
+	EXPECT_TRUE(Contains(DumpLine(result.output, "BTextControl \"OutputDirText\""),
 		"label=\"Cartella di destinazione:\" enabled=1 hidden=0 frame=(0,"));
 	EXPECT_TRUE(Contains(result.output,
 		"BTextControl \"ExtraParam\" label=\"Altri parametri:\""));

@@ -71,20 +71,6 @@ protected:
 };
 
 
-// The dump's line that starts (after its indent) with start.
-std::string
-Line(const std::string& output, const std::string& start, int occurrence = 0)
-{
-	for (const std::string& line : SplitLines(output)) {
-		size_t first = line.find_first_not_of(' ');
-		if (first != std::string::npos
-			&& line.compare(first, start.size(), start) == 0
-			&& occurrence-- == 0)
-			return line.substr(first);
-	}
-	return std::string();
-}
-
 } // namespace
 
 
@@ -110,7 +96,7 @@ TEST_F(EncoderFaultTest, EncoderKilledFromOutsideCountsAsDone)
 	ASSERT_EQ(0, result.status) << result.errors;
 	EXPECT_EQ(a + "\n" + b + "\n" + c + "\n", ReadFile(fHome.File("argv")));
 	EXPECT_FALSE(Contains(result.output, "alert ")) << result.output;
-	EXPECT_TRUE(Contains(Line(result.output, "BStringView \"FileNumber\""),
+	EXPECT_TRUE(Contains(DumpLine(result.output, "BStringView \"FileNumber\""),
 		"text=\"File 3 di 3\"")) << result.output;
 }
 
@@ -135,9 +121,9 @@ TEST_F(EncoderFaultTest, EncoderDeletedDuringTheRunEndsItWithAnAlert)
 	EXPECT_EQ(a + "\n", ReadFile(fHome.File("argv")));
 	EXPECT_EQ(-1, access(fEncoder.c_str(), F_OK));
 	EXPECT_TRUE(Contains(first, "alert LaunchFailed: ")) << first;
-	EXPECT_TRUE(Contains(Line(first, "window " + std::string(kProgress)),
+	EXPECT_TRUE(Contains(DumpLine(first, "window " + std::string(kProgress)),
 		"hidden=1")) << first;
-	EXPECT_TRUE(Contains(Line(first, "FilesList \"FilesList\""), "items=3"))
+	EXPECT_TRUE(Contains(DumpLine(first, "FilesList \"FilesList\""), "items=3"))
 		<< first;
 
 	unlink(fHome.File("modes").c_str());
@@ -186,7 +172,7 @@ TEST(LongRunTest, TenThousandFilesLeaveNoChildDescriptorOrMemoryBehind)
 		+ "\ndump\n"));
 	ASSERT_TRUE(session.WaitForOutput(kDumpEnd, 1, 180));
 	ASSERT_TRUE(Contains(session.Output(), "text=\"File 100 di 100\""))
-		<< Line(session.Output(), "BStringView \"FileNumber\"") << "\n"
+		<< DumpLine(session.Output(), "BStringView \"FileNumber\"") << "\n"
 		<< ReadFile(home.File("stderr.txt")).substr(0, 3000);
 	int descriptorsBefore = DescriptorCount(session.Pid());
 	long memoryBefore = StatusKiB(session.Pid(), "VmRSS:");

@@ -102,20 +102,6 @@ protected:
 		return SplitLines(ReadFile(fHome.File("children")));
 	}
 
-	// The dump's line of the progress window or of one of its views.
-	static std::string Line(const std::string& output,
-		const std::string& start, int occurrence = 0)
-	{
-		for (const std::string& line : SplitLines(output)) {
-			size_t first = line.find_first_not_of(' ');
-			if (first != std::string::npos
-				&& line.compare(first, start.size(), start) == 0
-				&& occurrence-- == 0)
-				return line.substr(first);
-		}
-		return std::string();
-	}
-
 	static bool ChildAlive(const std::string& pid)
 	{
 		// Reaped or a zombie: gone either way for the user.
@@ -148,10 +134,10 @@ TEST_F(RunTest, TheEncoderGetsTheOptionsThenThePath)
 	ASSERT_EQ(0, result.status) << result.errors;
 	EXPECT_EQ("run 1\n[-b]\n[128]\n[-m]\n[j]\n[" + spaced + "]\n", Argv());
 	EXPECT_EQ("BStringView \"FileName\" text=\"\\\"" + spaced + "\\\"\" "
-		"hidden=0 frame=(5,25,335,40)", Line(result.output,
+		"hidden=0 frame=(5,25,335,40)", DumpLine(result.output,
 		"BStringView \"FileName\""));
 	EXPECT_EQ("BStringView \"FileNumber\" text=\"File 1 di 1\" hidden=0 "
-		"frame=(5,46,335,61)", Line(result.output,
+		"frame=(5,46,335,61)", DumpLine(result.output,
 		"BStringView \"FileNumber\""));
 
 	unlink(fHome.File("argv").c_str());
@@ -212,13 +198,13 @@ TEST_F(RunTest, CounterAndSkip)
 	ASSERT_EQ(0, result.status) << result.errors;
 	EXPECT_EQ("run 1\n[" + a + "]\nrun 2\n[" + b + "]\nrun 3\n[" + c
 		+ "]\n", Argv());
-	std::string main = Line(result.output, "window \"Tolvex 1.2a\"");
+	std::string main = DumpLine(result.output, "window \"Tolvex 1.2a\"");
 	EXPECT_TRUE(Contains(main, "frame=(100,100,")) << main;
-	EXPECT_TRUE(Contains(Line(result.output, "window " + std::string(
+	EXPECT_TRUE(Contains(DumpLine(result.output, "window " + std::string(
 		kProgress)), "hidden=0 frame=(150,150,490,")) << result.output;
-	EXPECT_TRUE(Contains(Line(result.output, "BButton \"SkipFile\"", 1),
+	EXPECT_TRUE(Contains(DumpLine(result.output, "BButton \"SkipFile\"", 1),
 		"enabled=1")) << result.output;
-	EXPECT_TRUE(Contains(Line(result.output, "window " + std::string(
+	EXPECT_TRUE(Contains(DumpLine(result.output, "window " + std::string(
 		kProgress), 2), "hidden=1")) << result.output;
 	std::vector<std::string> children = SplitLines(ReadFile(
 		fHome.File("children")));
@@ -246,7 +232,7 @@ TEST_F(RunTest, StopThenStartAgain)
 		"wait-hidden " + std::string(kProgress) + " 10\n");
 	RunResult result = End(runner);
 	ASSERT_EQ(0, result.status) << result.errors;
-	EXPECT_TRUE(Contains(Line(result.output, "window " + std::string(
+	EXPECT_TRUE(Contains(DumpLine(result.output, "window " + std::string(
 		kProgress)), "hidden=1")) << result.output;
 	EXPECT_EQ("run 1\n[" + a + "]\nrun 2\n[" + a + "]\nrun 3\n[" + b
 		+ "]\n", Argv());
@@ -290,9 +276,9 @@ TEST_F(RunTest, MissingEncoder)
 		"\"Posizione di Gogo:\" nel pannello \"Opzioni programma\" punti "
 		"direttamente a Gogo o ad un suo symlink (non alla cartella in cui "
 		"si trova).\n")) << result.output;
-	EXPECT_TRUE(Contains(Line(result.output, "window " + std::string(
+	EXPECT_TRUE(Contains(DumpLine(result.output, "window " + std::string(
 		kProgress)), "hidden=1"));
-	EXPECT_TRUE(Contains(Line(result.output, "BStringView \"FileNumber\""),
+	EXPECT_TRUE(Contains(DumpLine(result.output, "BStringView \"FileNumber\""),
 		"text=\"#\""));
 }
 
@@ -313,7 +299,7 @@ TEST_F(RunTest, EncoderThatCannotStart)
 		"errore cercando di lanciare Gogo. Assicuratevi che Gogo si trovi "
 		"dove dovrebbe essere e non sia in uso e riprovate.\n"))
 		<< result.output;
-	EXPECT_TRUE(Contains(Line(result.output, "window " + std::string(
+	EXPECT_TRUE(Contains(DumpLine(result.output, "window " + std::string(
 		kProgress)), "hidden=1"));
 	EXPECT_EQ("", Argv());
 }
@@ -335,7 +321,7 @@ TEST_F(RunTest, PathWithADoubleQuoteIsNeverLaunched)
 	EXPECT_TRUE(Contains(result.output, "items=2")) << result.output;
 	EXPECT_TRUE(Contains(result.output, "alert LaunchFailed: "))
 		<< result.output;
-	EXPECT_TRUE(Contains(Line(result.output, "window " + std::string(
+	EXPECT_TRUE(Contains(DumpLine(result.output, "window " + std::string(
 		kProgress), 1), "hidden=1"));
 	EXPECT_EQ("", Argv());
 }
@@ -358,7 +344,7 @@ TEST_F(RunTest, EntryAddedDuringTheRunIsEncoded)
 	RunResult result = End(runner);
 	ASSERT_EQ(0, result.status) << result.errors;
 	EXPECT_EQ("run 1\n[" + a + "]\nrun 2\n[" + b + "]\n", Argv());
-	EXPECT_TRUE(Contains(Line(result.output, "BStringView \"FileNumber\""),
+	EXPECT_TRUE(Contains(DumpLine(result.output, "BStringView \"FileNumber\""),
 		"text=\"File 2 di 2\"")) << result.output;
 }
 
@@ -410,9 +396,9 @@ TEST_F(RunTest, LateNoticeOfAStoppedRunsEncoderIsIgnored)
 		usleep(10000);
 		shown = ReadFile(fHome.File("stdout.txt"));
 	}
-	EXPECT_TRUE(Contains(Line(shown, "BStringView \"FileNumber\""),
+	EXPECT_TRUE(Contains(DumpLine(shown, "BStringView \"FileNumber\""),
 		"text=\"File 1 di 2\"")) << shown;
-	EXPECT_TRUE(Contains(Line(shown, "window " + std::string(kProgress)),
+	EXPECT_TRUE(Contains(DumpLine(shown, "window " + std::string(kProgress)),
 		"hidden=0")) << shown;
 	EXPECT_EQ("run 1\n[" + a + "]\nrun 2\n[" + a + "]\n", Argv());
 	EXPECT_TRUE(ChildAlive(Children()[1]));
@@ -447,9 +433,9 @@ TEST_F(RunTest, LaunchRefusedForALaterEntryEndsTheRun)
 	ASSERT_EQ(0, result.status) << result.errors;
 	EXPECT_TRUE(Contains(result.output, "alert LaunchFailed: "))
 		<< result.output;
-	EXPECT_TRUE(Contains(Line(result.output, "window " + std::string(
+	EXPECT_TRUE(Contains(DumpLine(result.output, "window " + std::string(
 		kProgress)), "hidden=1")) << result.output;
-	EXPECT_TRUE(Contains(Line(result.output, "BStringView \"FileNumber\""),
+	EXPECT_TRUE(Contains(DumpLine(result.output, "BStringView \"FileNumber\""),
 		"text=\"File 2 di 3\"")) << result.output;
 	EXPECT_EQ("run 1\n[" + a + "]\nrun 2\n[" + a + "]\n", Argv());
 }

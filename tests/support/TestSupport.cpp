@@ -260,6 +260,20 @@ SplitLines(const std::string& text)
 }
 
 
+std::string
+DumpLine(const std::string& dump, const std::string& start, int occurrence)
+{
+	for (const std::string& line : SplitLines(dump)) {
+		size_t first = line.find_first_not_of(' ');
+		if (first != std::string::npos
+			&& line.compare(first, start.size(), start) == 0
+			&& occurrence-- == 0)
+			return line.substr(first);
+	}
+	return std::string();
+}
+
+
 bool
 Contains(const std::string& text, const std::string& part)
 {

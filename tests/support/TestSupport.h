@@ -76,6 +76,10 @@ bool WaitUntilQuiet(int timeoutSeconds = 10);
 
 std::string ReadFile(const std::string& path);
 std::vector<std::string> SplitLines(const std::string& text);
+// The occurrence-th line of a dump that starts, after its indentation,
+// with start; the line without its indentation, or "" when there is none.
+std::string DumpLine(const std::string& dump, const std::string& start,
+	int occurrence = 0);
 bool Contains(const std::string& text, const std::string& part);
 
 #endif // TEST_SUPPORT_H
