@@ -38,7 +38,9 @@ public:
 
 	// The font every view uses (FLTK's sans, as BeOS's plain font).
 	static	const Fl_Font		kFont = FL_HELVETICA;
-	static	const int			kFontSize = 12;
+	// BeOS's plain font is 10 points: the fixed dividers and widths of
+	// the application's layouts were made for it.
+	static	const int			kFontSize = 10;
 
 protected:
 								FltkView(int32 window, int32 view,
