@@ -110,13 +110,7 @@ FltkMenuBar::_Build(const MirrorWindow& window,
 				fMenu[last].flags |= FL_MENU_DIVIDER;
 			continue;
 		}
-		fLabels.push_back(Label(item.label, true));
-		Fl_Menu_Item entry = Fl_Menu_Item();
-		entry.text = fLabels.back().c_str();
-		entry.labelfont_ = kFont;
-		entry.labelsize_ = kFontSize;
-		if (!item.enabled)
-			entry.flags |= FL_MENU_INACTIVE;
+		Fl_Menu_Item entry = MenuEntry(item, fLabels);
 		if ((item.flags & B_DISPLAY_ITEM_MARKED) != 0)
 			entry.flags |= FL_MENU_TOGGLE | FL_MENU_VALUE;
 		last = (int32)fMenu.size();

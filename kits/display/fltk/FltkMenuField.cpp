@@ -144,16 +144,10 @@ FltkMenuField::Update(const MirrorWindow& window, const MirrorView& view)
 					fMenu[last].flags |= FL_MENU_DIVIDER;
 				continue;
 			}
-			fLabels.push_back(Label(item.label, true));
-			Fl_Menu_Item entry = Fl_Menu_Item();
-			entry.text = fLabels.back().c_str();
-			entry.labelfont_ = kFont;
-			entry.labelsize_ = kFontSize;
+			Fl_Menu_Item entry = MenuEntry(item, fLabels);
 			entry.flags |= FL_MENU_RADIO;
 			if ((item.flags & B_DISPLAY_ITEM_MARKED) != 0)
 				entry.flags |= FL_MENU_VALUE;
-			if (!item.enabled)
-				entry.flags |= FL_MENU_INACTIVE;
 			entry.callback_ = _Chosen;
 			entry.user_data_ = (void*)(intptr_t)item.id;
 			last = (int32)fMenu.size();

@@ -113,6 +113,21 @@ FltkView::Label(const std::string& text, bool shortcuts)
 }
 
 
+Fl_Menu_Item
+FltkView::MenuEntry(const MirrorMenuItem& item,
+	std::deque<std::string>& labels)
+{
+	labels.push_back(Label(item.label, true));
+	Fl_Menu_Item entry = Fl_Menu_Item();
+	entry.text = labels.back().c_str();
+	entry.labelfont_ = kFont;
+	entry.labelsize_ = kFontSize;
+	if (!item.enabled)
+		entry.flags |= FL_MENU_INACTIVE;
+	return entry;
+}
+
+
 Fl_Color
 FltkView::Color(rgb_color color)
 {

@@ -1,9 +1,11 @@
 #ifndef _KITS_DISPLAY_FLTK_VIEW_H
 #define _KITS_DISPLAY_FLTK_VIEW_H
 
+#include <deque>
 #include <string>
 
 #include <FL/Enumerations.H>
+#include <FL/Fl_Menu_Item.H>
 
 #include "display/DisplayMirror.h"
 
@@ -35,6 +37,11 @@ public:
 	static	std::string			Label(const std::string& text,
 									bool shortcuts);
 	static	Fl_Color			Color(rgb_color color);
+	// The FLTK entry of a kit menu item: its label, font and enabled
+	// state. The label text is kept in labels, which does not move what
+	// it holds, as FLTK points into it.
+	static	Fl_Menu_Item		MenuEntry(const MirrorMenuItem& item,
+									std::deque<std::string>& labels);
 
 	// The font every view uses (FLTK's sans, as BeOS's plain font).
 	static	const Fl_Font		kFont = FL_HELVETICA;
