@@ -145,6 +145,30 @@ DisplayMirror::Apply(DisplayCommand&& command)
 }
 
 
+bool
+DisplayMirror::Merge(DisplayCommand& queued, const DisplayCommand& next)
+{
+	if (next.code != B_DISPLAY_LIST_ITEM_REMOVED
+		|| (queued.code != B_DISPLAY_LIST_ITEM_REMOVED
+			&& queued.code != B_DISPLAY_LIST_ITEMS_REMOVED)
+		|| queued.window != next.window || queued.view != next.view
+		|| next.index < 0 || queued.index < 0)
+		return false;
+	int32 count = queued.code == B_DISPLAY_LIST_ITEMS_REMOVED
+		? queued.value : 1;
+	// The entry before the run (a list emptied from its end) or the one
+	// that took the run's place (emptied from its start).
+	if (next.index != queued.index - 1 && next.index != queued.index)
+		return false;
+	if (count == INT32_MAX)
+		return false;
+	queued.code = B_DISPLAY_LIST_ITEMS_REMOVED;
+	queued.index = std::min(queued.index, next.index);
+	queued.value = count + 1;
+	return true;
+}
+
+
 MirrorWindow*
 DisplayMirror::FindWindow(int32 id)
 {
@@ -354,6 +378,12 @@ DisplayMirror::Apply(const DisplayCommand& command)
 				|| command.index >= (int32)view->listItems.size())
 				return false;
 			view->listItems.Erase(command.index);
+			return true;
+		case B_DISPLAY_LIST_ITEMS_REMOVED:
+			if (command.index < 0 || command.value < 0
+				|| command.value > (int32)view->listItems.size() - command.index)
+				return false;
+			view->listItems.Erase(command.index, command.value);
 			return true;
 		case B_DISPLAY_LIST_ITEM_SELECTED:
 			if (command.index < 0

@@ -89,6 +89,12 @@ public:
 			// Every other field is left as it was.
 			bool				Apply(DisplayCommand&& command);
 
+			// Folds next into queued when applying the one changed queued
+			// does what applying both in turn would: removals of list
+			// entries next to each other. True when it did.
+	static	bool				Merge(DisplayCommand& queued,
+									const DisplayCommand& next);
+
 			MirrorWindow*		FindWindow(int32 id);
 			// Every window, in the order of creation.
 			const std::vector<int32>& Windows() const { return fOrder; }

@@ -129,7 +129,12 @@ enum display_command_code {
 	// menu field ends, in pixels from the view's left edge)
 	B_DISPLAY_VIEW_DIVIDER,
 	// window, view, value (the most bytes of UTF-8 a text view takes)
-	B_DISPLAY_VIEW_MAX_BYTES
+	B_DISPLAY_VIEW_MAX_BYTES,
+	// Entries next to each other removed: window, view, index (of the
+	// first), value (how many). A display's queue folds a run of
+	// B_DISPLAY_LIST_ITEM_REMOVED into one, so emptying a big list entry
+	// by entry queues one command, not one an entry.
+	B_DISPLAY_LIST_ITEMS_REMOVED
 };
 
 enum display_menu_item_flags {

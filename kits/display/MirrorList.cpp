@@ -107,6 +107,27 @@ MirrorList::Erase(size_t index)
 
 
 void
+MirrorList::Erase(size_t index, size_t count)
+{
+	if (count == 0)
+		return;
+	if (count == 1) {
+		Erase(index);
+		return;
+	}
+	if (count == fEntries.size()) {
+		Clear();
+		return;
+	}
+	for (size_t i = index; i < index + count; i++)
+		fUnused += fEntries[i].length + 1;
+	fEntries.erase(fEntries.begin() + index, fEntries.begin() + index + count);
+	if (fUnused > 64 * 1024 && fUnused > fPool.size() / 2)
+		_Compact();
+}
+
+
+void
 MirrorList::Clear()
 {
 	// The memory goes too: an emptied big list keeps nothing.

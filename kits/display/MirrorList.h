@@ -41,6 +41,8 @@ public:
 			// as they are, without a copy.
 			void				InsertBatch(size_t index, std::string&& texts);
 			void				Erase(size_t index);
+			// count entries from the index on (all within the list).
+			void				Erase(size_t index, size_t count);
 			void				SetSelected(size_t index, bool selected)
 									{ fEntries[index].selected = selected; }
 			void				Clear();

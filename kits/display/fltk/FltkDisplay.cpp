@@ -212,6 +212,9 @@ FltkDisplay::Send(DisplayCommand&& command)
 	// wakes.
 	if (fCommands.empty() && fRequests.empty())
 		Fl::awake();
+	else if (!fCommands.empty()
+		&& DisplayMirror::Merge(fCommands.back(), command))
+		return;
 	fCommands.push_back(std::move(command));
 	fPending++;
 }
