@@ -104,6 +104,13 @@ for display in headless fltk; do
 	# CPU time hardly changes on a busy machine, wall time does.
 	row "List $display: Open / fgets loop, CPU time" \
 		"$(pick $log '^CPU time: Open [0-9.]+ ms against fgets [0-9.]+ ms \(ratio')" "×" ""
+	# The least a list can cost, in a fresh process (ListFloor.cpp).
+	row "List $display: the fgets loop with a BStringItem an entry, fresh process / fgets loop" \
+		"$(pick $log '^least cost, fresh process: fgets loop with a BStringItem an entry [0-9.]+ ms \(')" "×" ""
+	row "List $display: Open / the fgets loop with a BStringItem an entry, fresh process" \
+		"$(pick $log '^least cost, fresh process: fgets loop with a BStringItem an entry [0-9.]+ ms \([0-9.]+ times the plain loop; Open is')" "×" ""
+	row "List $display: Open / one block of texts, no allocation an entry, fresh process" \
+		"$(pick $log '^least cost, .*no allocation an entry [0-9.]+ ms \([0-9.]+ times; Open is')" "×" ""
 	# Linear growth: the time per entry at 99,999 against that at 10,000
 	# (a quadratic cost would make it near 10).
 	for action in AddFile Remove; do
