@@ -127,6 +127,14 @@ row "Run: Tolvex / shell loop, 1,000 files, no-op encoder" \
 	"$(pick encode.log '^ratio Tolvex / shell:')" "×" 0.6
 row "Run: per file beyond the shell loop" \
 	"$(pick encode.log 'per file beyond the shell:')" " ms" ""
+# What starting the process itself costs, whoever starts it: the floor
+# that no launcher gets under.
+row "Run: launch floor (vfork + execve + waitpid in C) / shell loop" \
+	"$(pick encode.log '^ratio floor / shell:')" "×" ""
+row "Run: Tolvex / launch floor" \
+	"$(pick encode.log '^ratio Tolvex / floor:')" "×" ""
+row "Run: Tolvex's cost per file beyond the launch floor" \
+	"$(pick encode.log 'per file beyond the floor:')" " ms" ""
 row "Run: Tolvex peak memory, 1,000 files" \
 	"$(awk '/^Tolvex peak memory:/ { printf "%.1f", $4 / 1024 }' \
 		"$logs/encode.log")" " MiB" ""
