@@ -216,7 +216,7 @@ InstallFakeBrowser(const TemporaryHome& home, const std::string& record)
 {
 	std::string browser = home.WriteFile("bin/fake-browser",
 		"#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '" + record
-		+ "'\n", true);
+		+ ".part' && mv '" + record + ".part' '" + record + "'\n", true);
 	entry_ref browserRef;
 	if (get_ref_for_path(browser.c_str(), &browserRef) != B_OK)
 		return false;
@@ -245,6 +245,17 @@ ReadFile(const std::string& path)
 	std::stringstream content;
 	content << file.rdbuf();
 	return content.str();
+}
+
+
+std::string
+WaitForFile(const std::string& path, int timeoutSeconds)
+{
+	bigtime_t end = system_time() + (bigtime_t)timeoutSeconds * 1000000;
+	struct stat st;
+	while (stat(path.c_str(), &st) != 0 && system_time() < end)
+		snooze(10000);
+	return ReadFile(path);
 }
 
 

@@ -66,7 +66,8 @@ private:
 };
 
 // Makes a script the home's preferred application for "text/html"; it
-// writes its arguments, one a line, to the record file.
+// writes its arguments, one a line, to the record file, which appears
+// whole once they are all in it.
 bool InstallFakeBrowser(const TemporaryHome& home, const std::string& record);
 
 // Waits, on events, until the application is quiet (every looper idle,
@@ -75,6 +76,9 @@ bool InstallFakeBrowser(const TemporaryHome& home, const std::string& record);
 bool WaitUntilQuiet(int timeoutSeconds = 10);
 
 std::string ReadFile(const std::string& path);
+// The file's content once it exists: a program started by the one under
+// test may still be writing when that one has ended. "" after the timeout.
+std::string WaitForFile(const std::string& path, int timeoutSeconds = 10);
 std::vector<std::string> SplitLines(const std::string& text);
 // The occurrence-th line of a dump that starts, after its indentation,
 // with start; the line without its indentation, or "" when there is none.
