@@ -53,7 +53,6 @@ public:
 private:
 			void				_Enable(BButton* button, bool enabled);
 			void				_Alert(const char* title, const char* text);
-			bool				_WriteList(const char* path);
 };
 
 #endif // FILES_LIST_H
