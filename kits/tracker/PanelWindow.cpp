@@ -15,7 +15,6 @@
 #include <NodeInfo.h>
 #include <Path.h>
 #include <ScrollView.h>
-#include <StringView.h>
 #include <TextControl.h>
 #include <TextView.h>
 
@@ -95,8 +94,12 @@ BFilePanel::PanelWindow::PanelWindow(BFilePanel*, file_panel_mode mode,
 		new BMessage(kUp));
 	up->ResizeToPreferred();
 	back->AddChild(up);
-	fPathView = new BStringView(BRect(up->Frame().right + 8, 10, kWidth - 5,
-		24), "PanelPath", "", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP);
+	// The folder shown, which a user may also type, Enter (or the default
+	// button) going there.
+	fPathView = new BTextControl(BRect(up->Frame().right + 8, 7, kWidth - 5,
+		27), "PanelPath", NULL, "", NULL, B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP);
+	fPathView->SetDivider(0);
+	fPathView->TextView()->SetMaxBytes(B_PATH_NAME_LENGTH - 1);
 	back->AddChild(fPathView);
 
 	float bottom = kHeight - 40;
@@ -315,6 +318,8 @@ BFilePanel::PanelWindow::EntriesSelected()
 void
 BFilePanel::PanelWindow::_Choose()
 {
+	if (_FollowTypedPath())
+		return;
 	if (fMode == B_SAVE_PANEL) {
 		fName = fNameView->Text();
 		int32 selected = fEntries->CurrentSelection(0);
@@ -360,6 +365,56 @@ BFilePanel::PanelWindow::_Choose()
 	if (reply.FindRef("refs", &any) != B_OK)
 		return;
 	_Send(&reply);
+}
+
+
+// A path typed in place of the folder shown: a folder is entered; in an
+// open panel, a file there is selected and then chosen as usual; in a save
+// panel, its folder is entered and its name becomes the one to save under.
+// Something that is not there leaves the panel where it was. True when
+// that is all the default button does.
+bool
+BFilePanel::PanelWindow::_FollowTypedPath()
+{
+	std::string typed = fPathView->Text() != NULL ? fPathView->Text() : "";
+	if (typed == fDirectory)
+		return false;
+	const char* home = getenv("HOME");
+	if (home != NULL && (typed == "~" || typed.compare(0, 2, "~/") == 0))
+		typed = home + typed.substr(1);
+	else if (typed.empty() || typed[0] != '/')
+		typed = Join(fDirectory, typed);
+	if (IsFolder(typed)) {
+		// A linked folder shows where it really is, as when entered with
+		// a double click.
+		BEntry entry(typed.c_str(), true);
+		BPath resolved;
+		if (entry.InitCheck() == B_OK && entry.GetPath(&resolved) == B_OK)
+			typed = resolved.Path();
+		SetDirectory(typed);
+		return true;
+	}
+
+	BPath path(typed.c_str(), NULL, true);
+	BPath folder;
+	if (path.InitCheck() != B_OK || path.GetParent(&folder) != B_OK
+		|| !IsFolder(folder.Path()) || path.Leaf() == NULL) {
+		fPathView->SetText(fDirectory.c_str());
+		return true;
+	}
+	std::string name = path.Leaf();
+	SetDirectory(folder.Path());
+	if (fMode == B_SAVE_PANEL) {
+		SetName(name.c_str());
+		fEntries->DeselectAll();
+		return false;
+	}
+	auto found = std::find(fNames.begin(), fNames.end(), name);
+	if (found == fNames.end())
+		return true;
+	fEntries->DeselectAll();
+	fEntries->Select((int32)(found - fNames.begin()));
+	return false;
 }
 
 

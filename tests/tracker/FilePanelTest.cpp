@@ -15,7 +15,8 @@
 #include <Message.h>
 #include <Node.h>
 #include <Path.h>
-#include <StringView.h>
+#include <TextControl.h>
+#include <TextView.h>
 #include <Window.h>
 
 #include "TestSupport.h"
@@ -104,7 +105,7 @@ ShownFolder(BFilePanel* panel)
 	BWindow* window = panel->Window();
 	if (!window->Lock())
 		return "";
-	BStringView* path = dynamic_cast<BStringView*>(window->FindView(
+	BTextControl* path = dynamic_cast<BTextControl*>(window->FindView(
 		"PanelPath"));
 	std::string text = path != NULL && path->Text() != NULL ? path->Text()
 		: "";
@@ -136,6 +137,29 @@ Pick(BFilePanel* panel, int32 index, bool doubleClick)
 	if (doubleClick)
 		input.AddBool("invoke", true);
 	ASSERT_EQ(B_OK, BMessenger(panel->Window()).SendMessage(&input));
+	ASSERT_TRUE(WaitUntilQuiet());
+}
+
+
+// What a user types into the path field, then Enter.
+void
+TypePath(BFilePanel* panel, const std::string& text)
+{
+	BWindow* window = panel->Window();
+	ASSERT_TRUE(window->Lock());
+	BTextControl* path = dynamic_cast<BTextControl*>(window->FindView(
+		"PanelPath"));
+	int32 token = path != NULL ? BHandler::Private(path->TextView()).Token()
+		: -1;
+	window->Unlock();
+	ASSERT_GE(token, 0);
+	BMessage typed(B_INPUT_TEXT);
+	typed.AddInt32("view", token);
+	typed.AddString("text", text.c_str());
+	ASSERT_EQ(B_OK, BMessenger(window).SendMessage(&typed));
+	BMessage enter(B_INPUT_KEY);
+	enter.AddString("bytes", "\n");
+	ASSERT_EQ(B_OK, BMessenger(window).SendMessage(&enter));
 	ASSERT_TRUE(WaitUntilQuiet());
 }
 
@@ -293,5 +317,45 @@ TEST_F(FilePanelTest, ADoubleClickEntersAFolderAndChoosesAFile)
 	const char* name = NULL;
 	ASSERT_EQ(B_OK, reply.FindString("name", &name));
 	EXPECT_STREQ("inner.wav", name);
+	delete save;
+}
+
+
+// A path typed into the field that shows the folder, then Enter: a folder
+// (absolute, relative, under ~) is entered; a file is chosen in an open
+// panel and saved under in a save panel; what is not there changes
+// nothing but the field, which shows the folder again.
+TEST_F(FilePanelTest, ATypedPathIsFollowed)
+{
+	BFilePanel* panel = NewPanel(B_OPEN_PANEL, B_FILE_NODE);
+	TypePath(panel, fFolder + "/sub");
+	EXPECT_EQ(fFolder + "/sub", ShownFolder(panel));
+	EXPECT_EQ(std::vector<std::string>({ "inner.wav" }), Entries(panel));
+	TypePath(panel, "..");
+	EXPECT_EQ(fFolder, ShownFolder(panel));
+	TypePath(panel, "~/panel/to-sub");
+	EXPECT_EQ(fFolder + "/sub", ShownFolder(panel));
+	TypePath(panel, fFolder + "/missing/x.wav");
+	EXPECT_EQ(fFolder + "/sub", ShownFolder(panel));
+	EXPECT_TRUE(fReplies->Replies().empty());
+	EXPECT_TRUE(panel->IsShowing());
+
+	TypePath(panel, fFolder + "/typed.wav");
+	ASSERT_EQ(1u, fReplies->Replies().size());
+	EXPECT_EQ(fFolder + "/typed.wav", RefPath(fReplies->Replies()[0], "refs"));
+	entry_ref more;
+	EXPECT_NE(B_OK, fReplies->Replies()[0].FindRef("refs", 1, &more));
+	EXPECT_FALSE(panel->IsShowing());
+	delete panel;
+
+	BFilePanel* save = NewPanel(B_SAVE_PANEL, B_FILE_NODE);
+	TypePath(save, fFolder + "/sub/nuova lista.tvx");
+	ASSERT_EQ(2u, fReplies->Replies().size());
+	BMessage reply = fReplies->Replies()[1];
+	EXPECT_EQ(B_SAVE_REQUESTED, reply.what);
+	EXPECT_EQ(fFolder + "/sub", RefPath(reply, "directory"));
+	const char* name = NULL;
+	ASSERT_EQ(B_OK, reply.FindString("name", &name));
+	EXPECT_STREQ("nuova lista.tvx", name);
 	delete save;
 }

@@ -9,7 +9,6 @@
 
 class BButton;
 class BListView;
-class BStringView;
 class BTextControl;
 
 // The file panel's window: the folder shown (a way up, its path), its
@@ -44,6 +43,7 @@ private:
 			class EntriesList;
 
 			void				_Choose();
+			bool				_FollowTypedPath();
 			void				_Invoked();
 			std::string			_PathOf(int32 index) const;
 			bool				_RefOf(int32 index, entry_ref* ref) const;
@@ -62,7 +62,8 @@ private:
 			// the target's ref.
 			std::vector<bool>	fResolve;
 			BRefFilter*			fFilter;
-			BStringView*		fPathView;
+			// The folder shown; a user may type another there.
+			BTextControl*		fPathView;
 			BTextControl*		fNameView;
 			BListView*			fEntries;
 			std::string			fName;
