@@ -32,15 +32,6 @@
 
 namespace {
 
-// Typed through the X server, one key after another.
-bool
-TypeText(const std::string& text)
-{
-	std::string command = "xdotool type --delay 15 '" + text + "'";
-	return system(command.c_str()) == 0;
-}
-
-
 class EncoderPanelOnX : public AppOnX {
 protected:
 	// Clicks the middle of a view of the main window, or of its part

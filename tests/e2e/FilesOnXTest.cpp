@@ -325,3 +325,45 @@ TEST_F(FilesOnX, ADoubleClickInThePanelEntersAFolderAndChoosesAFile)
 	ASSERT_TRUE(WaitUntilSettled());
 	EXPECT_EQ(std::vector<std::string>({ wav }), Entries());
 }
+
+
+// A path typed into the add-files panel's path field, then Return: the
+// folder is shown; a file typed there is added and the panel closes.
+TEST_F(FilesOnX, APathTypedInThePanelIsFollowed)
+{
+	std::string wav = fHome.WriteFile("scritto/a mano/brano.wav", "");
+	fHome.WriteFile("zz-other.wav", "");
+	PanelRow row;
+	ASSERT_TRUE(OpenAddPanelAt("zz-other.wav", &row));
+	BWindow* panel = row.panel;
+	unsigned long panelWindow = row.xWindow;
+	ASSERT_TRUE(panel->Lock());
+	BView* field = panel->FindView("PanelPath");
+	panel->Unlock();
+	ASSERT_NE(nullptr, field);
+
+	ASSERT_TRUE(ClickView(panelWindow, field));
+	ASSERT_TRUE(PressKey("ctrl+a"));
+	ASSERT_TRUE(TypeText(fHome.File("scritto/a mano")));
+	ASSERT_TRUE(PressKey("Return"));
+	bigtime_t deadline = system_time() + 5000000;
+	bool entered = false;
+	while (!entered && system_time() < deadline) {
+		snooze(20000);
+		ASSERT_TRUE(panel->Lock());
+		BListView* entries = row.entries;
+		entered = entries->CountItems() == 1 && strcmp("brano.wav",
+			static_cast<BStringItem*>(entries->ItemAt(0))->Text()) == 0;
+		panel->Unlock();
+	}
+	EXPECT_TRUE(entered);
+	EXPECT_TRUE(Entries().empty());
+
+	ASSERT_TRUE(ClickView(panelWindow, field));
+	ASSERT_TRUE(PressKey("ctrl+a"));
+	ASSERT_TRUE(TypeText(wav));
+	ASSERT_TRUE(PressKey("Return"));
+	EXPECT_TRUE(fProbe->WaitUntilUnmapped(panelWindow));
+	ASSERT_TRUE(WaitUntilSettled());
+	EXPECT_EQ(std::vector<std::string>({ wav }), Entries());
+}

@@ -404,3 +404,13 @@ PressKey(const char* key)
 	std::string command = std::string("xdotool key ") + key;
 	return system(command.c_str()) == 0;
 }
+
+
+bool
+TypeText(const std::string& text)
+{
+	if (text.find('\'') != std::string::npos)
+		return false;
+	std::string command = "xdotool type --delay 15 -- '" + text + "'";
+	return system(command.c_str()) == 0;
+}

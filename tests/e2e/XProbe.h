@@ -85,5 +85,8 @@ private:
 // Real input through the X server's test extension, as a user makes it.
 bool ClickAt(int x, int y);
 bool PressKey(const char* key);
+// Types the text, a key a character, into what has the focus. The text
+// holds no single quote.
+bool TypeText(const std::string& text);
 
 #endif
