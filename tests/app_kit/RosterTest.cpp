@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
@@ -23,6 +25,20 @@
 #include "private/app/Quiet.h"
 
 namespace {
+
+size_t
+CountDescriptors()
+{
+	size_t count = 0;
+	DIR* folder = opendir("/proc/self/fd");
+	if (folder == NULL)
+		return 0;
+	while (readdir(folder) != NULL)
+		count++;
+	closedir(folder);
+	return count;
+}
+
 
 // Collects the quit notices that the roster sends it.
 class NoticeCollector : public BLooper {
@@ -164,22 +180,57 @@ TEST_F(RosterTest, LaunchRecordResolvesLinkedFoldersAndTeamsEndingTogether)
 	EXPECT_EQ(teams, reported);
 }
 
+// Files that cannot be started give an error status and leave no process,
+// not even a zombie, and none of the launch's descriptors. Some fail only
+// at the exec, in the child: an executable file that is no program, and a
+// script whose interpreter is missing.
 TEST_F(RosterTest, MissingOrNotExecutableFilesStartNothing)
 {
 	entry_ref missing;
 	ASSERT_EQ(B_OK, get_ref_for_path(fHome.File("nothing").c_str(),
 		&missing));
 	team_id team = -1;
-	EXPECT_NE(B_OK, be_roster->Launch(&missing, 0, NULL, &team));
-	std::string plain = fHome.WriteFile("plain.txt", "not a program\n");
-	entry_ref plainRef;
-	ASSERT_EQ(B_OK, get_ref_for_path(plain.c_str(), &plainRef));
-	EXPECT_NE(B_OK, be_roster->Launch(&plainRef, 0, NULL, &team));
+	EXPECT_EQ(B_ENTRY_NOT_FOUND, be_roster->Launch(&missing, 0, NULL, &team));
+	// Counted after a first launch that starts something, which opens the
+	// roster's own descriptors.
+	entry_ref quick;
+	ASSERT_EQ(B_OK, get_ref_for_path(Script("quick", "exit 0\n").c_str(),
+		&quick));
+	ASSERT_EQ(B_OK, be_roster->Launch(&quick, 0, NULL, &team));
+	WaitForNotices(1);
+	ASSERT_EQ(1u, fCollector->Notices().size());
+	size_t descriptors = CountDescriptors();
+
+	struct Case {
+		const char*	name;
+		const char*	content;
+		bool		executable;
+	} cases[] = {
+		{ "plain.txt", "not a program\n", false },
+		{ "garbage", "\x7f" "ELF but nothing more\n", true },
+		{ "orphan", "#!/nonexistent/interpreter\nexit 0\n", true },
+	};
+	for (const Case& test : cases) {
+		std::string file = fHome.WriteFile(test.name, test.content,
+			test.executable);
+		entry_ref ref;
+		ASSERT_EQ(B_OK, get_ref_for_path(file.c_str(), &ref));
+		EXPECT_EQ(B_LAUNCH_FAILED_EXECUTABLE,
+			be_roster->Launch(&ref, 0, NULL, &team)) << test.name;
+	}
 	entry_ref folder;
 	ASSERT_EQ(B_OK, get_ref_for_path(fHome.Path().c_str(), &folder));
-	EXPECT_NE(B_OK, be_roster->Launch(&folder, 0, NULL, &team));
+	EXPECT_EQ(B_LAUNCH_FAILED_EXECUTABLE,
+		be_roster->Launch(&folder, 0, NULL, &team));
 	ASSERT_TRUE(WaitUntilQuiet());
-	EXPECT_TRUE(fCollector->Notices().empty());
+	EXPECT_EQ(1u, fCollector->Notices().size());
+
+	// No child of ours at all, ended or not.
+	siginfo_t info;
+	errno = 0;
+	EXPECT_EQ(-1, waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT));
+	EXPECT_EQ(ECHILD, errno);
+	EXPECT_EQ(descriptors, CountDescriptors());
 }
 
 
@@ -189,11 +240,19 @@ TEST_F(RosterTest, ChildInheritsNoDescriptorsAndDefaultSignals)
 {
 	int leaked = open("/dev/null", O_RDONLY);	// no O_CLOEXEC on purpose
 	ASSERT_GE(leaked, 3);
+	// A high one too, as libraries' descriptors may be.
+	int high = dup2(leaked, 900);
+	ASSERT_EQ(900, high);
 	sigset_t blocked;
 	sigemptyset(&blocked);
 	sigaddset(&blocked, SIGUSR1);
+	sigaddset(&blocked, SIGRTMAX);
 	pthread_sigmask(SIG_BLOCK, &blocked, NULL);
+	// Ignoring outlives the exec: every signal's handling must be reset,
+	// the real-time ones too.
 	signal(SIGUSR2, SIG_IGN);
+	signal(SIGRTMIN + 3, SIG_IGN);
+	signal(SIGRTMAX, SIG_IGN);
 
 	std::string record = fHome.File("state.txt");
 	std::string program = Script("state", "ls /proc/self/fd > '" + record
@@ -205,8 +264,11 @@ TEST_F(RosterTest, ChildInheritsNoDescriptorsAndDefaultSignals)
 	ASSERT_EQ(B_OK, be_roster->Launch(&ref, 0, NULL));
 	WaitForNotices(1);
 	close(leaked);
+	close(high);
 	pthread_sigmask(SIG_UNBLOCK, &blocked, NULL);
 	signal(SIGUSR2, SIG_DFL);
+	signal(SIGRTMIN + 3, SIG_DFL);
+	signal(SIGRTMAX, SIG_DFL);
 
 	std::vector<std::string> lines = SplitLines(ReadFile(record));
 	ASSERT_GE(lines.size(), 4u);
