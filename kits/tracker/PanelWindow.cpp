@@ -94,18 +94,11 @@ BFilePanel::PanelWindow::PanelWindow(BFilePanel*, file_panel_mode mode,
 		new BMessage(kUp));
 	up->ResizeToPreferred();
 	back->AddChild(up);
-	// The folder shown, which a user may also type, Enter (or the default
-	// button) going there.
-	fPathView = new BTextControl(BRect(up->Frame().right + 8, 7, kWidth - 5,
-		27), "PanelPath", NULL, "", NULL, B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP);
-	fPathView->SetDivider(0);
-	fPathView->TextView()->SetMaxBytes(B_PATH_NAME_LENGTH - 1);
-	back->AddChild(fPathView);
-
 	float bottom = kHeight - 40;
 	if (mode == B_SAVE_PANEL) {
 		// The name to save under, typed, or filled in by a click on an
-		// entry.
+		// entry. Added before the path field, so that it is the field
+		// typing goes to when the panel shows.
 		fNameView = new BTextControl(BRect(5, bottom - 20, kWidth - 5,
 			bottom), "PanelName", "Nome:", "", NULL,
 			B_FOLLOW_LEFT_RIGHT | B_FOLLOW_BOTTOM);
@@ -114,6 +107,14 @@ BFilePanel::PanelWindow::PanelWindow(BFilePanel*, file_panel_mode mode,
 		back->AddChild(fNameView);
 		bottom -= 26;
 	}
+
+	// The folder shown, which a user may also type, Enter (or the default
+	// button) going there.
+	fPathView = new BTextControl(BRect(up->Frame().right + 8, 7, kWidth - 5,
+		27), "PanelPath", NULL, "", NULL, B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP);
+	fPathView->SetDivider(0);
+	fPathView->TextView()->SetMaxBytes(B_PATH_NAME_LENGTH - 1);
+	back->AddChild(fPathView);
 
 	fEntries = new EntriesList(BRect(7, 39, kWidth - 7 - B_V_SCROLL_BAR_WIDTH,
 			bottom),
