@@ -185,6 +185,19 @@ RefPath(const BMessage& message, const char* name, int32 index = 0)
 }
 
 
+// A save panel's reply: the folder and the name to save under.
+void
+ExpectSaveReply(const BMessage& reply, const std::string& folder,
+	const char* name)
+{
+	EXPECT_EQ(B_SAVE_REQUESTED, reply.what);
+	EXPECT_EQ(folder, RefPath(reply, "directory"));
+	const char* saved = NULL;
+	ASSERT_EQ(B_OK, reply.FindString("name", &saved));
+	EXPECT_STREQ(name, saved);
+}
+
+
 // A folder with a file of each kind, a folder, and links to each.
 class FilePanelTest : public ::testing::Test {
 protected:
@@ -311,12 +324,7 @@ TEST_F(FilePanelTest, ADoubleClickEntersAFolderAndChoosesAFile)
 	EXPECT_EQ(fFolder + "/sub", ShownFolder(save));
 	Pick(save, 0, true);
 	ASSERT_EQ(2u, fReplies->Replies().size());
-	BMessage reply = fReplies->Replies()[1];
-	EXPECT_EQ(B_SAVE_REQUESTED, reply.what);
-	EXPECT_EQ(fFolder + "/sub", RefPath(reply, "directory"));
-	const char* name = NULL;
-	ASSERT_EQ(B_OK, reply.FindString("name", &name));
-	EXPECT_STREQ("inner.wav", name);
+	ExpectSaveReply(fReplies->Replies()[1], fFolder + "/sub", "inner.wav");
 	delete save;
 }
 
@@ -351,11 +359,7 @@ TEST_F(FilePanelTest, ATypedPathIsFollowed)
 	BFilePanel* save = NewPanel(B_SAVE_PANEL, B_FILE_NODE);
 	TypePath(save, fFolder + "/sub/nuova lista.tvx");
 	ASSERT_EQ(2u, fReplies->Replies().size());
-	BMessage reply = fReplies->Replies()[1];
-	EXPECT_EQ(B_SAVE_REQUESTED, reply.what);
-	EXPECT_EQ(fFolder + "/sub", RefPath(reply, "directory"));
-	const char* name = NULL;
-	ASSERT_EQ(B_OK, reply.FindString("name", &name));
-	EXPECT_STREQ("nuova lista.tvx", name);
+	ExpectSaveReply(fReplies->Replies()[1], fFolder + "/sub",
+		"nuova lista.tvx");
 	delete save;
 }
