@@ -47,6 +47,19 @@ Join(const std::string& folder, const std::string& name)
 	return folder == "/" ? "/" + name : folder + "/" + name;
 }
 
+
+// Where a link really leads; anything else, or a link that cannot be
+// followed, as it is.
+std::string
+Resolved(const std::string& path)
+{
+	BEntry entry(path.c_str(), true);
+	BPath resolved;
+	if (entry.InitCheck() != B_OK || entry.GetPath(&resolved) != B_OK)
+		return path;
+	return resolved.Path();
+}
+
 } // namespace
 
 
@@ -388,11 +401,7 @@ BFilePanel::PanelWindow::_FollowTypedPath()
 	if (IsFolder(typed)) {
 		// A linked folder shows where it really is, as when entered with
 		// a double click.
-		BEntry entry(typed.c_str(), true);
-		BPath resolved;
-		if (entry.InitCheck() == B_OK && entry.GetPath(&resolved) == B_OK)
-			typed = resolved.Path();
-		SetDirectory(typed);
+		SetDirectory(Resolved(typed));
 		return true;
 	}
 
@@ -441,13 +450,7 @@ std::string
 BFilePanel::PanelWindow::_PathOf(int32 index) const
 {
 	std::string path = Join(fDirectory, fNames[index]);
-	if (!fResolve[index])
-		return path;
-	BEntry entry(path.c_str(), true);
-	BPath resolved;
-	if (entry.InitCheck() != B_OK || entry.GetPath(&resolved) != B_OK)
-		return path;
-	return resolved.Path();
+	return fResolve[index] ? Resolved(path) : path;
 }
 
 
