@@ -89,8 +89,11 @@ InputFile::Open(const std::string& path)
 		fSound = sf_open_virtual(&sVirtualFile, SFM_READ, &fFormat, this);
 	}
 	if (fSound == NULL) {
-		return _Fail(path + ": not an audio file Gogo can read ("
-			+ sf_strerror(NULL) + ")");
+		std::string reason = sf_strerror(NULL);
+		if (!reason.empty() && reason.back() == '.')
+			reason.pop_back();
+		return _Fail(path + ": not an audio file Gogo can read (" + reason
+			+ ")");
 	}
 	return true;
 }

@@ -106,8 +106,7 @@ OutputFile::Open(const std::string& directory, const std::string& name)
 
 	if (fUnnamedAllowed) {
 		// The mode any new file gets, as lame's output has it.
-		fFD = openat(fDirectoryFD, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC,
-			0666);
+		fFD = open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
 		if (fFD >= 0) {
 			fUnnamed = true;
 			return true;
