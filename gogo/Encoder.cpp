@@ -49,17 +49,22 @@ Encoder::Run()
 		return _Fail(input + ": " + std::to_string(format.channels)
 			+ " channels; Gogo encodes mono and stereo only");
 	}
-	// A length libsndfile cannot tell is the largest count.
-	const bool lengthKnown = format.frames >= 0
-		&& format.frames != SF_COUNT_MAX;
-	if (format.frames == 0)
-		return _Fail(input + ": the file holds no audio");
 	int subtype = format.format & SF_FORMAT_SUBMASK;
 	bool floating = subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE;
 	// Samples of 16 bits or less lose nothing as shorts, which LAME takes
 	// with the least conversion; LAME scales every form to the same values.
 	bool narrow = subtype == SF_FORMAT_PCM_16 || subtype == SF_FORMAT_PCM_S8
 		|| subtype == SF_FORMAT_PCM_U8;
+	// Samples of a fixed size give the exact length from the data's size;
+	// a compressed stream may only estimate it, or not know it (a length
+	// libsndfile cannot tell is the largest count).
+	const bool lengthKnown = format.frames > 0
+		&& format.frames != SF_COUNT_MAX;
+	const bool lengthExact = floating || narrow
+		|| subtype == SF_FORMAT_PCM_24 || subtype == SF_FORMAT_PCM_32
+		|| subtype == SF_FORMAT_ULAW || subtype == SF_FORMAT_ALAW;
+	if (lengthExact && format.frames == 0)
+		return _Fail(input + ": the file holds no audio");
 
 	std::unique_ptr<lame_global_flags, LameDeleter> lame(lame_init());
 	if (!lame)
@@ -171,7 +176,7 @@ Encoder::Run()
 	// changed under us, or could not be read to its end.
 	if (framesDone == 0)
 		return _Fail(input + ": the file holds no audio");
-	if (lengthKnown && framesDone != format.frames) {
+	if (lengthExact && lengthKnown && framesDone != format.frames) {
 		return _Fail(input + ": only " + std::to_string(framesDone) + " of "
 			+ std::to_string(format.frames) + " frames could be read");
 	}

@@ -83,7 +83,7 @@ TEST_F(GogoSafetyTest, DeleteRemovesTheInputOnlyAfterSuccess)
 
 	// A recording still under way: what came after Gogo looked is in no
 	// MP3, so the WAV stays, and the run is no success.
-	WriteWave(In("growing.wav"), 2, 44100, 60);
+	WriteWave(In("growing.wav"), 2, 44100, 20);
 	GogoProcess gogo({ "-delete", "-o", In("out"), In("growing.wav") });
 	ASSERT_TRUE(gogo.WaitForProgress());
 	FILE* recorder = fopen(In("growing.wav").c_str(), "ab");
@@ -95,6 +95,16 @@ TEST_F(GogoSafetyTest, DeleteRemovesTheInputOnlyAfterSuccess)
 	ASSERT_TRUE(WIFEXITED(status));
 	EXPECT_EQ(1, WEXITSTATUS(status));
 	EXPECT_TRUE(Exists(In("growing.wav")));
+
+	// One cut short while Gogo reads it gives no MP3 that passes for whole.
+	ASSERT_EQ(0, unlink(In("out/growing.mp3").c_str()));
+	GogoProcess cut({ "-o", In("out"), In("growing.wav") });
+	ASSERT_TRUE(cut.WaitForProgress());
+	ASSERT_EQ(0, truncate(In("growing.wav").c_str(), 44 + 4 * 44100 * 10));
+	status = cut.Wait();
+	ASSERT_TRUE(WIFEXITED(status));
+	EXPECT_EQ(1, WEXITSTATUS(status));
+	EXPECT_TRUE(FolderNames(In("out")).empty());
 }
 
 
