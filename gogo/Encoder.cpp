@@ -1,9 +1,7 @@
 #include "Encoder.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <string.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <lame/lame.h>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "GogoOptions.h"
+#include "InputFile.h"
 #include "OutputFile.h"
 #include "Progress.h"
 
@@ -25,10 +24,6 @@ namespace {
 
 struct LameDeleter {
 	void operator()(lame_global_flags* flags) const { lame_close(flags); }
-};
-
-struct SoundFileDeleter {
-	void operator()(SNDFILE* file) const { sf_close(file); }
 };
 
 }	// namespace
@@ -45,28 +40,11 @@ int
 Encoder::Run()
 {
 	const std::string& input = fOptions.InputPath();
-
-	// Opened here rather than by libsndfile, so that a missing or
-	// unreadable file is told apart from one that is not audio; without
-	// blocking, so that a FIFO given by mistake is refused, not waited on.
-	int inputFD = open(input.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-	if (inputFD < 0)
-		return _Fail(input + ": " + strerror(errno));
-	struct stat inputInfo;
-	if (fstat(inputFD, &inputInfo) != 0 || !S_ISREG(inputInfo.st_mode)) {
-		close(inputFD);
-		return _Fail(input + ": not a file");
-	}
-	fcntl(inputFD, F_SETFL, fcntl(inputFD, F_GETFL) & ~O_NONBLOCK);
-
-	SF_INFO format;
-	memset(&format, 0, sizeof(format));
-	std::unique_ptr<SNDFILE, SoundFileDeleter> sound(
-		sf_open_fd(inputFD, SFM_READ, &format, SF_TRUE));
-	if (!sound) {
-		return _Fail(input + ": not an audio file Gogo can read ("
-			+ sf_strerror(NULL) + ")");
-	}
+	InputFile inputFile;
+	if (!inputFile.Open(input))
+		return _Fail(inputFile.Error());
+	SNDFILE* sound = inputFile.Sound();
+	const SF_INFO& format = inputFile.Format();
 	if (format.channels < 1 || format.channels > 2) {
 		return _Fail(input + ": " + std::to_string(format.channels)
 			+ " channels; Gogo encodes mono and stereo only");
@@ -77,13 +55,23 @@ Encoder::Run()
 	// with the least conversion; LAME scales every form to the same values.
 	bool narrow = subtype == SF_FORMAT_PCM_16 || subtype == SF_FORMAT_PCM_S8
 		|| subtype == SF_FORMAT_PCM_U8;
+	// Samples of a fixed size give the exact length from the data's size;
+	// a compressed stream may only estimate it, or not know it (a length
+	// libsndfile cannot tell is the largest count).
+	const bool lengthKnown = format.frames > 0
+		&& format.frames != SF_COUNT_MAX;
+	const bool lengthExact = floating || narrow
+		|| subtype == SF_FORMAT_PCM_24 || subtype == SF_FORMAT_PCM_32
+		|| subtype == SF_FORMAT_ULAW || subtype == SF_FORMAT_ALAW;
+	if (lengthExact && format.frames == 0)
+		return _Fail(input + ": the file holds no audio");
 
 	std::unique_ptr<lame_global_flags, LameDeleter> lame(lame_init());
 	if (!lame)
 		return _Fail("LAME could not start");
 	lame_set_in_samplerate(lame.get(), format.samplerate);
 	lame_set_num_channels(lame.get(), format.channels);
-	if (format.frames > 0)
+	if (lengthKnown)
 		lame_set_num_samples(lame.get(), (unsigned long)format.frames);
 	// The tag records the ReplayGain of the track, as lame's own front end
 	// writes it; the ID3 tags are none of Gogo's business.
@@ -128,15 +116,15 @@ Encoder::Run()
 	std::vector<float> floatSamples(floating ? kChunkFrames * channels : 0);
 	std::vector<short> shortSamples(narrow ? kChunkFrames * channels : 0);
 	std::vector<unsigned char> mp3(kChunkFrames * 5 / 4 + 7200);
-	Progress progress(stdout, fOptions.Silent(), format.frames,
-		format.samplerate);
+	Progress progress(stdout, fOptions.Silent(),
+		lengthKnown ? format.frames : 0, format.samplerate);
 
 	int64_t framesDone = 0;
 	for (;;) {
 		sf_count_t frames;
 		int bytes;
 		if (floating) {
-			frames = sf_readf_float(sound.get(), floatSamples.data(),
+			frames = sf_readf_float(sound, floatSamples.data(),
 				kChunkFrames);
 			if (frames <= 0)
 				break;
@@ -150,7 +138,7 @@ Encoder::Run()
 					mp3.data(), (int)mp3.size());
 			}
 		} else if (narrow) {
-			frames = sf_readf_short(sound.get(), shortSamples.data(),
+			frames = sf_readf_short(sound, shortSamples.data(),
 				kChunkFrames);
 			if (frames <= 0)
 				break;
@@ -164,7 +152,7 @@ Encoder::Run()
 					(int)mp3.size());
 			}
 		} else {
-			frames = sf_readf_int(sound.get(), samples.data(), kChunkFrames);
+			frames = sf_readf_int(sound, samples.data(), kChunkFrames);
 			if (frames <= 0)
 				break;
 			if (channels == 2) {
@@ -182,8 +170,16 @@ Encoder::Run()
 		framesDone += frames;
 		progress.Update(framesDone);
 	}
-	if (sf_error(sound.get()) != SF_ERR_NO_ERROR)
-		return _Fail(input + ": " + sf_strerror(sound.get()));
+	if (sf_error(sound) != SF_ERR_NO_ERROR)
+		return _Fail(input + ": " + sf_strerror(sound));
+	// An MP3 short of audio the file declares is no success: the file
+	// changed under us, or could not be read to its end.
+	if (framesDone == 0)
+		return _Fail(input + ": the file holds no audio");
+	if (lengthExact && lengthKnown && framesDone != format.frames) {
+		return _Fail(input + ": only " + std::to_string(framesDone) + " of "
+			+ std::to_string(format.frames) + " frames could be read");
+	}
 
 	int bytes = lame_encode_flush(lame.get(), mp3.data(), (int)mp3.size());
 	if (bytes < 0)
@@ -204,7 +200,15 @@ Encoder::Run()
 		return _Fail(output.Error());
 	progress.Finish(framesDone);
 
-	if (fOptions.DeleteInput() && unlink(input.c_str()) != 0) {
+	if (!fOptions.DeleteInput())
+		return 0;
+	// Audio added while Gogo read (a recording still under way), or
+	// another file put under the name, is not in the MP3.
+	if (!inputFile.Unchanged()) {
+		return _Fail(output.FinalPath() + " written, but " + input
+			+ " changed while it was encoded; it was not deleted");
+	}
+	if (unlink(input.c_str()) != 0) {
 		return _Fail(output.FinalPath() + " written, but " + input
 			+ " could not be deleted: " + strerror(errno));
 	}

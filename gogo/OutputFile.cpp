@@ -5,27 +5,30 @@
 #include <limits.h>
 #include <signal.h>
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <vector>
+#include <atomic>
 
 
-// The temporary name that a signal handler must remove, if any. A fixed
-// buffer: the handler may use neither the heap nor std::string.
-static char sPendingPath[PATH_MAX];
+// The temporary name that a signal handler must remove, if any, in its
+// folder. A fixed buffer: the handler may use neither the heap nor
+// std::string. Temporary names are never longer than NAME_MAX.
+static char sPendingName[NAME_MAX + 1];
+static volatile int sPendingFolder = -1;
 static volatile sig_atomic_t sPending = 0;
 
 
 static void
-SetPending(const std::string& path)
+SetPending(int folder, const std::string& name)
 {
 	sPending = 0;
-	if (path.size() >= sizeof(sPendingPath))
+	if (name.size() >= sizeof(sPendingName))
 		return;
-	memcpy(sPendingPath, path.c_str(), path.size() + 1);
+	memcpy(sPendingName, name.c_str(), name.size() + 1);
+	sPendingFolder = folder;
+	// The name must be whole before a handler may act on it.
+	std::atomic_signal_fence(std::memory_order_seq_cst);
 	sPending = 1;
 }
 
@@ -41,7 +44,7 @@ static void
 RemovePendingAndDie(int signalNumber)
 {
 	if (sPending)
-		unlink(sPendingPath);
+		unlinkat(sPendingFolder, sPendingName, 0);
 	signal(signalNumber, SIG_DFL);
 	raise(signalNumber);
 }
@@ -65,10 +68,12 @@ OutputFile::InstallSignalHandlers()
 
 OutputFile::OutputFile(bool unnamedAllowed)
 	:
+	fDirectoryFD(-1),
 	fFD(-1),
 	fUnnamedAllowed(unnamedAllowed),
 	fUnnamed(false),
-	fCommitted(false)
+	fCommitted(false),
+	fNameMax(NAME_MAX)
 {
 }
 
@@ -76,6 +81,8 @@ OutputFile::OutputFile(bool unnamedAllowed)
 OutputFile::~OutputFile()
 {
 	Abandon();
+	if (fDirectoryFD >= 0)
+		close(fDirectoryFD);
 }
 
 
@@ -83,16 +90,23 @@ bool
 OutputFile::Open(const std::string& directory, const std::string& name)
 {
 	fDirectory = directory;
+	fName = name;
 	fFinalPath = directory + (directory.back() == '/' ? "" : "/") + name;
 
-	struct stat info;
-	if (stat(directory.c_str(), &info) != 0)
+	fDirectoryFD = open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+	if (fDirectoryFD < 0)
 		return _Fail("output folder " + directory, errno);
-	if (!S_ISDIR(info.st_mode))
-		return _Fail("output folder " + directory, ENOTDIR);
+
+	// A name the folder cannot take is refused now, not after encoding.
+	long nameMax = fpathconf(fDirectoryFD, _PC_NAME_MAX);
+	if (nameMax > 0)
+		fNameMax = nameMax;
+	if (name.size() > fNameMax)
+		return _Fail("cannot name the output " + fFinalPath, ENAMETOOLONG);
 
 	if (fUnnamedAllowed) {
-		fFD = open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+		// The mode any new file gets, as lame's output has it.
+		fFD = open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
 		if (fFD >= 0) {
 			fUnnamed = true;
 			return true;
@@ -104,20 +118,21 @@ OutputFile::Open(const std::string& directory, const std::string& name)
 	}
 
 	// No unnamed files here: write a hidden temporary name instead.
-	std::string pattern = fFinalPath.substr(0, fFinalPath.size()
-		- name.size()) + "." + name + ".XXXXXX";
-	std::vector<char> buffer(pattern.begin(), pattern.end());
-	buffer.push_back('\0');
-	fFD = mkostemp(buffer.data(), O_CLOEXEC);
-	if (fFD < 0)
-		return _Fail("cannot write in the output folder " + directory, errno);
-	fTemporaryPath = buffer.data();
-	SetPending(fTemporaryPath);
-	// mkostemp makes the file private; give it the mode a new file gets.
-	mode_t mask = umask(0);
-	umask(mask);
-	fchmod(fFD, 0644 & ~mask);
-	return true;
+	for (int attempt = 0; attempt < 100; attempt++) {
+		std::string candidate = _TemporaryName(attempt);
+		SetPending(fDirectoryFD, candidate);
+		fFD = openat(fDirectoryFD, candidate.c_str(),
+			O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+		if (fFD >= 0) {
+			fTemporaryName = candidate;
+			return true;
+		}
+		int error = errno;
+		ClearPending();
+		if (error != EEXIST)
+			return _Fail("cannot write in the output folder " + directory, error);
+	}
+	return _Fail("cannot write in the output folder " + directory, EEXIST);
 }
 
 
@@ -171,10 +186,11 @@ OutputFile::Commit()
 		return _Fail("cannot write " + fFinalPath, errno);
 	}
 	fFD = -1;
-	if (rename(fTemporaryPath.c_str(), fFinalPath.c_str()) != 0)
+	if (renameat(fDirectoryFD, fTemporaryName.c_str(), fDirectoryFD,
+			fName.c_str()) != 0)
 		return _Fail("cannot name the output " + fFinalPath, errno);
 	ClearPending();
-	fTemporaryPath.clear();
+	fTemporaryName.clear();
 	fCommitted = true;
 	// The new name must be on disk before the caller may delete the input.
 	return _SyncDirectory();
@@ -188,9 +204,9 @@ OutputFile::Abandon()
 		close(fFD);
 		fFD = -1;
 	}
-	if (!fTemporaryPath.empty()) {
-		unlink(fTemporaryPath.c_str());
-		fTemporaryPath.clear();
+	if (!fTemporaryName.empty()) {
+		unlinkat(fDirectoryFD, fTemporaryName.c_str(), 0);
+		fTemporaryName.clear();
 	}
 	ClearPending();
 }
@@ -205,6 +221,23 @@ OutputFile::_Fail(const std::string& what, int error)
 }
 
 
+// A hidden name beside the final one, unique to this process: the final
+// name cut short enough that the whole fits the folder's limit, cut
+// between two characters.
+std::string
+OutputFile::_TemporaryName(int attempt) const
+{
+	std::string suffix = "." + std::to_string(getpid()) + "-"
+		+ std::to_string(attempt);
+	size_t limit = fNameMax < NAME_MAX ? fNameMax : NAME_MAX;
+	size_t room = limit > suffix.size() + 2 ? limit - suffix.size() - 1 : 1;
+	size_t cut = fName.size() < room ? fName.size() : room;
+	while (cut > 0 && cut < fName.size() && (fName[cut] & 0xc0) == 0x80)
+		cut--;
+	return "." + fName.substr(0, cut) + suffix;
+}
+
+
 bool
 OutputFile::_LinkUnnamed()
 {
@@ -213,27 +246,25 @@ OutputFile::_LinkUnnamed()
 	if (length < 0 || (size_t)length >= sizeof(source))
 		return _Fail("cannot name the output " + fFinalPath, ENAMETOOLONG);
 
-	// A fresh name next to the final one; linkat does not replace, so try
-	// a few if another run picked the same.
-	size_t slash = fFinalPath.rfind('/');
-	std::string base = fFinalPath.substr(0, slash + 1) + "."
-		+ fFinalPath.substr(slash + 1) + ".";
+	// linkat does not replace, so try a few if another run picked the same.
 	for (int attempt = 0; attempt < 100; attempt++) {
-		std::string candidate = base + std::to_string(getpid()) + "-"
-			+ std::to_string(attempt);
-		SetPending(candidate);
+		std::string candidate = _TemporaryName(attempt);
+		SetPending(fDirectoryFD, candidate);
 		// Through /proc; without it, AT_EMPTY_PATH, which needs privilege.
-		int result = linkat(AT_FDCWD, source, AT_FDCWD, candidate.c_str(),
+		int result = linkat(AT_FDCWD, source, fDirectoryFD, candidate.c_str(),
 			AT_SYMLINK_FOLLOW);
-		if (result != 0 && errno == ENOENT)
-			result = linkat(fFD, "", AT_FDCWD, candidate.c_str(), AT_EMPTY_PATH);
+		if (result != 0 && errno == ENOENT) {
+			result = linkat(fFD, "", fDirectoryFD, candidate.c_str(),
+				AT_EMPTY_PATH);
+		}
 		if (result == 0) {
-			fTemporaryPath = candidate;
+			fTemporaryName = candidate;
 			return true;
 		}
+		int error = errno;
 		ClearPending();
-		if (errno != EEXIST)
-			return _Fail("cannot name the output " + fFinalPath, errno);
+		if (error != EEXIST)
+			return _Fail("cannot name the output " + fFinalPath, error);
 	}
 	return _Fail("cannot name the output " + fFinalPath, EEXIST);
 }
@@ -242,7 +273,7 @@ OutputFile::_LinkUnnamed()
 bool
 OutputFile::_SyncDirectory()
 {
-	int directory = open(fDirectory.c_str(), O_RDONLY | O_DIRECTORY
+	int directory = openat(fDirectoryFD, ".", O_RDONLY | O_DIRECTORY
 		| O_CLOEXEC);
 	if (directory < 0)
 		return _Fail("cannot flush the output folder " + fDirectory, errno);

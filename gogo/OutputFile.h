@@ -11,6 +11,9 @@
 // step. Where the file system has no O_TMPFILE it is written under the
 // temporary name directly. Until Commit succeeds, nothing but a temporary
 // name (removed on failure and on SIGTERM, SIGINT, SIGHUP) ever exists.
+// Names are taken relative to the open folder, and a temporary name is
+// never longer than the folder allows, so any name that the folder takes
+// can be written; one it cannot take is refused by Open.
 class OutputFile {
 public:
 								// Without unnamed files it takes the way
@@ -37,16 +40,20 @@ public:
 
 private:
 			bool				_Fail(const std::string& what, int error);
+			std::string			_TemporaryName(int attempt) const;
 			bool				_LinkUnnamed();
 			bool				_SyncDirectory();
 
+			int					fDirectoryFD;
 			int					fFD;
 			bool				fUnnamedAllowed;
 			bool				fUnnamed;
 			bool				fCommitted;
 			std::string			fDirectory;
+			std::string			fName;
+			size_t				fNameMax;
 			std::string			fFinalPath;
-			std::string			fTemporaryPath;
+			std::string			fTemporaryName;
 			std::string			fError;
 };
 

@@ -56,6 +56,8 @@ Progress::Finish(int64_t framesDone)
 	if (fTotalFrames > 0)
 		fLastPercent = -1;
 	_Print(framesDone);
+	if (fSilent)
+		return;
 	fputc('\n', fStream);
 	fflush(fStream);
 	fLineOpen = false;
@@ -82,6 +84,11 @@ Progress::_Print(int64_t framesDone)
 		fprintf(fStream, "\r%3d%%  %6.1fx real time", percent, seconds / elapsed);
 	else
 		fprintf(fStream, "\r%3d%%", percent);
-	fflush(fStream);
 	fLineOpen = true;
+	// Nobody reads any more (a closed pipe, a full disk): the MP3 still
+	// gets finished, without more words for nobody.
+	if (fflush(fStream) != 0 || ferror(fStream)) {
+		fSilent = true;
+		fLineOpen = false;
+	}
 }

@@ -1,6 +1,9 @@
 // Gogo: encodes one audio file into an MP3 file (Gogo --help).
 
+#include <signal.h>
 #include <stdio.h>
+
+#include <string>
 
 #include "Encoder.h"
 #include "GogoOptions.h"
@@ -22,11 +25,21 @@ main(int argc, char** argv)
 			break;
 	}
 
+	// A reader that goes away (Gogo x.wav | head -c 3, a front end that
+	// closed its end) only ends the progress, not the encoding.
+	signal(SIGPIPE, SIG_IGN);
 	OutputFile::InstallSignalHandlers();
 	Encoder encoder(options);
 	int status = encoder.Run();
 	if (status != 0) {
-		fprintf(stderr, "Gogo: %s\n", encoder.Error().c_str());
+		// One line, which a front end may show as the reason: a line end
+		// in a file name must not split it.
+		std::string error = encoder.Error();
+		for (char& c : error) {
+			if (c == '\n' || c == '\r')
+				c = '?';
+		}
+		fprintf(stderr, "Gogo: %s\n", error.c_str());
 	}
 	return status;
 }

@@ -46,6 +46,10 @@ TEST_F(GogoEncodeTest, ByteIdenticalToLame)
 		{ { }, { } },
 		{ { "-nopsy", "-b", "96" }, { "-q", "9", "-b", "96" } },
 		{ { "-v", "4" }, { "-V", "4" } },
+		// Of -b and -v the later counts, as the front end puts the user's
+		// extra options after its own.
+		{ { "-v", "4", "-b", "96" }, { "-b", "96" } },
+		{ { "-b", "96", "-v", "2" }, { "-V", "2" } },
 	};
 	MakeFolder("out");
 	for (const Source& source : sources) {
@@ -110,6 +114,66 @@ TEST_F(GogoEncodeTest, NamesTheOutputAfterTheInput)
 		EXPECT_TRUE(Exists(In("out/") + name.output));
 		EXPECT_EQ(ReadFile(In(name.output)), ReadFile(In("out/") + name.output));
 	}
+}
+
+
+// A recorder that stopped before it wrote the sizes leaves a data chunk of
+// 0 (or 0xFFFFFFFF) bytes with the audio after it: Gogo encodes all of it,
+// as from the proper file, and then may delete the file.
+TEST_F(GogoEncodeTest, ReadsAWaveWhoseDataSizeWasNeverWritten)
+{
+	WriteWave(In("proper.wav"), 2, 44100, 3);
+	RunResult lame = RunProgram("lame", { "--silent", "-b", "128",
+		In("proper.wav"), In("reference.mp3") });
+	ASSERT_EQ(0, lame.status) << lame.errors;
+	std::string expected = ReadFile(In("reference.mp3"));
+	// Three seconds at 128 kbit/s.
+	ASSERT_NEAR(3 * 128000 / 8, expected.size(), 2000u);
+
+	std::string proper = ReadFile(In("proper.wav"));
+	size_t data = proper.find("data", 12);
+	ASSERT_NE(std::string::npos, data);
+	for (const char* size : { "\0\0\0\0", "\xff\xff\xff\xff" }) {
+		SCOPED_TRACE(size[0] == 0 ? "size 0" : "size 0xFFFFFFFF");
+		std::string cut = proper;
+		cut.replace(data + 4, 4, size, 4);
+		// The RIFF size as unwritten as the data's.
+		cut.replace(4, 4, size, 4);
+		fHome.WriteFile("cut.wav", cut);
+		RunResult run = RunGogo({ "-silent", "-delete", "-b", "128",
+			In("cut.wav") });
+		ASSERT_EQ(0, run.status) << run.errors;
+		EXPECT_TRUE(ReadFile(In("cut.mp3")) == expected);
+		EXPECT_FALSE(Exists(In("cut.wav")));
+	}
+}
+
+
+// The longest name a folder takes: from a WAV of 255 bytes an MP3 of 255,
+// in either folder. Where the MP3's name would be longer, Gogo says so
+// before it encodes anything.
+TEST_F(GogoEncodeTest, LongestNames)
+{
+	MakeFolder("out");
+	std::string longest = std::string(251, 'n') + ".wav";
+	WriteWave(In(longest), 1, 8000, 0.5);
+	RunResult beside = RunGogo({ "-silent", In(longest) });
+	ASSERT_EQ(0, beside.status) << beside.errors;
+	std::string mp3 = std::string(251, 'n') + ".mp3";
+	EXPECT_GT(ReadFile(In(mp3)).size(), 300u);
+	RunResult elsewhere = RunGogo({ "-silent", "-o", In("out"), In(longest) });
+	ASSERT_EQ(0, elsewhere.status) << elsewhere.errors;
+	EXPECT_EQ(std::vector<std::string>{ mp3 }, FolderNames(In("out")));
+
+	std::string other = std::string(250, 'o') + ".aiff";
+	WriteWave(In(other), 1, 8000, 0.5);
+	RunResult tooLong = RunGogo({ "-delete", "-o", In("out"), In(other) });
+	EXPECT_EQ(1, tooLong.status);
+	EXPECT_TRUE(Contains(tooLong.errors, other + ".mp3: File name too long"))
+		<< tooLong.errors;
+	EXPECT_FALSE(Contains(tooLong.output, "%")) << tooLong.output;
+	EXPECT_EQ(std::vector<std::string>{ mp3 }, FolderNames(In("out")));
+	EXPECT_TRUE(Exists(In(other)));
 }
 
 

@@ -34,7 +34,11 @@ TEST_P(GogoOutputFileTest, AppearsWholeOnlyOnCommit)
 {
 	fHome.WriteFile("out/song.mp3", "older");
 	OutputFile file(GetParam());
-	ASSERT_TRUE(file.Open(fFolder, "song.mp3")) << file.Error();
+	// The mode any new file gets, as lame's output has it.
+	mode_t mask = umask(002);
+	bool opened = file.Open(fFolder, "song.mp3");
+	umask(mask);
+	ASSERT_TRUE(opened) << file.Error();
 	EXPECT_EQ(GetParam(), file.UsesUnnamedFile());
 	ASSERT_TRUE(file.Write("xxxxfirst frames", 16));
 	ASSERT_TRUE(file.WriteAt("head", 4, 0));
@@ -56,7 +60,26 @@ TEST_P(GogoOutputFileTest, AppearsWholeOnlyOnCommit)
 		FolderNames(fFolder));
 	struct stat info;
 	ASSERT_EQ(0, stat(In("song.mp3").c_str(), &info));
-	EXPECT_TRUE(info.st_mode & S_IRUSR);
+	EXPECT_EQ(0664, info.st_mode & 0777);
+}
+
+
+// The temporary name never stands in the way of a name the folder takes;
+// a longer one is refused before anything is written.
+TEST_P(GogoOutputFileTest, TakesTheLongestNameTheFolderTakes)
+{
+	std::string longest = std::string(251, 'l') + ".mp3";
+	OutputFile file(GetParam());
+	ASSERT_TRUE(file.Open(fFolder, longest)) << file.Error();
+	ASSERT_TRUE(file.Write("frames", 6));
+	ASSERT_TRUE(file.Commit()) << file.Error();
+	EXPECT_EQ("frames", ReadFile(In(longest)));
+
+	OutputFile tooLong(GetParam());
+	EXPECT_FALSE(tooLong.Open(fFolder, "l" + longest));
+	EXPECT_TRUE(Contains(tooLong.Error(), "File name too long"))
+		<< tooLong.Error();
+	EXPECT_EQ(std::vector<std::string>{ longest }, FolderNames(fFolder));
 }
 
 

@@ -111,6 +111,8 @@ GogoProcess::GogoProcess(const std::vector<std::string>& arguments)
 	std::vector<char*> argv = ArgumentVector(program, arguments);
 	fPid = fork();
 	if (fPid == 0) {
+		// As a shell leaves it, whatever the test runner ignores.
+		signal(SIGPIPE, SIG_DFL);
 		dup2(output[1], 1);
 		execv(argv[0], argv.data());
 		_exit(127);
@@ -149,6 +151,15 @@ GogoProcess::WaitForProgress(int timeoutSeconds)
 			return true;
 	}
 	return false;
+}
+
+
+void
+GogoProcess::CloseOutput()
+{
+	if (fOutput >= 0)
+		close(fOutput);
+	fOutput = -1;
 }
 
 

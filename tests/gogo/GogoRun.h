@@ -27,6 +27,8 @@ public:
 			// Waits until Gogo has printed its first progress, which comes
 			// once the output file is open and encoding is under way.
 			bool				WaitForProgress(int timeoutSeconds = 30);
+			// The reader goes away, as head -c 3 does once it has its bytes.
+			void				CloseOutput();
 			void				Kill(int signalNumber);
 			// The raw wait status.
 			int					Wait();

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,6 +34,9 @@ protected:
 			<< run.errors;
 		EXPECT_NE(std::string::npos, run.errors.find(mentioned)) << run.errors;
 		EXPECT_NE(std::string::npos, run.errors.find(reason)) << run.errors;
+		// One line: a front end shows the last one as the reason.
+		EXPECT_EQ(1, std::count(run.errors.begin(), run.errors.end(), '\n'))
+			<< run.errors;
 		EXPECT_TRUE(FolderNames(In("out")).empty());
 	}
 
@@ -59,6 +63,47 @@ TEST_F(GogoSafetyTest, DeleteRemovesTheInputOnlyAfterSuccess)
 		4096);
 	EXPECT_NE(0, full.status);
 	EXPECT_TRUE(Exists(In("y.wav")));
+	EXPECT_TRUE(FolderNames(In("out")).empty());
+
+	// A WAV without audio is no success, with an empty data chunk last or
+	// followed by other chunks.
+	WriteWave(In("header.wav"), 2, 44100, 0);
+	std::string header = ReadFile(In("header.wav"));
+	fHome.WriteFile("listed.wav", header + std::string("LIST\5\0\0\0INFOx",
+		13));
+	for (const char* name : { "header.wav", "listed.wav" }) {
+		SCOPED_TRACE(name);
+		RunResult empty = RunGogo({ "-delete", "-o", In("out"), In(name) });
+		EXPECT_EQ(1, empty.status);
+		EXPECT_TRUE(Contains(empty.errors, std::string(name)
+			+ ": the file holds no audio")) << empty.errors;
+		EXPECT_TRUE(Exists(In(name)));
+		EXPECT_TRUE(FolderNames(In("out")).empty());
+	}
+
+	// A recording still under way: what came after Gogo looked is in no
+	// MP3, so the WAV stays, and the run is no success.
+	WriteWave(In("growing.wav"), 2, 44100, 20);
+	GogoProcess gogo({ "-delete", "-o", In("out"), In("growing.wav") });
+	ASSERT_TRUE(gogo.WaitForProgress());
+	FILE* recorder = fopen(In("growing.wav").c_str(), "ab");
+	ASSERT_TRUE(recorder != NULL);
+	std::string more(4 * 44100, '\0');
+	EXPECT_EQ(more.size(), fwrite(more.data(), 1, more.size(), recorder));
+	fclose(recorder);
+	int status = gogo.Wait();
+	ASSERT_TRUE(WIFEXITED(status));
+	EXPECT_EQ(1, WEXITSTATUS(status));
+	EXPECT_TRUE(Exists(In("growing.wav")));
+
+	// One cut short while Gogo reads it gives no MP3 that passes for whole.
+	ASSERT_EQ(0, unlink(In("out/growing.mp3").c_str()));
+	GogoProcess cut({ "-o", In("out"), In("growing.wav") });
+	ASSERT_TRUE(cut.WaitForProgress());
+	ASSERT_EQ(0, truncate(In("growing.wav").c_str(), 44 + 4 * 44100 * 10));
+	status = cut.Wait();
+	ASSERT_TRUE(WIFEXITED(status));
+	EXPECT_EQ(1, WEXITSTATUS(status));
 	EXPECT_TRUE(FolderNames(In("out")).empty());
 }
 
@@ -105,6 +150,28 @@ TEST_F(GogoSafetyTest, KilledRunLeavesNothingAndKeepsTheInput)
 		EXPECT_EQ(std::vector<std::string>{ "long.mp3" },
 			FolderNames(In("out")));
 	}
+}
+
+
+// Gogo x.wav | head -c 3: the reader goes away after the first bytes of
+// progress, and the MP3 is still finished whole, with success.
+TEST_F(GogoSafetyTest, ReaderThatGoesAwayStopsNothing)
+{
+	WriteWave(In("piped.wav"), 2, 44100, 20);
+	GogoProcess gogo({ "-o", In("out"), In("piped.wav") });
+	ASSERT_TRUE(gogo.WaitForProgress());
+	gogo.CloseOutput();
+	int status = gogo.Wait();
+	ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+	EXPECT_EQ(0, WEXITSTATUS(status));
+
+	ASSERT_EQ(0, mkdir(In("whole").c_str(), 0755));
+	RunResult whole = RunGogo({ "-silent", "-o", In("whole"),
+		In("piped.wav") });
+	ASSERT_EQ(0, whole.status) << whole.errors;
+	std::string expected = ReadFile(In("whole/piped.mp3"));
+	EXPECT_GT(expected.size(), 100000u);
+	EXPECT_TRUE(ReadFile(In("out/piped.mp3")) == expected);
 }
 
 

@@ -1,0 +1,60 @@
+#ifndef INPUT_FILE_H
+#define INPUT_FILE_H
+
+#include <sndfile.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+// The audio file to encode, read through libsndfile with one mend: a WAV
+// whose data chunk declares 0 bytes, or 0xFFFFFFFF, while audio follows it
+// (a recorder that stopped before it wrote the size leaves it so) is read
+// to the end of the file, as other tools read it. libsndfile then sees the
+// start of the file with the true sizes written in.
+class InputFile {
+public:
+								InputFile();
+								~InputFile();
+
+			// Returns false with Error() set.
+			bool				Open(const std::string& path);
+
+			SNDFILE*			Sound() const { return fSound; }
+			const SF_INFO&		Format() const { return fFormat; }
+			const std::string&	Error() const { return fError; }
+
+			// Whether the path still names the file that was read, with
+			// the size and modification time it had then: only such a
+			// file may be deleted once its audio is encoded.
+			bool				Unchanged() const;
+
+private:
+			bool				_Fail(const std::string& error);
+			bool				_ReadAt(void* buffer, size_t size,
+									off_t offset) const;
+			bool				_MendHeader();
+			bool				_OnlyChunksFrom(off_t offset) const;
+
+	static	sf_count_t			_VirtualLength(void* cookie);
+	static	sf_count_t			_VirtualSeek(sf_count_t offset, int whence,
+									void* cookie);
+	static	sf_count_t			_VirtualRead(void* buffer, sf_count_t count,
+									void* cookie);
+	static	sf_count_t			_VirtualWrite(const void* buffer,
+									sf_count_t count, void* cookie);
+	static	sf_count_t			_VirtualTell(void* cookie);
+
+			std::string			fPath;
+			int					fFD;
+			struct stat			fInfo;
+			// The start of the file up to its audio, sizes mended; empty
+			// when the file needs no mending.
+			std::vector<unsigned char> fHeader;
+			sf_count_t			fPosition;
+			SNDFILE*			fSound;
+			SF_INFO				fFormat;
+			std::string			fError;
+};
+
+#endif	// INPUT_FILE_H
