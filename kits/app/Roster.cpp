@@ -67,6 +67,9 @@ struct ErrorStream {
 	pid_t		pid;
 	std::string	line;
 	std::string	lastLine;
+	// Read to its end while its team had not yet been reaped: kept, out of
+	// the epoll set, for the team's quit notice.
+	bool		ended = false;
 };
 
 struct Team {
@@ -265,7 +268,7 @@ TeamEnded(RosterState& state, pid_t pid)
 
 	bool streamEnded = false;
 	if (stream != NULL) {
-		streamEnded = !ReadErrors(*stream);
+		streamEnded = stream->ended || !ReadErrors(*stream);
 		// What the child wrote last, though it did not end the line.
 		EndLine(*stream);
 	}
@@ -324,6 +327,13 @@ ErrorOutput(RosterState& state, int fd)
 	if (stream == NULL || ReadErrors(*stream))
 		return;
 	std::lock_guard<std::mutex> lock(state.lock);
+	for (const Team& team : state.teams) {
+		if (team.errors == stream) {
+			stream->ended = true;
+			epoll_ctl(state.epollFD, EPOLL_CTL_DEL, stream->fd, NULL);
+			return;
+		}
+	}
 	CloseStreamLocked(state, stream);
 }
 

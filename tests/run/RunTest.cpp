@@ -19,10 +19,12 @@ const char* kProgress = "\"Stato della codifica\"";
 // A fake encoder at the default location (/boot/home/config/bin/Gogo is
 // ~/.local/bin/Gogo). Each start appends "run N" and its words, one a
 // line in brackets, to "argv"; line N of "modes" says what it does then:
-// exit (the default), fail, crash, or wait to be killed in a child of its
-// own, whose pid goes to "children"; or escape: leave its team for
-// Tolvex's process group, where no skip or stop reaches it, and wait there
-// (its own pid goes to "children").
+// exit (the default), fail (silently, status 3), complain (lines on its
+// error stream, status 2), long (one line of 300 bytes, status 1), crash,
+// disable (takes its own execute bit away, status 0), or wait to be killed
+// in a child of its own, whose pid goes to "children"; or escape: leave its
+// team for Tolvex's process group, where no skip or stop reaches it, and
+// wait there (its own pid goes to "children").
 class RunTest : public testing::Test {
 protected:
 	void SetUp() override
@@ -35,7 +37,11 @@ protected:
 			"done; } >> \"$h/argv\"\n"
 			"case \"$(sed -n \"${n}p\" \"$h/modes\" 2>/dev/null)\" in\n"
 			"fail) exit 3;;\n"
+			"complain) echo 'Gogo: lettura' >&2; "
+			"printf 'Gogo: -q: unknown option\\n  \\n' >&2; exit 2;;\n"
+			"long) printf '\xc3\xa8%.0s' $(seq 150) >&2; exit 1;;\n"
 			"crash) kill -SEGV $$;;\n"
+			"disable) chmod 644 \"$0\";;\n"
 			"wait) sleep 60 & echo $! >> \"$h/children\"; wait;;\n"
 			"escape) exec perl -MPOSIX -e 'setpgid(0, getpgrp(getppid())) "
 			"or exit 9; open(F, \">>\", $ARGV[0]) or exit 9; "
@@ -220,6 +226,8 @@ TEST_F(RunTest, CounterAndSkip)
 	ASSERT_EQ(3u, children.size());
 	for (const std::string& child : children)
 		EXPECT_TRUE(ChildGone(child)) << child;
+	// Skipped entries are the user's choice, not failures.
+	EXPECT_FALSE(Contains(result.output, "alert ")) << result.output;
 }
 
 
@@ -249,22 +257,41 @@ TEST_F(RunTest, StopThenStartAgain)
 		fHome.File("children")));
 	ASSERT_EQ(1u, children.size());
 	EXPECT_TRUE(ChildGone(children[0]));
+	EXPECT_FALSE(Contains(result.output, "alert ")) << result.output;
 }
 
 
-// An encoder that fails or crashes has still done its file.
-TEST_F(RunTest, FailureOfTheEncoderCountsAsDone)
+// Every entry is tried; the entries that did not become an MP3 are told in
+// one alert at the end, in the order they ran, each with the encoder's own
+// last line (cut to 200 bytes, whole characters), its exit status, or the
+// signal that ended it. The encoder's error stream still reaches ours
+// unchanged. A run in which every encoder ends well shows nothing.
+TEST_F(RunTest, FailuresAreReportedAtTheEnd)
 {
-	Modes("fail\ncrash\nexit\n");
-	std::string a = Wave("a.wav"), b = Wave("b.wav"), c = Wave("c.wav");
+	Modes("exit\ncomplain\nfail\ncrash\nlong\n");
+	std::string a = Wave("a.wav"), b = Wave("b.wav"), c = Wave("c.wav"),
+		d = Wave("d.wav"), e = Wave("e.wav");
 	TolvexRunner runner(fHome);
 	RunResult result = runner.Run("drop FilesList " + a + " " + b + " " + c
-		+ "\nclick EncodeButton\n"
+		+ " " + d + " " + e + "\n"
+		"click EncodeButton\n"
+		"wait-hidden " + std::string(kProgress) + " 10\n"
+		"alert 0\n"
+		"click EncodeButton\n"
 		"wait-hidden " + std::string(kProgress) + " 10\n");
 	ASSERT_EQ(0, result.status) << result.errors;
-	EXPECT_EQ("run 1\n[" + a + "]\nrun 2\n[" + b + "]\nrun 3\n[" + c
-		+ "]\n", Argv());
-	EXPECT_FALSE(Contains(result.output, "alert ")) << result.output;
+	// Both runs tried every entry.
+	EXPECT_EQ(20u, SplitLines(Argv()).size()) << Argv();
+	std::string cut;
+	for (int i = 0; i < 100; i++)
+		cut += "\xc3\xa8";
+	EXPECT_EQ("alert EncodeErrors: Codifica terminata: 4 file su 5 non sono "
+		"stati codificati.\\n" + b + ": Gogo: -q: unknown option\\n" + c
+		+ ": Gogo è terminato con il codice 3.\\n" + d + ": Gogo è stato "
+		"interrotto dal segnale 11.\\n" + e + ": " + cut + "\n",
+		result.output);
+	EXPECT_TRUE(Contains(result.errors, "Gogo: lettura\nGogo: -q: unknown "
+		"option\n  \n")) << result.errors;
 }
 
 
@@ -315,24 +342,116 @@ TEST_F(RunTest, EncoderThatCannotStart)
 
 
 // A double quote in a path would make the encoder see other paths than
-// the entry's: such an entry is refused like a failed launch.
-TEST_F(RunTest, PathWithADoubleQuoteIsNeverLaunched)
+// the entry's: such an entry is passed over, the others are encoded, and
+// the report names it. Past ten the report counts the rest.
+TEST_F(RunTest, EntryWithADoubleQuoteIsPassedOverAndReported)
 {
-	std::string quoted = Wave("a\"b.wav"), b = Wave("b.wav");
+	std::string a = Wave("a.wav"), quoted = Wave("q\"b.wav"),
+		c = Wave("c.wav");
 	TolvexRunner runner(fHome);
-	RunResult result = runner.Run("drop FilesList \"" + std::string(
-		fHome.File("music/a\\\"b.wav")) + "\" " + b + "\n"
+	std::string more;
+	for (int i = 1; i <= 11; i++) {
+		Wave("q\"" + std::to_string(i) + ".wav");
+		more += " \"" + fHome.File("music/q\\\"" + std::to_string(i)
+			+ ".wav") + "\"";
+	}
+	RunResult result = runner.Run("drop FilesList " + a + " \""
+		+ fHome.File("music/q\\\"b.wav") + "\" " + c + "\n"
+		"click EncodeButton\n"
+		"wait-hidden " + std::string(kProgress) + " 10\n"
+		"alert 0\n"
+		"drop FilesList" + more + "\n"
+		"click EncodeButton\n"
+		"wait-hidden " + std::string(kProgress) + " 10\n"
+		"alert 0\n"
+		"dump\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_TRUE(Contains(result.output, "items=14")) << result.output;
+	EXPECT_EQ("run 1\n[" + a + "]\nrun 2\n[" + c + "]\nrun 3\n[" + a
+		+ "]\nrun 4\n[" + c + "]\n", Argv());
+	std::string reason = ": Il nome del file contiene il carattere \" e non "
+		"può essere passato a Gogo.";
+	std::vector<std::string> lines = SplitLines(result.output);
+	ASSERT_GE(lines.size(), 2u);
+	EXPECT_EQ("alert EncodeErrors: Codifica terminata: 1 file su 3 non sono "
+		"stati codificati.\\n" + quoted + reason, lines[0]);
+	std::string many = "alert EncodeErrors: Codifica terminata: 12 file su "
+		"14 non sono stati codificati.\\n" + quoted + reason;
+	for (int i = 1; i <= 9; i++)
+		many += "\\n" + fHome.File("music/q\"" + std::to_string(i) + ".wav")
+			+ reason;
+	EXPECT_EQ(many + "\\n... e altri 2.", lines[1]);
+}
+
+
+// A destination folder holding a double quote would split into other words
+// than the panel meant: an "-delete" nobody ticked, or the WAV's path
+// swallowed. The run does not start. Quotes typed among the extra
+// parameters are the user's own and group words as always.
+TEST_F(RunTest, QuoteInTheFolderStartsNothing)
+{
+	std::string a = Wave("a.wav");
+	TolvexRunner runner(fHome);
+	RunResult result = runner.Run("drop FilesList " + a + "\n"
+		"tab \"Opzioni di Gogo\"\n"
+		"type OutputDirText \"o\\\" -delete -o \\\"o\"\n"
+		"click EncodeButton\n"
+		"alert 0\n"
+		"type OutputDirText \"a\\\"b\"\n"
+		"click EncodeButton\n"
+		"alert 0\n"
 		"dump\n"
+		"type OutputDirText \"\"\n"
+		"type ExtraParam \"-x \\\"a  b\\\"\"\n"
+		"click EncodeButton\n"
+		"wait-hidden " + std::string(kProgress) + " 10\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_TRUE(Contains(result.output, "alert BadOptions: La cartella di "
+		"destinazione \"o\" -delete -o \"o\" contiene il carattere \" e non "
+		"può essere passata a Gogo.\nalert BadOptions: La cartella di "
+		"destinazione \"a\"b\" contiene il carattere \" e non può essere "
+		"passata a Gogo.\n")) << result.output;
+	EXPECT_TRUE(Contains(DumpLine(result.output, "window " + std::string(
+		kProgress)), "hidden=1"));
+	EXPECT_TRUE(Contains(DumpLine(result.output, "BStringView \"FileNumber\""),
+		"text=\"#\""));
+	EXPECT_EQ("run 1\n[-x]\n[a  b]\n[" + a + "]\n", Argv());
+}
+
+
+// Two different entries that would write one MP3 (the second would replace
+// the first, and with "-delete" both WAVs would be gone) keep the run from
+// starting. The same file listed twice is no clash, nor are equal names in
+// different folders; a link to the destination folder is that folder.
+TEST_F(RunTest, TwoEntriesForOneMp3StartNothing)
+{
+	std::string first = Wave("cd1/track01.wav");
+	std::string second = Wave("cd2/track01.WAV");
+	ASSERT_EQ(0, mkdir(fHome.File("mp3").c_str(), 0755));
+	ASSERT_EQ(0, symlink(fHome.File("mp3").c_str(),
+		fHome.File("out").c_str()));
+	char* real = realpath(fHome.File("mp3").c_str(), NULL);
+	ASSERT_NE(nullptr, real);
+	std::string folder = real;
+	free(real);
+	TolvexRunner runner(fHome);
+	RunResult result = runner.Run("drop FilesList " + first + " " + first
+		+ " " + second + "\n"
+		"click EncodeButton\n"
+		"wait-hidden " + std::string(kProgress) + " 10\n"
+		"tab \"Opzioni di Gogo\"\n"
+		"type OutputDirText " + fHome.File("out") + "\n"
 		"click EncodeButton\n"
 		"alert 0\n"
 		"dump\n");
 	ASSERT_EQ(0, result.status) << result.errors;
-	EXPECT_TRUE(Contains(result.output, "items=2")) << result.output;
-	EXPECT_TRUE(Contains(result.output, "alert LaunchFailed: "))
-		<< result.output;
+	EXPECT_EQ("run 1\n[" + first + "]\nrun 2\n[" + first + "]\nrun 3\n["
+		+ second + "]\n", Argv());
+	EXPECT_TRUE(Contains(result.output, "alert OutputClash: Due file "
+		"verrebbero codificati nello stesso file MP3:\\n" + first + "\\n"
+		+ second + "\\n" + folder + "/track01.mp3\n")) << result.output;
 	EXPECT_TRUE(Contains(DumpLine(result.output, "window " + std::string(
-		kProgress), 1), "hidden=1"));
-	EXPECT_EQ("", Argv());
+		kProgress)), "hidden=1"));
 }
 
 
@@ -424,18 +543,17 @@ TEST_F(RunTest, LateNoticeOfAStoppedRunsEncoderIsIgnored)
 // takes the next "Codifica!" as usual once the alert is answered.
 TEST_F(RunTest, LaunchRefusedForALaterEntryEndsTheRun)
 {
-	std::string a = Wave("a.wav");
-	Wave("q\"b.wav");
-	std::string c = Wave("c.wav");
+	Modes("disable\n");
+	std::string a = Wave("a.wav"), b = Wave("b.wav"), c = Wave("c.wav");
 	TolvexRunner runner(fHome);
-	RunResult result = runner.Run("drop FilesList " + a + " \""
-		+ fHome.File("music/q\\\"b.wav") + "\" " + c + "\n"
+	RunResult result = runner.Run("drop FilesList " + a + " " + b + " " + c
+		+ "\n"
 		"click EncodeButton\n"
 		"wait-text FileNumber \"File 2 di 3\" 10\n"
 		"alert 0\n"
 		"dump\n"
 		"click EncodeButton\n"
-		"wait-text FileNumber \"File 2 di 3\" 10\n"
+		"wait-text FileNumber \"File 1 di 3\" 10\n"
 		"alert 0\n");
 	ASSERT_EQ(0, result.status) << result.errors;
 	EXPECT_TRUE(Contains(result.output, "alert LaunchFailed: "))
@@ -444,5 +562,6 @@ TEST_F(RunTest, LaunchRefusedForALaterEntryEndsTheRun)
 		kProgress)), "hidden=1")) << result.output;
 	EXPECT_TRUE(Contains(DumpLine(result.output, "BStringView \"FileNumber\""),
 		"text=\"File 2 di 3\"")) << result.output;
-	EXPECT_EQ("run 1\n[" + a + "]\nrun 2\n[" + a + "]\n", Argv());
+	EXPECT_FALSE(Contains(result.output, "alert EncodeErrors")) << result.output;
+	EXPECT_EQ("run 1\n[" + a + "]\n", Argv());
 }
