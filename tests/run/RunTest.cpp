@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -564,4 +566,146 @@ TEST_F(RunTest, LaunchRefusedForALaterEntryEndsTheRun)
 		"text=\"File 2 di 3\"")) << result.output;
 	EXPECT_FALSE(Contains(result.output, "alert EncodeErrors")) << result.output;
 	EXPECT_EQ("run 1\n[" + a + "]\n", Argv());
+}
+
+
+namespace {
+
+// A WAV of 16-bit stereo PCM at 44.1 kHz: a tone for the given seconds, or,
+// with silent, a sparse file of that much silence that takes no room.
+void
+WriteWave(const std::string& path, double seconds, bool silent = false)
+{
+	uint32_t frames = (uint32_t)(seconds * 44100);
+	uint32_t dataSize = frames * 4;
+	std::string header = "RIFF";
+	auto add32 = [&header](uint32_t value) {
+		for (int i = 0; i < 4; i++)
+			header.push_back((char)(value >> (8 * i)));
+	};
+	auto add16 = [&header](uint16_t value) {
+		header.push_back((char)value);
+		header.push_back((char)(value >> 8));
+	};
+	add32(36 + dataSize);
+	header += "WAVEfmt ";
+	add32(16);
+	add16(1);
+	add16(2);
+	add32(44100);
+	add32(44100 * 4);
+	add16(4);
+	add16(16);
+	header += "data";
+	add32(dataSize);
+	int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+		0644);
+	ASSERT_GE(fd, 0) << path;
+	ASSERT_EQ((ssize_t)header.size(), write(fd, header.data(),
+		header.size()));
+	if (silent)
+		ASSERT_EQ(0, ftruncate(fd, (off_t)(header.size() + dataSize)));
+	else {
+		std::string samples;
+		for (uint32_t i = 0; i < frames; i++) {
+			int16_t value = (int16_t)(8000 * ((i / 50) % 2 == 0 ? 1 : -1));
+			for (int channel = 0; channel < 2; channel++) {
+				samples.push_back((char)value);
+				samples.push_back((char)(value >> 8));
+			}
+		}
+		ASSERT_EQ((ssize_t)samples.size(), write(fd, samples.data(),
+			samples.size()));
+	}
+	close(fd);
+}
+
+} // namespace
+
+
+// The whole way with the real encoder: a file that is no audio among two
+// WAVs. The two become MP3s, and the report names the third with Gogo's
+// own message, the last line it wrote on its error stream (which reached
+// ours as well).
+TEST_F(RunTest, RealGogoReportsWhatItCouldNotEncode)
+{
+	unlink(fEncoder.c_str());
+	ASSERT_EQ(0, symlink(GOGO_BINARY, fEncoder.c_str()));
+	std::string a = fHome.File("music/a.wav");
+	std::string notAudio = fHome.WriteFile("music/not-audio.wav",
+		"Questo non è un suono.\n");
+	std::string b = fHome.File("music/b.wav");
+	WriteWave(a, 0.5);
+	WriteWave(b, 0.5);
+	TolvexRunner runner(fHome);
+	RunResult result = runner.Run("drop FilesList " + a + " " + notAudio
+		+ " " + b + "\n"
+		"click EncodeButton\n"
+		"wait-hidden " + std::string(kProgress) + " 60\n"
+		"alert 0\n", {}, 120);
+	ASSERT_EQ(0, result.status) << result.errors;
+
+	std::string message;
+	for (const std::string& line : SplitLines(result.errors)) {
+		if (line.compare(0, 6, "Gogo: ") == 0)
+			message = line;
+	}
+	EXPECT_TRUE(Contains(message, "not-audio.wav")) << result.errors;
+	EXPECT_TRUE(Contains(result.output, "alert EncodeErrors: Codifica "
+		"terminata: 1 file su 3 non sono stati codificati.\\n" + notAudio
+		+ ": " + message + "\n")) << result.output;
+	struct stat info;
+	EXPECT_EQ(0, stat(fHome.File("music/a.mp3").c_str(), &info));
+	EXPECT_EQ(0, stat(fHome.File("music/b.mp3").c_str(), &info));
+	EXPECT_NE(0, stat(fHome.File("music/not-audio.mp3").c_str(), &info));
+}
+
+
+// Where the file system has no unnamed files (O_TMPFILE: FUSE mounts, some
+// network file systems), Gogo writes under a temporary name. "Salta file"
+// asks it to end (SIGTERM) before anything harder, so it removes that name:
+// nothing is left beside the WAV, and the skipped entry is no failure.
+TEST_F(RunTest, SkipWithoutUnnamedFilesLeavesNoTemporaryFile)
+{
+	fHome.WriteFile(".local/bin/Gogo", "#!/bin/sh\n"
+		"echo $$ >> '" + fHome.File("children") + "'\n"
+		"LD_PRELOAD='" NO_TMPFILE_LIBRARY "' exec '" GOGO_BINARY "' \"$@\"\n",
+		true);
+	ASSERT_EQ(0, mkdir(fHome.File("music").c_str(), 0755));
+	// An hour of silence: far longer than the test waits.
+	std::string wave = fHome.File("music/a.wav");
+	WriteWave(wave, 3600, true);
+	TolvexRunner runner(fHome);
+	Begin(runner);
+	Send("drop FilesList " + wave + "\n"
+		"click EncodeButton\n");
+	WaitForChildren(1);
+	bool writing = false;
+	for (int i = 0; i < 3000 && !writing; i++) {
+		DIR* folder = opendir(fHome.File("music").c_str());
+		ASSERT_NE(nullptr, folder);
+		while (struct dirent* entry = readdir(folder)) {
+			if (strncmp(entry->d_name, ".a.mp3.", 7) == 0)
+				writing = true;
+		}
+		closedir(folder);
+		if (!writing)
+			usleep(10000);
+	}
+	ASSERT_TRUE(writing) << "Gogo never wrote under a temporary name";
+	Send("click SkipFile\n"
+		"wait-hidden " + std::string(kProgress) + " 30\n");
+	RunResult result = End(runner);
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_TRUE(ChildGone(Children()[0]));
+	std::vector<std::string> left;
+	DIR* folder = opendir(fHome.File("music").c_str());
+	ASSERT_NE(nullptr, folder);
+	while (struct dirent* entry = readdir(folder)) {
+		if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0)
+			left.push_back(entry->d_name);
+	}
+	closedir(folder);
+	EXPECT_EQ(std::vector<std::string>{ "a.wav" }, left);
+	EXPECT_FALSE(Contains(result.output, "alert ")) << result.output;
 }
