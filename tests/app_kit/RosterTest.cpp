@@ -372,14 +372,13 @@ TEST_F(RosterTest, ChildrenAreReapedAndKeepOurStreams)
 	// Every byte of the error stream reaches ours; the notice tells the
 	// exit status and the last line that says something.
 	EXPECT_EQ("uno\n\nultima riga\n \n", ReadFile(capturedErrors));
-	ASSERT_EQ(1u, fCollector->Notices().size());
+	std::vector<BMessage> notices = fCollector->Notices();
+	ASSERT_EQ(1u, notices.size());
 	int32 exitStatus = -1;
 	const char* line = NULL;
-	EXPECT_EQ(B_OK, fCollector->Notices()[0].FindInt32("linux:exit_status",
-		&exitStatus));
+	EXPECT_EQ(B_OK, notices[0].FindInt32("linux:exit_status", &exitStatus));
 	EXPECT_EQ(5, exitStatus);
-	EXPECT_EQ(B_OK, fCollector->Notices()[0].FindString("linux:error_line",
-		&line));
+	EXPECT_EQ(B_OK, notices[0].FindString("linux:error_line", &line));
 	EXPECT_STREQ("ultima riga", line);
 	EXPECT_EQ("", ReadFile("/proc/" + std::to_string(team) + "/stat"))
 		<< "the ended child is reaped";
