@@ -19,6 +19,10 @@
 
 #include <stdio.h>
 #include <string.h>
+#include <strings.h>
+
+#include <map>
+#include <utility>
 
 #include "Commands.h"
 #include "FilesList.h"
@@ -41,6 +45,14 @@ static const size_t kCommandTextSize = 2 * (kOptionsTextSize - 1)
 static_assert(kCommandTextSize <= kLaunchTextSize,
 	"the launch holds every command text");
 
+// The end-of-run report names this many entries, and counts the rest.
+static const int32 kMaxReportedFailures = 10;
+// The bytes of the encoder's own message that the report shows.
+static const size_t kMaxReasonBytes = 200;
+
+static const char* kQuoteInPathText = "Il nome del file contiene il "
+	"carattere \" e non può essere passato a Gogo.";
+
 MainWindow::MainWindow(entry_ref* listRef)
 	:
 	BWindow(BRect(100, 100, 540, 380), "Tolvex 1.2a", B_TITLED_WINDOW,
@@ -54,6 +66,8 @@ MainWindow::MainWindow(entry_ref* listRef)
 	fOptionsAfter[0] = '\0';
 	fEncoding = false;
 	fFilesList = NULL;
+	fFailureCount = 0;
+	fSkipped = false;
 
 	fProgressWindow = new ProgressWindow(this);
 	fProgressWindow->Run();
@@ -303,18 +317,27 @@ MainWindow::RefsReceived(BMessage* message)
 void
 MainWindow::EncodeNext()
 {
-	int32 count = fFilesList->CountItems();
-	if (fFileIndex >= count) {
-		_EndRun();
-		return;
+	int32 count;
+	const char* path;
+	while (true) {
+		count = fFilesList->CountItems();
+		if (fFileIndex >= count) {
+			_EndRun();
+			return;
+		}
+		path = static_cast<BStringItem*>(fFilesList->ItemAt(fFileIndex))
+			->Text();
+		// Quotes are the splitter's: a path holding one would reach the
+		// encoder as other words than the entry's path (with "-delete",
+		// another file could be encoded and deleted), so it is passed over
+		// and told at the end.
+		if (strchr(path, '"') == NULL)
+			break;
+		_AddFailure(path, kQuoteInPathText);
+		fFileIndex++;
 	}
 
-	const char* path = static_cast<BStringItem*>(
-		fFilesList->ItemAt(fFileIndex))->Text();
-	// Quotes are the splitter's: a path holding one would reach the
-	// encoder as other words than the entry's path, so it is never
-	// launched.
-	bool launchable = strchr(path, '"') == NULL;
+	bool launchable = true;
 	char fileText[B_PATH_NAME_LENGTH + 2];
 	bool quoted = strchr(path, ' ') != NULL;
 	int length = snprintf(fileText, sizeof(fileText), quoted ? "\"%s\"" : "%s",
@@ -341,6 +364,8 @@ MainWindow::EncodeNext()
 		fProgressWindow->Unlock();
 	}
 
+	fCurrentPath = path;
+	fSkipped = false;
 	status_t status = B_BAD_VALUE;
 	if (launchable)
 		status = TolvexLaunch(&fEncoderRef, command, &fEncoderTeam);
@@ -386,6 +411,22 @@ MainWindow::_StartRun()
 	fFileIndex = 0;
 	fTabView->fEncoderView->OptionsBefore(fOptionsBefore);
 	fTabView->fEncoderView->OptionsAfter(fOptionsAfter);
+	if (!_OptionsArePassable())
+		return;
+	std::string first;
+	std::string second;
+	std::string output;
+	if (_FindOutputClash(&first, &second, &output)) {
+		std::string text = "Due file verrebbero codificati nello stesso file "
+			"MP3:\n" + first + "\n" + second + "\n" + output;
+		BAlert* alert = new BAlert("OutputClash", text.c_str(), "OK", NULL,
+			NULL, B_WIDTH_AS_USUAL, B_STOP_ALERT);
+		alert->Go();
+		return;
+	}
+
+	fFailureCount = 0;
+	fFailureLines.clear();
 	fEncoding = true;
 	fProgressWindow->Show();
 	BRect frame = Frame();
@@ -406,6 +447,8 @@ MainWindow::_SkipFile()
 		fProgressWindow->fStopButton->SetEnabled(false);
 		fProgressWindow->Unlock();
 	}
+	// However it ends now, the user chose it.
+	fSkipped = true;
 	kill_team(fEncoderTeam);
 }
 
@@ -420,6 +463,7 @@ MainWindow::_StopRun()
 	fEncoding = false;
 	fFileIndex = 0;
 	fProgressWindow->Hide();
+	_ReportFailures();
 }
 
 
@@ -434,8 +478,43 @@ MainWindow::_QuitNoticeReceived(BMessage* message)
 	if (fEncoding && message->FindRef("be:ref", &ref) == B_OK
 		&& ref == fEncoderRef
 		&& message->FindInt32("be:team", &team) == B_OK
-		&& team == fEncoderTeam)
+		&& team == fEncoderTeam) {
+		// The roster tells how the encoder ended, where it can: a signal
+		// the user did not send, or an exit status other than 0, with the
+		// last line the encoder wrote on its error stream.
+		int32 signal;
+		int32 status;
+		char reason[256];
+		reason[0] = '\0';
+		if (fSkipped) {
+			// Not a failure: the user chose to leave the entry out.
+		} else if (message->FindInt32("linux:signal", &signal) == B_OK) {
+			snprintf(reason, sizeof(reason), "Gogo è stato interrotto dal "
+				"segnale %d.", (int)signal);
+		} else if (message->FindInt32("linux:exit_status", &status) == B_OK
+			&& status != 0) {
+			const char* line;
+			if (message->FindString("linux:error_line", &line) == B_OK
+				&& line[0] != '\0') {
+				// Cut before a character that would not fit whole.
+				size_t length = strnlen(line, kMaxReasonBytes + 1);
+				if (length > kMaxReasonBytes) {
+					length = kMaxReasonBytes;
+					while (length > 0
+						&& ((uint8)line[length] & 0xc0) == 0x80)
+						length--;
+				}
+				memcpy(reason, line, length);
+				reason[length] = '\0';
+			} else {
+				snprintf(reason, sizeof(reason), "Gogo è terminato con il "
+					"codice %d.", (int)status);
+			}
+		}
+		if (reason[0] != '\0')
+			_AddFailure(fCurrentPath.c_str(), reason);
 		EncodeNext();
+	}
 }
 
 
@@ -502,4 +581,141 @@ MainWindow::_EndRun()
 	fFileIndex = 0;
 	if (!fProgressWindow->IsHidden())
 		fProgressWindow->Hide();
+	_ReportFailures();
+}
+
+
+void
+MainWindow::_AddFailure(const char* path, const char* reason)
+{
+	if (fFailureCount++ < kMaxReportedFailures)
+		fFailureLines += std::string("\n") + path + ": " + reason;
+}
+
+
+// One alert at the end of a run in which an entry did not become an MP3,
+// so that a failure never looks like success; none after a good run.
+void
+MainWindow::_ReportFailures()
+{
+	if (fFailureCount == 0)
+		return;
+	char head[128];
+	snprintf(head, sizeof(head), "Codifica terminata: %d file su %d non sono "
+		"stati codificati.", (int)fFailureCount,
+		(int)fFilesList->CountItems());
+	std::string text = head + fFailureLines;
+	if (fFailureCount > kMaxReportedFailures) {
+		char more[64];
+		snprintf(more, sizeof(more), "\n... e altri %d.",
+			(int)(fFailureCount - kMaxReportedFailures));
+		text += more;
+	}
+	fFailureCount = 0;
+	fFailureLines.clear();
+	BAlert* alert = new BAlert("EncodeErrors", text.c_str(), "OK", NULL, NULL,
+		B_WIDTH_AS_USUAL, B_STOP_ALERT);
+	alert->Go();
+}
+
+
+// The folder is the one word of the panel's own that can hold a double
+// quote; the splitter would take it for a quoting mark, and the encoder
+// would get other words than the panel meant (an "-delete" nobody
+// ticked, or the WAV's path swallowed). Quotes typed among the extra
+// parameters are the user's own and keep the splitter's meaning.
+bool
+MainWindow::_OptionsArePassable()
+{
+	const char* folder = fTabView->fEncoderView->fOutputDirText->Text();
+	if (strchr(folder, '"') == NULL)
+		return true;
+	std::string text = std::string("La cartella di destinazione \"")
+		+ folder + "\" contiene il carattere \" e non può essere passata a "
+		"Gogo.";
+	BAlert* alert = new BAlert("BadOptions", text.c_str(), "OK", NULL, NULL,
+		B_WIDTH_AS_USUAL, B_STOP_ALERT);
+	alert->Go();
+	return false;
+}
+
+
+// Where Gogo will write each entry's MP3, from the words it will get: the
+// last "-o" folder, else the entry's own folder; a final ".wav" in any case
+// made ".mp3", else ".mp3" added. Folders are taken with their links
+// resolved, so two ways to one folder are one folder. An entry that Gogo
+// cannot encode anyway (a folder that is not there, a name too long, a
+// quote) writes nothing and clashes with nothing.
+bool
+MainWindow::_FindOutputClash(std::string* first, std::string* second,
+	std::string* output)
+{
+	char words[kLaunchTextSize];
+	const char* args[kMaxLaunchArgs];
+	int32 wordCount = 0;
+	if (TolvexSplitText(fOptionsBefore, words, args, &wordCount) != B_OK)
+		return false;
+	std::vector<const char*> options;
+	for (int32 i = 0; i < wordCount; i++) {
+		// Gogo passes over empty words.
+		if (args[i][0] != '\0')
+			options.push_back(args[i]);
+	}
+	const char* folderOption = NULL;
+	for (size_t i = 0; i + 1 < options.size(); i++) {
+		if (strcmp(options[i], "-o") == 0)
+			folderOption = options[++i];
+		else if (strcmp(options[i], "-b") == 0
+			|| strcmp(options[i], "-v") == 0 || strcmp(options[i], "-m") == 0)
+			i++;
+	}
+	std::string folder;
+	if (folderOption != NULL) {
+		BEntry entry(folderOption, true);
+		BPath path;
+		if (!entry.Exists() || entry.GetPath(&path) != B_OK
+			|| path.Path() == NULL)
+			return false;
+		folder = path.Path();
+	}
+
+	// Each output path, with the entry (links of its folder resolved) and
+	// its text in the list.
+	std::map<std::string, std::pair<std::string, const char*> > outputs;
+	int32 count = fFilesList->CountItems();
+	for (int32 i = 0; i < count; i++) {
+		const char* text = static_cast<BStringItem*>(
+			fFilesList->ItemAt(i))->Text();
+		if (strchr(text, '"') != NULL)
+			continue;
+		BPath path(text, NULL, true);
+		if (path.InitCheck() != B_OK || path.Path() == NULL)
+			continue;
+		std::string resolved = path.Path();
+		size_t slash = resolved.rfind('/');
+		std::string name = resolved.substr(slash + 1);
+		if (name.size() >= 4
+			&& strcasecmp(name.c_str() + name.size() - 4, ".wav") == 0)
+			name.erase(name.size() - 4);
+		name += ".mp3";
+		if (name.size() >= B_FILE_NAME_LENGTH)
+			continue;
+		std::string where = folder;
+		if (where.empty())
+			where = slash == 0 ? "/" : resolved.substr(0, slash);
+		std::string mp3 = where + (where == "/" ? "" : "/") + name;
+		auto found = outputs.find(mp3);
+		if (found == outputs.end()) {
+			outputs[mp3] = std::make_pair(resolved, text);
+			continue;
+		}
+		// The same file listed twice writes the same MP3 twice.
+		if (found->second.first == resolved)
+			continue;
+		*first = found->second.second;
+		*second = text;
+		*output = mp3;
+		return true;
+	}
+	return false;
 }

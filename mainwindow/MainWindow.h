@@ -5,6 +5,8 @@
 #include <OS.h>
 #include <Window.h>
 
+#include <string>
+
 #include "EncoderView.h"
 
 class BButton;
@@ -40,13 +42,28 @@ public:
 			FilesList*			fFilesList;
 
 private:
+			bool				_OptionsArePassable();
+			bool				_FindOutputClash(std::string* first,
+									std::string* second, std::string* output);
 			void				_StartRun();
 			void				_SkipFile();
 			void				_StopRun();
 			void				_QuitNoticeReceived(BMessage* message);
 			void				_EndRun();
+			void				_AddFailure(const char* path,
+									const char* reason);
+			void				_ReportFailures();
 			void				_StoreEncoderLocation();
 			void				_OpenReadme();
+
+			// What the run must tell at its end: the entries that did not
+			// become an MP3, the first kMaxReportedFailures of them with
+			// their reasons.
+			int32				fFailureCount;
+			std::string			fFailureLines;
+			// The entry being encoded, and whether the user skipped it.
+			std::string			fCurrentPath;
+			bool				fSkipped;
 };
 
 #endif // MAIN_WINDOW_H

@@ -10,9 +10,11 @@
 #include <sys/epoll.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/timerfd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -37,10 +39,49 @@ const BRoster* be_roster = &sRoster;
 
 namespace {
 
-struct Team {
+// How long a killed team has to end on SIGTERM before SIGKILL follows.
+const time_t kKillGraceSeconds = 2;
+// The bytes of an error line that are kept; the rest of it is passed on
+// all the same.
+const size_t kErrorLineBytes = 256;
+
+// What the reaper waits on, kept in the epoll data with the team's pid or
+// the stream's descriptor beside it.
+enum {
+	kTeamEnded = 0,
+	kGraceOver = 1,
+	kErrorOutput = 2
+};
+
+uint64_t
+EventData(uint32 kind, uint32 id)
+{
+	return ((uint64_t)kind << 32) | id;
+}
+
+
+// A child's error stream, read through a pipe and passed on to ours. Only
+// the reaper reads it, changes it and ends it; a launch only adds it.
+struct ErrorStream {
+	int			fd;
 	pid_t		pid;
-	int			pidfd;
-	entry_ref	ref;
+	std::string	line;
+	std::string	lastLine;
+	// Read to its end while its team had not yet been reaped: kept, out of
+	// the epoll set, for the team's quit notice.
+	bool		ended = false;
+};
+
+struct Team {
+	pid_t			pid;
+	int				pidfd;
+	entry_ref		ref;
+	ErrorStream*	errors = NULL;
+	// Armed by kill_team: SIGKILL to what of the group is left.
+	int				graceFD = -1;
+	// Ended, with its quit notice sent, yet not reaped: the zombie holds
+	// the pid, and with it the group id, until the grace time is over.
+	bool			ended = false;
 };
 
 struct Watcher {
@@ -53,9 +94,11 @@ struct RosterState {
 	std::mutex				lock;
 	std::vector<Team>		teams;
 	std::vector<Watcher>	watchers;
+	std::vector<std::unique_ptr<ErrorStream> > streams;
 	int32					launching = 0;
-	// Every unreaped team's pidfd, keyed by its pid. A launch adds its
-	// child here itself, so the reaper only ever wakes for an ending.
+	// Every unreaped team's pidfd, keyed by its pid, every open error
+	// stream and every armed grace timer. A launch adds its child here
+	// itself, so the reaper only ever wakes for an ending or for output.
 	int						epollFD = -1;
 };
 
@@ -67,8 +110,20 @@ State()
 }
 
 
+Team*
+FindTeamLocked(RosterState& state, pid_t pid)
+{
+	for (Team& team : state.teams) {
+		if (team.pid == pid)
+			return &team;
+	}
+	return NULL;
+}
+
+
 void
-NotifyWatchersLocked(RosterState& state, const Team& team)
+NotifyWatchersLocked(RosterState& state, const Team& team,
+	const siginfo_t& info)
 {
 	for (const Watcher& watcher : state.watchers) {
 		if ((watcher.events & B_REQUEST_QUIT) == 0)
@@ -76,16 +131,226 @@ NotifyWatchersLocked(RosterState& state, const Team& team)
 		BMessage notice(B_SOME_APP_QUIT);
 		notice.AddRef("be:ref", &team.ref);
 		notice.AddInt32("be:team", team.pid);
+		if (info.si_code == CLD_EXITED)
+			notice.AddInt32("linux:exit_status", info.si_status);
+		else
+			notice.AddInt32("linux:signal", info.si_status);
+		if (team.errors != NULL && !team.errors->lastLine.empty()) {
+			notice.AddString("linux:error_line",
+				team.errors->lastLine.c_str());
+		}
 		watcher.target.SendMessage(&notice);
 	}
 }
 
 
-// Reaps our own children as they end (never any other process) and tells
-// the watchers, under the lock that the quiet check takes.
+// Our own standard error gets every byte, as if the child wrote there
+// itself. One that is gone or closed loses them, as it would have.
+void
+PassOn(const char* bytes, size_t size)
+{
+	while (size > 0) {
+		ssize_t written = write(STDERR_FILENO, bytes, size);
+		if (written < 0) {
+			if (errno == EINTR)
+				continue;
+			if (errno == EAGAIN) {
+				struct pollfd ready = { STDERR_FILENO, POLLOUT, 0 };
+				poll(&ready, 1, -1);
+				continue;
+			}
+			return;
+		}
+		bytes += written;
+		size -= (size_t)written;
+	}
+}
+
+
+// A line of blanks says nothing.
+void
+EndLine(ErrorStream& stream)
+{
+	if (stream.line.find_first_not_of(" \t") != std::string::npos)
+		stream.lastLine = stream.line;
+	stream.line.clear();
+}
+
+
+// Reads what is there now; false at the end of the stream.
+bool
+ReadErrors(ErrorStream& stream)
+{
+	char buffer[16384];
+	while (true) {
+		ssize_t count = read(stream.fd, buffer, sizeof(buffer));
+		if (count < 0 && errno == EINTR)
+			continue;
+		if (count < 0)
+			return errno == EAGAIN;
+		if (count == 0)
+			return false;
+		PassOn(buffer, (size_t)count);
+		for (ssize_t i = 0; i < count; i++) {
+			// A carriage return ends what a terminal shows as a line too.
+			if (buffer[i] == '\n' || buffer[i] == '\r')
+				EndLine(stream);
+			else if (stream.line.size() < kErrorLineBytes)
+				stream.line.push_back(buffer[i]);
+		}
+		if ((size_t)count < sizeof(buffer))
+			return true;
+	}
+}
+
+
+// Closing the descriptor also takes it out of the epoll set.
+void
+CloseStreamLocked(RosterState& state, ErrorStream* stream)
+{
+	for (Team& team : state.teams) {
+		if (team.errors == stream)
+			team.errors = NULL;
+	}
+	close(stream->fd);
+	for (size_t i = 0; i < state.streams.size(); i++) {
+		if (state.streams[i].get() == stream) {
+			state.streams.erase(state.streams.begin() + i);
+			break;
+		}
+	}
+}
+
+
+ErrorStream*
+FindStreamLocked(RosterState& state, int fd)
+{
+	for (const std::unique_ptr<ErrorStream>& stream : state.streams) {
+		if (stream->fd == fd)
+			return stream.get();
+	}
+	return NULL;
+}
+
+
+void
+ForgetTeamLocked(RosterState& state, Team* team)
+{
+	close(team->pidfd);
+	if (team->graceFD >= 0)
+		close(team->graceFD);
+	state.teams.erase(state.teams.begin() + (team - state.teams.data()));
+}
+
+
+// The team's process has ended. Its status is taken without reaping it, so
+// that its pid stays its own while the error stream is read to its last
+// byte (outside the lock: our standard error may be slow); the notice then
+// carries the status and the last line. A killed team whose grace time is
+// not over stays a zombie until it is, so that SIGKILL reaches only what
+// is left of its own group.
+bool
+TeamEnded(RosterState& state, pid_t pid)
+{
+	siginfo_t info;
+	ErrorStream* stream = NULL;
+	{
+		std::lock_guard<std::mutex> lock(state.lock);
+		Team* team = FindTeamLocked(state, pid);
+		if (team == NULL || team->ended)
+			return false;
+		memset(&info, 0, sizeof(info));
+		if (waitid((idtype_t)P_PIDFD, (id_t)team->pidfd, &info,
+				WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid == 0)
+			return false;
+		stream = team->errors;
+	}
+
+	bool streamEnded = false;
+	if (stream != NULL) {
+		streamEnded = stream->ended || !ReadErrors(*stream);
+		// What the child wrote last, though it did not end the line.
+		EndLine(*stream);
+	}
+
+	std::lock_guard<std::mutex> lock(state.lock);
+	Team* team = FindTeamLocked(state, pid);
+	NotifyWatchersLocked(state, *team, info);
+	if (streamEnded)
+		CloseStreamLocked(state, stream);
+	else if (stream != NULL) {
+		// Someone the child started may still write there.
+		stream->lastLine.clear();
+		team->errors = NULL;
+	}
+	if (team->graceFD >= 0) {
+		team->ended = true;
+		epoll_ctl(state.epollFD, EPOLL_CTL_DEL, team->pidfd, NULL);
+		return true;
+	}
+	waitid((idtype_t)P_PIDFD, (id_t)team->pidfd, &info, WEXITED | WNOHANG);
+	ForgetTeamLocked(state, team);
+	return true;
+}
+
+
+// The pid is still held (the team is unreaped), so the group is the
+// team's own.
+bool
+GraceOver(RosterState& state, pid_t pid)
+{
+	std::lock_guard<std::mutex> lock(state.lock);
+	Team* team = FindTeamLocked(state, pid);
+	if (team == NULL || team->graceFD < 0)
+		return false;
+	killpg(pid, SIGKILL);
+	close(team->graceFD);
+	team->graceFD = -1;
+	if (!team->ended)
+		return false;
+	siginfo_t info;
+	memset(&info, 0, sizeof(info));
+	waitid((idtype_t)P_PIDFD, (id_t)team->pidfd, &info, WEXITED);
+	ForgetTeamLocked(state, team);
+	return true;
+}
+
+
+void
+ErrorOutput(RosterState& state, int fd)
+{
+	ErrorStream* stream;
+	{
+		std::lock_guard<std::mutex> lock(state.lock);
+		stream = FindStreamLocked(state, fd);
+	}
+	if (stream == NULL || ReadErrors(*stream))
+		return;
+	std::lock_guard<std::mutex> lock(state.lock);
+	for (const Team& team : state.teams) {
+		if (team.errors == stream) {
+			stream->ended = true;
+			epoll_ctl(state.epollFD, EPOLL_CTL_DEL, stream->fd, NULL);
+			return;
+		}
+	}
+	CloseStreamLocked(state, stream);
+}
+
+
+// Reaps our own children as they end (never any other process), tells the
+// watchers, and passes their error streams on.
 void
 Reap(int epollFD)
 {
+	// Our standard error may be a pipe whose reader is gone: a write then
+	// fails, and must not end the program.
+	sigset_t pipeSignal;
+	sigemptyset(&pipeSignal);
+	sigaddset(&pipeSignal, SIGPIPE);
+	pthread_sigmask(SIG_BLOCK, &pipeSignal, NULL);
+	struct timespec now = { 0, 0 };
+
 	RosterState& state = State();
 	struct epoll_event events[16];
 	while (true) {
@@ -94,27 +359,18 @@ Reap(int epollFD)
 			continue;
 
 		bool reaped = false;
-		{
-			std::lock_guard<std::mutex> lock(state.lock);
-			for (int i = 0; i < count; i++) {
-				pid_t pid = (pid_t)events[i].data.u64;
-				for (size_t j = 0; j < state.teams.size(); j++) {
-					Team& team = state.teams[j];
-					if (team.pid != pid)
-						continue;
-					siginfo_t info;
-					memset(&info, 0, sizeof(info));
-					if (waitid((idtype_t)P_PIDFD, (id_t)team.pidfd, &info,
-							WEXITED | WNOHANG) != 0 || info.si_pid == 0)
-						break;
-					// Closing it also takes it out of the epoll set.
-					close(team.pidfd);
-					NotifyWatchersLocked(state, team);
-					state.teams.erase(state.teams.begin() + j);
-					reaped = true;
-					break;
-				}
-			}
+		for (int i = 0; i < count; i++) {
+			uint32 kind = (uint32)(events[i].data.u64 >> 32);
+			uint32 id = (uint32)events[i].data.u64;
+			if (kind == kTeamEnded)
+				reaped |= TeamEnded(state, (pid_t)id);
+			else if (kind == kGraceOver)
+				reaped |= GraceOver(state, (pid_t)id);
+			else
+				ErrorOutput(state, (int)id);
+		}
+		// A pipe signal that a failed write left is dropped.
+		while (sigtimedwait(&pipeSignal, NULL, &now) > 0) {
 		}
 		// With no watcher nothing was posted, yet the roster may have come
 		// to rest.
@@ -241,48 +497,13 @@ PreferredAppRef(const char* mimeType, entry_ref* ref)
 }
 
 
-// The desktop's opener, for what has no preferred application of ours.
+// A program given by the application itself has its error stream read, so
+// that its quit notice can tell why it failed; what is opened for the
+// desktop (a browser, a document's application) keeps ours, as it may
+// outlive us.
 status_t
-LaunchOpener(const char* argument, team_id* team)
-{
-	std::string opener;
-	status_t status = FindInPath("xdg-open", &opener);
-	if (status != B_OK)
-		return B_LAUNCH_FAILED_NO_PREFERRED_APP;
-	entry_ref ref;
-	status = get_ref_for_path(opener.c_str(), &ref);
-	if (status != B_OK)
-		return status;
-	return be_roster->Launch(&ref, 1, &argument, team);
-}
-
-} // namespace
-
-
-app_info::app_info()
-	:
-	thread(-1),
-	team(-1),
-	port(-1),
-	flags(0)
-{
-	signature[0] = '\0';
-}
-
-
-BRoster::BRoster()
-{
-}
-
-
-BRoster::~BRoster()
-{
-}
-
-
-status_t
-BRoster::Launch(const entry_ref* ref, int argc, const char* const* args,
-	team_id* team) const
+LaunchExecutable(const entry_ref* ref, int argc, const char* const* args,
+	team_id* team, bool readErrors)
 {
 	if (ref == NULL || argc < 0 || (argc > 0 && args == NULL))
 		return B_BAD_VALUE;
@@ -322,6 +543,22 @@ BRoster::Launch(const entry_ref* ref, int argc, const char* const* args,
 		| POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
 	posix_spawn_file_actions_t actions;
 	posix_spawn_file_actions_init(&actions);
+	// Only while our own standard error is open: else its number could be
+	// the pipe's, and nothing would be passed on anyway.
+	int errorPipe[2] = { -1, -1 };
+	if (readErrors && fcntl(STDERR_FILENO, F_GETFD) >= 0
+		&& pipe2(errorPipe, O_CLOEXEC) == 0) {
+		if (errorPipe[0] <= STDERR_FILENO || errorPipe[1] <= STDERR_FILENO
+			|| fcntl(errorPipe[0], F_SETFL, O_NONBLOCK) != 0) {
+			close(errorPipe[0]);
+			close(errorPipe[1]);
+			errorPipe[0] = errorPipe[1] = -1;
+		} else {
+			posix_spawn_file_actions_adddup2(&actions, errorPipe[1],
+				STDERR_FILENO);
+		}
+	}
+	// After the pipe has become the child's standard error.
 	posix_spawn_file_actions_addclosefrom_np(&actions, 3);
 
 	RosterState& state = State();
@@ -331,6 +568,10 @@ BRoster::Launch(const entry_ref* ref, int argc, const char* const* args,
 		if (status != B_OK) {
 			posix_spawn_file_actions_destroy(&actions);
 			posix_spawnattr_destroy(&attributes);
+			if (errorPipe[0] >= 0) {
+				close(errorPipe[0]);
+				close(errorPipe[1]);
+			}
 			return status;
 		}
 		state.launching++;
@@ -341,24 +582,61 @@ BRoster::Launch(const entry_ref* ref, int argc, const char* const* args,
 		argv.data(), environ);
 	posix_spawn_file_actions_destroy(&actions);
 	posix_spawnattr_destroy(&attributes);
+	if (errorPipe[1] >= 0)
+		close(errorPipe[1]);
 
 	if (error != 0) {
+		if (errorPipe[0] >= 0)
+			close(errorPipe[0]);
 		EndLaunch(state);
 		return B_LAUNCH_FAILED_EXECUTABLE;
 	}
+
 	// Our own child cannot be reaped by anyone else, so its pid is still
 	// its own here. The pidfd comes close-on-exec.
 	int pidfd = (int)syscall(SYS_pidfd_open, pid, 0);
 	if (pidfd < 0) {
 		status = BPrivate::StatusFromErrno(errno);
+		if (errorPipe[0] >= 0)
+			close(errorPipe[0]);
 		kill(pid, SIGKILL);
 		waitpid(pid, NULL, 0);
 		EndLaunch(state);
 		return status;
 	}
+	// The stream and its team are known together, before the reaper can
+	// hear of either, so that the reaper, which alone ends a stream, never
+	// meets a team whose stream it has ended. Should the team not get into
+	// the set below, its stream stays there: the child is killed, and the
+	// reaper closes the stream at its end.
+	ErrorStream* errors = NULL;
 	{
 		std::lock_guard<std::mutex> lock(state.lock);
-		state.teams.push_back(Team{ pid, pidfd, launchedRef });
+		if (errorPipe[0] >= 0) {
+			errors = new ErrorStream;
+			errors->fd = errorPipe[0];
+			errors->pid = pid;
+			state.streams.push_back(std::unique_ptr<ErrorStream>(errors));
+		}
+		Team launched;
+		launched.pid = pid;
+		launched.pidfd = pidfd;
+		launched.ref = launchedRef;
+		launched.errors = errors;
+		state.teams.push_back(launched);
+	}
+	if (errors != NULL) {
+		struct epoll_event output;
+		memset(&output, 0, sizeof(output));
+		output.events = EPOLLIN;
+		output.data.u64 = EventData(kErrorOutput, (uint32)errorPipe[0]);
+		if (epoll_ctl(state.epollFD, EPOLL_CTL_ADD, errorPipe[0], &output)
+				!= 0) {
+			// Not read, so not passed on: the child writes as to a closed
+			// stream.
+			std::lock_guard<std::mutex> lock(state.lock);
+			CloseStreamLocked(state, errors);
+		}
 	}
 	// Added without the lock: a short child wakes the reaper at once, and
 	// it should not find the lock still taken. The launch counts as under
@@ -367,17 +645,15 @@ BRoster::Launch(const entry_ref* ref, int argc, const char* const* args,
 	struct epoll_event event;
 	memset(&event, 0, sizeof(event));
 	event.events = EPOLLIN;
-	event.data.u64 = (uint64_t)pid;
+	event.data.u64 = EventData(kTeamEnded, (uint32)pid);
 	if (epoll_ctl(state.epollFD, EPOLL_CTL_ADD, pidfd, &event) != 0) {
 		status = BPrivate::StatusFromErrno(errno);
 		{
 			std::lock_guard<std::mutex> lock(state.lock);
-			for (size_t i = 0; i < state.teams.size(); i++) {
-				if (state.teams[i].pid == pid) {
-					state.teams.erase(state.teams.begin() + i);
-					break;
-				}
-			}
+			Team* launched = FindTeamLocked(state, pid);
+			if (launched != NULL)
+				state.teams.erase(state.teams.begin()
+					+ (launched - state.teams.data()));
 		}
 		close(pidfd);
 		kill(pid, SIGKILL);
@@ -392,6 +668,53 @@ BRoster::Launch(const entry_ref* ref, int argc, const char* const* args,
 }
 
 
+// The desktop's opener, for what has no preferred application of ours.
+status_t
+LaunchOpener(const char* argument, team_id* team)
+{
+	std::string opener;
+	status_t status = FindInPath("xdg-open", &opener);
+	if (status != B_OK)
+		return B_LAUNCH_FAILED_NO_PREFERRED_APP;
+	entry_ref ref;
+	status = get_ref_for_path(opener.c_str(), &ref);
+	if (status != B_OK)
+		return status;
+	return LaunchExecutable(&ref, 1, &argument, team, false);
+}
+
+} // namespace
+
+
+app_info::app_info()
+	:
+	thread(-1),
+	team(-1),
+	port(-1),
+	flags(0)
+{
+	signature[0] = '\0';
+}
+
+
+BRoster::BRoster()
+{
+}
+
+
+BRoster::~BRoster()
+{
+}
+
+
+status_t
+BRoster::Launch(const entry_ref* ref, int argc, const char* const* args,
+	team_id* team) const
+{
+	return LaunchExecutable(ref, argc, args, team, true);
+}
+
+
 status_t
 BRoster::Launch(const char* mimeType, int argc, const char* const* args,
 	team_id* team) const
@@ -400,7 +723,7 @@ BRoster::Launch(const char* mimeType, int argc, const char* const* args,
 		return B_BAD_VALUE;
 	entry_ref app;
 	if (PreferredAppRef(mimeType, &app) == B_OK)
-		return Launch(&app, argc, args, team);
+		return LaunchExecutable(&app, argc, args, team, false);
 	return LaunchOpener(argc > 0 ? args[0] : "", team);
 }
 
@@ -421,7 +744,7 @@ BRoster::Launch(const entry_ref* document, const BMessage*,
 	entry_ref app;
 	const char* argument = path.c_str();
 	if (info.GetType(type) == B_OK && PreferredAppRef(type, &app) == B_OK)
-		return Launch(&app, 1, &argument, team);
+		return LaunchExecutable(&app, 1, &argument, team, false);
 	return LaunchOpener(argument, team);
 }
 
@@ -457,20 +780,40 @@ BRoster::StopWatching(BMessenger target) const
 }
 
 
+// SIGTERM first, so that an encoder can remove what it was writing; what
+// of the group still runs after the grace time gets SIGKILL.
 status_t
 kill_team(team_id team)
 {
 	RosterState& state = State();
 	std::lock_guard<std::mutex> lock(state.lock);
-	for (const Team& entry : state.teams) {
-		// Not reaped yet, so the group id cannot belong to anyone else.
-		if (entry.pid == team) {
-			if (killpg(entry.pid, SIGKILL) != 0)
-				return BPrivate::StatusFromErrno(errno);
-			return B_OK;
-		}
+	Team* entry = FindTeamLocked(state, (pid_t)team);
+	if (entry == NULL || entry->ended)
+		return B_BAD_TEAM_ID;
+	// Not reaped yet, so the group id cannot belong to anyone else.
+	if (killpg(entry->pid, SIGTERM) != 0)
+		return BPrivate::StatusFromErrno(errno);
+	if (entry->graceFD >= 0)
+		return B_OK;
+
+	int graceFD = timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK);
+	struct itimerspec grace;
+	memset(&grace, 0, sizeof(grace));
+	grace.it_value.tv_sec = kKillGraceSeconds;
+	struct epoll_event event;
+	memset(&event, 0, sizeof(event));
+	event.events = EPOLLIN;
+	event.data.u64 = EventData(kGraceOver, (uint32)entry->pid);
+	if (graceFD < 0 || timerfd_settime(graceFD, 0, &grace, NULL) != 0
+		|| epoll_ctl(state.epollFD, EPOLL_CTL_ADD, graceFD, &event) != 0) {
+		// Without a timer there is no grace time.
+		if (graceFD >= 0)
+			close(graceFD);
+		killpg(entry->pid, SIGKILL);
+		return B_OK;
 	}
-	return B_BAD_TEAM_ID;
+	entry->graceFD = graceFD;
+	return B_OK;
 }
 
 

@@ -36,6 +36,12 @@ enum {
 // Starts programs and documents, and tells watchers when a program that
 // it started has ended. A team is the started process and its process
 // group.
+//
+// A Linux extension: a program launched by its entry_ref writes its error
+// stream through a pipe that the roster passes on, byte for byte, to ours;
+// its B_SOME_APP_QUIT then also holds "linux:exit_status" or "linux:signal"
+// (int32) and, if it wrote one, "linux:error_line", its last non-empty line
+// on that stream (docs/encoding-run.md).
 class BRoster {
 public:
 								BRoster();

@@ -25,7 +25,8 @@ status_t snooze(bigtime_t microseconds);
 thread_id find_thread(const char* name);
 
 // A team is a process launched through the roster together with its
-// process group; SIGKILL goes to all of them.
+// process group; SIGTERM goes to all of them, and SIGKILL about 2 s later
+// to what of them still runs.
 status_t kill_team(team_id team);
 
 #endif // _OS_H

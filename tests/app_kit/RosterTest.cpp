@@ -286,13 +286,14 @@ TEST_F(RosterTest, ChildInheritsNoDescriptorsAndDefaultSignals)
 }
 
 
-// kill_team ends the process and everything in its group; the end is
-// reported like any other.
+// kill_team asks the whole group to end (SIGTERM, so that an encoder can
+// clean up); the end is reported like any other, with the signal. What of
+// the group does not end on it gets SIGKILL about 2 s later.
 TEST_F(RosterTest, KillTeamEndsTheWholeGroup)
 {
 	std::string pids = fHome.File("pids.txt");
-	std::string program = Script("wrapper", "sleep 60 &\necho $! > '" + pids
-		+ "'\nwait\n");
+	std::string program = Script("wrapper", "(trap '' TERM; exec sleep 60) &\n"
+		"echo $! > '" + pids + "'\nwait\n");
 	entry_ref ref;
 	ASSERT_EQ(B_OK, get_ref_for_path(program.c_str(), &ref));
 	team_id team;
@@ -303,11 +304,17 @@ TEST_F(RosterTest, KillTeamEndsTheWholeGroup)
 	pid_t sleeper = atoi(ReadFile(pids).c_str());
 	ASSERT_GT(sleeper, 0);
 
+	bigtime_t killed = system_time();
 	EXPECT_EQ(B_OK, kill_team(team));
 	WaitForNotices(1);
-	EXPECT_EQ(1u, fCollector->Notices().size());
-	// The grandchild got the signal too (it is reaped by init, not us).
-	deadline = system_time() + 5000000;
+	ASSERT_EQ(1u, fCollector->Notices().size());
+	int32 signal = 0;
+	EXPECT_EQ(B_OK, fCollector->Notices()[0].FindInt32("linux:signal",
+		&signal));
+	EXPECT_EQ(SIGTERM, signal);
+	EXPECT_EQ(B_BAD_TEAM_ID, kill_team(team));
+	// The grandchild ignores SIGTERM; it is reaped by init, not us.
+	deadline = killed + 6000000;
 	while (kill(sleeper, 0) == 0 && system_time() < deadline) {
 		std::string state = ReadFile("/proc/" + std::to_string(sleeper)
 			+ "/stat");
@@ -317,12 +324,13 @@ TEST_F(RosterTest, KillTeamEndsTheWholeGroup)
 	}
 	std::string state = ReadFile("/proc/" + std::to_string(sleeper) + "/stat");
 	EXPECT_TRUE(state.empty() || Contains(state, ") Z ")) << state;
-	EXPECT_EQ(B_BAD_TEAM_ID, kill_team(team));
+	EXPECT_GE(system_time() - killed, 1500000) << "SIGKILL came too soon";
 }
 
 
-// Children write to our standard streams, and each is reaped once it has
-// ended (no zombie left); a child we started ourselves is left to us.
+// Children write to our standard streams (the error stream through the
+// roster, which keeps its last line), and each is reaped once it has ended
+// (no zombie left); a child we started ourselves is left to us.
 TEST_F(RosterTest, ChildrenAreReapedAndKeepOurStreams)
 {
 	pid_t ours = fork();
@@ -339,7 +347,16 @@ TEST_F(RosterTest, ChildrenAreReapedAndKeepOurStreams)
 	ASSERT_EQ(1, dup2(file, 1));
 	close(file);
 
-	std::string program = Script("talker", "echo parla\n");
+	std::string capturedErrors = fHome.File("stderr.txt");
+	int savedErrors = dup(2);
+	ASSERT_GE(savedErrors, 0);
+	file = open(capturedErrors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+	ASSERT_GE(file, 0);
+	ASSERT_EQ(2, dup2(file, 2));
+	close(file);
+
+	std::string program = Script("talker", "echo parla\n"
+		"printf 'uno\\n\\nultima riga\\n \\n' >&2\nexit 5\n");
 	entry_ref ref;
 	ASSERT_EQ(B_OK, get_ref_for_path(program.c_str(), &ref));
 	team_id team = -1;
@@ -348,8 +365,21 @@ TEST_F(RosterTest, ChildrenAreReapedAndKeepOurStreams)
 	fflush(stdout);
 	dup2(saved, 1);
 	close(saved);
+	dup2(savedErrors, 2);
+	close(savedErrors);
 
 	EXPECT_EQ("parla\n", ReadFile(captured));
+	// Every byte of the error stream reaches ours; the notice tells the
+	// exit status and the last line that says something.
+	EXPECT_EQ("uno\n\nultima riga\n \n", ReadFile(capturedErrors));
+	std::vector<BMessage> notices = fCollector->Notices();
+	ASSERT_EQ(1u, notices.size());
+	int32 exitStatus = -1;
+	const char* line = NULL;
+	EXPECT_EQ(B_OK, notices[0].FindInt32("linux:exit_status", &exitStatus));
+	EXPECT_EQ(5, exitStatus);
+	EXPECT_EQ(B_OK, notices[0].FindString("linux:error_line", &line));
+	EXPECT_STREQ("ultima riga", line);
 	EXPECT_EQ("", ReadFile("/proc/" + std::to_string(team) + "/stat"))
 		<< "the ended child is reaped";
 	int status = 0;

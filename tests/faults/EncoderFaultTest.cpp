@@ -74,9 +74,8 @@ protected:
 } // namespace
 
 
-// Someone else kills the encoder (SIGKILL, then SIGTERM): to the run
-// that is the file done, as when it ends by itself; the run goes on to
-// the end with no alert.
+// Someone else kills the encoder (SIGKILL, then SIGTERM): the run goes on
+// to the end, and its report tells which signal ended which file.
 TEST_F(EncoderFaultTest, EncoderKilledFromOutsideCountsAsDone)
 {
 	fHome.WriteFile("modes", "wait\nwait\nexit\n");
@@ -91,11 +90,14 @@ TEST_F(EncoderFaultTest, EncoderKilledFromOutsideCountsAsDone)
 	ASSERT_TRUE(WaitForPids(2));
 	ASSERT_EQ(0, kill(atoi(Pids()[1].c_str()), SIGTERM));
 	ASSERT_TRUE(session.Send("wait-hidden " + std::string(kProgress)
-		+ " 20\ndump\n"));
+		+ " 20\nalert 0\ndump\n"));
 	RunResult result = session.End();
 	ASSERT_EQ(0, result.status) << result.errors;
 	EXPECT_EQ(a + "\n" + b + "\n" + c + "\n", ReadFile(fHome.File("argv")));
-	EXPECT_FALSE(Contains(result.output, "alert ")) << result.output;
+	EXPECT_TRUE(Contains(result.output, "alert EncodeErrors: Codifica "
+		"terminata: 2 file su 3 non sono stati codificati.\\n" + a + ": Gogo "
+		"è stato interrotto dal segnale 9.\\n" + b + ": Gogo è stato "
+		"interrotto dal segnale 15.\n")) << result.output;
 	EXPECT_TRUE(Contains(DumpLine(result.output, "BStringView \"FileNumber\""),
 		"text=\"File 3 di 3\"")) << result.output;
 }

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,10 +21,12 @@ const char* kProgress = "\"Stato della codifica\"";
 // A fake encoder at the default location (/boot/home/config/bin/Gogo is
 // ~/.local/bin/Gogo). Each start appends "run N" and its words, one a
 // line in brackets, to "argv"; line N of "modes" says what it does then:
-// exit (the default), fail, crash, or wait to be killed in a child of its
-// own, whose pid goes to "children"; or escape: leave its team for
-// Tolvex's process group, where no skip or stop reaches it, and wait there
-// (its own pid goes to "children").
+// exit (the default), fail (silently, status 3), complain (lines on its
+// error stream, status 2), long (one line of 300 bytes, status 1), crash,
+// disable (takes its own execute bit away, status 0), or wait to be killed
+// in a child of its own, whose pid goes to "children"; or escape: leave its
+// team for Tolvex's process group, where no skip or stop reaches it, and
+// wait there (its own pid goes to "children").
 class RunTest : public testing::Test {
 protected:
 	void SetUp() override
@@ -35,7 +39,11 @@ protected:
 			"done; } >> \"$h/argv\"\n"
 			"case \"$(sed -n \"${n}p\" \"$h/modes\" 2>/dev/null)\" in\n"
 			"fail) exit 3;;\n"
+			"complain) echo 'Gogo: lettura' >&2; "
+			"printf 'Gogo: -q: unknown option\\n  \\n' >&2; exit 2;;\n"
+			"long) printf '\xc3\xa8%.0s' $(seq 150) >&2; exit 1;;\n"
 			"crash) kill -SEGV $$;;\n"
+			"disable) chmod 644 \"$0\";;\n"
 			"wait) sleep 60 & echo $! >> \"$h/children\"; wait;;\n"
 			"escape) exec perl -MPOSIX -e 'setpgid(0, getpgrp(getppid())) "
 			"or exit 9; open(F, \">>\", $ARGV[0]) or exit 9; "
@@ -220,6 +228,8 @@ TEST_F(RunTest, CounterAndSkip)
 	ASSERT_EQ(3u, children.size());
 	for (const std::string& child : children)
 		EXPECT_TRUE(ChildGone(child)) << child;
+	// Skipped entries are the user's choice, not failures.
+	EXPECT_FALSE(Contains(result.output, "alert ")) << result.output;
 }
 
 
@@ -249,22 +259,41 @@ TEST_F(RunTest, StopThenStartAgain)
 		fHome.File("children")));
 	ASSERT_EQ(1u, children.size());
 	EXPECT_TRUE(ChildGone(children[0]));
+	EXPECT_FALSE(Contains(result.output, "alert ")) << result.output;
 }
 
 
-// An encoder that fails or crashes has still done its file.
-TEST_F(RunTest, FailureOfTheEncoderCountsAsDone)
+// Every entry is tried; the entries that did not become an MP3 are told in
+// one alert at the end, in the order they ran, each with the encoder's own
+// last line (cut to 200 bytes, whole characters), its exit status, or the
+// signal that ended it. The encoder's error stream still reaches ours
+// unchanged. A run in which every encoder ends well shows nothing.
+TEST_F(RunTest, FailuresAreReportedAtTheEnd)
 {
-	Modes("fail\ncrash\nexit\n");
-	std::string a = Wave("a.wav"), b = Wave("b.wav"), c = Wave("c.wav");
+	Modes("exit\ncomplain\nfail\ncrash\nlong\n");
+	std::string a = Wave("a.wav"), b = Wave("b.wav"), c = Wave("c.wav"),
+		d = Wave("d.wav"), e = Wave("e.wav");
 	TolvexRunner runner(fHome);
 	RunResult result = runner.Run("drop FilesList " + a + " " + b + " " + c
-		+ "\nclick EncodeButton\n"
+		+ " " + d + " " + e + "\n"
+		"click EncodeButton\n"
+		"wait-hidden " + std::string(kProgress) + " 10\n"
+		"alert 0\n"
+		"click EncodeButton\n"
 		"wait-hidden " + std::string(kProgress) + " 10\n");
 	ASSERT_EQ(0, result.status) << result.errors;
-	EXPECT_EQ("run 1\n[" + a + "]\nrun 2\n[" + b + "]\nrun 3\n[" + c
-		+ "]\n", Argv());
-	EXPECT_FALSE(Contains(result.output, "alert ")) << result.output;
+	// Both runs tried every entry.
+	EXPECT_EQ(20u, SplitLines(Argv()).size()) << Argv();
+	std::string cut;
+	for (int i = 0; i < 100; i++)
+		cut += "\xc3\xa8";
+	EXPECT_EQ("alert EncodeErrors: Codifica terminata: 4 file su 5 non sono "
+		"stati codificati.\\n" + b + ": Gogo: -q: unknown option\\n" + c
+		+ ": Gogo è terminato con il codice 3.\\n" + d + ": Gogo è stato "
+		"interrotto dal segnale 11.\\n" + e + ": " + cut + "\n",
+		result.output);
+	EXPECT_TRUE(Contains(result.errors, "Gogo: lettura\nGogo: -q: unknown "
+		"option\n  \n")) << result.errors;
 }
 
 
@@ -315,24 +344,116 @@ TEST_F(RunTest, EncoderThatCannotStart)
 
 
 // A double quote in a path would make the encoder see other paths than
-// the entry's: such an entry is refused like a failed launch.
-TEST_F(RunTest, PathWithADoubleQuoteIsNeverLaunched)
+// the entry's: such an entry is passed over, the others are encoded, and
+// the report names it. Past ten the report counts the rest.
+TEST_F(RunTest, EntryWithADoubleQuoteIsPassedOverAndReported)
 {
-	std::string quoted = Wave("a\"b.wav"), b = Wave("b.wav");
+	std::string a = Wave("a.wav"), quoted = Wave("q\"b.wav"),
+		c = Wave("c.wav");
 	TolvexRunner runner(fHome);
-	RunResult result = runner.Run("drop FilesList \"" + std::string(
-		fHome.File("music/a\\\"b.wav")) + "\" " + b + "\n"
+	std::string more;
+	for (int i = 1; i <= 11; i++) {
+		Wave("q\"" + std::to_string(i) + ".wav");
+		more += " \"" + fHome.File("music/q\\\"" + std::to_string(i)
+			+ ".wav") + "\"";
+	}
+	RunResult result = runner.Run("drop FilesList " + a + " \""
+		+ fHome.File("music/q\\\"b.wav") + "\" " + c + "\n"
+		"click EncodeButton\n"
+		"wait-hidden " + std::string(kProgress) + " 10\n"
+		"alert 0\n"
+		"drop FilesList" + more + "\n"
+		"click EncodeButton\n"
+		"wait-hidden " + std::string(kProgress) + " 10\n"
+		"alert 0\n"
+		"dump\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_TRUE(Contains(result.output, "items=14")) << result.output;
+	EXPECT_EQ("run 1\n[" + a + "]\nrun 2\n[" + c + "]\nrun 3\n[" + a
+		+ "]\nrun 4\n[" + c + "]\n", Argv());
+	std::string reason = ": Il nome del file contiene il carattere \" e non "
+		"può essere passato a Gogo.";
+	std::vector<std::string> lines = SplitLines(result.output);
+	ASSERT_GE(lines.size(), 2u);
+	EXPECT_EQ("alert EncodeErrors: Codifica terminata: 1 file su 3 non sono "
+		"stati codificati.\\n" + quoted + reason, lines[0]);
+	std::string many = "alert EncodeErrors: Codifica terminata: 12 file su "
+		"14 non sono stati codificati.\\n" + quoted + reason;
+	for (int i = 1; i <= 9; i++)
+		many += "\\n" + fHome.File("music/q\"" + std::to_string(i) + ".wav")
+			+ reason;
+	EXPECT_EQ(many + "\\n... e altri 2.", lines[1]);
+}
+
+
+// A destination folder holding a double quote would split into other words
+// than the panel meant: an "-delete" nobody ticked, or the WAV's path
+// swallowed. The run does not start. Quotes typed among the extra
+// parameters are the user's own and group words as always.
+TEST_F(RunTest, QuoteInTheFolderStartsNothing)
+{
+	std::string a = Wave("a.wav");
+	TolvexRunner runner(fHome);
+	RunResult result = runner.Run("drop FilesList " + a + "\n"
+		"tab \"Opzioni di Gogo\"\n"
+		"type OutputDirText \"o\\\" -delete -o \\\"o\"\n"
+		"click EncodeButton\n"
+		"alert 0\n"
+		"type OutputDirText \"a\\\"b\"\n"
+		"click EncodeButton\n"
+		"alert 0\n"
 		"dump\n"
+		"type OutputDirText \"\"\n"
+		"type ExtraParam \"-x \\\"a  b\\\"\"\n"
+		"click EncodeButton\n"
+		"wait-hidden " + std::string(kProgress) + " 10\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_TRUE(Contains(result.output, "alert BadOptions: La cartella di "
+		"destinazione \"o\" -delete -o \"o\" contiene il carattere \" e non "
+		"può essere passata a Gogo.\nalert BadOptions: La cartella di "
+		"destinazione \"a\"b\" contiene il carattere \" e non può essere "
+		"passata a Gogo.\n")) << result.output;
+	EXPECT_TRUE(Contains(DumpLine(result.output, "window " + std::string(
+		kProgress)), "hidden=1"));
+	EXPECT_TRUE(Contains(DumpLine(result.output, "BStringView \"FileNumber\""),
+		"text=\"#\""));
+	EXPECT_EQ("run 1\n[-x]\n[a  b]\n[" + a + "]\n", Argv());
+}
+
+
+// Two different entries that would write one MP3 (the second would replace
+// the first, and with "-delete" both WAVs would be gone) keep the run from
+// starting. The same file listed twice is no clash, nor are equal names in
+// different folders; a link to the destination folder is that folder.
+TEST_F(RunTest, TwoEntriesForOneMp3StartNothing)
+{
+	std::string first = Wave("cd1/track01.wav");
+	std::string second = Wave("cd2/track01.WAV");
+	ASSERT_EQ(0, mkdir(fHome.File("mp3").c_str(), 0755));
+	ASSERT_EQ(0, symlink(fHome.File("mp3").c_str(),
+		fHome.File("out").c_str()));
+	char* real = realpath(fHome.File("mp3").c_str(), NULL);
+	ASSERT_NE(nullptr, real);
+	std::string folder = real;
+	free(real);
+	TolvexRunner runner(fHome);
+	RunResult result = runner.Run("drop FilesList " + first + " " + first
+		+ " " + second + "\n"
+		"click EncodeButton\n"
+		"wait-hidden " + std::string(kProgress) + " 10\n"
+		"tab \"Opzioni di Gogo\"\n"
+		"type OutputDirText " + fHome.File("out") + "\n"
 		"click EncodeButton\n"
 		"alert 0\n"
 		"dump\n");
 	ASSERT_EQ(0, result.status) << result.errors;
-	EXPECT_TRUE(Contains(result.output, "items=2")) << result.output;
-	EXPECT_TRUE(Contains(result.output, "alert LaunchFailed: "))
-		<< result.output;
+	EXPECT_EQ("run 1\n[" + first + "]\nrun 2\n[" + first + "]\nrun 3\n["
+		+ second + "]\n", Argv());
+	EXPECT_TRUE(Contains(result.output, "alert OutputClash: Due file "
+		"verrebbero codificati nello stesso file MP3:\\n" + first + "\\n"
+		+ second + "\\n" + folder + "/track01.mp3\n")) << result.output;
 	EXPECT_TRUE(Contains(DumpLine(result.output, "window " + std::string(
-		kProgress), 1), "hidden=1"));
-	EXPECT_EQ("", Argv());
+		kProgress)), "hidden=1"));
 }
 
 
@@ -424,18 +545,17 @@ TEST_F(RunTest, LateNoticeOfAStoppedRunsEncoderIsIgnored)
 // takes the next "Codifica!" as usual once the alert is answered.
 TEST_F(RunTest, LaunchRefusedForALaterEntryEndsTheRun)
 {
-	std::string a = Wave("a.wav");
-	Wave("q\"b.wav");
-	std::string c = Wave("c.wav");
+	Modes("disable\n");
+	std::string a = Wave("a.wav"), b = Wave("b.wav"), c = Wave("c.wav");
 	TolvexRunner runner(fHome);
-	RunResult result = runner.Run("drop FilesList " + a + " \""
-		+ fHome.File("music/q\\\"b.wav") + "\" " + c + "\n"
+	RunResult result = runner.Run("drop FilesList " + a + " " + b + " " + c
+		+ "\n"
 		"click EncodeButton\n"
 		"wait-text FileNumber \"File 2 di 3\" 10\n"
 		"alert 0\n"
 		"dump\n"
 		"click EncodeButton\n"
-		"wait-text FileNumber \"File 2 di 3\" 10\n"
+		"wait-text FileNumber \"File 1 di 3\" 10\n"
 		"alert 0\n");
 	ASSERT_EQ(0, result.status) << result.errors;
 	EXPECT_TRUE(Contains(result.output, "alert LaunchFailed: "))
@@ -444,5 +564,150 @@ TEST_F(RunTest, LaunchRefusedForALaterEntryEndsTheRun)
 		kProgress)), "hidden=1")) << result.output;
 	EXPECT_TRUE(Contains(DumpLine(result.output, "BStringView \"FileNumber\""),
 		"text=\"File 2 di 3\"")) << result.output;
-	EXPECT_EQ("run 1\n[" + a + "]\nrun 2\n[" + a + "]\n", Argv());
+	EXPECT_FALSE(Contains(result.output, "alert EncodeErrors")) << result.output;
+	EXPECT_EQ("run 1\n[" + a + "]\n", Argv());
+}
+
+
+namespace {
+
+// A WAV of 16-bit stereo PCM at 44.1 kHz: a tone for the given seconds, or,
+// with silent, a sparse file of that much silence that takes no room.
+void
+WriteWave(const std::string& path, double seconds, bool silent = false)
+{
+	uint32_t frames = (uint32_t)(seconds * 44100);
+	uint32_t dataSize = frames * 4;
+	std::string header = "RIFF";
+	auto add32 = [&header](uint32_t value) {
+		for (int i = 0; i < 4; i++)
+			header.push_back((char)(value >> (8 * i)));
+	};
+	auto add16 = [&header](uint16_t value) {
+		header.push_back((char)value);
+		header.push_back((char)(value >> 8));
+	};
+	add32(36 + dataSize);
+	header += "WAVEfmt ";
+	add32(16);
+	add16(1);
+	add16(2);
+	add32(44100);
+	add32(44100 * 4);
+	add16(4);
+	add16(16);
+	header += "data";
+	add32(dataSize);
+	int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+		0644);
+	ASSERT_GE(fd, 0) << path;
+	ASSERT_EQ((ssize_t)header.size(), write(fd, header.data(),
+		header.size()));
+	if (silent)
+		ASSERT_EQ(0, ftruncate(fd, (off_t)(header.size() + dataSize)));
+	else {
+		std::string samples;
+		for (uint32_t i = 0; i < frames; i++) {
+			int16_t value = (int16_t)(8000 * ((i / 50) % 2 == 0 ? 1 : -1));
+			for (int channel = 0; channel < 2; channel++) {
+				samples.push_back((char)value);
+				samples.push_back((char)(value >> 8));
+			}
+		}
+		ASSERT_EQ((ssize_t)samples.size(), write(fd, samples.data(),
+			samples.size()));
+	}
+	close(fd);
+}
+
+} // namespace
+
+
+// The whole way with the real encoder: a file that is no audio among two
+// WAVs. The two become MP3s, and the report names the third with Gogo's
+// own message, the last line it wrote on its error stream (which reached
+// ours as well).
+TEST_F(RunTest, RealGogoReportsWhatItCouldNotEncode)
+{
+	unlink(fEncoder.c_str());
+	ASSERT_EQ(0, symlink(GOGO_BINARY, fEncoder.c_str()));
+	std::string a = fHome.File("music/a.wav");
+	std::string notAudio = fHome.WriteFile("music/not-audio.wav",
+		"Questo non è un suono.\n");
+	std::string b = fHome.File("music/b.wav");
+	WriteWave(a, 0.5);
+	WriteWave(b, 0.5);
+	TolvexRunner runner(fHome);
+	RunResult result = runner.Run("drop FilesList " + a + " " + notAudio
+		+ " " + b + "\n"
+		"click EncodeButton\n"
+		"wait-hidden " + std::string(kProgress) + " 60\n"
+		"alert 0\n", {}, 120);
+	ASSERT_EQ(0, result.status) << result.errors;
+
+	std::string message;
+	for (const std::string& line : SplitLines(result.errors)) {
+		if (line.compare(0, 6, "Gogo: ") == 0)
+			message = line;
+	}
+	EXPECT_TRUE(Contains(message, "not-audio.wav")) << result.errors;
+	EXPECT_TRUE(Contains(result.output, "alert EncodeErrors: Codifica "
+		"terminata: 1 file su 3 non sono stati codificati.\\n" + notAudio
+		+ ": " + message + "\n")) << result.output;
+	struct stat info;
+	EXPECT_EQ(0, stat(fHome.File("music/a.mp3").c_str(), &info));
+	EXPECT_EQ(0, stat(fHome.File("music/b.mp3").c_str(), &info));
+	EXPECT_NE(0, stat(fHome.File("music/not-audio.mp3").c_str(), &info));
+}
+
+
+// Where the file system has no unnamed files (O_TMPFILE: FUSE mounts, some
+// network file systems), Gogo writes under a temporary name. "Salta file"
+// asks it to end (SIGTERM) before anything harder, so it removes that name:
+// nothing is left beside the WAV, and the skipped entry is no failure.
+TEST_F(RunTest, SkipWithoutUnnamedFilesLeavesNoTemporaryFile)
+{
+	fHome.WriteFile(".local/bin/Gogo", "#!/bin/sh\n"
+		"echo $$ >> '" + fHome.File("children") + "'\n"
+		// A sanitized Gogo takes a library preloaded before its runtime.
+		"ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}"
+		"verify_asan_link_order=0\" LD_PRELOAD='" NO_TMPFILE_LIBRARY "' "
+		"exec '" GOGO_BINARY "' \"$@\"\n", true);
+	ASSERT_EQ(0, mkdir(fHome.File("music").c_str(), 0755));
+	// An hour of silence: far longer than the test waits.
+	std::string wave = fHome.File("music/a.wav");
+	WriteWave(wave, 3600, true);
+	TolvexRunner runner(fHome);
+	Begin(runner);
+	Send("drop FilesList " + wave + "\n"
+		"click EncodeButton\n");
+	WaitForChildren(1);
+	bool writing = false;
+	for (int i = 0; i < 3000 && !writing; i++) {
+		DIR* folder = opendir(fHome.File("music").c_str());
+		ASSERT_NE(nullptr, folder);
+		while (struct dirent* entry = readdir(folder)) {
+			if (strncmp(entry->d_name, ".a.mp3.", 7) == 0)
+				writing = true;
+		}
+		closedir(folder);
+		if (!writing)
+			usleep(10000);
+	}
+	ASSERT_TRUE(writing) << "Gogo never wrote under a temporary name";
+	Send("click SkipFile\n"
+		"wait-hidden " + std::string(kProgress) + " 30\n");
+	RunResult result = End(runner);
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_TRUE(ChildGone(Children()[0]));
+	std::vector<std::string> left;
+	DIR* folder = opendir(fHome.File("music").c_str());
+	ASSERT_NE(nullptr, folder);
+	while (struct dirent* entry = readdir(folder)) {
+		if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0)
+			left.push_back(entry->d_name);
+	}
+	closedir(folder);
+	EXPECT_EQ(std::vector<std::string>{ "a.wav" }, left);
+	EXPECT_FALSE(Contains(result.output, "alert ")) << result.output;
 }
