@@ -292,6 +292,7 @@ DisplayMirror::Apply(const DisplayCommand& command)
 			return true;
 		case B_DISPLAY_VIEW_TEXT:
 			view->text = command.text;
+			view->selectionStart = view->selectionEnd = 0;
 			return true;
 		case B_DISPLAY_VIEW_VALUE:
 			view->value = command.value;
@@ -399,6 +400,11 @@ DisplayMirror::Apply(const DisplayCommand& command)
 			return true;
 		case B_DISPLAY_VIEW_MAX_BYTES:
 			view->maxBytes = command.value;
+			return true;
+		case B_DISPLAY_TEXT_SELECTION:
+			view->selectionStart = command.index;
+			view->selectionEnd = command.value;
+			view->selections++;
 			return true;
 	}
 	return false;

@@ -134,7 +134,12 @@ enum display_command_code {
 	// first), value (how many). A display's queue folds a run of
 	// B_DISPLAY_LIST_ITEM_REMOVED into one, so emptying a big list entry
 	// by entry queues one command, not one an entry.
-	B_DISPLAY_LIST_ITEMS_REMOVED
+	B_DISPLAY_LIST_ITEMS_REMOVED,
+	// window, view (a text view), index (the first byte selected), value
+	// (the byte after the last; equal to index: nothing selected). Typing
+	// replaces what is selected. Every B_DISPLAY_VIEW_TEXT to a text view
+	// leaves nothing selected.
+	B_DISPLAY_TEXT_SELECTION
 };
 
 enum display_menu_item_flags {
