@@ -214,6 +214,9 @@ DisplayMirror::Apply(const DisplayCommand& command)
 			if (MirrorView* top = window->FindView(window->topView))
 				top->frame = command.rect.OffsetToCopy(0, 0);
 			return true;
+		case B_DISPLAY_WINDOW_SIZE_LIMITS:
+			window->sizeLimits = command.rect;
+			return true;
 		case B_DISPLAY_WINDOW_LOOK:
 			window->look = command.look;
 			window->feel = command.feel;

@@ -68,6 +68,9 @@ struct MirrorWindow {
 	std::string				alertName;
 	std::string				alertText;
 	bool					isPanel = false;
+	// As BWindow::SetSizeLimits gives them: least width and height in
+	// left and top, greatest in right and bottom.
+	BRect					sizeLimits = BRect(0, 0, 32768, 32768);
 	std::map<int32, MirrorView> views;
 	std::map<int32, MirrorMenuItem> items;
 

@@ -34,6 +34,8 @@ enum {
 
 const float kWidth = 439;
 const float kHeight = 299;
+const float kMinWidth = 329;
+const float kMinHeight = 219;
 
 
 bool
@@ -148,7 +150,7 @@ BFilePanel::PanelWindow::PanelWindow(BFilePanel*, file_panel_mode mode,
 	BWindow(BRect(150, 120, 150 + kWidth, 120 + kHeight),
 		mode == B_SAVE_PANEL ? "Salva" : "Apri", B_TITLED_WINDOW_LOOK,
 		modal ? B_MODAL_APP_WINDOW_FEEL : B_NORMAL_WINDOW_FEEL,
-		B_NOT_ZOOMABLE | B_NOT_RESIZABLE),
+		B_NOT_ZOOMABLE),
 	fDefaultButton(NULL),
 	fCancelButton(NULL),
 	fMessage(NULL),
@@ -208,6 +210,10 @@ BFilePanel::PanelWindow::PanelWindow(BFilePanel*, file_panel_mode mode,
 		kWidth - 94, kHeight - 6), "PanelCancel", "Annulla",
 		new BMessage(kCancel), B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM);
 	back->AddChild(fCancelButton);
+
+	// Made larger, the entries get the room; smaller, everything still
+	// fits.
+	SetSizeLimits(kMinWidth, 32768, kMinHeight, 32768);
 
 	const char* home = getenv("HOME");
 	SetDirectory(home != NULL && IsFolder(home) ? home : "/");

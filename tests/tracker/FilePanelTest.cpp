@@ -457,6 +457,90 @@ TEST_F(FilePanelTest, ADoubleClickEntersAFolderAndChoosesAFile)
 }
 
 
+// The frame of a view of the panel, in the window's coordinates.
+BRect
+FrameOf(BFilePanel* panel, const char* name)
+{
+	BRect frame;
+	BWindow* window = panel->Window();
+	if (!window->Lock())
+		return frame;
+	BView* view = window->FindView(name);
+	if (view != NULL) {
+		frame = view->Frame();
+		for (BView* parent = view->Parent(); parent != NULL;
+				parent = parent->Parent())
+			frame.OffsetBy(parent->Frame().left, parent->Frame().top);
+	}
+	window->Unlock();
+	return frame;
+}
+
+
+// The panel opens centred over the window it is for; a user may make it
+// larger, and the entries get the room, or smaller, down to a size at
+// which everything still fits.
+TEST_F(FilePanelTest, ThePanelOpensOverItsWindowAndResizes)
+{
+	BWindow* owner = new BWindow(BRect(300, 200, 899, 599), "Proprietario",
+		B_TITLED_WINDOW, 0);
+	owner->Show();
+	BMessenger target(owner);
+	BFilePanel* panel = new BFilePanel(B_OPEN_PANEL, &target);
+	panel->Show();
+	ASSERT_TRUE(WaitUntilQuiet());
+	BRect frame = panel->Window()->Frame();
+	EXPECT_FLOAT_EQ(599.5f, (frame.left + frame.right) / 2);
+	EXPECT_FLOAT_EQ(399.5f, (frame.top + frame.bottom) / 2);
+
+	BRect list = FrameOf(panel, "PanelEntries");
+	BRect button = FrameOf(panel, "PanelDefault");
+	BMessage resized(B_INPUT_FRAME);
+	resized.AddInt32("width", (int32)frame.Width() + 161);
+	resized.AddInt32("height", (int32)frame.Height() + 151);
+	ASSERT_EQ(B_OK, BMessenger(panel->Window()).SendMessage(&resized));
+	ASSERT_TRUE(WaitUntilQuiet());
+	EXPECT_EQ(frame.Width() + 161, panel->Window()->Frame().Width());
+	EXPECT_EQ(frame.LeftTop(), panel->Window()->Frame().LeftTop());
+	BRect grown = FrameOf(panel, "PanelEntries");
+	EXPECT_EQ(list.LeftTop(), grown.LeftTop());
+	EXPECT_EQ(list.Width() + 161, grown.Width());
+	EXPECT_EQ(list.Height() + 151, grown.Height());
+	EXPECT_EQ(button.OffsetByCopy(161, 151), FrameOf(panel,
+		"PanelDefault"));
+
+	resized.ReplaceInt32("width", 10);
+	resized.ReplaceInt32("height", 10);
+	ASSERT_EQ(B_OK, BMessenger(panel->Window()).SendMessage(&resized));
+	ASSERT_TRUE(WaitUntilQuiet());
+	float minWidth;
+	float minHeight;
+	panel->Window()->GetSizeLimits(&minWidth, NULL, &minHeight, NULL);
+	EXPECT_EQ(minWidth, panel->Window()->Frame().Width());
+	EXPECT_EQ(minHeight, panel->Window()->Frame().Height());
+	// Everything still in the window, nothing over the entries.
+	auto overlap = [](BRect a, BRect b) {
+		return a.left <= b.right && b.left <= a.right && a.top <= b.bottom
+			&& b.top <= a.bottom;
+	};
+	BRect bounds = panel->Window()->Bounds();
+	BRect entries = FrameOf(panel, "PanelScroll");
+	EXPECT_GT(entries.Height(), 60);
+	for (const char* name : { "PanelUp", "PanelPath", "PanelDefault",
+			"PanelCancel" }) {
+		BRect view = FrameOf(panel, name);
+		EXPECT_TRUE(bounds.Contains(view.LeftTop())
+			&& bounds.Contains(view.RightBottom())) << name;
+		EXPECT_FALSE(overlap(view, entries)) << name;
+	}
+	EXPECT_FALSE(overlap(FrameOf(panel, "PanelCancel"),
+		FrameOf(panel, "PanelDefault")));
+	delete panel;
+	if (owner->Lock())
+		owner->Quit();
+}
+
+
 // Folders first, then files; each as a person reads: capitals and small
 // letters alike, numbers by their value. Names that begin with a dot are
 // not listed, but a path typed to one is followed.
