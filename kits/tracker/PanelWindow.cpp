@@ -65,6 +65,7 @@ Resolved(const std::string& path)
 	return resolved.Path();
 }
 
+
 bool
 IsDigit(char c)
 {
@@ -246,8 +247,9 @@ BFilePanel::PanelWindow::DispatchMessage(BMessage* message, BHandler* handler)
 		// folder was entered meanwhile. A double click is two clicks on
 		// one entry of one listing, and what it does ends the count.
 		int32 index = -1;
+		int32 more;
 		bool one = message->FindInt32("index", 0, &index) == B_OK
-			&& message->FindInt32("index", 1, &view) != B_OK;
+			&& message->FindInt32("index", 1, &more) != B_OK;
 		bool invoke = false;
 		message->FindBool("invoke", &invoke);
 		bool second = invoke && one && fClickIndex == index
