@@ -541,11 +541,40 @@ BFilePanel::PanelWindow::_FollowTypedPath()
 		return false;
 	}
 	auto found = std::find(fNames.begin(), fNames.end(), name);
-	if (found == fNames.end())
+	if (found == fNames.end()) {
+		if (name[0] == '.')
+			_ChooseHidden(name);
 		return true;
+	}
 	fEntries->DeselectAll();
 	fEntries->Select((int32)(found - fNames.begin()));
 	return false;
+}
+
+
+// A file whose name begins with a dot is not listed, but one a user types
+// the path of is chosen as a listed one would be.
+void
+BFilePanel::PanelWindow::_ChooseHidden(const std::string& name)
+{
+	std::string path = Join(fDirectory, name);
+	struct stat info;
+	if (lstat(path.c_str(), &info) != 0)
+		return;
+	bool resolve = S_ISLNK(info.st_mode) && (fFlavors & B_SYMLINK_NODE) == 0;
+	if (resolve && stat(path.c_str(), &info) != 0)
+		return;
+	if (S_ISDIR(info.st_mode) || (fFlavors & (S_ISLNK(info.st_mode)
+			? B_SYMLINK_NODE : B_FILE_NODE)) == 0
+		|| (fFilter != NULL && !_Accepts(path, &info)))
+		return;
+	entry_ref ref;
+	if (get_ref_for_path((resolve ? Resolved(path) : path).c_str(), &ref)
+			!= B_OK)
+		return;
+	BMessage reply(fMessage != NULL ? *fMessage : BMessage(B_REFS_RECEIVED));
+	reply.AddRef("refs", &ref);
+	_Send(&reply);
 }
 
 

@@ -562,6 +562,11 @@ TEST_F(FilePanelTest, EntriesSortAsPeopleReadThemWithoutDotEntries)
 	TypePath(panel, folder + "/.cartella");
 	EXPECT_EQ(folder + "/.cartella", ShownFolder(panel));
 	EXPECT_EQ(std::vector<std::string>({ "dentro.wav" }), Entries(panel));
+	EXPECT_TRUE(fReplies->Replies().empty());
+	TypePath(panel, folder + "/.nascosto.wav");
+	ASSERT_EQ(1u, fReplies->Replies().size());
+	EXPECT_EQ(folder + "/.nascosto.wav",
+		RefPath(fReplies->Replies()[0], "refs"));
 	delete panel;
 }
 

@@ -47,6 +47,7 @@ private:
 
 			void				_Choose();
 			bool				_FollowTypedPath();
+			void				_ChooseHidden(const std::string& name);
 			void				_Invoked();
 			std::string			_PathOf(int32 index) const;
 			bool				_RefOf(int32 index, entry_ref* ref) const;
