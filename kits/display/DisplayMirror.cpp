@@ -214,6 +214,9 @@ DisplayMirror::Apply(const DisplayCommand& command)
 			if (MirrorView* top = window->FindView(window->topView))
 				top->frame = command.rect.OffsetToCopy(0, 0);
 			return true;
+		case B_DISPLAY_WINDOW_SIZE_LIMITS:
+			window->sizeLimits = command.rect;
+			return true;
 		case B_DISPLAY_WINDOW_LOOK:
 			window->look = command.look;
 			window->feel = command.feel;
@@ -292,6 +295,7 @@ DisplayMirror::Apply(const DisplayCommand& command)
 			return true;
 		case B_DISPLAY_VIEW_TEXT:
 			view->text = command.text;
+			view->selectionStart = view->selectionEnd = 0;
 			return true;
 		case B_DISPLAY_VIEW_VALUE:
 			view->value = command.value;
@@ -399,6 +403,11 @@ DisplayMirror::Apply(const DisplayCommand& command)
 			return true;
 		case B_DISPLAY_VIEW_MAX_BYTES:
 			view->maxBytes = command.value;
+			return true;
+		case B_DISPLAY_TEXT_SELECTION:
+			view->selectionStart = command.index;
+			view->selectionEnd = command.value;
+			view->selections++;
 			return true;
 	}
 	return false;

@@ -47,6 +47,12 @@ struct MirrorView {
 	MirrorList				listItems;
 	int32					divider = 0;
 	int32					maxBytes = 0;
+	// A text view's selection, in bytes; start == end: none. Counted, so
+	// that a display applies each selection once and leaves the user's
+	// own caret alone otherwise.
+	int32					selectionStart = 0;
+	int32					selectionEnd = 0;
+	uint32					selections = 0;
 };
 
 struct MirrorWindow {
@@ -62,6 +68,9 @@ struct MirrorWindow {
 	std::string				alertName;
 	std::string				alertText;
 	bool					isPanel = false;
+	// As BWindow::SetSizeLimits gives them: least width and height in
+	// left and top, greatest in right and bottom.
+	BRect					sizeLimits = BRect(0, 0, 32768, 32768);
 	std::map<int32, MirrorView> views;
 	std::map<int32, MirrorMenuItem> items;
 

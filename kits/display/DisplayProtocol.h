@@ -134,7 +134,15 @@ enum display_command_code {
 	// first), value (how many). A display's queue folds a run of
 	// B_DISPLAY_LIST_ITEM_REMOVED into one, so emptying a big list entry
 	// by entry queues one command, not one an entry.
-	B_DISPLAY_LIST_ITEMS_REMOVED
+	B_DISPLAY_LIST_ITEMS_REMOVED,
+	// window, view (a text view), index (the first byte selected), value
+	// (the byte after the last; equal to index: nothing selected). Typing
+	// replaces what is selected. Every B_DISPLAY_VIEW_TEXT to a text view
+	// leaves nothing selected.
+	B_DISPLAY_TEXT_SELECTION,
+	// window, rect (left: the least width, top: the least height, right:
+	// the greatest width, bottom: the greatest height, as frame widths)
+	B_DISPLAY_WINDOW_SIZE_LIMITS
 };
 
 enum display_menu_item_flags {
@@ -195,7 +203,12 @@ enum display_input_code {
 	// The text of a text view as the user has typed it: "view" (the text
 	// view), "text" (string, UTF-8). The kit keeps at most its limit of
 	// bytes, cut at a character's boundary.
-	B_INPUT_TEXT = '_ITX'
+	B_INPUT_TEXT = '_ITX',
+	// The user resized the window: "width", "height" (int32, as a frame's
+	// Width and Height count). No "view". The kit keeps it within the window's
+	// flags and size limits, resizes the views by their resizing modes
+	// and tells the display the frame it took.
+	B_INPUT_FRAME = '_IFR'
 };
 
 } // namespace BPrivate

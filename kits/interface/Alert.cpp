@@ -92,6 +92,7 @@ BAlert::BAlert(const char* title, const char* text, const char* button0,
 	BWindow(BRect(100, 100, 100 + kWidth, 180), title, B_MODAL_WINDOW_LOOK,
 		B_MODAL_APP_WINDOW_FEEL, B_NOT_CLOSABLE | B_NOT_RESIZABLE
 			| B_NOT_ZOOMABLE | B_NOT_MINIMIZABLE | B_ASYNCHRONOUS_CONTROLS),
+	fShortcuts(),
 	fButtonCount(0),
 	fType(type),
 	fResult(std::make_shared<BPrivate::AlertResult>())
@@ -230,6 +231,21 @@ BAlert::MessageReceived(BMessage* message)
 		return;
 	}
 	BWindow::MessageReceived(message);
+}
+
+
+void
+BAlert::SetShortcut(int32 index, char key)
+{
+	if (index >= 0 && index < fButtonCount)
+		fShortcuts[index] = key;
+}
+
+
+char
+BAlert::Shortcut(int32 index) const
+{
+	return index >= 0 && index < fButtonCount ? fShortcuts[index] : 0;
 }
 
 

@@ -29,6 +29,10 @@ public:
 
 	virtual	void				MessageReceived(BMessage* message);
 
+			// The key that presses button index, as its click would.
+			void				SetShortcut(int32 index, char key);
+			char				Shortcut(int32 index) const;
+
 			BButton*			ButtonAt(int32 index) const;
 			int32				CountButtons() const { return fButtonCount; }
 			const char*			Text() const;
@@ -37,6 +41,7 @@ public:
 private:
 			BStringView*		fTextView;
 			BButton*			fButtons[3];
+			char				fShortcuts[3];
 			int32				fButtonCount;
 			alert_type			fType;
 			std::shared_ptr<BPrivate::AlertResult> fResult;

@@ -42,6 +42,7 @@ BTextView::Private::ApplyTyped(const char* text)
 	if (control != NULL && !control->IsEnabled())
 		return;
 	bool changed = fView->_SetText(text);
+	fView->fSelectionStart = fView->fSelectionEnd = 0;
 	// The display shows what the user typed; where the limit cut it, or
 	// nothing changed, it is told again what the view holds.
 	BView::Private(fView).SendText(BPrivate::B_DISPLAY_VIEW_TEXT,
@@ -57,6 +58,8 @@ BTextView::BTextView(BRect frame, const char* name, BRect, uint32 resizingMode,
 	BView(frame, name, resizingMode, flags),
 	fText(strdup("")),
 	fMaxBytes(kNoLimit),
+	fSelectionStart(0),
+	fSelectionEnd(0),
 	fEditable(true)
 {
 	BView::Private(this).SetKind(BPrivate::B_DISPLAY_TEXT_VIEW);
@@ -75,6 +78,7 @@ BTextView::SetText(const char* text)
 	BView::Private view(this);
 	view.CheckLock();
 	bool changed = _SetText(text);
+	fSelectionStart = fSelectionEnd = 0;
 	view.SendText(BPrivate::B_DISPLAY_VIEW_TEXT, fText);
 	if (!changed)
 		return;
@@ -97,6 +101,53 @@ BTextView::TextLength() const
 }
 
 
+void
+BTextView::Select(int32 startOffset, int32 endOffset)
+{
+	BView::Private view(this);
+	view.CheckLock();
+	int32 length = TextLength();
+	fSelectionStart = startOffset < 0 ? 0
+		: (startOffset > length ? length : startOffset);
+	fSelectionEnd = endOffset < fSelectionStart ? fSelectionStart
+		: (endOffset > length ? length : endOffset);
+	if (fSelectionStart == fSelectionEnd)
+		fSelectionStart = fSelectionEnd = 0;
+	_SendSelection();
+}
+
+
+void
+BTextView::SelectAll()
+{
+	Select(0, TextLength());
+}
+
+
+void
+BTextView::GetSelection(int32* startOffset, int32* endOffset) const
+{
+	if (startOffset != NULL)
+		*startOffset = fSelectionStart;
+	if (endOffset != NULL)
+		*endOffset = fSelectionEnd;
+}
+
+
+void
+BTextView::_SendSelection() const
+{
+	BView::Private view(this);
+	if (!view.IsAttached())
+		return;
+	BPrivate::DisplayCommand command
+		= view.Command(BPrivate::B_DISPLAY_TEXT_SELECTION);
+	command.index = fSelectionStart;
+	command.value = fSelectionEnd;
+	view.Send(command);
+}
+
+
 // A text longer than the new limit is cut, so that the limit always holds.
 void
 BTextView::SetMaxBytes(int32 max)
@@ -108,6 +159,7 @@ BTextView::SetMaxBytes(int32 max)
 	size_t fitting = Private::FittingBytes(fText, fMaxBytes);
 	if (fitting < strlen(fText)) {
 		fText[fitting] = '\0';
+		fSelectionStart = fSelectionEnd = 0;
 		view.SendText(BPrivate::B_DISPLAY_VIEW_TEXT, fText);
 		if (BTextControl* control = dynamic_cast<BTextControl*>(Parent()))
 			control->_TextChanged();
@@ -151,4 +203,6 @@ BTextView::_SendState()
 	view.SendText(BPrivate::B_DISPLAY_VIEW_TEXT, fText);
 	view.SendValue(BPrivate::B_DISPLAY_VIEW_MAX_BYTES, fMaxBytes);
 	view.SendValue(BPrivate::B_DISPLAY_VIEW_ENABLED, fEditable ? 1 : 0);
+	if (fSelectionStart != fSelectionEnd)
+		_SendSelection();
 }

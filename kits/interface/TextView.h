@@ -16,6 +16,13 @@ public:
 			const char*			Text() const;
 			int32				TextLength() const;
 
+			// Byte offsets; what is selected, typing replaces. A new text,
+			// set or typed, has nothing selected.
+			void				Select(int32 startOffset, int32 endOffset);
+			void				SelectAll();
+			void				GetSelection(int32* startOffset,
+									int32* endOffset) const;
+
 			void				SetMaxBytes(int32 max);
 			int32				MaxBytes() const { return fMaxBytes; }
 
@@ -31,9 +38,12 @@ private:
 			// Keeps at most fMaxBytes of the text, whole characters only;
 			// true when the text changed.
 			bool				_SetText(const char* text);
+			void				_SendSelection() const;
 
 			char*				fText;
 			int32				fMaxBytes;
+			int32				fSelectionStart;
+			int32				fSelectionEnd;
 			bool				fEditable;
 };
 

@@ -1,7 +1,10 @@
 #include <Window.h>
 
+#include <math.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include <algorithm>
 
 #include <Application.h>
 #include <Button.h>
@@ -96,6 +99,7 @@ BWindow::_Init(BRect frame, const char* title, uint32 flags, uint32 workspace)
 	fWorkspaces = workspace == B_CURRENT_WORKSPACE ? 1 : workspace;
 	fShowLevel = 1;
 	fDefaultButton = NULL;
+	fSizeLimits = BRect(0, 0, 32768, 32768);
 	fTopView = new BView(Bounds(), "top view", B_FOLLOW_ALL_SIDES, 0);
 
 	DisplayCommand command
@@ -138,6 +142,7 @@ BWindow::DispatchMessage(BMessage* message, BHandler* handler)
 		case BPrivate::B_INPUT_KEY:
 		case BPrivate::B_INPUT_SELECTION:
 		case BPrivate::B_INPUT_TEXT:
+		case BPrivate::B_INPUT_FRAME:
 			_DispatchInput(message);
 			return;
 	}
@@ -157,6 +162,31 @@ BWindow::_DispatchInput(BMessage* message)
 	if (message->what == BPrivate::B_INPUT_CLOSE) {
 		if ((fFlags & B_NOT_CLOSABLE) == 0 && QuitRequested())
 			Quit();
+		return;
+	}
+
+	if (message->what == BPrivate::B_INPUT_FRAME) {
+		int32 newWidth;
+		int32 newHeight;
+		if (message->FindInt32("width", &newWidth) != B_OK
+			|| message->FindInt32("height", &newHeight) != B_OK)
+			return;
+		float width = newWidth;
+		float height = newHeight;
+		if ((fFlags & (B_NOT_RESIZABLE | B_NOT_H_RESIZABLE)) != 0)
+			width = fFrame.Width();
+		if ((fFlags & (B_NOT_RESIZABLE | B_NOT_V_RESIZABLE)) != 0)
+			height = fFrame.Height();
+		width = std::max(fSizeLimits.left, std::min(fSizeLimits.right,
+			roundf(width)));
+		height = std::max(fSizeLimits.top, std::min(fSizeLimits.bottom,
+			roundf(height)));
+		// Told back even when unchanged: the display may show another
+		// size by now.
+		fFrame.right = fFrame.left + width;
+		fFrame.bottom = fFrame.top + height;
+		_SendFrame();
+		fTopView->ResizeTo(width, height);
 		return;
 	}
 
@@ -402,6 +432,37 @@ void
 BWindow::ResizeBy(float dx, float dy)
 {
 	ResizeTo(fFrame.Width() + dx, fFrame.Height() + dy);
+}
+
+
+void
+BWindow::SetSizeLimits(float minWidth, float maxWidth, float minHeight,
+	float maxHeight)
+{
+	if (!Lock())
+		return;
+	fSizeLimits = BRect(std::max(0.0f, minWidth), std::max(0.0f, minHeight),
+		std::max(minWidth, maxWidth), std::max(minHeight, maxHeight));
+	DisplayCommand command
+		= Private(this).Command(BPrivate::B_DISPLAY_WINDOW_SIZE_LIMITS);
+	command.rect = fSizeLimits;
+	BPrivate::SendToDisplay(command);
+	Unlock();
+}
+
+
+void
+BWindow::GetSizeLimits(float* minWidth, float* maxWidth, float* minHeight,
+	float* maxHeight) const
+{
+	if (minWidth != NULL)
+		*minWidth = fSizeLimits.left;
+	if (maxWidth != NULL)
+		*maxWidth = fSizeLimits.right;
+	if (minHeight != NULL)
+		*minHeight = fSizeLimits.top;
+	if (maxHeight != NULL)
+		*maxHeight = fSizeLimits.bottom;
 }
 
 

@@ -84,6 +84,13 @@ public:
 			void				MoveBy(float dx, float dy);
 			void				ResizeTo(float width, float height);
 			void				ResizeBy(float dx, float dy);
+			// Frame widths and heights, as Width and Height count them;
+			// a user's resizing stays within them.
+			void				SetSizeLimits(float minWidth, float maxWidth,
+									float minHeight, float maxHeight);
+			void				GetSizeLimits(float* minWidth,
+									float* maxWidth, float* minHeight,
+									float* maxHeight) const;
 			BRect				Frame() const;
 			BRect				Bounds() const;
 
@@ -133,6 +140,7 @@ private:
 			int32				fShowLevel;
 			BView*				fTopView;
 			BButton*			fDefaultButton;
+			BRect				fSizeLimits;
 };
 
 #endif // _WINDOW_H

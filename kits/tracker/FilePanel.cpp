@@ -1,5 +1,6 @@
 #include <FilePanel.h>
 
+#include <Application.h>
 #include <Button.h>
 #include <Message.h>
 #include <Path.h>
@@ -7,6 +8,56 @@
 #include "display/DisplayServer.h"
 #include "private/interface/WindowPrivate.h"
 #include "private/tracker/PanelWindow.h"
+
+namespace {
+
+// Another window's lock is waited for only this long: one that is busy
+// (its thread waiting on an alert) leaves the panel where it was.
+const bigtime_t kLockTimeout = 100000;
+
+
+// The window the panel is for: its target's, or else the application's
+// first shown window of its own. Looked at while the panel is not locked,
+// so that the two windows are never locked the other way round.
+bool
+OwnerFrame(const BMessenger& target, BWindow* panel, BRect* frame)
+{
+	BLooper* looper = NULL;
+	if (target.IsValid())
+		target.Target(&looper);
+	BWindow* owner = dynamic_cast<BWindow*>(looper);
+	BMessenger messenger;
+	if (owner != NULL && owner != panel)
+		messenger = BMessenger(owner);
+	for (int32 i = 0; !messenger.IsValid() && be_app != NULL; i++) {
+		BWindow* window = be_app->WindowAt(i);
+		if (window == NULL)
+			break;
+		if (window == panel)
+			continue;
+		BMessenger candidate(window);
+		if (candidate.LockTargetWithTimeout(kLockTimeout) != B_OK)
+			continue;
+		// Windows of the application's own, not panels, alerts or
+		// floating ones, which stand beside a window.
+		bool front = !window->IsHidden()
+			&& window->Feel() == B_NORMAL_WINDOW_FEEL
+			&& window->Look() != B_MODAL_WINDOW_LOOK;
+		window->Unlock();
+		if (front)
+			messenger = candidate;
+	}
+	if (messenger.LockTargetWithTimeout(kLockTimeout) != B_OK)
+		return false;
+	BLooper* found = NULL;
+	messenger.Target(&found);
+	*frame = static_cast<BWindow*>(found)->Frame();
+	found->Unlock();
+	return true;
+}
+
+} // namespace
+
 
 BFilePanel::BFilePanel(file_panel_mode mode, BMessenger* target,
 	const entry_ref* directory, uint32 nodeFlavors,
@@ -44,11 +95,23 @@ BFilePanel::~BFilePanel()
 void
 BFilePanel::Show()
 {
+	BMessenger target;
+	if (!fMessenger.LockTarget())
+		return;
+	bool hidden = fWindow->IsHidden();
+	target = fWindow->fTarget;
+	fWindow->Unlock();
+	BRect owner;
+	bool centre = hidden && OwnerFrame(target, fWindow, &owner);
+
 	if (!fMessenger.LockTarget())
 		return;
 	if (fWindow->IsHidden()) {
 		// The folder as it is now, not as it was when last shown.
 		fWindow->SetDirectory(fWindow->Directory());
+		if (centre)
+			fWindow->CenterOver(owner);
+		fWindow->SelectName();
 		fWindow->Show();
 		BPrivate::DisplayCommand command
 			= BWindow::Private(fWindow).Command(BPrivate::B_DISPLAY_PANEL_SHOWN);
@@ -162,6 +225,16 @@ BFilePanel::HidesWhenDone() const
 	bool hides = fWindow->fHideWhenDone;
 	fWindow->Unlock();
 	return hides;
+}
+
+
+void
+BFilePanel::SetSaveText(const char* text)
+{
+	if (!fMessenger.LockTarget())
+		return;
+	fWindow->SetName(text);
+	fWindow->Unlock();
 }
 
 

@@ -65,6 +65,8 @@ public:
 									const char* label);
 			void				SetHideWhenDone(bool hideWhenDone);
 			bool				HidesWhenDone() const;
+			// The name a save panel shows to save under, selected.
+			void				SetSaveText(const char* text);
 			void				SetPanelDirectory(const char* path);
 			void				SetPanelDirectory(const entry_ref* directory);
 			void				GetPanelDirectory(entry_ref* directory) const;

@@ -1,12 +1,14 @@
 #include "private/tracker/PanelWindow.h"
 
 #include <dirent.h>
+#include <math.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 
+#include <Alert.h>
 #include <Application.h>
 #include <Button.h>
 #include <Entry.h>
@@ -19,6 +21,7 @@
 #include <TextView.h>
 
 #include "display/DisplayProtocol.h"
+#include "private/app/HandlerPrivate.h"
 
 namespace {
 
@@ -31,6 +34,8 @@ enum {
 
 const float kWidth = 439;
 const float kHeight = 299;
+const float kMinWidth = 329;
+const float kMinHeight = 219;
 
 
 bool
@@ -58,6 +63,63 @@ Resolved(const std::string& path)
 	if (entry.InitCheck() != B_OK || entry.GetPath(&resolved) != B_OK)
 		return path;
 	return resolved.Path();
+}
+
+
+bool
+IsDigit(char c)
+{
+	return c >= '0' && c <= '9';
+}
+
+
+char
+Lower(char c)
+{
+	return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
+}
+
+
+// Names as a person reads them: capitals and small letters alike, and a
+// run of digits a number, so "traccia 2" comes before "traccia 10". Names
+// that read alike ("a" and "A", "7" and "07") keep a fixed order.
+bool
+ReadsBefore(const std::string& a, const std::string& b)
+{
+	size_t i = 0;
+	size_t j = 0;
+	while (i < a.size() && j < b.size()) {
+		if (IsDigit(a[i]) && IsDigit(b[j])) {
+			size_t aEnd = i;
+			while (aEnd < a.size() && IsDigit(a[aEnd]))
+				aEnd++;
+			size_t bEnd = j;
+			while (bEnd < b.size() && IsDigit(b[bEnd]))
+				bEnd++;
+			while (i + 1 < aEnd && a[i] == '0')
+				i++;
+			while (j + 1 < bEnd && b[j] == '0')
+				j++;
+			// Without leading zeros, the longer number is the greater.
+			if (aEnd - i != bEnd - j)
+				return aEnd - i < bEnd - j;
+			int order = a.compare(i, aEnd - i, b, j, bEnd - j);
+			if (order != 0)
+				return order < 0;
+			i = aEnd;
+			j = bEnd;
+			continue;
+		}
+		char x = Lower(a[i]);
+		char y = Lower(b[j]);
+		if (x != y)
+			return (unsigned char)x < (unsigned char)y;
+		i++;
+		j++;
+	}
+	if (i < a.size() || j < b.size())
+		return j < b.size();
+	return a < b;
 }
 
 } // namespace
@@ -89,7 +151,7 @@ BFilePanel::PanelWindow::PanelWindow(BFilePanel*, file_panel_mode mode,
 	BWindow(BRect(150, 120, 150 + kWidth, 120 + kHeight),
 		mode == B_SAVE_PANEL ? "Salva" : "Apri", B_TITLED_WINDOW_LOOK,
 		modal ? B_MODAL_APP_WINDOW_FEEL : B_NORMAL_WINDOW_FEEL,
-		B_NOT_ZOOMABLE | B_NOT_RESIZABLE),
+		B_NOT_ZOOMABLE),
 	fDefaultButton(NULL),
 	fCancelButton(NULL),
 	fMessage(NULL),
@@ -97,7 +159,10 @@ BFilePanel::PanelWindow::PanelWindow(BFilePanel*, file_panel_mode mode,
 	fMode(mode),
 	fFlavors(flavors),
 	fFilter(NULL),
-	fNameView(NULL)
+	fNameView(NULL),
+	fListing(0),
+	fClickListing(0),
+	fClickIndex(-1)
 {
 	BView* back = new BView(Bounds(), "FilePanel", B_FOLLOW_ALL_SIDES, 0);
 	back->SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
@@ -147,6 +212,10 @@ BFilePanel::PanelWindow::PanelWindow(BFilePanel*, file_panel_mode mode,
 		new BMessage(kCancel), B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM);
 	back->AddChild(fCancelButton);
 
+	// Made larger, the entries get the room; smaller, everything still
+	// fits.
+	SetSizeLimits(kMinWidth, 32768, kMinHeight, 32768);
+
 	const char* home = getenv("HOME");
 	SetDirectory(home != NULL && IsFolder(home) ? home : "/");
 }
@@ -168,6 +237,31 @@ BFilePanel::PanelWindow::DispatchMessage(BMessage* message, BHandler* handler)
 		if (!IsHidden())
 			_Cancel();
 		return;
+	}
+	int32 view;
+	if (message->what == BPrivate::B_INPUT_SELECTION
+		&& message->FindInt32("view", &view) == B_OK
+		&& view == BHandler::Private(fEntries).Token()) {
+		// The display counts clicks by time and place alone; the entry
+		// under the pointer may be another since the first click, when a
+		// folder was entered meanwhile. A double click is two clicks on
+		// one entry of one listing, and what it does ends the count.
+		int32 index = -1;
+		int32 more;
+		bool one = message->FindInt32("index", 0, &index) == B_OK
+			&& message->FindInt32("index", 1, &more) != B_OK;
+		bool invoke = false;
+		message->FindBool("invoke", &invoke);
+		bool second = invoke && one && fClickIndex == index
+			&& fClickListing == fListing;
+		fClickIndex = one && !second ? index : -1;
+		fClickListing = fListing;
+		if (invoke && !second) {
+			BMessage click(*message);
+			click.RemoveName("invoke");
+			BWindow::DispatchMessage(&click, handler);
+			return;
+		}
 	}
 	BWindow::DispatchMessage(message, handler);
 }
@@ -231,6 +325,7 @@ BFilePanel::PanelWindow::SetDirectory(const std::string& path)
 		return;
 	fDirectory = normal.Path();
 	fPathView->SetText(fDirectory.c_str());
+	fListing++;
 
 	for (int32 i = fEntries->CountItems() - 1; i >= 0; i--)
 		delete fEntries->RemoveItem(i);
@@ -239,8 +334,9 @@ BFilePanel::PanelWindow::SetDirectory(const std::string& path)
 	std::vector<std::pair<std::string, bool>> files;
 	if (DIR* dir = opendir(fDirectory.c_str())) {
 		while (struct dirent* entry = readdir(dir)) {
-			if (strcmp(entry->d_name, ".") == 0
-				|| strcmp(entry->d_name, "..") == 0)
+			// Hidden, as a desktop's file manager hides them; and "." and
+			// "..", which the way up stands for.
+			if (entry->d_name[0] == '.')
 				continue;
 			std::string path = Join(fDirectory, entry->d_name);
 			struct stat info;
@@ -264,8 +360,12 @@ BFilePanel::PanelWindow::SetDirectory(const std::string& path)
 		}
 		closedir(dir);
 	}
-	std::sort(folders.begin(), folders.end());
-	std::sort(files.begin(), files.end());
+	auto readsBefore = [](const std::pair<std::string, bool>& a,
+		const std::pair<std::string, bool>& b) {
+		return ReadsBefore(a.first, b.first);
+	};
+	std::sort(folders.begin(), folders.end(), readsBefore);
+	std::sort(files.begin(), files.end(), readsBefore);
 	fNames.clear();
 	fFolders.clear();
 	fResolve.clear();
@@ -317,6 +417,25 @@ BFilePanel::PanelWindow::SetName(const char* name)
 	fName = name != NULL ? name : "";
 	if (fNameView != NULL)
 		fNameView->SetText(fName.c_str());
+	SelectName();
+}
+
+
+void
+BFilePanel::PanelWindow::SelectName()
+{
+	if (fNameView != NULL)
+		fNameView->TextView()->SelectAll();
+}
+
+
+void
+BFilePanel::PanelWindow::CenterOver(BRect frame)
+{
+	BRect own = Frame();
+	float left = floorf((frame.left + frame.right - own.Width()) / 2);
+	float top = floorf((frame.top + frame.bottom - own.Height()) / 2);
+	MoveTo(left > 0 ? left : 0, top > 0 ? top : 0);
 }
 
 
@@ -347,6 +466,8 @@ BFilePanel::PanelWindow::_Choose()
 			return;
 		entry_ref directory;
 		if (get_ref_for_path(fDirectory.c_str(), &directory) != B_OK)
+			return;
+		if (!_MayReplace())
 			return;
 		BMessage reply(fMessage != NULL ? *fMessage
 			: BMessage(B_SAVE_REQUESTED));
@@ -420,11 +541,40 @@ BFilePanel::PanelWindow::_FollowTypedPath()
 		return false;
 	}
 	auto found = std::find(fNames.begin(), fNames.end(), name);
-	if (found == fNames.end())
+	if (found == fNames.end()) {
+		if (name[0] == '.')
+			_ChooseHidden(name);
 		return true;
+	}
 	fEntries->DeselectAll();
 	fEntries->Select((int32)(found - fNames.begin()));
 	return false;
+}
+
+
+// A file whose name begins with a dot is not listed, but one a user types
+// the path of is chosen as a listed one would be.
+void
+BFilePanel::PanelWindow::_ChooseHidden(const std::string& name)
+{
+	std::string path = Join(fDirectory, name);
+	struct stat info;
+	if (lstat(path.c_str(), &info) != 0)
+		return;
+	bool resolve = S_ISLNK(info.st_mode) && (fFlavors & B_SYMLINK_NODE) == 0;
+	if (resolve && stat(path.c_str(), &info) != 0)
+		return;
+	if (S_ISDIR(info.st_mode) || (fFlavors & (S_ISLNK(info.st_mode)
+			? B_SYMLINK_NODE : B_FILE_NODE)) == 0
+		|| (fFilter != NULL && !_Accepts(path, &info)))
+		return;
+	entry_ref ref;
+	if (get_ref_for_path((resolve ? Resolved(path) : path).c_str(), &ref)
+			!= B_OK)
+		return;
+	BMessage reply(fMessage != NULL ? *fMessage : BMessage(B_REFS_RECEIVED));
+	reply.AddRef("refs", &ref);
+	_Send(&reply);
 }
 
 
@@ -458,6 +608,24 @@ bool
 BFilePanel::PanelWindow::_RefOf(int32 index, entry_ref* ref) const
 {
 	return get_ref_for_path(_PathOf(index).c_str(), ref) == B_OK;
+}
+
+
+// Saving over a file that is there replaces it: the user is asked first,
+// and "Annulla" leaves the panel as it was.
+bool
+BFilePanel::PanelWindow::_MayReplace()
+{
+	struct stat info;
+	if (lstat(Join(fDirectory, fName).c_str(), &info) != 0
+		|| S_ISDIR(info.st_mode))
+		return true;
+	std::string text = "Il file \"" + fName
+		+ "\" esiste già. Vuoi sostituirlo?";
+	BAlert* alert = new BAlert("ReplaceFile", text.c_str(), "Annulla",
+		"Sostituisci", NULL, B_WIDTH_AS_USUAL, B_STOP_ALERT);
+	alert->SetShortcut(0, B_ESCAPE);
+	return alert->Go() == 1;
 }
 
 

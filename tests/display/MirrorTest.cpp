@@ -144,6 +144,11 @@ ExpectViewMatches(const MirrorWindow& window, BView* view)
 		EXPECT_EQ(textView->MaxBytes(), mirrored->maxBytes) << Describe(view);
 		EXPECT_EQ(textView->IsEditable(), mirrored->enabled)
 			<< Describe(view);
+		int32 start;
+		int32 end;
+		textView->GetSelection(&start, &end);
+		EXPECT_EQ(start, mirrored->selectionStart) << Describe(view);
+		EXPECT_EQ(end, mirrored->selectionEnd) << Describe(view);
 	}
 	if (BTabView* tabs = dynamic_cast<BTabView*>(view)) {
 		ASSERT_EQ((size_t)tabs->CountTabs(), mirrored->tabs.size());
@@ -299,6 +304,8 @@ TEST(MirrorTest, TheMirrorFollowsEverySetter)
 		{ "BCheckBox value", [&] { check->SetValue(B_CONTROL_ON); } },
 		{ "BCheckBox::SetEnabled", [&] { check->SetEnabled(false); } },
 		{ "BTextControl::SetText", [&] { textControl->SetText("/altro"); } },
+		{ "BTextView::Select",
+			[&] { textControl->TextView()->Select(1, 4); } },
 		{ "BTextControl::SetDivider", [&] { textControl->SetDivider(115); } },
 		{ "BTextView::SetMaxBytes cuts the text",
 			[&] { textControl->TextView()->SetMaxBytes(3); } },

@@ -6,10 +6,15 @@
 #include <string>
 #include <thread>
 
+#include <Alert.h>
 #include <Application.h>
 #include <Button.h>
+#include <Entry.h>
 #include <ListView.h>
+#include <TextControl.h>
 #include <Window.h>
+
+#include "Commands.h"
 
 #include "FilesList.h"
 #include "MainWindow.h"
@@ -300,7 +305,9 @@ TEST_F(FilesOnX, TheAddFilesPanelTakesClicks)
 
 
 // Real double clicks in the add-files panel: on a folder it is entered,
-// on a file in it the file is chosen and the panel closes.
+// on a file in it the file is chosen and the panel closes. A click soon
+// after the double click that entered the folder, on the file now under
+// the pointer, only selects it.
 TEST_F(FilesOnX, ADoubleClickInThePanelEntersAFolderAndChoosesAFile)
 {
 	std::string wav = fHome.WriteFile("aa-folder/inner.wav", "");
@@ -309,12 +316,30 @@ TEST_F(FilesOnX, ADoubleClickInThePanelEntersAFolderAndChoosesAFile)
 	BWindow* panel = row.panel;
 	BListView* entries = row.entries;
 	unsigned long panelWindow = row.xWindow;
+	// The folder is the first row, as the file in it will be.
+	ASSERT_EQ(0, row.index);
 	ASSERT_TRUE(DoubleClickAt(row.x, row.y));
+	bigtime_t entered = system_time();
 	ASSERT_TRUE(WaitUntilSettled());
 	ASSERT_TRUE(panel->Lock());
 	ASSERT_EQ(1, entries->CountItems());
 	EXPECT_STREQ("inner.wav",
 		static_cast<BStringItem*>(entries->ItemAt(0))->Text());
+	panel->Unlock();
+	EXPECT_TRUE(Entries().empty());
+
+	// Half a second later, in the same place: within the time FLTK counts
+	// as one run of clicks.
+	bigtime_t wait = entered + 500000 - system_time();
+	ASSERT_GT(wait, 0);
+	snooze(wait);
+	ASSERT_TRUE(ClickAt(row.x, row.y));
+	ASSERT_TRUE(WaitUntilSettled());
+	snooze(200000);
+	ASSERT_TRUE(WaitUntilSettled());
+	ASSERT_TRUE(panel->Lock());
+	EXPECT_FALSE(panel->IsHidden());
+	EXPECT_TRUE(entries->IsItemSelected(0));
 	panel->Unlock();
 	EXPECT_TRUE(Entries().empty());
 
@@ -366,4 +391,122 @@ TEST_F(FilesOnX, APathTypedInThePanelIsFollowed)
 	EXPECT_TRUE(fProbe->WaitUntilUnmapped(panelWindow));
 	ASSERT_TRUE(WaitUntilSettled());
 	EXPECT_EQ(std::vector<std::string>({ wav }), Entries());
+}
+
+
+// The save-list panel on real windows: it opens centred over the main
+// window and can be made larger, its entries with it; the name it shows
+// again is selected, so that what is typed replaces it; saving over a
+// list asks first, "Annulla" keeping the file and the panel, "Sostituisci"
+// replacing the file.
+TEST_F(FilesOnX, TheSavePanelSelectsItsNameAndAsksBeforeReplacing)
+{
+	std::string first = fHome.WriteFile("brani/uno.wav", "");
+	std::string second = fHome.WriteFile("brani/due.wav", "");
+	auto add = [this](const std::string& path) {
+		entry_ref ref;
+		ASSERT_EQ(B_OK, get_ref_for_path(path.c_str(), &ref));
+		BMessage refs(B_REFS_RECEIVED);
+		refs.AddRef("refs", &ref);
+		ASSERT_EQ(B_OK, be_app_messenger.SendMessage(&refs));
+		ASSERT_TRUE(WaitUntilSettled());
+	};
+	unsigned long mainWindow = fProbe->WaitForWindow(kMainTitle);
+	ASSERT_NE(0ul, mainWindow);
+	add(first);
+	auto showPanel = [this]() -> unsigned long {
+		Main()->PostMessage(MSG_SAVE_LIST);
+		unsigned long window = fProbe->WaitForWindow("Salva lista");
+		// What a window manager does with a window that maps.
+		std::string focus = "xdotool windowfocus --sync "
+			+ std::to_string(window);
+		if (window == 0 || system(focus.c_str()) != 0 || !WaitUntilSettled())
+			return 0;
+		return window;
+	};
+	auto typeName = [](const std::string& name) {
+		ASSERT_TRUE(TypeText(name));
+		ASSERT_TRUE(PressKey("Return"));
+		ASSERT_TRUE(WaitUntilSettled());
+	};
+
+	unsigned long panelWindow = showPanel();
+	ASSERT_NE(0ul, panelWindow);
+	WindowGeometry main;
+	WindowGeometry shown;
+	ASSERT_TRUE(fProbe->Geometry(mainWindow, &main));
+	ASSERT_TRUE(fProbe->Geometry(panelWindow, &shown));
+	EXPECT_NEAR(main.x + main.width / 2, shown.x + shown.width / 2, 1);
+	EXPECT_NEAR(main.y + main.height / 2, shown.y + shown.height / 2, 1);
+
+	BWindow* panel = WindowTitled("Salva lista");
+	ASSERT_NE(nullptr, panel);
+	ASSERT_TRUE(panel->Lock());
+	BView* list = panel->FindView("PanelEntries");
+	BRect before = FrameInWindow(list);
+	panel->Unlock();
+	std::string resize = "xdotool windowsize " + std::to_string(panelWindow)
+		+ " " + std::to_string(shown.width + 100) + " "
+		+ std::to_string(shown.height + 80);
+	ASSERT_EQ(0, system(resize.c_str()));
+	bigtime_t deadline = system_time() + 5000000;
+	BRect after = before;
+	while (after == before && system_time() < deadline) {
+		snooze(20000);
+		ASSERT_TRUE(panel->Lock());
+		after = FrameInWindow(list);
+		panel->Unlock();
+	}
+	EXPECT_EQ(before.Width() + 100, after.Width());
+	EXPECT_EQ(before.Height() + 80, after.Height());
+
+	std::string lista = fHome.File("lista.tvx");
+	typeName("lista.tvx");
+	EXPECT_TRUE(fProbe->WaitUntilUnmapped(panelWindow));
+	std::string saved = WaitForFile(lista);
+	EXPECT_TRUE(Contains(saved, first)) << saved;
+
+	// Shown again, the name is there, selected: typing replaces it.
+	add(second);
+	ASSERT_NE(0ul, showPanel());
+	typeName("altra.tvx");
+	EXPECT_TRUE(fProbe->WaitUntilUnmapped(panelWindow));
+	EXPECT_TRUE(Contains(WaitForFile(fHome.File("altra.tvx")), second));
+	EXPECT_TRUE(BEntry(lista.c_str()).Exists());
+
+	// The name of a list that is there: the user is asked.
+	auto pressInAlert = [this](int32 index) {
+		BAlert* alert = NULL;
+		bigtime_t until = system_time() + 5000000;
+		while ((alert = ShowingAlert()) == NULL && system_time() < until)
+			snooze(20000);
+		ASSERT_NE(nullptr, alert);
+		ASSERT_TRUE(WaitUntilSettled());
+		ASSERT_TRUE(alert->Lock());
+		EXPECT_STREQ("ReplaceFile", alert->Name());
+		EXPECT_STREQ("Il file \"lista.tvx\" esiste già. Vuoi sostituirlo?",
+			alert->Text());
+		BRect button = FrameInWindow(alert->ButtonAt(index));
+		BRect frame = alert->Frame();
+		alert->Unlock();
+		ASSERT_TRUE(ClickAt((int)(frame.left + (button.left + button.right)
+			/ 2), (int)(frame.top + (button.top + button.bottom) / 2)));
+		ASSERT_TRUE(WaitUntilSettled());
+	};
+	ASSERT_NE(0ul, showPanel());
+	typeName("lista.tvx");
+	pressInAlert(0);
+	EXPECT_EQ(nullptr, ShowingAlert());
+	EXPECT_EQ(saved, ReadFile(lista));
+	ASSERT_TRUE(panel->Lock());
+	EXPECT_FALSE(panel->IsHidden());
+	panel->Unlock();
+
+	ASSERT_TRUE(PressKey("Return"));
+	pressInAlert(1);
+	EXPECT_TRUE(fProbe->WaitUntilUnmapped(panelWindow));
+	deadline = system_time() + 5000000;
+	while (!Contains(ReadFile(lista), second) && system_time() < deadline)
+		snooze(20000);
+	EXPECT_TRUE(Contains(ReadFile(lista), second));
 }

@@ -198,7 +198,7 @@ TEST(ListFaultTest, ASaveCutShortByAFileSizeLimitKeepsTheOldList)
 	std::string target = home.WriteFile("lists/list.tvx", old);
 	std::string script = home.WriteFile("script-limited.txt", drop
 		+ "\nmenu Lista \"Salva...\"\nsave " + home.File("lists")
-		+ " list.tvx\nalert 0\n");
+		+ " list.tvx\nalert 1\nalert 0\n");
 	TolvexRunner runner(home);
 
 	// The limit and the ignored signal pass to the program; this process
@@ -236,7 +236,8 @@ TEST(ListFaultTest, SavingOnAReadOnlyFileSystemKeepsTheOldList)
 	std::string old = std::string(kHeader) + "0;/old/entry.wav\n";
 	TolvexRunner runner(home);
 	std::string script = home.WriteFile("ro.txt", "drop FilesList " + wav
-		+ "\nmenu Lista \"Salva...\"\nsave " + disk + " list.tvx\nalert 0\n");
+		+ "\nmenu Lista \"Salva...\"\nsave " + disk
+		+ " list.tvx\nalert 1\nalert 0\n");
 	std::string why;
 	int status = RunWithPrivateMounts("mount -t tmpfs -o size=64k tmpfs "
 		+ Quoted(disk) + " || exit 77; printf %s " + Quoted(old) + " > "

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <Alert.h>
 #include <Button.h>
 #include <Entry.h>
 #include <FilePanel.h>
@@ -21,7 +22,10 @@
 
 #include "TestSupport.h"
 #include "display/DisplayProtocol.h"
+#include "display/headless/HeadlessDisplay.h"
 #include "private/app/HandlerPrivate.h"
+#include "private/app/LooperState.h"
+#include "private/app/MessengerPrivate.h"
 
 using namespace BPrivate;
 
@@ -127,17 +131,28 @@ TokenOf(BFilePanel* panel, const char* name)
 }
 
 
-// A user's click on an entry, or a double click.
+// A user's click on an entry as a display reports it; a click that the
+// display counts as the second of a double click says so.
 void
-Pick(BFilePanel* panel, int32 index, bool doubleClick)
+Click(BFilePanel* panel, int32 index, bool second)
 {
 	BMessage input(B_INPUT_SELECTION);
 	input.AddInt32("view", TokenOf(panel, "PanelEntries"));
 	input.AddInt32("index", index);
-	if (doubleClick)
+	if (second)
 		input.AddBool("invoke", true);
 	ASSERT_EQ(B_OK, BMessenger(panel->Window()).SendMessage(&input));
 	ASSERT_TRUE(WaitUntilQuiet());
+}
+
+
+// A click on an entry, or a double click: two clicks on it.
+void
+Pick(BFilePanel* panel, int32 index, bool doubleClick)
+{
+	if (doubleClick)
+		Click(panel, index, false);
+	Click(panel, index, doubleClick);
 }
 
 
@@ -182,6 +197,94 @@ RefPath(const BMessage& message, const char* name, int32 index = 0)
 		return "(none)";
 	BPath path(&ref);
 	return path.InitCheck() == B_OK ? path.Path() : "(no path)";
+}
+
+
+// The alert showing, as the display was told of it: its window's id,
+// name and text; -1 when none shows.
+int32
+ShowingAlert(std::string* name = NULL, std::string* text = NULL)
+{
+	HeadlessDisplay* display
+		= static_cast<HeadlessDisplay*>(DisplayServer::Current());
+	std::lock_guard<std::mutex> lock(display->MirrorLock());
+	DisplayMirror& mirror = display->Mirror();
+	for (int32 id : mirror.FrontToBack()) {
+		const MirrorWindow* window = mirror.FindWindow(id);
+		if (window == NULL || !window->isAlert)
+			continue;
+		if (name != NULL)
+			*name = window->alertName;
+		if (text != NULL)
+			*text = window->alertText;
+		return id;
+	}
+	return -1;
+}
+
+
+// A click on button index of the alert showing.
+void
+PressAlertButton(int32 alert, int32 index)
+{
+	int32 button = -1;
+	{
+		HeadlessDisplay* display
+			= static_cast<HeadlessDisplay*>(DisplayServer::Current());
+		std::lock_guard<std::mutex> lock(display->MirrorLock());
+		const MirrorWindow* window = display->Mirror().FindWindow(alert);
+		ASSERT_NE(nullptr, window);
+		const MirrorView* view = window->FindView("_b" + std::to_string(index)
+			+ "_");
+		ASSERT_NE(nullptr, view);
+		button = view->id;
+	}
+	BMessage click(B_INPUT_CLICK);
+	click.AddInt32("view", button);
+	BMessenger messenger;
+	BMessenger::Private(&messenger).SetTo(alert, -1);
+	ASSERT_EQ(B_OK, messenger.SendMessage(&click));
+	ASSERT_TRUE(WaitUntilQuiet());
+}
+
+
+// The name a save panel shows, and what of it is selected, in the kit and
+// as the display was told.
+struct ShownName {
+	std::string text;
+	int32 start = -1;
+	int32 end = -1;
+	int32 shownStart = -1;
+	int32 shownEnd = -1;
+};
+
+ShownName
+NameOf(BFilePanel* panel)
+{
+	ShownName name;
+	BWindow* window = panel->Window();
+	if (!window->Lock())
+		return name;
+	BTextControl* field = dynamic_cast<BTextControl*>(window->FindView(
+		"PanelName"));
+	int32 token = -1;
+	if (field != NULL) {
+		name.text = field->Text();
+		field->TextView()->GetSelection(&name.start, &name.end);
+		token = BHandler::Private(field->TextView()).Token();
+	}
+	int32 windowToken = BHandler::Private(window).Token();
+	window->Unlock();
+	HeadlessDisplay* display
+		= static_cast<HeadlessDisplay*>(DisplayServer::Current());
+	std::lock_guard<std::mutex> lock(display->MirrorLock());
+	MirrorWindow* shown = display->Mirror().FindWindow(windowToken);
+	const MirrorView* view = shown != NULL ? shown->FindView(token) : NULL;
+	if (view != NULL) {
+		name.shownStart = view->selectionStart;
+		name.shownEnd = view->selectionEnd;
+	}
+	return name;
 }
 
 
@@ -306,25 +409,227 @@ TEST_F(FilePanelTest, ADoubleClickEntersAFolderAndChoosesAFile)
 	EXPECT_TRUE(fReplies->Replies().empty());
 	EXPECT_TRUE(panel->IsShowing());
 
-	Pick(panel, IndexOf(panel, "to-sub/"), true);
+	// The folder is the first entry, as the file in it will be.
+	ASSERT_EQ(0, IndexOf(panel, "sub/"));
+	Pick(panel, 0, true);
 	EXPECT_EQ(fFolder + "/sub", ShownFolder(panel));
 	EXPECT_EQ(std::vector<std::string>({ "inner.wav" }), Entries(panel));
 	EXPECT_TRUE(fReplies->Replies().empty());
 
-	Pick(panel, 0, true);
+	// A click soon after, where the folder was: the display counts it as
+	// the third of the clicks, but the entry under it is another, in
+	// another listing. It only selects.
+	Click(panel, 0, true);
+	EXPECT_TRUE(fReplies->Replies().empty());
+	EXPECT_TRUE(panel->IsShowing());
+	EXPECT_EQ(std::vector<std::string>({ "inner.wav" }), Entries(panel));
+	// Nor is a click on one entry and then on another a double click.
+	TypePath(panel, fFolder);
+	Click(panel, IndexOf(panel, "a.wav"), false);
+	Click(panel, IndexOf(panel, "notes.txt"), true);
+	EXPECT_TRUE(fReplies->Replies().empty());
+	EXPECT_EQ(fFolder, ShownFolder(panel));
+
+	Pick(panel, IndexOf(panel, "to-sub/"), true);
+	EXPECT_EQ(fFolder + "/sub", ShownFolder(panel));
+	// The next click, on the entry the last click selected: a double
+	// click, which chooses it.
+	Click(panel, 0, false);
+	Click(panel, 0, true);
 	ASSERT_EQ(1u, fReplies->Replies().size());
 	EXPECT_EQ(fFolder + "/sub/inner.wav",
 		RefPath(fReplies->Replies()[0], "refs"));
 	EXPECT_FALSE(panel->IsShowing());
 	delete panel;
 
-	// In a save panel a double-clicked file is the name to save under.
+	// In a save panel a double-clicked file is the name to save under,
+	// once the user agrees to replace it.
 	BFilePanel* save = NewPanel(B_SAVE_PANEL, B_FILE_NODE);
 	Pick(save, IndexOf(save, "sub/"), true);
 	EXPECT_EQ(fFolder + "/sub", ShownFolder(save));
 	Pick(save, 0, true);
+	int32 alert = ShowingAlert();
+	ASSERT_GE(alert, 0);
+	PressAlertButton(alert, 1);
 	ASSERT_EQ(2u, fReplies->Replies().size());
 	ExpectSaveReply(fReplies->Replies()[1], fFolder + "/sub", "inner.wav");
+	delete save;
+}
+
+
+// The frame of a view of the panel, in the window's coordinates.
+BRect
+FrameOf(BFilePanel* panel, const char* name)
+{
+	BRect frame;
+	BWindow* window = panel->Window();
+	if (!window->Lock())
+		return frame;
+	BView* view = window->FindView(name);
+	if (view != NULL) {
+		frame = view->Frame();
+		for (BView* parent = view->Parent(); parent != NULL;
+				parent = parent->Parent())
+			frame.OffsetBy(parent->Frame().left, parent->Frame().top);
+	}
+	window->Unlock();
+	return frame;
+}
+
+
+// The panel opens centred over the window it is for; a user may make it
+// larger, and the entries get the room, or smaller, down to a size at
+// which everything still fits.
+TEST_F(FilePanelTest, ThePanelOpensOverItsWindowAndResizes)
+{
+	BWindow* owner = new BWindow(BRect(300, 200, 899, 599), "Proprietario",
+		B_TITLED_WINDOW, 0);
+	owner->Show();
+	BMessenger target(owner);
+	BFilePanel* panel = new BFilePanel(B_OPEN_PANEL, &target);
+	panel->Show();
+	ASSERT_TRUE(WaitUntilQuiet());
+	BRect frame = panel->Window()->Frame();
+	EXPECT_FLOAT_EQ(599.5f, (frame.left + frame.right) / 2);
+	EXPECT_FLOAT_EQ(399.5f, (frame.top + frame.bottom) / 2);
+
+	BRect list = FrameOf(panel, "PanelEntries");
+	BRect button = FrameOf(panel, "PanelDefault");
+	BMessage resized(B_INPUT_FRAME);
+	resized.AddInt32("width", (int32)frame.Width() + 161);
+	resized.AddInt32("height", (int32)frame.Height() + 151);
+	ASSERT_EQ(B_OK, BMessenger(panel->Window()).SendMessage(&resized));
+	ASSERT_TRUE(WaitUntilQuiet());
+	EXPECT_EQ(frame.Width() + 161, panel->Window()->Frame().Width());
+	EXPECT_EQ(frame.LeftTop(), panel->Window()->Frame().LeftTop());
+	BRect grown = FrameOf(panel, "PanelEntries");
+	EXPECT_EQ(list.LeftTop(), grown.LeftTop());
+	EXPECT_EQ(list.Width() + 161, grown.Width());
+	EXPECT_EQ(list.Height() + 151, grown.Height());
+	EXPECT_EQ(button.OffsetByCopy(161, 151), FrameOf(panel,
+		"PanelDefault"));
+
+	resized.ReplaceInt32("width", 10);
+	resized.ReplaceInt32("height", 10);
+	ASSERT_EQ(B_OK, BMessenger(panel->Window()).SendMessage(&resized));
+	ASSERT_TRUE(WaitUntilQuiet());
+	float minWidth;
+	float minHeight;
+	panel->Window()->GetSizeLimits(&minWidth, NULL, &minHeight, NULL);
+	EXPECT_EQ(minWidth, panel->Window()->Frame().Width());
+	EXPECT_EQ(minHeight, panel->Window()->Frame().Height());
+	// Everything still in the window, nothing over the entries.
+	auto overlap = [](BRect a, BRect b) {
+		return a.left <= b.right && b.left <= a.right && a.top <= b.bottom
+			&& b.top <= a.bottom;
+	};
+	BRect bounds = panel->Window()->Bounds();
+	BRect entries = FrameOf(panel, "PanelScroll");
+	EXPECT_GT(entries.Height(), 60);
+	for (const char* name : { "PanelUp", "PanelPath", "PanelDefault",
+			"PanelCancel" }) {
+		BRect view = FrameOf(panel, name);
+		EXPECT_TRUE(bounds.Contains(view.LeftTop())
+			&& bounds.Contains(view.RightBottom())) << name;
+		EXPECT_FALSE(overlap(view, entries)) << name;
+	}
+	EXPECT_FALSE(overlap(FrameOf(panel, "PanelCancel"),
+		FrameOf(panel, "PanelDefault")));
+	delete panel;
+	if (owner->Lock())
+		owner->Quit();
+}
+
+
+// Folders first, then files; each as a person reads: capitals and small
+// letters alike, numbers by their value. Names that begin with a dot are
+// not listed, but a path typed to one is followed.
+TEST_F(FilePanelTest, EntriesSortAsPeopleReadThemWithoutDotEntries)
+{
+	std::string folder = fHome.File("ordine");
+	for (const char* name : { "traccia 10.wav", "traccia 2.wav",
+			"Traccia 9.wav", "traccia 02b.wav", "Beta.wav", "alfa.wav",
+			".nascosto.wav", "Zeta/x", "b-cartella/x", ".cartella/dentro.wav",
+			"disco 1/x", "disco 01/x" })
+		fHome.WriteFile("ordine/" + std::string(name), "");
+	BFilePanel* panel = NewPanel(B_OPEN_PANEL, B_FILE_NODE);
+	TypePath(panel, folder);
+	EXPECT_EQ(std::vector<std::string>({ "b-cartella/", "disco 01/",
+		"disco 1/", "Zeta/", "alfa.wav", "Beta.wav", "traccia 2.wav",
+		"traccia 02b.wav", "Traccia 9.wav", "traccia 10.wav" }),
+		Entries(panel));
+
+	TypePath(panel, folder + "/.cartella");
+	EXPECT_EQ(folder + "/.cartella", ShownFolder(panel));
+	EXPECT_EQ(std::vector<std::string>({ "dentro.wav" }), Entries(panel));
+	EXPECT_TRUE(fReplies->Replies().empty());
+	TypePath(panel, folder + "/.nascosto.wav");
+	ASSERT_EQ(1u, fReplies->Replies().size());
+	EXPECT_EQ(folder + "/.nascosto.wav",
+		RefPath(fReplies->Replies()[0], "refs"));
+	delete panel;
+}
+
+
+// A save panel shows the name it is given selected, so that typing
+// replaces it. Saving over a file that is there asks first: "Annulla"
+// (also Escape) leaves the panel as it was, "Sostituisci" saves.
+TEST_F(FilePanelTest, SavingOverAFileAsksFirst)
+{
+	BMessenger target(fReplies);
+	BFilePanel* save = new BFilePanel(B_SAVE_PANEL, &target, NULL,
+		B_FILE_NODE, false, NULL, NULL, false, true);
+	save->SetPanelDirectory(fFolder.c_str());
+	save->SetSaveText("a.wav");
+	save->Show();
+	ASSERT_TRUE(WaitUntilQuiet());
+	ShownName name = NameOf(save);
+	EXPECT_EQ("a.wav", name.text);
+	EXPECT_EQ(0, name.start);
+	EXPECT_EQ(5, name.end);
+	EXPECT_EQ(0, name.shownStart);
+	EXPECT_EQ(5, name.shownEnd);
+
+	ClickDefault(save);
+	std::string alertName;
+	std::string text;
+	int32 alert = ShowingAlert(&alertName, &text);
+	ASSERT_GE(alert, 0);
+	EXPECT_EQ("ReplaceFile", alertName);
+	EXPECT_EQ("Il file \"a.wav\" esiste già. Vuoi sostituirlo?", text);
+	std::shared_ptr<LooperState> state = FindLooperState(alert);
+	ASSERT_TRUE(state != nullptr);
+	BAlert* shown = dynamic_cast<BAlert*>(state->looper);
+	ASSERT_NE(nullptr, shown);
+	EXPECT_EQ(2, shown->CountButtons());
+	EXPECT_STREQ("Annulla", shown->ButtonAt(0)->Label());
+	EXPECT_STREQ("Sostituisci", shown->ButtonAt(1)->Label());
+	EXPECT_EQ(B_ESCAPE, shown->Shortcut(0));
+	EXPECT_EQ(B_STOP_ALERT, shown->AlertType());
+	state.reset();
+	PressAlertButton(alert, 0);
+	EXPECT_EQ(-1, ShowingAlert());
+	EXPECT_TRUE(fReplies->Replies().empty());
+	EXPECT_TRUE(save->IsShowing());
+	EXPECT_EQ("a.wav", NameOf(save).text);
+
+	// A name that is not there is saved under at once.
+	save->SetSaveText("nuovo.wav");
+	ClickDefault(save);
+	EXPECT_EQ(-1, ShowingAlert());
+	ASSERT_EQ(1u, fReplies->Replies().size());
+	ExpectSaveReply(fReplies->Replies()[0], fFolder, "nuovo.wav");
+
+	save->SetSaveText("a.wav");
+	save->Show();
+	ASSERT_TRUE(WaitUntilQuiet());
+	ClickDefault(save);
+	alert = ShowingAlert();
+	ASSERT_GE(alert, 0);
+	PressAlertButton(alert, 1);
+	ASSERT_EQ(2u, fReplies->Replies().size());
+	ExpectSaveReply(fReplies->Replies()[1], fFolder, "a.wav");
+	EXPECT_FALSE(save->IsShowing());
 	delete save;
 }
 

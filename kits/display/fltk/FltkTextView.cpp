@@ -10,7 +10,8 @@ namespace BPrivate {
 
 FltkTextView::FltkTextView(int32 window, int32 view)
 	:
-	FltkView(window, view, B_DISPLAY_TEXT_VIEW)
+	FltkView(window, view, B_DISPLAY_TEXT_VIEW),
+	fSelections(0)
 {
 	Fl_Input* input = new Fl_Input(0, 0, 0, 0);
 	input->textfont(kFont);
@@ -33,19 +34,28 @@ FltkTextView::Update(const MirrorWindow&, const MirrorView& view)
 	else if (!view.enabled && input->active())
 		input->deactivate();
 
-	if (view.text == fShown)
-		return;
-	fShown = view.text;
-	auto echo = std::find(fPosted.begin(), fPosted.end(), view.text);
-	if (echo != fPosted.end()) {
-		// The kit took a text typed here; later ones are on their way.
-		fPosted.erase(fPosted.begin(), echo + 1);
-		if (!fPosted.empty())
-			return;
-	} else
-		fPosted.clear();
-	if (view.text != input->value())
-		input->value(view.text.c_str(), (int)view.text.size());
+	if (view.text != fShown) {
+		fShown = view.text;
+		auto echo = std::find(fPosted.begin(), fPosted.end(), view.text);
+		bool typedSince = false;
+		if (echo != fPosted.end()) {
+			// The kit took a text typed here; later ones are on their way.
+			fPosted.erase(fPosted.begin(), echo + 1);
+			typedSince = !fPosted.empty();
+		} else
+			fPosted.clear();
+		if (!typedSince && view.text != input->value())
+			input->value(view.text.c_str(), (int)view.text.size());
+	}
+
+	// Each selection the kit makes once, on the text it was made in; the
+	// caret is the user's otherwise.
+	if (view.selections != fSelections) {
+		fSelections = view.selections;
+		if (view.text == input->value()
+			&& view.selectionEnd <= input->size())
+			input->position(view.selectionEnd, view.selectionStart);
+	}
 }
 
 

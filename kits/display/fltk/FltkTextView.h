@@ -26,6 +26,7 @@ private:
 			// must not undo what was typed since.
 			std::deque<std::string> fPosted;
 			std::string			fShown;		// the mirror's text last seen
+			uint32				fSelections;	// the mirror's last applied
 };
 
 } // namespace BPrivate

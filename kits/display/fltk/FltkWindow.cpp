@@ -3,6 +3,8 @@
 
 #include <math.h>
 
+#include <algorithm>
+
 #include <FL/Fl.H>
 #include <FL/x.H>
 #include <X11/Xatom.h>
@@ -73,7 +75,8 @@ FltkWindow::FltkWindow(int32 id)
 	fLook(-1),
 	fFeel(-1),
 	fFlags(0),
-	fModal(false)
+	fModal(false),
+	fSyncing(false)
 {
 	end();
 	// Views keep the frames the kit gives them.
@@ -104,6 +107,8 @@ FltkWindow::Sync(const MirrorWindow& window)
 	bool modalityChanged = modal != fModal
 		|| IsFloating(window.feel) != IsFloating(fFeel);
 	bool frameChanged = window.frame != fFrame;
+	bool limitsChanged = window.sizeLimits != fSizeLimits;
+	fSizeLimits = window.sizeLimits;
 
 	if (modalityChanged) {
 		// FLTK takes a window's modality when it makes its X window.
@@ -127,11 +132,13 @@ FltkWindow::Sync(const MirrorWindow& window)
 		int top = (int)lroundf(fFrame.top);
 		int width = (int)lroundf(fFrame.right) - left + 1;
 		int height = (int)lroundf(fFrame.bottom) - top + 1;
+		fSyncing = true;
 		resize(left, top, width > 0 ? width : 1, height > 0 ? height : 1);
+		fSyncing = false;
 		// The kit places its windows, also at (0, 0).
 		force_position(1);
 	}
-	if (frameChanged || lookChanged)
+	if (frameChanged || lookChanged || limitsChanged)
 		_SizeRange();
 
 	_SyncViews(window);
@@ -189,6 +196,25 @@ FltkWindow::handle(int event)
 
 
 void
+FltkWindow::resize(int x, int y, int width, int height)
+{
+	bool resized = width != w() || height != h();
+	Fl_Double_Window::resize(x, y, width, height);
+	if (fSyncing || !resized || !shown())
+		return;
+	// The window manager resized it for the user. The kit keeps its own
+	// place for the window and answers with the frame it takes, which is
+	// then no change here.
+	fFrame.right = fFrame.left + width - 1;
+	fFrame.bottom = fFrame.top + height - 1;
+	BMessage frame(B_INPUT_FRAME);
+	frame.AddInt32("width", width - 1);
+	frame.AddInt32("height", height - 1);
+	PostToWindow(fId, &frame);
+}
+
+
+void
 FltkWindow::_SyncViews(const MirrorWindow& window)
 {
 	// Parents before their children, children in their order: the order
@@ -239,8 +265,15 @@ FltkWindow::_SizeRange()
 {
 	bool fixedWidth = FixedWidth(fFlags);
 	bool fixedHeight = FixedHeight(fFlags);
-	size_range(fixedWidth ? w() : 1, fixedHeight ? h() : 1,
-		fixedWidth ? w() : 0, fixedHeight ? h() : 0);
+	// Limits count as frame widths do, a pixel short; none is 0 here.
+	auto least = [](float limit) { return std::max(1, (int)limit + 1); };
+	auto most = [](float limit) {
+		return limit >= 32767 ? 0 : (int)limit + 1;
+	};
+	size_range(fixedWidth ? w() : least(fSizeLimits.left),
+		fixedHeight ? h() : least(fSizeLimits.top),
+		fixedWidth ? w() : most(fSizeLimits.right),
+		fixedHeight ? h() : most(fSizeLimits.bottom));
 }
 
 

@@ -31,6 +31,8 @@ public:
 			void				Raise();
 
 	virtual	int					handle(int event);
+	// The kit's frames, and the user's resizing, which the kit is told.
+	virtual	void				resize(int x, int y, int width, int height);
 
 private:
 			void				_SyncViews(const MirrorWindow& window);
@@ -44,10 +46,13 @@ private:
 			int32				fId;
 			std::string			fTitle;
 			BRect				fFrame;
+			BRect				fSizeLimits;
 			int32				fLook;
 			int32				fFeel;
 			uint32				fFlags;
 			bool				fModal;
+			// The kit's own frame is being applied: nothing to tell it.
+			bool				fSyncing;
 			std::map<int32, std::unique_ptr<FltkView> > fViews;
 			std::vector<int32>	fStack;
 };

@@ -97,6 +97,10 @@ DumpView(const MirrorWindow& window, const MirrorView& view, int depth,
 			break;
 		case B_DISPLAY_TEXT_VIEW:
 			line += " text=" + QuoteForDump(view.text);
+			if (view.selectionStart != view.selectionEnd) {
+				line += " selection=" + std::to_string(view.selectionStart)
+					+ "-" + std::to_string(view.selectionEnd);
+			}
 			line += std::string(" enabled=") + (view.enabled ? "1" : "0");
 			break;
 		case B_DISPLAY_MENU_FIELD:

@@ -762,8 +762,8 @@ ScriptDriver::_Drop(const std::vector<std::string>& words)
 
 
 // The user's selection, made as on a display: the list gets exactly these
-// entries selected and tells SelectionChanged. A double click selects its
-// one entry and then invokes the list.
+// entries selected and tells SelectionChanged. A double click is two
+// clicks on its one entry, the second of which invokes the list.
 void
 ScriptDriver::_Select(const std::vector<std::string>& words)
 {
@@ -785,8 +785,12 @@ ScriptDriver::_Select(const std::vector<std::string>& words)
 			_Fail("no entry " + words[i] + " in " + QuoteForError(words[1]));
 		input.AddInt32("index", index);
 	}
-	if (invoke)
+	if (invoke) {
+		// Two clicks, as a display reports them: the first selects, the
+		// second is counted as a double click.
+		_Post(target.window, &input);
 		input.AddBool("invoke", true);
+	}
 	_Post(target.window, &input);
 }
 

@@ -26,7 +26,10 @@ public:
 
 			void				SetDirectory(const std::string& path);
 			const std::string&	Directory() const { return fDirectory; }
+			// The name to save under, selected, so that typing replaces it.
 			void				SetName(const char* name);
+			void				SelectName();
+			void				CenterOver(BRect frame);
 			// Entries it rejects are not shown; the folder is read again.
 			void				SetRefFilter(BRefFilter* filter);
 			BRefFilter*			RefFilter() const { return fFilter; }
@@ -44,11 +47,13 @@ private:
 
 			void				_Choose();
 			bool				_FollowTypedPath();
+			void				_ChooseHidden(const std::string& name);
 			void				_Invoked();
 			std::string			_PathOf(int32 index) const;
 			bool				_RefOf(int32 index, entry_ref* ref) const;
 			bool				_Accepts(const std::string& path,
 									struct stat* info);
+			bool				_MayReplace();
 			void				_Cancel();
 			void				_Send(BMessage* reply);
 
@@ -67,6 +72,11 @@ private:
 			BTextControl*		fNameView;
 			BListView*			fEntries;
 			std::string			fName;
+			// Each folder read is a new listing; a double click counts
+			// only on the entry of the listing its first click was on.
+			uint32				fListing;
+			uint32				fClickListing;
+			int32				fClickIndex;
 };
 
 #endif
