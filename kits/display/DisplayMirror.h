@@ -62,6 +62,13 @@ struct MirrorWindow {
 	std::string				alertName;
 	std::string				alertText;
 	bool					isPanel = false;
+	int32					focus = -1;		// the view keys go to
+	// A menu bar's menu opened from the keyboard, while it is open: the
+	// bar, the menu's item, and the item the arrows are on (-1: none).
+	// The display moves in it and closes it itself.
+	int32					menuBar = -1;
+	int32					openMenu = -1;
+	int32					menuHighlight = -1;
 	std::map<int32, MirrorView> views;
 	std::map<int32, MirrorMenuItem> items;
 

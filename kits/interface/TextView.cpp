@@ -125,6 +125,26 @@ BTextView::MakeEditable(bool editable)
 }
 
 
+void
+BTextView::MouseDown(BPoint)
+{
+	MakeFocus(true);
+}
+
+
+void
+BTextView::KeyDown(const char* bytes, int32 numBytes)
+{
+	BTextControl* control = dynamic_cast<BTextControl*>(Parent());
+	if (numBytes == 1 && bytes[0] == B_ENTER && control != NULL
+		&& control->IsEnabled()) {
+		control->Invoke();
+		return;
+	}
+	BView::KeyDown(bytes, numBytes);
+}
+
+
 bool
 BTextView::_SetText(const char* text)
 {
