@@ -31,6 +31,11 @@ public:
 			void				Raise();
 
 	virtual	int					handle(int event);
+			// The kit opened a menu of a menu bar from the keyboard.
+			void				OpenMenu(int32 bar, int32 item);
+
+protected:
+	virtual	void				draw();
 
 private:
 			void				_SyncViews(const MirrorWindow& window);
@@ -40,6 +45,16 @@ private:
 			// written its own.
 			void				_SetHints();
 	static	void				_CloseBox(Fl_Widget* widget, void* data);
+			// The key FLTK reports, posted to the kit; false for one the
+			// kit has no use for (a modifier alone).
+			bool				_PostKey();
+			// FLTK's keyboard focus where the kit has it: the text view
+			// the kit focuses, else the window itself, so that FLTK moves
+			// no focus of its own.
+			void				_ApplyFocus();
+			// The focus drawn in the keyboard-navigation blue, as BeOS
+			// marks it.
+			void				_DrawFocus();
 
 			int32				fId;
 			std::string			fTitle;
@@ -48,6 +63,9 @@ private:
 			int32				fFeel;
 			uint32				fFlags;
 			bool				fModal;
+			int32				fFocus;
+			// What the focus mark is drawn from.
+			const MirrorWindow*	fMirror;
 			std::map<int32, std::unique_ptr<FltkView> > fViews;
 			std::vector<int32>	fStack;
 };
