@@ -88,6 +88,9 @@ public:
 	{
 		unsigned char first = (unsigned char)bytes[0];
 		if (numBytes < 1 || first < B_SPACE || first == B_DELETE) {
+			// Enter, the arrows: what follows is a new name, typed in
+			// what may be another folder by then.
+			fTyped.clear();
 			BListView::KeyDown(bytes, numBytes);
 			return;
 		}
@@ -103,6 +106,11 @@ public:
 				return;
 			}
 		}
+	}
+
+	void ResetTyping()
+	{
+		fTyped.clear();
 	}
 
 private:
@@ -224,11 +232,13 @@ BFilePanel::PanelWindow::_PanelKey(BMessage* message, const char* bytes)
 	message->FindInt32("modifiers", &modifiers);
 	bool editing = dynamic_cast<BTextView*>(CurrentFocus()) != NULL;
 	if (bytes[0] == B_ESCAPE) {
+		static_cast<EntriesList*>(fEntries)->ResetTyping();
 		_Cancel();
 		return true;
 	}
 	if ((bytes[0] == B_UP_ARROW && (modifiers & B_COMMAND_KEY) != 0)
 		|| (bytes[0] == B_BACKSPACE && !editing)) {
+		static_cast<EntriesList*>(fEntries)->ResetTyping();
 		BMessage up(kUp);
 		MessageReceived(&up);
 		return true;
