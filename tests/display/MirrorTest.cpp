@@ -178,6 +178,9 @@ ExpectMirrorMatches(BWindow* window, const char* step)
 	EXPECT_EQ(!window->IsHidden(), mirrored->shown);
 	EXPECT_EQ(window->Feel(), mirrored->feel);
 	EXPECT_EQ(window->Flags(), mirrored->flags);
+	EXPECT_EQ(window->CurrentFocus() != NULL
+		? BHandler::Private(window->CurrentFocus()).Token() : -1,
+		mirrored->focus);
 	const MirrorView* top = mirrored->FindView(mirrored->topView);
 	ASSERT_NE(nullptr, top);
 	ASSERT_EQ((size_t)window->CountChildren(), top->children.size());
@@ -299,6 +302,7 @@ TEST(MirrorTest, TheMirrorFollowsEverySetter)
 		{ "BCheckBox value", [&] { check->SetValue(B_CONTROL_ON); } },
 		{ "BCheckBox::SetEnabled", [&] { check->SetEnabled(false); } },
 		{ "BTextControl::SetText", [&] { textControl->SetText("/altro"); } },
+		{ "BTextControl::MakeFocus", [&] { textControl->MakeFocus(true); } },
 		{ "BTextControl::SetDivider", [&] { textControl->SetDivider(115); } },
 		{ "BTextView::SetMaxBytes cuts the text",
 			[&] { textControl->TextView()->SetMaxBytes(3); } },
@@ -310,7 +314,8 @@ TEST(MirrorTest, TheMirrorFollowsEverySetter)
 		{ "BTabView::Select", [&] { tabs->Select(1); } },
 		{ "BTab::SetLabel", [&] { tabs->TabAt(0)->SetLabel("Uno"); } },
 		{ "BTab::SetEnabled", [&] { tabs->TabAt(0)->SetEnabled(false); } },
-		{ "BView::RemoveChild", [&] {
+		{ "BView::MakeFocus", [&] { button->MakeFocus(true); } },
+		{ "BView::RemoveChild of the focus", [&] {
 			back->RemoveChild(button);
 			delete button;
 		} },
