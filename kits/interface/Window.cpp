@@ -8,8 +8,8 @@
 #include <ListView.h>
 #include <MenuBar.h>
 #include <MenuField.h>
-#include <Message.h>
 #include <MenuItem.h>
+#include <Message.h>
 #include <TabView.h>
 #include <TextControl.h>
 #include <TextView.h>
@@ -51,6 +51,7 @@ FeelForType(window_type type)
 		default: return B_NORMAL_WINDOW_FEEL;
 	}
 }
+
 
 // Where Tab stops: a navigable view the user can act on now. A text
 // control stands aside for its text view, which takes the keys.

@@ -79,7 +79,8 @@ FltkWindow::FltkWindow(int32 id)
 	fFlags(0),
 	fModal(false),
 	fFocus(-1),
-	fMirror(NULL)
+	fMirror(NULL),
+	fClosing(false)
 {
 	end();
 	// Views keep the frames the kit gives them.
@@ -92,7 +93,12 @@ FltkWindow::FltkWindow(int32 id)
 FltkWindow::~FltkWindow()
 {
 	// The views own their widgets; the group must not delete them again.
-	fViews.clear();
+	// A focused text field that goes makes FLTK hand its focus on, which
+	// must find no views left to give it to.
+	fClosing = true;
+	std::map<int32, std::unique_ptr<FltkView> > views;
+	views.swap(fViews);
+	views.clear();
 }
 
 
@@ -182,7 +188,7 @@ FltkWindow::draw()
 void
 FltkWindow::_ApplyFocus()
 {
-	if (!shown())
+	if (fClosing || !shown())
 		return;
 	auto view = fViews.find(fFocus);
 	if (view != fViews.end() && view->second->Kind() == B_DISPLAY_TEXT_VIEW
@@ -274,6 +280,8 @@ FltkWindow::handle(int event)
 		case FL_FOCUS:
 			// The window got the keyboard: FLTK would now focus the first
 			// widget that takes it; the kit says where the focus is.
+			if (fClosing)
+				return 0;
 			_ApplyFocus();
 			return 1;
 		case FL_KEYBOARD:

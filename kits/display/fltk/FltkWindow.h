@@ -66,6 +66,7 @@ private:
 			int32				fFocus;
 			// What the focus mark is drawn from.
 			const MirrorWindow*	fMirror;
+			bool				fClosing;
 			std::map<int32, std::unique_ptr<FltkView> > fViews;
 			std::vector<int32>	fStack;
 };
