@@ -78,6 +78,8 @@ TEST(DriverTest, LinesAUserCannotPerformAreErrors)
 		{ "click \"CloseButton\n", "script error 1: a double quote is not "
 			"closed" },
 		{ "fly away\n", "script error 1: unknown action \"fly\"" },
+		{ "key Hyper+Tab\n", "script error 1: unknown key \"Hyper+Tab\"" },
+		{ "key ab\n", "script error 1: unknown key \"ab\"" },
 		{ "wait-text EncodeButton Altro 0.2\n", "script error 1: "
 			"\"EncodeButton\" does not show \"Altro\" after 0.2 seconds" },
 		{ "dump\nmenu ? \"Informazioni su...\"\n", "script error 2: the "
