@@ -7,11 +7,13 @@ set -eu
 cd "$(dirname "$0")"
 
 # Real-window tests and the benchmark harness run on Xvfb; xdotool and
-# x11-utils (xwininfo, xprop) look at and act on its windows. Gogo builds on
+# x11-utils (xwininfo, xprop) look at and act on its windows, and the
+# keyboard walk runs under a window manager (openbox). Gogo builds on
 # libmp3lame and libsndfile; its tests compare its MP3s with lame's, and
 # with those of the GNU parallel recipe in docs/beyond-one-machine.md.
 tools/install-packages.sh cmake make g++ libgtest-dev libfltk1.3-dev \
 	libx11-dev shared-mime-info attr util-linux xvfb xauth xdotool x11-utils \
+	openbox \
 	libmp3lame-dev libsndfile1-dev lame parallel xdg-utils desktop-file-utils \
 	libfile-mimeinfo-perl clang libclang-rt-dev
 

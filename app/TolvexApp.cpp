@@ -220,6 +220,7 @@ TolvexApp::AboutRequested()
 	GetWebAddress(address, sizeof(address));
 	BAlert* alert = new BAlert("AboutDialog", text, "Apri sito", "Chiudi",
 		NULL, B_WIDTH_AS_USUAL, B_INFO_ALERT);
+	alert->SetShortcut(1, B_ESCAPE);
 	if (alert->Go() == 0) {
 		const char* arguments[] = { address };
 		be_roster->Launch("text/html", 1, arguments);

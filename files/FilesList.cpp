@@ -133,6 +133,18 @@ FilesList::SelectionChanged()
 
 
 void
+FilesList::KeyDown(const char* bytes, int32 numBytes)
+{
+	if (numBytes == 1 && bytes[0] == B_DELETE) {
+		if (fRemoveButton != NULL && fRemoveButton->IsEnabled())
+			fRemoveButton->Invoke();
+		return;
+	}
+	BListView::KeyDown(bytes, numBytes);
+}
+
+
+void
 FilesList::ShowOpen()
 {
 	fOpenPanel->Show();

@@ -21,6 +21,8 @@ public:
 	virtual	bool				AddItem(BListItem* item);
 	virtual	bool				AddItem(BListItem* item, int32 index);
 	virtual	void				SelectionChanged();
+	// Delete does what "Rimuovi" does, when it can be pressed.
+	virtual	void				KeyDown(const char* bytes, int32 numBytes);
 
 			void				ShowOpen();
 			void				ShowSave();

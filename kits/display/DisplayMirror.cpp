@@ -241,6 +241,11 @@ DisplayMirror::Apply(const DisplayCommand& command)
 		case B_DISPLAY_PANEL_SHOWN:
 			window->isPanel = true;
 			return true;
+		case B_DISPLAY_WINDOW_FOCUS:
+			if (command.view != -1 && window->FindView(command.view) == NULL)
+				return false;
+			window->focus = command.view;
+			return true;
 		case B_DISPLAY_ALERT_SHOWN:
 			window->isAlert = true;
 			window->alertName = command.name;
@@ -401,6 +406,14 @@ DisplayMirror::Apply(const DisplayCommand& command)
 		case B_DISPLAY_VIEW_DIVIDER:
 			view->divider = command.value;
 			return true;
+		case B_DISPLAY_MENU_OPENED:
+			if (view->kind != B_DISPLAY_MENU_BAR
+				|| window->items.count(command.item) == 0)
+				return false;
+			window->menuBar = view->id;
+			window->openMenu = command.item;
+			window->menuHighlight = -1;
+			return true;
 		case B_DISPLAY_VIEW_MAX_BYTES:
 			view->maxBytes = command.value;
 			return true;
@@ -423,6 +436,10 @@ DisplayMirror::_RemoveView(MirrorWindow& window, int32 id)
 	std::vector<int32> children = view->children;
 	for (int32 item : view->items)
 		_RemoveItem(window, item);
+	if (window.focus == id)
+		window.focus = -1;
+	if (window.menuBar == id)
+		window.menuBar = window.openMenu = window.menuHighlight = -1;
 	window.views.erase(id);
 	for (int32 child : children)
 		_RemoveView(window, child);
@@ -436,6 +453,10 @@ DisplayMirror::_RemoveItem(MirrorWindow& window, int32 id)
 	if (item == window.items.end())
 		return;
 	std::vector<int32> children = item->second.children;
+	if (window.openMenu == id)
+		window.menuBar = window.openMenu = window.menuHighlight = -1;
+	else if (window.menuHighlight == id)
+		window.menuHighlight = -1;
 	window.items.erase(item);
 	for (int32 child : children)
 		_RemoveItem(window, child);

@@ -71,6 +71,13 @@ struct MirrorWindow {
 	// As BWindow::SetSizeLimits gives them: least width and height in
 	// left and top, greatest in right and bottom.
 	BRect					sizeLimits = BRect(0, 0, 32768, 32768);
+	int32					focus = -1;		// the view keys go to
+	// A menu bar's menu opened from the keyboard, while it is open: the
+	// bar, the menu's item, and the item the arrows are on (-1: none).
+	// The display moves in it and closes it itself.
+	int32					menuBar = -1;
+	int32					openMenu = -1;
+	int32					menuHighlight = -1;
 	std::map<int32, MirrorView> views;
 	std::map<int32, MirrorMenuItem> items;
 

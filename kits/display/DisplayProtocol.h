@@ -142,7 +142,17 @@ enum display_command_code {
 	B_DISPLAY_TEXT_SELECTION,
 	// window, rect (left: the least width, top: the least height, right:
 	// the greatest width, bottom: the greatest height, as frame widths)
-	B_DISPLAY_WINDOW_SIZE_LIMITS
+	B_DISPLAY_WINDOW_SIZE_LIMITS,
+	// The window's focus, which keys go to and which the display marks in
+	// the keyboard-navigation blue: window, view (-1: none). A text view
+	// named so gets the display's own text focus, so that typing goes
+	// there.
+	B_DISPLAY_WINDOW_FOCUS,
+	// Open a menu of a menu bar, as a click on its title would (F10):
+	// window, view (the bar), item (the bar's item whose menu opens). The
+	// display then moves in the menu with the arrows itself, sends
+	// B_INPUT_MENU_ITEM for Enter and closes it on Escape.
+	B_DISPLAY_MENU_OPENED
 };
 
 enum display_menu_item_flags {
@@ -188,8 +198,16 @@ enum display_input_code {
 	// "refs" (entry_ref, one per file). The window finds the view under
 	// the point and hands it a B_SIMPLE_DATA message with the refs.
 	B_INPUT_DROP = '_IDR',
-	// A key: "bytes" (string, UTF-8); "view" optional. B_ENTER with no
-	// view presses the window's default button.
+	// A key the display does not take itself (a text view it gave the
+	// text focus keeps what it edits and sends B_INPUT_TEXT): "bytes"
+	// (string, UTF-8, as KeyDown gets them: B_TAB, B_ENTER, B_ESCAPE,
+	// B_SPACE, B_BACKSPACE, B_DELETE, the arrows, B_FUNCTION_KEY, or the
+	// character typed), "key" (int32, optional: for B_FUNCTION_KEY which
+	// one, B_F1_KEY to B_F12_KEY), "modifiers" (int32, optional:
+	// B_SHIFT_KEY, B_COMMAND_KEY for Alt, B_CONTROL_KEY). The window
+	// moves the focus on Tab, gives Enter to its default button and the
+	// rest to the focus view's KeyDown. "view" (optional) sends the key to
+	// that view instead of the focus.
 	B_INPUT_KEY = '_IKY',
 	// The user's new selection in a list view: "view", "index" (int32,
 	// one per selected entry; none: nothing selected); "invoke" (bool,

@@ -92,7 +92,6 @@ BAlert::BAlert(const char* title, const char* text, const char* button0,
 	BWindow(BRect(100, 100, 100 + kWidth, 180), title, B_MODAL_WINDOW_LOOK,
 		B_MODAL_APP_WINDOW_FEEL, B_NOT_CLOSABLE | B_NOT_RESIZABLE
 			| B_NOT_ZOOMABLE | B_NOT_MINIMIZABLE | B_ASYNCHRONOUS_CONTROLS),
-	fShortcuts(),
 	fButtonCount(0),
 	fType(type),
 	fResult(std::make_shared<BPrivate::AlertResult>())
@@ -125,8 +124,10 @@ BAlert::BAlert(const char* title, const char* text, const char* button0,
 	back->AddChild(fTextView);
 
 	const char* labels[3] = { button0, button1, button2 };
-	for (int32 i = 0; i < 3; i++)
+	for (int32 i = 0; i < 3; i++) {
 		fButtons[i] = NULL;
+		fKeys[i] = 0;
+	}
 	for (int32 i = 0; i < 3 && labels[i] != NULL; i++) {
 		BMessage* message = new BMessage(kButtonPressed);
 		message->AddInt32("which", i);
@@ -153,9 +154,12 @@ BAlert::BAlert(const char* title, const char* text, const char* button0,
 		back->AddChild(fButtons[i]);
 		fButtons[i]->SetTarget(this);
 	}
-	// As on BeOS, Enter presses the last button.
+	// As on BeOS, Enter presses the last button; a lone button is also
+	// what Escape means.
 	if (fButtonCount > 0)
 		fButtons[fButtonCount - 1]->MakeDefault(true);
+	if (fButtonCount == 1)
+		fKeys[0] = B_ESCAPE;
 }
 
 
@@ -234,18 +238,46 @@ BAlert::MessageReceived(BMessage* message)
 }
 
 
+// A button's key presses it wherever the focus is, as long as the button
+// can be pressed.
+void
+BAlert::DispatchMessage(BMessage* message, BHandler* handler)
+{
+	const char* bytes;
+	int32 view;
+	int32 modifiers = 0;
+	if (message->what == BPrivate::B_INPUT_KEY && !IsHidden()
+		&& message->FindString("bytes", &bytes) == B_OK
+		&& bytes[0] != '\0' && bytes[1] == '\0'
+		&& message->FindInt32("view", &view) != B_OK
+		&& (message->FindInt32("modifiers", &modifiers) != B_OK
+			|| (modifiers & (B_COMMAND_KEY | B_CONTROL_KEY)) == 0)) {
+		for (int32 i = 0; i < fButtonCount; i++) {
+			if (fKeys[i] != 0 && fKeys[i] == bytes[0]) {
+				if (fButtons[i]->IsEnabled() && !fButtons[i]->IsHidden())
+					fButtons[i]->Invoke();
+				return;
+			}
+		}
+	}
+	BWindow::DispatchMessage(message, handler);
+}
+
+
 void
 BAlert::SetShortcut(int32 index, char key)
 {
 	if (index >= 0 && index < fButtonCount)
-		fShortcuts[index] = key;
+		fKeys[index] = key;
 }
 
 
 char
 BAlert::Shortcut(int32 index) const
 {
-	return index >= 0 && index < fButtonCount ? fShortcuts[index] : 0;
+	if (index < 0 || index >= fButtonCount)
+		return 0;
+	return fKeys[index];
 }
 
 

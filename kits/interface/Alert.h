@@ -28,8 +28,11 @@ public:
 			int32				Go();
 
 	virtual	void				MessageReceived(BMessage* message);
+	virtual	void				DispatchMessage(BMessage* message,
+									BHandler* handler);
 
-			// The key that presses button index, as its click would.
+			// The key that presses button index (B_ESCAPE, a letter...);
+			// an alert of one button has Escape for it.
 			void				SetShortcut(int32 index, char key);
 			char				Shortcut(int32 index) const;
 
@@ -41,8 +44,8 @@ public:
 private:
 			BStringView*		fTextView;
 			BButton*			fButtons[3];
-			char				fShortcuts[3];
 			int32				fButtonCount;
+			char				fKeys[3];
 			alert_type			fType;
 			std::shared_ptr<BPrivate::AlertResult> fResult;
 };

@@ -83,7 +83,41 @@ enum {
 	B_ENTER = 0x0a,
 	B_RETURN = 0x0a,
 	B_SPACE = 0x20,
-	B_ESCAPE = 0x1b
+	B_ESCAPE = 0x1b,
+	B_LEFT_ARROW = 0x1c,
+	B_RIGHT_ARROW = 0x1d,
+	B_UP_ARROW = 0x1e,
+	B_DOWN_ARROW = 0x1f,
+	B_DELETE = 0x7f,
+	B_HOME = 0x01,
+	B_END = 0x04,
+	B_PAGE_UP = 0x0b,
+	B_PAGE_DOWN = 0x0c,
+	B_FUNCTION_KEY = 0x10
+};
+
+// Which function key, in a B_FUNCTION_KEY's "key".
+enum {
+	B_F1_KEY = 0x02,
+	B_F2_KEY = 0x03,
+	B_F3_KEY = 0x04,
+	B_F4_KEY = 0x05,
+	B_F5_KEY = 0x06,
+	B_F6_KEY = 0x07,
+	B_F7_KEY = 0x08,
+	B_F8_KEY = 0x09,
+	B_F9_KEY = 0x0a,
+	B_F10_KEY = 0x0b,
+	B_F11_KEY = 0x0c,
+	B_F12_KEY = 0x0d
+};
+
+// Modifier keys held with a key. On a PC keyboard Alt is BeOS's Command.
+enum {
+	B_SHIFT_KEY = 0x00000001,
+	B_COMMAND_KEY = 0x00000002,
+	B_CONTROL_KEY = 0x00000004,
+	B_OPTION_KEY = 0x00000040
 };
 
 // Control values.

@@ -55,6 +55,48 @@ BListView::MessageReceived(BMessage* message)
 }
 
 
+void
+BListView::KeyDown(const char* bytes, int32 numBytes)
+{
+	int32 count = CountItems();
+	if (numBytes != 1 || count == 0) {
+		BView::KeyDown(bytes, numBytes);
+		return;
+	}
+	int32 first = CurrentSelection(0);
+	int32 last = fSelection.empty() ? -1 : fSelection.back();
+	int32 target;
+	switch (bytes[0]) {
+		case B_DOWN_ARROW:
+			target = last < 0 ? 0 : std::min(last + 1, count - 1);
+			break;
+		case B_UP_ARROW:
+			target = first < 0 ? count - 1 : std::max(first - 1, (int32)0);
+			break;
+		case B_HOME:
+			target = 0;
+			break;
+		case B_END:
+			target = count - 1;
+			break;
+		case B_ENTER:
+			if (first >= 0)
+				Private(this).UserInvoke();
+			return;
+		default:
+			BView::KeyDown(bytes, numBytes);
+			return;
+	}
+	int32 modifiers = 0;
+	if (Window() != NULL && Window()->CurrentMessage() != NULL)
+		Window()->CurrentMessage()->FindInt32("modifiers", &modifiers);
+	std::vector<int32> wanted(1, target);
+	if ((modifiers & B_SHIFT_KEY) != 0 && fListType == B_MULTIPLE_SELECTION_LIST)
+		wanted.insert(wanted.end(), fSelection.begin(), fSelection.end());
+	Private(this).UserSelect(wanted);
+}
+
+
 bool
 BListView::AddItem(BListItem* item)
 {

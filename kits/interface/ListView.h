@@ -28,6 +28,9 @@ public:
 	virtual						~BListView();
 
 	virtual	void				MessageReceived(BMessage* message);
+	// Up and Down (Home, End) move the selection, with Shift extend it in
+	// a multiple-selection list; Enter invokes the list.
+	virtual	void				KeyDown(const char* bytes, int32 numBytes);
 
 	virtual	bool				AddItem(BListItem* item);
 	virtual	bool				AddItem(BListItem* item, int32 index);

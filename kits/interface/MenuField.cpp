@@ -154,3 +154,30 @@ BMenuField::_ShownLabel() const
 	}
 	return fMenu->Name() != NULL ? fMenu->Name() : "";
 }
+
+
+void
+BMenuField::KeyDown(const char* bytes, int32 numBytes)
+{
+	int32 step = 0;
+	if (numBytes == 1 && bytes[0] == B_UP_ARROW)
+		step = -1;
+	else if (numBytes == 1 && bytes[0] == B_DOWN_ARROW)
+		step = 1;
+	if (step == 0) {
+		BView::KeyDown(bytes, numBytes);
+		return;
+	}
+	BMenuItem* marked = fMenu->FindMarked();
+	int32 from = marked != NULL ? fMenu->IndexOf(marked)
+		: (step > 0 ? -1 : fMenu->CountItems());
+	for (int32 i = from + step; i >= 0 && i < fMenu->CountItems();
+			i += step) {
+		BMenuItem* item = fMenu->ItemAt(i);
+		if (item->IsEnabled() && item->Submenu() == NULL
+			&& dynamic_cast<BSeparatorItem*>(item) == NULL) {
+			Private(this).ChooseItem(BMenuItem::Private(item).Id());
+			return;
+		}
+	}
+}

@@ -25,6 +25,8 @@ public:
 
 	virtual	void				AttachedToWindow();
 	virtual	void				GetPreferredSize(float* width, float* height);
+	// Up and Down choose the item before or after the marked one.
+	virtual	void				KeyDown(const char* bytes, int32 numBytes);
 
 			class Private;
 

@@ -220,3 +220,24 @@ BTabView::_SendState()
 	if (fSelection >= 0)
 		_SendTab(BPrivate::B_DISPLAY_TAB_CHOSEN, fSelection);
 }
+
+
+void
+BTabView::KeyDown(const char* bytes, int32 numBytes)
+{
+	int32 step = 0;
+	if (numBytes == 1 && bytes[0] == B_LEFT_ARROW)
+		step = -1;
+	else if (numBytes == 1 && bytes[0] == B_RIGHT_ARROW)
+		step = 1;
+	if (step == 0) {
+		BView::KeyDown(bytes, numBytes);
+		return;
+	}
+	for (int32 i = fSelection + step; i >= 0 && i < CountTabs(); i += step) {
+		if (TabAt(i)->IsEnabled()) {
+			Select(i);
+			return;
+		}
+	}
+}

@@ -53,6 +53,8 @@ public:
 			int32				CountTabs() const;
 	virtual	void				Select(int32 index);
 			int32				Selection() const { return fSelection; }
+	// Left and Right bring the tab before or after to the front.
+	virtual	void				KeyDown(const char* bytes, int32 numBytes);
 
 	virtual	void				SetTabWidth(button_width width);
 			button_width		TabWidth() const { return fTabWidth; }

@@ -89,6 +89,13 @@ BTextControl::SetEnabled(bool enabled)
 }
 
 
+void
+BTextControl::MakeFocus(bool focus)
+{
+	fTextView->MakeFocus(focus);
+}
+
+
 // Drawn on what holds it, in that view's colour.
 void
 BTextControl::AttachedToWindow()

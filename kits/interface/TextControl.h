@@ -29,6 +29,8 @@ public:
 			float				Divider() const { return fDivider; }
 
 	virtual	void				SetEnabled(bool enabled);
+	// The text view takes the focus for the control.
+	virtual	void				MakeFocus(bool focus = true);
 	virtual	void				AttachedToWindow();
 	virtual	void				GetPreferredSize(float* width, float* height);
 

@@ -3,7 +3,11 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
+
+#include <Message.h>
 #include <TextControl.h>
+#include <Window.h>
 
 #include "private/interface/TextViewPrivate.h"
 #include "private/interface/ViewPrivate.h"
@@ -174,6 +178,47 @@ BTextView::MakeEditable(bool editable)
 	view.CheckLock();
 	fEditable = editable;
 	view.SendValue(BPrivate::B_DISPLAY_VIEW_ENABLED, fEditable ? 1 : 0);
+}
+
+
+void
+BTextView::MouseDown(BPoint)
+{
+	MakeFocus(true);
+}
+
+
+void
+BTextView::KeyDown(const char* bytes, int32 numBytes)
+{
+	BTextControl* control = dynamic_cast<BTextControl*>(Parent());
+	if (numBytes == 1 && bytes[0] == B_ENTER && control != NULL
+		&& control->IsEnabled()) {
+		control->Invoke();
+		return;
+	}
+	// Typing that reached the kit before the display's own field had the
+	// focus: it lands at the end of the text, not nowhere.
+	int32 modifiers = 0;
+	if (Window() != NULL && Window()->CurrentMessage() != NULL)
+		Window()->CurrentMessage()->FindInt32("modifiers", &modifiers);
+	unsigned char first = (unsigned char)bytes[0];
+	if (numBytes > 0 && (modifiers & (B_COMMAND_KEY | B_CONTROL_KEY)) == 0) {
+		if (first >= B_SPACE && first != B_DELETE) {
+			std::string text(fText);
+			text.append(bytes, numBytes);
+			Private(this).ApplyTyped(text.c_str());
+			return;
+		}
+		if (numBytes == 1 && first == B_BACKSPACE) {
+			size_t end = strlen(fText);
+			while (end > 0 && ((unsigned char)fText[--end] & 0xc0) == 0x80)
+				;
+			Private(this).ApplyTyped(std::string(fText, end).c_str());
+			return;
+		}
+	}
+	BView::KeyDown(bytes, numBytes);
 }
 
 

@@ -27,6 +27,11 @@ public:
 			int32				MaxBytes() const { return fMaxBytes; }
 
 			void				MakeEditable(bool editable = true);
+
+	// A click gives it the focus; Enter, where the window has no default
+	// button to take it, invokes its text control.
+	virtual	void				MouseDown(BPoint where);
+	virtual	void				KeyDown(const char* bytes, int32 numBytes);
 			bool				IsEditable() const { return fEditable; }
 
 			class Private;

@@ -15,6 +15,7 @@
 
 #include "display/DisplayServer.h"
 #include "private/interface/ViewPrivate.h"
+#include "private/interface/WindowPrivate.h"
 #include "private/app/HandlerPrivate.h"
 
 using BPrivate::DisplayCommand;
@@ -158,6 +159,26 @@ BView::MouseUp(BPoint)
 void
 BView::KeyDown(const char*, int32)
 {
+}
+
+
+void
+BView::MakeFocus(bool focus)
+{
+	if (fWindow == NULL)
+		return;
+	_CheckLock();
+	if (focus)
+		BWindow::Private(fWindow).SetFocus(this);
+	else if (fWindow->CurrentFocus() == this)
+		BWindow::Private(fWindow).SetFocus(NULL);
+}
+
+
+bool
+BView::IsFocus() const
+{
+	return fWindow != NULL && fWindow->CurrentFocus() == this;
 }
 
 
@@ -459,6 +480,9 @@ BView::_SetWindow(BWindow* window)
 	if (window == fWindow)
 		return;
 	if (fWindow != NULL) {
+		// A view that leaves its window takes the focus with it.
+		if (fWindow->CurrentFocus() == this)
+			BWindow::Private(fWindow).SetFocus(NULL);
 		DetachedFromWindow();
 		fWindow->RemoveHandler(this);
 	}

@@ -24,6 +24,9 @@ public:
 	virtual	void				MouseDown(BPoint where);
 	virtual	void				MouseUp(BPoint where);
 	virtual	void				KeyDown(const char* bytes, int32 numBytes);
+	// The focus takes the keys; the window marks it.
+	virtual	void				MakeFocus(bool focus = true);
+			bool				IsFocus() const;
 
 	virtual	void				GetPreferredSize(float* width, float* height);
 	virtual	void				ResizeToPreferred();

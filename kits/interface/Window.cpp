@@ -11,8 +11,10 @@
 #include <ListView.h>
 #include <MenuBar.h>
 #include <MenuField.h>
+#include <MenuItem.h>
 #include <Message.h>
 #include <TabView.h>
+#include <TextControl.h>
 #include <TextView.h>
 #include <View.h>
 
@@ -50,6 +52,38 @@ FeelForType(window_type type)
 		case B_MODAL_WINDOW: return B_MODAL_APP_WINDOW_FEEL;
 		case B_FLOATING_WINDOW: return B_FLOATING_APP_WINDOW_FEEL;
 		default: return B_NORMAL_WINDOW_FEEL;
+	}
+}
+
+
+// Where Tab stops: a navigable view the user can act on now. A text
+// control stands aside for its text view, which takes the keys.
+bool
+IsNavigable(BView* view)
+{
+	if ((view->Flags() & B_NAVIGABLE) == 0 || view->IsHidden()
+		|| dynamic_cast<BTextControl*>(view) != NULL)
+		return false;
+	if (BControl* control = dynamic_cast<BControl*>(view))
+		return control->IsEnabled();
+	if (BMenuField* field = dynamic_cast<BMenuField*>(view))
+		return field->IsEnabled();
+	if (BTextView* text = dynamic_cast<BTextView*>(view)) {
+		BTextControl* control = dynamic_cast<BTextControl*>(text->Parent());
+		return text->IsEditable() && (control == NULL || control->IsEnabled());
+	}
+	return true;
+}
+
+
+// Every view under top, each before its children, children in the order
+// they were added.
+void
+CollectViews(BView* top, std::vector<BView*>* views)
+{
+	for (int32 i = 0; BView* child = top->ChildAt(i); i++) {
+		views->push_back(child);
+		CollectViews(child, views);
 	}
 }
 
@@ -100,6 +134,7 @@ BWindow::_Init(BRect frame, const char* title, uint32 flags, uint32 workspace)
 	fShowLevel = 1;
 	fDefaultButton = NULL;
 	fSizeLimits = BRect(0, 0, 32768, 32768);
+	fFocus = NULL;
 	fTopView = new BView(Bounds(), "top view", B_FOLLOW_ALL_SIDES, 0);
 
 	DisplayCommand command
@@ -124,6 +159,7 @@ BWindow::~BWindow()
 		Private(this).Command(BPrivate::B_DISPLAY_WINDOW_GONE));
 	if (be_app != NULL)
 		BApplication::Private::RemoveWindow(this);
+	fFocus = NULL;
 	BView::Private(fTopView).SetWindow(NULL);
 	delete fTopView;
 	free(fTitle);
@@ -252,18 +288,8 @@ BWindow::_DispatchInput(BMessage* message)
 			break;
 		}
 		case BPrivate::B_INPUT_KEY:
-		{
-			const char* bytes;
-			if (message->FindString("bytes", &bytes) != B_OK
-				|| bytes[0] == '\0')
-				return;
-			if (view != NULL)
-				view->KeyDown(bytes, (int32)strlen(bytes));
-			else if (bytes[0] == B_ENTER && bytes[1] == '\0'
-				&& fDefaultButton != NULL && !fDefaultButton->IsHidden())
-				fDefaultButton->KeyDown(bytes, 1);
+			_KeyDown(message, view);
 			break;
-		}
 		case BPrivate::B_INPUT_SELECTION:
 		{
 			BListView* list = dynamic_cast<BListView*>(view);
@@ -274,6 +300,8 @@ BWindow::_DispatchInput(BMessage* message)
 			for (int32 i = 0; message->FindInt32("index", i, &index) == B_OK;
 					i++)
 				indexes.push_back(index);
+			// A click in a list gives it the focus, as on BeOS.
+			list->MakeFocus(true);
 			BListView::Private(list).UserSelect(indexes);
 			bool invoke = false;
 			if (message->FindBool("invoke", &invoke) == B_OK && invoke)
@@ -289,6 +317,115 @@ BWindow::_DispatchInput(BMessage* message)
 			break;
 		}
 	}
+}
+
+
+void
+BWindow::_KeyDown(BMessage* message, BView* view)
+{
+	const char* bytes;
+	if (message->FindString("bytes", &bytes) != B_OK || bytes[0] == '\0')
+		return;
+	int32 length = (int32)strlen(bytes);
+	if (view != NULL) {
+		view->KeyDown(bytes, length);
+		return;
+	}
+	int32 modifiers = 0;
+	message->FindInt32("modifiers", &modifiers);
+	int32 key = 0;
+	message->FindInt32("key", &key);
+	bool single = length == 1;
+
+	if (single && bytes[0] == B_TAB
+		&& (modifiers & (B_COMMAND_KEY | B_CONTROL_KEY)) == 0) {
+		if (BView* next = _NextNavigable((modifiers & B_SHIFT_KEY) != 0))
+			next->MakeFocus(true);
+		return;
+	}
+	if (single && bytes[0] == B_FUNCTION_KEY && key == B_F10_KEY) {
+		_OpenMenuBar();
+		return;
+	}
+
+	BView* focus = fFocus != NULL && !fFocus->IsHidden() ? fFocus : NULL;
+	// A list that is invoked takes Enter for itself (a file panel enters
+	// the folder chosen); elsewhere Enter is the default button's.
+	BListView* list = dynamic_cast<BListView*>(focus);
+	bool listTakesEnter = list != NULL && list->InvocationMessage() != NULL;
+	if (single && bytes[0] == B_ENTER && !listTakesEnter
+		&& fDefaultButton != NULL && !fDefaultButton->IsHidden()) {
+		fDefaultButton->KeyDown(bytes, 1);
+		return;
+	}
+	if (focus != NULL)
+		focus->KeyDown(bytes, length);
+}
+
+
+BView*
+BWindow::_NextNavigable(bool backward) const
+{
+	std::vector<BView*> views;
+	CollectViews(fTopView, &views);
+	int32 count = (int32)views.size();
+	if (count == 0)
+		return NULL;
+	int32 at = -1;
+	for (int32 i = 0; i < count; i++) {
+		if (views[i] == fFocus)
+			at = i;
+	}
+	// With no focus, Tab starts at the first view and Shift-Tab at the
+	// last.
+	if (at < 0)
+		at = backward ? count : -1;
+	for (int32 step = 1; step <= count; step++) {
+		int32 i = backward ? at - step : at + step;
+		i = ((i % count) + count) % count;
+		if (views[i] != fFocus && IsNavigable(views[i]))
+			return views[i];
+	}
+	return NULL;
+}
+
+
+// F10: the first menu of the window's first menu bar opens, as a click
+// on its title would open it; the display moves in it from there.
+void
+BWindow::_OpenMenuBar()
+{
+	std::vector<BView*> views;
+	CollectViews(fTopView, &views);
+	for (BView* view : views) {
+		BMenuBar* bar = dynamic_cast<BMenuBar*>(view);
+		if (bar == NULL || bar->IsHidden() || !bar->IsEnabled())
+			continue;
+		for (int32 i = 0; BMenuItem* item = bar->ItemAt(i); i++) {
+			if (!item->IsEnabled() || item->Submenu() == NULL)
+				continue;
+			DisplayCommand command = BView::Private(bar).Command(
+				BPrivate::B_DISPLAY_MENU_OPENED);
+			command.item = BMenuItem::Private(item).Id();
+			BPrivate::SendToDisplay(command);
+			return;
+		}
+		return;
+	}
+}
+
+
+void
+BWindow::_SetFocus(BView* view)
+{
+	AssertLocked();
+	if (view == fFocus)
+		return;
+	fFocus = view;
+	DisplayCommand command
+		= Private(this).Command(BPrivate::B_DISPLAY_WINDOW_FOCUS);
+	command.view = view != NULL ? BHandler::Private(view).Token() : -1;
+	BPrivate::SendToDisplay(command);
 }
 
 

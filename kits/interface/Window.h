@@ -116,6 +116,9 @@ public:
 			BButton*			DefaultButton() const
 									{ return fDefaultButton; }
 
+			// The view that takes the keys, or NULL.
+			BView*				CurrentFocus() const { return fFocus; }
+
 			class Private;
 
 private:
@@ -129,6 +132,14 @@ private:
 			BView*				_FindView(int32 token) const;
 			BView*				_ViewAt(BPoint where) const;
 			void				_SendFrame();
+			void				_SetFocus(BView* view);
+			// The window's part of a key: Tab moves the focus, F10 opens
+			// the menu bar, Enter presses the default button; the rest
+			// goes to the focus. The message is the current one.
+			void				_KeyDown(BMessage* message, BView* view);
+			// The next (or previous) view Tab stops at after the focus.
+			BView*				_NextNavigable(bool backward) const;
+			void				_OpenMenuBar();
 
 			char*				fTitle;
 			BRect				fFrame;
@@ -141,6 +152,7 @@ private:
 			BView*				fTopView;
 			BButton*			fDefaultButton;
 			BRect				fSizeLimits;
+			BView*				fFocus;
 };
 
 #endif // _WINDOW_H

@@ -4,6 +4,7 @@
 #include <math.h>
 #include <stdlib.h>
 #include <string.h>
+#include <strings.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -20,8 +21,11 @@
 #include <TextControl.h>
 #include <TextView.h>
 
+#include <OS.h>
+
 #include "display/DisplayProtocol.h"
 #include "private/app/HandlerPrivate.h"
+#include "private/interface/ListViewPrivate.h"
 
 namespace {
 
@@ -140,8 +144,43 @@ public:
 		fPanel->EntriesSelected();
 	}
 
+	// Typing selects the first entry whose name begins with what was
+	// typed; a pause starts the name over.
+	virtual void KeyDown(const char* bytes, int32 numBytes)
+	{
+		unsigned char first = (unsigned char)bytes[0];
+		if (numBytes < 1 || first < B_SPACE || first == B_DELETE) {
+			// Enter, the arrows: what follows is a new name, typed in
+			// what may be another folder by then.
+			fTyped.clear();
+			BListView::KeyDown(bytes, numBytes);
+			return;
+		}
+		bigtime_t now = system_time();
+		if (now - fLastTyped > kTypingPause)
+			fTyped.clear();
+		fLastTyped = now;
+		fTyped.append(bytes, numBytes);
+		for (int32 i = 0; i < CountItems(); i++) {
+			const char* text = static_cast<BStringItem*>(ItemAt(i))->Text();
+			if (strncasecmp(text, fTyped.c_str(), fTyped.size()) == 0) {
+				BListView::Private(this).UserSelect(std::vector<int32>(1, i));
+				return;
+			}
+		}
+	}
+
+	void ResetTyping()
+	{
+		fTyped.clear();
+	}
+
 private:
+	static const bigtime_t kTypingPause = 1000000;
+
 	PanelWindow* fPanel;
+	std::string fTyped;
+	bigtime_t fLastTyped = 0;
 };
 
 
@@ -218,6 +257,8 @@ BFilePanel::PanelWindow::PanelWindow(BFilePanel*, file_panel_mode mode,
 
 	const char* home = getenv("HOME");
 	SetDirectory(home != NULL && IsFolder(home) ? home : "/");
+	// Typing goes to the name to save under, or to the path.
+	(fNameView != NULL ? fNameView : fPathView)->MakeFocus(true);
 }
 
 
@@ -263,7 +304,39 @@ BFilePanel::PanelWindow::DispatchMessage(BMessage* message, BHandler* handler)
 			return;
 		}
 	}
+	const char* bytes;
+	if (message->what == BPrivate::B_INPUT_KEY && !IsHidden()
+		&& message->FindString("bytes", &bytes) == B_OK
+		&& message->FindInt32("view", &view) != B_OK && _PanelKey(message,
+			bytes))
+		return;
 	BWindow::DispatchMessage(message, handler);
+}
+
+
+// Escape cancels; Alt+Up, and Backspace where no text is edited, go to
+// the parent folder. True when the key was the panel's.
+bool
+BFilePanel::PanelWindow::_PanelKey(BMessage* message, const char* bytes)
+{
+	if (bytes[0] == '\0' || bytes[1] != '\0')
+		return false;
+	int32 modifiers = 0;
+	message->FindInt32("modifiers", &modifiers);
+	bool editing = dynamic_cast<BTextView*>(CurrentFocus()) != NULL;
+	if (bytes[0] == B_ESCAPE) {
+		static_cast<EntriesList*>(fEntries)->ResetTyping();
+		_Cancel();
+		return true;
+	}
+	if ((bytes[0] == B_UP_ARROW && (modifiers & B_COMMAND_KEY) != 0)
+		|| (bytes[0] == B_BACKSPACE && !editing)) {
+		static_cast<EntriesList*>(fEntries)->ResetTyping();
+		BMessage up(kUp);
+		MessageReceived(&up);
+		return true;
+	}
+	return false;
 }
 
 

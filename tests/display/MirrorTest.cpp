@@ -183,6 +183,9 @@ ExpectMirrorMatches(BWindow* window, const char* step)
 	EXPECT_EQ(!window->IsHidden(), mirrored->shown);
 	EXPECT_EQ(window->Feel(), mirrored->feel);
 	EXPECT_EQ(window->Flags(), mirrored->flags);
+	EXPECT_EQ(window->CurrentFocus() != NULL
+		? BHandler::Private(window->CurrentFocus()).Token() : -1,
+		mirrored->focus);
 	const MirrorView* top = mirrored->FindView(mirrored->topView);
 	ASSERT_NE(nullptr, top);
 	ASSERT_EQ((size_t)window->CountChildren(), top->children.size());
@@ -306,6 +309,7 @@ TEST(MirrorTest, TheMirrorFollowsEverySetter)
 		{ "BTextControl::SetText", [&] { textControl->SetText("/altro"); } },
 		{ "BTextView::Select",
 			[&] { textControl->TextView()->Select(1, 4); } },
+		{ "BTextControl::MakeFocus", [&] { textControl->MakeFocus(true); } },
 		{ "BTextControl::SetDivider", [&] { textControl->SetDivider(115); } },
 		{ "BTextView::SetMaxBytes cuts the text",
 			[&] { textControl->TextView()->SetMaxBytes(3); } },
@@ -317,7 +321,8 @@ TEST(MirrorTest, TheMirrorFollowsEverySetter)
 		{ "BTabView::Select", [&] { tabs->Select(1); } },
 		{ "BTab::SetLabel", [&] { tabs->TabAt(0)->SetLabel("Uno"); } },
 		{ "BTab::SetEnabled", [&] { tabs->TabAt(0)->SetEnabled(false); } },
-		{ "BView::RemoveChild", [&] {
+		{ "BView::MakeFocus", [&] { button->MakeFocus(true); } },
+		{ "BView::RemoveChild of the focus", [&] {
 			back->RemoveChild(button);
 			delete button;
 		} },

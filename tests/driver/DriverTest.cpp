@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 #include <Entry.h>
 #include <MimeType.h>
 
@@ -76,6 +78,8 @@ TEST(DriverTest, LinesAUserCannotPerformAreErrors)
 		{ "click \"CloseButton\n", "script error 1: a double quote is not "
 			"closed" },
 		{ "fly away\n", "script error 1: unknown action \"fly\"" },
+		{ "key Hyper+Tab\n", "script error 1: unknown key \"Hyper+Tab\"" },
+		{ "key ab\n", "script error 1: unknown key \"ab\"" },
 		{ "wait-text EncodeButton Altro 0.2\n", "script error 1: "
 			"\"EncodeButton\" does not show \"Altro\" after 0.2 seconds" },
 		{ "dump\nmenu ? \"Informazioni su...\"\n", "script error 2: the "
@@ -186,4 +190,58 @@ TEST(DriverTest, SavePanelTakesATypedName)
 	EXPECT_TRUE(Contains(ReadFile(home.File("liste/prima.tvx")), wave));
 	EXPECT_EQ(ReadFile(home.File("liste/prima.tvx")),
 		ReadFile(home.File("liste/la mia lista.tvx")));
+}
+
+
+// Keys alone, as a user without a mouse: Tab walks to "Aggiungi...", the
+// file panel is worked by typing, Enter, Backspace, Alt+Up and Escape, the
+// bit rate is picked with the arrows, Delete removes from the batch,
+// Escape answers the About box and F10 reaches "Esci".
+TEST(DriverTest, KeysAloneWalkTheWindows)
+{
+	TemporaryHome home;
+	home.WriteFile("a.wav", "RIFF");
+	home.WriteFile("w/b.wav", "RIFF");
+	TolvexRunner runner(home);
+	RunResult result = runner.Run(
+		"key Tab\nkey Tab\nkey Tab\n"
+		// Into the folder by typing its name, a file chosen with Enter.
+		"key Space\nkey Tab\nkey w\nkey Enter\nkey b\nkey Enter\n"
+		// Backspace goes up, Escape cancels.
+		"key Space\nkey Backspace\nkey a\nkey Escape\ndump\n"
+		// The panel shows again where it was.
+		"key Space\nkey a\nkey Enter\n"
+		"key Space\nkey w\nkey Enter\nkey Alt+Up\nkey a\nkey Enter\n"
+		"key Shift+Tab\nkey Right\nkey Tab\n"
+		"key Down\nkey Down\nkey Down\nkey Down\nkey Down\nkey Down\n"
+		"key Down\nkey Down\nkey Down\n"
+		"key Shift+Tab\nkey Left\nkey Tab\nkey Tab\n"
+		"key Delete\nkey Down\nkey Delete\n"
+		"key F10\nkey Right\nkey Down\nkey Down\nkey Enter\nkey Escape\n"
+		"dump\nkey F10\nkey Down\nkey Down\nkey Down\nkey Down\nkey Enter\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	std::string output = result.output;
+	size_t second = output.find("window \"Tolvex 1.2a\"",
+		output.find("window \"Tolvex 1.2a\"") + 1);
+	ASSERT_NE(std::string::npos, second) << output;
+	std::string first = output.substr(0, second);
+	std::string last = output.substr(second);
+
+	EXPECT_TRUE(Contains(first, "window \"Aggiungi file\" hidden=1"));
+	EXPECT_TRUE(Contains(first, "FilesList \"FilesList\" hidden=0 "
+		"frame=(2,2,392,148) items=1\n              item 0 selected=0 \""
+		+ home.File("w/b.wav") + "\"\n")) << first;
+
+	EXPECT_TRUE(Contains(last, "FilesList \"FilesList\" hidden=0 "
+		"frame=(2,2,392,148) items=2 focus=1\n"
+		"              item 0 selected=0 \"" + home.File("a.wav") + "\"\n"
+		"              item 1 selected=0 \"" + home.File("a.wav") + "\"\n"))
+		<< last;
+	EXPECT_TRUE(Contains(last, "marked=\"128 kbps\" items=16"));
+	EXPECT_TRUE(Contains(last, "BMenuItem \"128 kbps\" enabled=1 marked=1"));
+	EXPECT_FALSE(Contains(last, " open=1"));
+	EXPECT_TRUE(Contains(output, "alert AboutDialog: "));
+	std::vector<std::string> lines = SplitLines(output);
+	EXPECT_EQ(4, std::count(lines.begin(), lines.end(),
+		std::string("panel Aggiungi file")));
 }

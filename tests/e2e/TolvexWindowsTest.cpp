@@ -4,19 +4,29 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <stdio.h>
+#include <string.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <thread>
 
 #include <Alert.h>
 #include <Button.h>
+#include <ListItem.h>
+#include <Menu.h>
+#include <MenuItem.h>
 #include <Application.h>
 #include <Node.h>
 #include <TabView.h>
 #include <View.h>
 #include <Window.h>
 
+#include "EncoderView.h"
+#include "FilesList.h"
 #include "MainWindow.h"
 #include "PngWriter.h"
 #include "ProgressWindow.h"
@@ -265,4 +275,179 @@ TEST_F(TolvexProgramOnX, LosingTheServerQuitsAndStoresTheSettings)
 	RunResult result = fRunner->Finish(30);
 	EXPECT_EQ(0, result.status) << result.errors;
 	EXPECT_TRUE(HasSetting(fRunner->Executable(), "encoder_location"));
+}
+
+
+// Tolvex in-process under a real window manager (openbox), which hands
+// the keyboard to each window as it shows, the way a user's desktop does.
+class KeyboardOnX : public AppOnX {
+protected:
+	virtual void SetUp()
+	{
+		ASSERT_TRUE(fServer.IsRunning());
+		fManager = fork();
+		if (fManager == 0) {
+			execlp("openbox", "openbox", "--sm-disable", (char*)NULL);
+			_exit(127);
+		}
+		ASSERT_GT(fManager, 0);
+		bigtime_t deadline = system_time() + 10000000;
+		while (!ManagerRuns() && system_time() < deadline)
+			snooze(50000);
+		ASSERT_TRUE(ManagerRuns());
+		AppOnX::SetUp();
+	}
+
+	virtual void TearDown()
+	{
+		AppOnX::TearDown();
+		if (fManager > 0) {
+			kill(fManager, SIGTERM);
+			waitpid(fManager, NULL, 0);
+		}
+	}
+
+	static bool ManagerRuns()
+	{
+		FILE* check = popen("xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null",
+			"r");
+		if (check == NULL)
+			return false;
+		char line[256] = "";
+		bool found = fgets(line, sizeof(line), check) != NULL
+			&& strstr(line, "window id") != NULL;
+		pclose(check);
+		return found;
+	}
+
+	// Keys, then until the kits and the display have done with them.
+	static void Keys(const char* keys)
+	{
+		ASSERT_TRUE(PressKey(keys));
+		ASSERT_TRUE(WaitUntilSettled());
+	}
+
+	// The mapped window of this title, as a window manager has it (its
+	// frame around it); 0 for none.
+	static unsigned long Mapped(const std::string& title)
+	{
+		std::string command = "xdotool search --onlyvisible --name '^"
+			+ title + "$' 2>/dev/null";
+		FILE* search = popen(command.c_str(), "r");
+		if (search == NULL)
+			return 0;
+		char line[64] = "";
+		unsigned long window = 0;
+		if (fgets(line, sizeof(line), search) != NULL)
+			window = strtoul(line, NULL, 10);
+		pclose(search);
+		return window;
+	}
+
+	static unsigned long WaitMapped(const std::string& title, bool mapped)
+	{
+		bigtime_t deadline = system_time() + 10000000;
+		unsigned long window = Mapped(title);
+		while ((window != 0) != mapped && system_time() < deadline) {
+			snooze(50000);
+			window = Mapped(title);
+		}
+		return mapped ? window : (unsigned long)(window == 0);
+	}
+
+	BView* Focus(BWindow* window)
+	{
+		if (!window->Lock())
+			return NULL;
+		BView* focus = window->CurrentFocus();
+		window->Unlock();
+		return focus;
+	}
+
+	pid_t fManager = -1;
+};
+
+
+// From start, with the keyboard alone: two files through the add-files
+// panel by their typed paths, "128 kbps" in the encoder tab, "Codifica!",
+// and "Esci" from the menu bar.
+TEST_F(KeyboardOnX, TheKeyboardAloneAddsEncodesAndQuits)
+{
+	std::string record = fHome.File("gogo-calls");
+	fHome.WriteFile(".local/bin/Gogo", "#!/bin/sh\necho \"$@\" >> '" + record
+		+ "'\n", true);
+	std::string uno = fHome.WriteFile("musica/uno.wav", "RIFF");
+	std::string due = fHome.WriteFile("musica/due.wav", "RIFF");
+	unsigned long window = WaitMapped(kMainTitle, true);
+	ASSERT_NE(0ul, window);
+	ASSERT_TRUE(WaitUntilSettled());
+	MainWindow* main = Main();
+	ASSERT_NE(nullptr, main);
+	BView* add = main->FindView("AddFiles");
+	ASSERT_NE(nullptr, add);
+
+	// "Esci", the tab view ("Codifica!" is disabled), "Aggiungi..."
+	// ("Rimuovi" too).
+	Keys("Tab Tab Tab");
+	ASSERT_EQ(add, Focus(main));
+	for (const std::string& path : { uno, due }) {
+		Keys("space");
+		ASSERT_NE(0ul, WaitMapped("Aggiungi file", true));
+		ASSERT_TRUE(WaitUntilSettled());
+		Keys("ctrl+a");
+		ASSERT_TRUE(TypeText(path));
+		ASSERT_TRUE(WaitUntilSettled());
+		Keys("Return");
+		ASSERT_TRUE(WaitMapped("Aggiungi file", false));
+		ASSERT_TRUE(WaitUntilSettled());
+	}
+	ASSERT_TRUE(main->Lock());
+	ASSERT_EQ(2, main->fFilesList->CountItems());
+	EXPECT_STREQ(uno.c_str(), static_cast<BStringItem*>(
+		main->fFilesList->ItemAt(0))->Text());
+	EXPECT_STREQ(due.c_str(), static_cast<BStringItem*>(
+		main->fFilesList->ItemAt(1))->Text());
+	main->Unlock();
+
+	// Back to the tabs, the next one, its first field, nine items down.
+	Keys("shift+Tab Right Tab");
+	Keys("Down Down Down Down Down Down Down Down Down");
+	ASSERT_TRUE(main->Lock());
+	BMenuItem* marked = main->fTabView->fEncoderView->fBitRateMenu
+		->FindMarked();
+	ASSERT_NE(nullptr, marked);
+	EXPECT_STREQ("128 kbps", marked->Label());
+	main->Unlock();
+
+	// Back over the tab view to "Codifica!", marked in the keyboard
+	// navigation blue.
+	Keys("shift+Tab shift+Tab");
+	ASSERT_EQ(main->fEncodeButton, Focus(main));
+	Screenshot shot = fProbe->GrabSettled(window);
+	EXPECT_TRUE(shot.Has(0, 0, 229));
+	EXPECT_TRUE(WritePng(ArtefactPath("tolvex-keyboard-focus"), shot.width,
+		shot.height, shot.rgb));
+
+	Keys("space");
+	std::string calls;
+	bigtime_t deadline = system_time() + 20000000;
+	while (std::count(calls.begin(), calls.end(), '\n') < 2
+		&& system_time() < deadline) {
+		snooze(50000);
+		calls = ReadFile(record);
+	}
+	std::vector<std::string> lines = SplitLines(calls);
+	ASSERT_EQ(2u, lines.size()) << calls;
+	for (const std::string& line : lines)
+		EXPECT_NE(std::string::npos, line.find("-b 128")) << line;
+	ASSERT_TRUE(WaitUntilSettled());
+	// Whatever the end of the run says is answered by Enter.
+	for (int i = 0; i < 3 && ShowingAlert() != NULL; i++)
+		Keys("Return");
+	EXPECT_EQ(nullptr, ShowingAlert());
+
+	// "Lista" is the first menu; "Esci" its fourth item.
+	Keys("F10");
+	Keys("Down Down Down Down Return");
+	EXPECT_TRUE(WaitMapped(kMainTitle, false));
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include <InterfaceDefs.h>
 #include <Window.h>
 
 #include "DisplayFixture.h"
@@ -293,16 +294,31 @@ TEST_F(DisplayTest, InputArrivesAsEvents)
 	EXPECT_EQ(2, Int32Of(event, "view"));
 	EXPECT_EQ(104, Int32Of(event, "item"));
 
-	// Enter, with the pointer in the window: the kit presses the default
-	// button. Escape is no close box.
+	// Keys, with the pointer in the window, go to the kit as BeOS names
+	// them, for no view: the kit knows its focus. Escape is no close box,
+	// Tab no FLTK navigation.
 	inBack(BRect(300, 240, 300, 240), &x, &y);
 	ASSERT_TRUE(ClickAt(x, y));
-	ASSERT_TRUE(PressKey("Escape"));
-	ASSERT_TRUE(PressKey("Return"));
-	ASSERT_TRUE(recorder->Next(&event));
-	EXPECT_EQ((uint32)B_INPUT_KEY, event.what);
-	EXPECT_EQ("\n", StringOf(event, "bytes"));
-	EXPECT_EQ(-1, Int32Of(event, "view"));
+	ASSERT_TRUE(PressKey("Escape shift+Tab F10 alt+Up Return"));
+	const struct {
+		const char*	bytes;
+		int32		key;
+		int32		modifiers;
+	} kKeys[] = {
+		{ "\x1b", -1, -1 },
+		{ "\t", -1, B_SHIFT_KEY },
+		{ "\x10", B_F10_KEY, -1 },
+		{ "\x1e", -1, B_COMMAND_KEY },
+		{ "\n", -1, -1 }
+	};
+	for (const auto& key : kKeys) {
+		ASSERT_TRUE(recorder->Next(&event));
+		EXPECT_EQ((uint32)B_INPUT_KEY, event.what);
+		EXPECT_EQ(key.bytes, StringOf(event, "bytes"));
+		EXPECT_EQ(key.key, Int32Of(event, "key"));
+		EXPECT_EQ(key.modifiers, Int32Of(event, "modifiers"));
+		EXPECT_EQ(-1, Int32Of(event, "view"));
+	}
 
 	// The close box, as a window manager reports it; the window stays
 	// until the kit says otherwise.

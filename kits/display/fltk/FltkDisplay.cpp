@@ -387,7 +387,14 @@ FltkDisplay::_SyncWindows(const std::vector<int32>& touched,
 		std::unique_ptr<FltkWindow>& window = fWindows[id];
 		if (!window)
 			window.reset(new FltkWindow(id));
-		window->Sync(*fMirror.FindWindow(id));
+		MirrorWindow* mirror = fMirror.FindWindow(id);
+		window->Sync(*mirror);
+		// A menu opened from the keyboard is FLTK's from now on: it moves
+		// in it and closes it.
+		if (mirror->openMenu >= 0) {
+			window->OpenMenu(mirror->menuBar, mirror->openMenu);
+			mirror->menuBar = mirror->openMenu = mirror->menuHighlight = -1;
+		}
 	}
 
 	// Back to front, so that the front-most ends on top.

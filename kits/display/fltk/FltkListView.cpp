@@ -91,7 +91,6 @@ protected:
 		switch (event) {
 			case FL_PUSH:
 			{
-				take_focus();
 				int row = (Fl::event_y() - y() + fTop) / kRowHeight;
 				if (row < 0 || row >= Count())
 					return 1;
@@ -121,27 +120,6 @@ protected:
 				PostDrop(fOwner->fWindow, Fl::event_x(), Fl::event_y(),
 					std::string(Fl::event_text(), Fl::event_length()));
 				return 1;
-			case FL_KEYBOARD:
-			{
-				int key = Fl::event_key();
-				if (key != FL_Up && key != FL_Down)
-					return 0;
-				if (Count() == 0)
-					return 1;
-				int current = fAnchor;
-				if (current < 0 || current >= Count())
-					current = key == FL_Up ? Count() : -1;
-				int row = std::max(0, std::min(Count() - 1,
-					current + (key == FL_Up ? -1 : 1)));
-				_Choose(row, (Fl::event_state() & FL_SHIFT) != 0, false,
-					false);
-				int top = row * kRowHeight;
-				if (top < fTop)
-					ScrollTo(top);
-				else if (top + kRowHeight > fTop + h())
-					ScrollTo(top + kRowHeight - h());
-				return 1;
-			}
 		}
 		return Fl_Widget::handle(event);
 	}
@@ -191,7 +169,8 @@ private:
 
 FltkListView::FltkListView(int32 window, int32 view)
 	:
-	FltkView(window, view, B_DISPLAY_LIST_VIEW)
+	FltkView(window, view, B_DISPLAY_LIST_VIEW),
+	fKeyRow(-1)
 {
 	fList = new ListWidget(this);
 	SetWidget(fList);
@@ -242,9 +221,29 @@ FltkListView::SetScrollBar(Fl_Scrollbar* bar)
 
 
 void
-FltkListView::Update(const MirrorWindow&, const MirrorView& view)
+FltkListView::Update(const MirrorWindow& window, const MirrorView& view)
 {
 	fList->SetItems(&view.listItems);
+	if (window.focus != view.id) {
+		fKeyRow = -1;
+		return;
+	}
+	// The entry the keys moved to is brought into sight.
+	int row = -1;
+	for (size_t i = 0; i < view.listItems.size() && row < 0; i++) {
+		if (view.listItems.IsSelected(i))
+			row = (int)i;
+	}
+	if (row == fKeyRow)
+		return;
+	fKeyRow = row;
+	if (row < 0)
+		return;
+	int top = row * kRowHeight;
+	if (top < fList->Top())
+		fList->ScrollTo(top);
+	else if (top + kRowHeight > fList->Top() + fList->h())
+		fList->ScrollTo(top + kRowHeight - fList->h());
 }
 
 } // namespace BPrivate

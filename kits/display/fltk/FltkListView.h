@@ -34,6 +34,8 @@ protected:
 private:
 			class ListWidget;
 			ListWidget*			fList;
+			// The first selected entry last seen while focused.
+			int					fKeyRow;
 };
 
 } // namespace BPrivate

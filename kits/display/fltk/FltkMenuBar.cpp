@@ -2,6 +2,7 @@
 
 #include <stdint.h>
 
+#include <FL/Fl.H>
 #include <FL/Fl_Menu_Bar.H>
 
 #include <Message.h>
@@ -26,6 +27,17 @@ public:
 
 	bool InUse() const { return fDepth > 0; }
 
+	// Pulls the menu of this title down, as a click on it does; FLTK then
+	// takes the arrows, Enter and Escape.
+	void PullDown(const Fl_Menu_Item* title)
+	{
+		fDepth++;
+		const Fl_Menu_Item* chosen = menu()->pulldown(x(), y(), w(), h(),
+			title, this, 0, 1);
+		picked(chosen);
+		fDepth--;
+	}
+
 private:
 	int fDepth;
 };
@@ -35,7 +47,8 @@ private:
 
 FltkMenuBar::FltkMenuBar(int32 window, int32 view)
 	:
-	FltkView(window, view, B_DISPLAY_MENU_BAR)
+	FltkView(window, view, B_DISPLAY_MENU_BAR),
+	fOpening(-1)
 {
 	Fl_Menu_Bar* bar = new TrackingMenuBar();
 	bar->textfont(kFont);
@@ -64,6 +77,7 @@ FltkMenuBar::Update(const MirrorWindow& window, const MirrorView& view)
 		}
 		fMenu.clear();
 		fLabels.clear();
+		fTitles.clear();
 		_Build(window, view.items);
 		fMenu.push_back(Fl_Menu_Item());
 		bar->menu(fMenu.data());
@@ -73,6 +87,36 @@ FltkMenuBar::Update(const MirrorWindow& window, const MirrorView& view)
 		bar->activate();
 	else if (!view.enabled && bar->active())
 		bar->deactivate();
+}
+
+
+FltkMenuBar::~FltkMenuBar()
+{
+	Fl::remove_timeout(_OpenNow, this);
+}
+
+
+void
+FltkMenuBar::Open(int32 item)
+{
+	fOpening = item;
+	// Not from inside the command that asked: the menu runs a loop of its
+	// own until it closes.
+	Fl::remove_timeout(_OpenNow, this);
+	Fl::add_timeout(0, _OpenNow, this);
+}
+
+
+void
+FltkMenuBar::_OpenNow(void* data)
+{
+	FltkMenuBar* self = static_cast<FltkMenuBar*>(data);
+	TrackingMenuBar* bar = static_cast<TrackingMenuBar*>(self->Widget());
+	auto index = self->fTitles.find(self->fOpening);
+	if (index == self->fTitles.end() || bar->InUse() || !bar->visible_r()
+		|| !bar->active_r() || bar->menu() == NULL)
+		return;
+	bar->PullDown(bar->menu() + index->second);
 }
 
 
@@ -117,6 +161,7 @@ FltkMenuBar::_Build(const MirrorWindow& window,
 		if ((item.flags & B_DISPLAY_ITEM_SUBMENU) != 0
 			|| !item.children.empty()) {
 			entry.flags |= FL_SUBMENU;
+			fTitles[item.id] = (int32)fMenu.size();
 			fMenu.push_back(entry);
 			_Build(window, item.children);
 			fMenu.push_back(Fl_Menu_Item());

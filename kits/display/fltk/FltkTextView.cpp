@@ -8,12 +8,40 @@
 
 namespace BPrivate {
 
+namespace {
+
+// A click in the field tells the kit, which moves its focus there.
+class ClickedInput : public Fl_Input {
+public:
+	ClickedInput(FltkTextView* owner)
+		:
+		Fl_Input(0, 0, 0, 0),
+		fOwner(owner)
+	{
+	}
+
+	int handle(int event) override
+	{
+		if (event == FL_PUSH && active_r()) {
+			BMessage click(B_INPUT_CLICK);
+			fOwner->PostClick(&click);
+		}
+		return Fl_Input::handle(event);
+	}
+
+private:
+	FltkTextView* fOwner;
+};
+
+} // namespace
+
+
 FltkTextView::FltkTextView(int32 window, int32 view)
 	:
 	FltkView(window, view, B_DISPLAY_TEXT_VIEW),
 	fSelections(0)
 {
-	Fl_Input* input = new Fl_Input(0, 0, 0, 0);
+	Fl_Input* input = new ClickedInput(this);
 	input->textfont(kFont);
 	input->textsize(kFontSize);
 	input->when(FL_WHEN_CHANGED);

@@ -15,6 +15,9 @@ class FltkTextView : public FltkView {
 public:
 								FltkTextView(int32 window, int32 view);
 
+			void				PostClick(BMessage* click) const
+									{ Post(click); }
+
 protected:
 	virtual	void				Update(const MirrorWindow& window,
 									const MirrorView& view);

@@ -6,14 +6,18 @@
 #include <algorithm>
 
 #include <FL/Fl.H>
+#include <FL/fl_draw.H>
 #include <FL/x.H>
 #include <X11/Xatom.h>
 
+#include <InterfaceDefs.h>
 #include <Message.h>
 #include <Window.h>
 
 #include "display/fltk/FltkDrop.h"
 #include "display/fltk/FltkInput.h"
+#include "display/fltk/FltkMenuBar.h"
+#include "display/fltk/FltkTabView.h"
 #include "display/fltk/FltkView.h"
 
 namespace BPrivate {
@@ -76,7 +80,10 @@ FltkWindow::FltkWindow(int32 id)
 	fFeel(-1),
 	fFlags(0),
 	fModal(false),
-	fSyncing(false)
+	fSyncing(false),
+	fFocus(-1),
+	fMirror(NULL),
+	fClosing(false)
 {
 	end();
 	// Views keep the frames the kit gives them.
@@ -89,7 +96,12 @@ FltkWindow::FltkWindow(int32 id)
 FltkWindow::~FltkWindow()
 {
 	// The views own their widgets; the group must not delete them again.
-	fViews.clear();
+	// A focused text field that goes makes FLTK hand its focus on, which
+	// must find no views left to give it to.
+	fClosing = true;
+	std::map<int32, std::unique_ptr<FltkView> > views;
+	views.swap(fViews);
+	views.clear();
 }
 
 
@@ -142,6 +154,9 @@ FltkWindow::Sync(const MirrorWindow& window)
 		_SizeRange();
 
 	_SyncViews(window);
+	fMirror = &window;
+	bool focusChanged = window.focus != fFocus;
+	fFocus = window.focus;
 
 	if (window.shown && !shown())
 		_ShowWindow();
@@ -149,7 +164,111 @@ FltkWindow::Sync(const MirrorWindow& window)
 		hide();
 	else if (shown() && (frameChanged || lookChanged))
 		_SetHints();
+	// FLTK has one keyboard focus for all windows: only the window that
+	// has the keyboard moves it.
+	Fl_Widget* current = Fl::focus();
+	if (focusChanged && (current == NULL || current == this
+			|| current->window() == this))
+		_ApplyFocus();
 	redraw();
+}
+
+
+void
+FltkWindow::OpenMenu(int32 bar, int32 item)
+{
+	auto view = fViews.find(bar);
+	if (view == fViews.end() || view->second->Kind() != B_DISPLAY_MENU_BAR)
+		return;
+	static_cast<FltkMenuBar*>(view->second.get())->Open(item);
+}
+
+
+void
+FltkWindow::draw()
+{
+	Fl_Double_Window::draw();
+	_DrawFocus();
+}
+
+
+void
+FltkWindow::_ApplyFocus()
+{
+	if (fClosing || !shown())
+		return;
+	auto view = fViews.find(fFocus);
+	if (view != fViews.end() && view->second->Kind() == B_DISPLAY_TEXT_VIEW
+		&& view->second->Widget()->visible_r()) {
+		if (Fl::focus() != view->second->Widget())
+			view->second->Widget()->take_focus();
+		return;
+	}
+	if (Fl::focus() != this)
+		Fl::focus(this);
+}
+
+
+void
+FltkWindow::_DrawFocus()
+{
+	if (fMirror == NULL || fFocus < 0)
+		return;
+	const MirrorView* view = fMirror->FindView(fFocus);
+	auto shown = fViews.find(fFocus);
+	if (view == NULL || shown == fViews.end()
+		|| !shown->second->Widget()->visible_r())
+		return;
+	Fl_Widget* widget = shown->second->Widget();
+	int x = widget->x();
+	int y = widget->y();
+	int w = widget->w();
+	int h = widget->h();
+	rgb_color blue = ui_color(B_KEYBOARD_NAVIGATION_COLOR);
+	fl_color(FltkView::Color(blue));
+	fl_font(FltkView::kFont, FltkView::kFontSize);
+	// The line lies just under the label's baseline, as wide as the label.
+	int baseline = y + (h + fl_height()) / 2 - fl_descent();
+	switch (view->kind) {
+		case B_DISPLAY_BUTTON:
+		{
+			int width = (int)fl_width(view->label.c_str());
+			int left = x + (w - width) / 2;
+			fl_xyline(left, baseline + 2, left + width);
+			break;
+		}
+		case B_DISPLAY_CHECK_BOX:
+		{
+			int width = (int)fl_width(view->label.c_str());
+			int left = x + FltkView::kFontSize + 2 * Fl::box_dx(widget->box())
+				+ 6;
+			fl_xyline(left, baseline + 2, left + width);
+			break;
+		}
+		case B_DISPLAY_TAB_VIEW:
+		{
+			std::vector<int> labels;
+			for (const MirrorTab& tab : view->tabs)
+				labels.push_back((int)fl_width(tab.label.c_str()));
+			std::vector<int> edges = FltkTabView::TabEdges(labels, x, w);
+			int index = view->selectedTab;
+			if (index < 0 || index + 1 >= (int)edges.size())
+				break;
+			int width = labels[index];
+			int left = (edges[index] + edges[index + 1] - width) / 2;
+			int tabBaseline = y + (FltkTabView::TabHeight() + fl_height())
+				/ 2 - fl_descent();
+			fl_xyline(left, tabBaseline + 2, left + width);
+			break;
+		}
+		case B_DISPLAY_MENU_FIELD:
+			fl_rect(x + view->divider, y, w - view->divider, h);
+			break;
+		default:
+			// A text field or a list: a frame round it.
+			fl_rect(x - 1, y - 1, w + 2, h + 2);
+			break;
+	}
 }
 
 
@@ -164,6 +283,22 @@ FltkWindow::Raise()
 int
 FltkWindow::handle(int event)
 {
+	switch (event) {
+		case FL_FOCUS:
+			// The window got the keyboard: FLTK would now focus the first
+			// widget that takes it; the kit says where the focus is.
+			if (fClosing)
+				return 0;
+			_ApplyFocus();
+			return 1;
+		case FL_KEYBOARD:
+		case FL_SHORTCUT:
+			// What the focused text field did not take, and every key
+			// elsewhere: the kit's, never FLTK's navigation.
+			if (_PostKey())
+				return 1;
+			break;
+	}
 	int handled = Fl_Double_Window::handle(event);
 	// Files dragged from outside: accepted anywhere, the kit gives them
 	// to the view under the point.
@@ -183,15 +318,59 @@ FltkWindow::handle(int event)
 			}
 			break;
 	}
-	if (handled == 0 && (event == FL_KEYBOARD || event == FL_SHORTCUT)
-		&& (Fl::event_key() == FL_Enter || Fl::event_key() == FL_KP_Enter)) {
-		// The kit presses the window's default button.
-		BMessage key(B_INPUT_KEY);
-		key.AddString("bytes", "\n");
-		PostToWindow(fId, &key);
-		return 1;
-	}
 	return handled;
+}
+
+
+bool
+FltkWindow::_PostKey()
+{
+	int key = Fl::event_key();
+	std::string bytes;
+	int32 function = 0;
+	switch (key) {
+		case FL_Tab: bytes = B_TAB; break;
+		case FL_Enter:
+		case FL_KP_Enter: bytes = B_ENTER; break;
+		case FL_Escape: bytes = B_ESCAPE; break;
+		case FL_BackSpace: bytes = B_BACKSPACE; break;
+		case FL_Delete: bytes = B_DELETE; break;
+		case FL_Up: bytes = B_UP_ARROW; break;
+		case FL_Down: bytes = B_DOWN_ARROW; break;
+		case FL_Left: bytes = B_LEFT_ARROW; break;
+		case FL_Right: bytes = B_RIGHT_ARROW; break;
+		case FL_Home: bytes = B_HOME; break;
+		case FL_End: bytes = B_END; break;
+		case FL_Page_Up: bytes = B_PAGE_UP; break;
+		case FL_Page_Down: bytes = B_PAGE_DOWN; break;
+		default:
+			if (key > FL_F && key <= FL_F + 12) {
+				bytes = B_FUNCTION_KEY;
+				function = B_F1_KEY + (key - FL_F) - 1;
+			} else if (Fl::event_length() > 0
+				&& (unsigned char)Fl::event_text()[0] >= B_SPACE
+				&& Fl::event_text()[0] != B_DELETE)
+				bytes.assign(Fl::event_text(), Fl::event_length());
+			break;
+	}
+	if (bytes.empty())
+		return false;
+	int state = Fl::event_state();
+	int32 modifiers = 0;
+	if ((state & FL_SHIFT) != 0)
+		modifiers |= B_SHIFT_KEY;
+	if ((state & FL_ALT) != 0)
+		modifiers |= B_COMMAND_KEY;
+	if ((state & FL_CTRL) != 0)
+		modifiers |= B_CONTROL_KEY;
+	BMessage message(B_INPUT_KEY);
+	message.AddString("bytes", bytes.c_str());
+	if (function != 0)
+		message.AddInt32("key", function);
+	if (modifiers != 0)
+		message.AddInt32("modifiers", modifiers);
+	PostToWindow(fId, &message);
+	return true;
 }
 
 

@@ -33,6 +33,11 @@ public:
 	virtual	int					handle(int event);
 	// The kit's frames, and the user's resizing, which the kit is told.
 	virtual	void				resize(int x, int y, int width, int height);
+			// The kit opened a menu of a menu bar from the keyboard.
+			void				OpenMenu(int32 bar, int32 item);
+
+protected:
+	virtual	void				draw();
 
 private:
 			void				_SyncViews(const MirrorWindow& window);
@@ -42,6 +47,16 @@ private:
 			// written its own.
 			void				_SetHints();
 	static	void				_CloseBox(Fl_Widget* widget, void* data);
+			// The key FLTK reports, posted to the kit; false for one the
+			// kit has no use for (a modifier alone).
+			bool				_PostKey();
+			// FLTK's keyboard focus where the kit has it: the text view
+			// the kit focuses, else the window itself, so that FLTK moves
+			// no focus of its own.
+			void				_ApplyFocus();
+			// The focus drawn in the keyboard-navigation blue, as BeOS
+			// marks it.
+			void				_DrawFocus();
 
 			int32				fId;
 			std::string			fTitle;
@@ -53,6 +68,10 @@ private:
 			bool				fModal;
 			// The kit's own frame is being applied: nothing to tell it.
 			bool				fSyncing;
+			int32				fFocus;
+			// What the focus mark is drawn from.
+			const MirrorWindow*	fMirror;
+			bool				fClosing;
 			std::map<int32, std::unique_ptr<FltkView> > fViews;
 			std::vector<int32>	fStack;
 };

@@ -66,6 +66,10 @@ DumpItems(const MirrorWindow& window, const std::vector<int32>& items,
 		line += std::string(" enabled=") + (item.enabled ? "1" : "0");
 		if ((item.flags & B_DISPLAY_ITEM_MARKED) != 0)
 			line += " marked=1";
+		if (item.id == window.openMenu)
+			line += " open=1";
+		if (item.id == window.menuHighlight)
+			line += " highlighted=1";
 		lines->push_back(line);
 		DumpItems(window, item.children, depth + 1, lines);
 	}
@@ -138,6 +142,8 @@ DumpView(const MirrorWindow& window, const MirrorView& view, int depth,
 			break;
 		}
 	}
+	if (view.id == window.focus)
+		line += " focus=1";
 	lines->push_back(line);
 
 	if (view.kind == B_DISPLAY_MENU_BAR || view.kind == B_DISPLAY_MENU_FIELD)

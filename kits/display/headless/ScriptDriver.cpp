@@ -11,10 +11,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include <Application.h>
 #include <Entry.h>
+#include <InterfaceDefs.h>
 #include <Message.h>
 #include <Messenger.h>
 #include <Window.h>
@@ -129,6 +131,74 @@ ShownText(const MirrorView& view)
 	return std::string();
 }
 
+
+// A key as docs/driving.md names it: modifiers (Shift, Alt, Ctrl) joined
+// with + to a key name or one character. False for a name it does not know.
+bool
+ParseKey(const std::string& name, std::string* bytes, int32* key,
+	int32* modifiers)
+{
+	*key = 0;
+	*modifiers = 0;
+	std::string rest = name;
+	while (rest.size() > 1) {
+		size_t plus = rest.find('+', 1);
+		if (plus == std::string::npos || plus + 1 == rest.size())
+			break;
+		std::string modifier = rest.substr(0, plus);
+		if (modifier == "Shift")
+			*modifiers |= B_SHIFT_KEY;
+		else if (modifier == "Alt")
+			*modifiers |= B_COMMAND_KEY;
+		else if (modifier == "Ctrl")
+			*modifiers |= B_CONTROL_KEY;
+		else
+			return false;
+		rest = rest.substr(plus + 1);
+	}
+	static const struct {
+		const char*	name;
+		char		byte;
+	} kNamed[] = {
+		{ "Tab", B_TAB }, { "Enter", B_ENTER }, { "Return", B_ENTER },
+		{ "Escape", B_ESCAPE }, { "Space", B_SPACE },
+		{ "Backspace", B_BACKSPACE }, { "Delete", B_DELETE },
+		{ "Up", B_UP_ARROW }, { "Down", B_DOWN_ARROW },
+		{ "Left", B_LEFT_ARROW }, { "Right", B_RIGHT_ARROW },
+		{ "Home", B_HOME }, { "End", B_END }, { "PageUp", B_PAGE_UP },
+		{ "PageDown", B_PAGE_DOWN }
+	};
+	for (const auto& named : kNamed) {
+		if (rest == named.name) {
+			*bytes = std::string(1, named.byte);
+			return true;
+		}
+	}
+	if (rest.size() >= 2 && rest.size() <= 3 && rest[0] == 'F') {
+		int number = atoi(rest.c_str() + 1);
+		if (number >= 1 && number <= 12
+			&& rest == "F" + std::to_string(number)) {
+			*bytes = std::string(1, (char)B_FUNCTION_KEY);
+			*key = B_F1_KEY + number - 1;
+			return true;
+		}
+	}
+	// One character, of one byte or of several in UTF-8.
+	if (rest.empty() || (unsigned char)rest[0] < 0x20 || rest[0] == 0x7f)
+		return false;
+	size_t length = 1;
+	unsigned char lead = (unsigned char)rest[0];
+	if (lead >= 0xf0)
+		length = 4;
+	else if (lead >= 0xe0)
+		length = 3;
+	else if (lead >= 0xc0)
+		length = 2;
+	if (rest.size() != length)
+		return false;
+	*bytes = rest;
+	return true;
+}
 
 } // namespace
 
@@ -463,6 +533,8 @@ ScriptDriver::_Perform(const std::vector<std::string>& words)
 		_WaitHidden(words);
 	else if (verb == "wait-text")
 		_WaitText(words);
+	else if (verb == "key")
+		_Key(words);
 	else if (verb == "dump") {
 		if (words.size() != 1)
 			_Fail("dump takes no words");
@@ -1037,6 +1109,132 @@ ScriptDriver::_WaitText(const std::vector<std::string>& words)
 		}
 		if (!_WaitForChange(deadline))
 			return;
+	}
+}
+
+
+// A key as the user presses it: into the menu the display has open, into
+// the text view the kit has focused (the display edits the text, as a real
+// one does), or else to the window, whose kit decides.
+void
+ScriptDriver::_Key(const std::vector<std::string>& words)
+{
+	if (words.size() != 2)
+		_Fail("usage: key KEY");
+	std::string bytes;
+	int32 key;
+	int32 modifiers;
+	if (!ParseKey(words[1], &bytes, &key, &modifiers))
+		_Fail("unknown key " + QuoteForError(words[1]));
+	MirrorWindow* blocker;
+	std::vector<MirrorWindow*> reachable = _Reachable(&blocker);
+	if (reachable.empty())
+		_Fail("no window is showing");
+	MirrorWindow* window = reachable.front();
+
+	if (window->openMenu >= 0) {
+		_MenuKey(window, bytes[0]);
+		return;
+	}
+
+	const MirrorView* focus = window->FindView(window->focus);
+	bool plain = (modifiers & (B_COMMAND_KEY | B_CONTROL_KEY)) == 0;
+	if (focus != NULL && focus->kind == B_DISPLAY_TEXT_VIEW && focus->enabled
+		&& !window->IsHidden(focus->id) && plain
+		&& (bytes[0] == B_BACKSPACE || (unsigned char)bytes[0] >= 0x20)
+		&& bytes[0] != B_DELETE) {
+		std::string text = focus->text;
+		if (bytes[0] != B_BACKSPACE)
+			text += bytes;
+		else if (!text.empty()) {
+			size_t end = text.size() - 1;
+			while (end > 0 && ((unsigned char)text[end] & 0xc0) == 0x80)
+				end--;
+			text.erase(end);
+		}
+		BMessage input(B_INPUT_TEXT);
+		input.AddInt32("view", focus->id);
+		input.AddString("text", text.c_str());
+		_Post(window->id, &input);
+		return;
+	}
+
+	BMessage input(B_INPUT_KEY);
+	input.AddString("bytes", bytes.c_str());
+	if (key != 0)
+		input.AddInt32("key", key);
+	if (modifiers != 0)
+		input.AddInt32("modifiers", modifiers);
+	_Post(window->id, &input);
+}
+
+
+// The arrows move in an open menu as in a real display's: up and down
+// over its enabled items, left and right to the menus beside it; Enter
+// chooses, Escape closes.
+void
+ScriptDriver::_MenuKey(MirrorWindow* window, char byte)
+{
+	const MirrorView* bar = window->FindView(window->menuBar);
+	auto menu = window->items.find(window->openMenu);
+	if (bar == NULL || menu == window->items.end()) {
+		window->menuBar = window->openMenu = window->menuHighlight = -1;
+		return;
+	}
+	auto usable = [window](int32 id) {
+		auto item = window->items.find(id);
+		return item != window->items.end() && item->second.enabled
+			&& (item->second.flags & B_DISPLAY_ITEM_SEPARATOR) == 0;
+	};
+	auto step = [&](const std::vector<int32>& list, int32 from,
+			int32 direction) -> int32 {
+		int32 count = (int32)list.size();
+		int32 at = (int32)(std::find(list.begin(), list.end(), from)
+			- list.begin());
+		if (at == count)
+			at = direction > 0 ? -1 : count;
+		for (int32 i = 1; i <= count; i++) {
+			int32 next = ((at + direction * i) % count + count) % count;
+			if (usable(list[next]))
+				return list[next];
+		}
+		return -1;
+	};
+
+	switch (byte) {
+		case B_DOWN_ARROW:
+		case B_UP_ARROW:
+			window->menuHighlight = step(menu->second.children,
+				window->menuHighlight, byte == B_DOWN_ARROW ? 1 : -1);
+			break;
+		case B_LEFT_ARROW:
+		case B_RIGHT_ARROW:
+		{
+			int32 next = step(bar->items, window->openMenu,
+				byte == B_RIGHT_ARROW ? 1 : -1);
+			if (next >= 0) {
+				window->openMenu = next;
+				window->menuHighlight = -1;
+			}
+			break;
+		}
+		case B_ENTER:
+		{
+			int32 chosen = window->menuHighlight;
+			auto item = window->items.find(chosen);
+			if (item == window->items.end()
+				|| (item->second.flags & B_DISPLAY_ITEM_SUBMENU) != 0)
+				break;
+			window->menuBar = window->openMenu = window->menuHighlight = -1;
+			BMessage input(B_INPUT_MENU_ITEM);
+			input.AddInt32("view", bar->id);
+			input.AddInt32("item", chosen);
+			_Post(window->id, &input);
+			break;
+		}
+		case B_ESCAPE:
+			window->menuBar = window->openMenu = window->menuHighlight = -1;
+			break;
 	}
 }
 

@@ -84,6 +84,8 @@ private:
 			void				_Refs(const std::vector<std::string>& words);
 			void				_Alert(const std::vector<std::string>& words);
 			void				_Close(const std::vector<std::string>& words);
+			void				_Key(const std::vector<std::string>& words);
+			void				_MenuKey(MirrorWindow* window, char byte);
 			bool				_Showing(const std::string& title);
 			const MirrorView*	_ShownView(const std::string& name);
 			void				_WaitHidden(

@@ -13,6 +13,9 @@ public:
 			BView*				TopView() const { return fWindow->fTopView; }
 			// A command about this window, its id set.
 			BPrivate::DisplayCommand Command(uint32 code) const;
+			// The focus moves to view (NULL: none); the display is told.
+			void				SetFocus(BView* view) const
+									{ fWindow->_SetFocus(view); }
 
 private:
 			BWindow*			fWindow;

@@ -45,6 +45,8 @@ public:
 private:
 			class EntriesList;
 
+			bool				_PanelKey(BMessage* message,
+									const char* bytes);
 			void				_Choose();
 			bool				_FollowTypedPath();
 			void				_ChooseHidden(const std::string& name);
