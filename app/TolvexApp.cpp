@@ -34,7 +34,6 @@ TolvexApp::TolvexApp()
 	:
 	BApplication(kTolvexSignature),
 	fMainWindow(NULL),
-	fHasLaunchRef(false),
 	encoder_location(new char[kEncoderLocationSize]),
 	fHasExecutableRef(false)
 {
@@ -56,7 +55,8 @@ TolvexApp::ReadyToRun()
 	ReadOptions();
 	if (self_register_mime_type)
 		RegisterMIMEType(false);
-	fMainWindow = new MainWindow(fHasLaunchRef ? &fLaunchRef : NULL);
+	fMainWindow = new MainWindow(&fLaunchRefs);
+	fLaunchRefs.clear();
 	fMainWindowMessenger = BMessenger(fMainWindow);
 	fMainWindow->Show();
 }
@@ -121,10 +121,8 @@ TolvexApp::RefsReceived(BMessage* message)
 {
 	if (IsLaunching()) {
 		entry_ref ref;
-		if (message->FindRef("refs", 0, &ref) == B_OK) {
-			fLaunchRef = ref;
-			fHasLaunchRef = true;
-		}
+		if (message->FindRef("refs", 0, &ref) == B_OK)
+			fLaunchRefs.push_back(*message);
 		return;
 	}
 

@@ -2,10 +2,12 @@
 #define TOLVEX_APP_H
 
 #include <atomic>
+#include <vector>
 
 #include <Application.h>
 #include <Entry.h>
 #include <Locker.h>
+#include <Message.h>
 #include <Messenger.h>
 
 class MainWindow;
@@ -54,10 +56,10 @@ public:
 			// The About box's text, and the address it names and opens.
 	static	void				GetAboutText(char* buffer, size_t size);
 	static	void				GetWebAddress(char* buffer, size_t size);
-			// The file handed over while launching, if any.
-			const entry_ref*	LaunchRef() const
-									{ return fHasLaunchRef ? &fLaunchRef
-										: NULL; }
+			// The refs messages handed over while launching, until the
+			// main window has taken them.
+			const std::vector<BMessage>& LaunchRefs() const
+									{ return fLaunchRefs; }
 
 private:
 			// The main window, locked, while it still exists; once it has
@@ -65,9 +67,10 @@ private:
 			// longer watched.
 			MainWindow*			_LockMainWindow();
 
-			entry_ref			fLaunchRef;
+			// Every B_REFS_RECEIVED of the launch, in order: the main
+			// window handles them as it does those that come later.
+			std::vector<BMessage> fLaunchRefs;
 			MainWindow*			fMainWindow;
-			bool				fHasLaunchRef;
 			char*				encoder_location;
 			mutable BLocker		fSettingsLock;
 			BMessenger			fMainWindowMessenger;

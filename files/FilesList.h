@@ -43,6 +43,11 @@ public:
 			// false when there is none to be had (a dangling link, a path
 			// too long), so that no cut or empty path reaches the list.
 	static	bool				PathOf(const entry_ref* ref, BPath* path);
+			// A list file: its type is the list type, by its type
+			// attribute or, when it has none, by the desktop's type for
+			// its name (a .tvx file). Files handed over at launch and later
+			// are told apart by this one test.
+	static	bool				IsListFile(const char* path);
 
 			BFilePanel*			fSavePanel;
 			BFilePanel*			fOpenPanel;

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 ListReader::ListReader(BFile* file)
 	:
 	fFile(file),
@@ -9,7 +11,9 @@ ListReader::ListReader(BFile* file)
 	fStart(0),
 	fEnd(0),
 	fAtEnd(false),
-	fFailed(false)
+	fFailed(false),
+	fBinary(false),
+	fOffset(0)
 {
 }
 
@@ -43,14 +47,14 @@ ListReader::Next(char* line)
 	}
 	line[length] = '\0';
 	// As fgets: a read error loses the piece it interrupted.
-	return length > 0 && !fFailed;
+	return length > 0 && !fFailed && !fBinary;
 }
 
 
 bool
 ListReader::_Fill()
 {
-	if (fAtEnd || fFailed)
+	if (fAtEnd || fFailed || fBinary)
 		return false;
 	ssize_t got = fFile->Read(fBlock, kBlockSize);
 	if (got < 0)
@@ -61,5 +65,16 @@ ListReader::_Fill()
 	}
 	fStart = 0;
 	fEnd = got;
+	// The first bytes are looked at before any line of them is handed
+	// out: a sound file or a program read as a list gave garbage entries.
+	if (fOffset < kTextProbeSize) {
+		size_t probe = std::min((size_t)got, kTextProbeSize - fOffset);
+		if (memchr(fBlock, '\0', probe) != NULL) {
+			fBinary = true;
+			fStart = fEnd = 0;
+			return false;
+		}
+	}
+	fOffset += got;
 	return true;
 }

@@ -17,9 +17,13 @@ public:
 			bool				Next(char* line);
 			// A read failed: what was handed out is not the whole file.
 			bool				Failed() const { return fFailed; }
+			// A NUL byte in the first kTextProbeSize bytes: the file is
+			// no text, and nothing of it is handed out.
+			bool				IsBinary() const { return fBinary; }
 
 	static	const size_t		kLineSize = 1026;
 	static	const size_t		kBlockSize = 64 * 1024;
+	static	const size_t		kTextProbeSize = 64 * 1024;
 
 private:
 			bool				_Fill();
@@ -30,6 +34,8 @@ private:
 			size_t				fEnd;
 			bool				fAtEnd;
 			bool				fFailed;
+			bool				fBinary;
+			size_t				fOffset;
 };
 
 #endif // LIST_READER_H

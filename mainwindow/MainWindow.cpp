@@ -53,7 +53,7 @@ static const size_t kMaxReasonBytes = 200;
 static const char* kQuoteInPathText = "Il nome del file contiene il "
 	"carattere \" e non può essere passato a Gogo.";
 
-MainWindow::MainWindow(entry_ref* listRef)
+MainWindow::MainWindow(const std::vector<BMessage>* launchRefs)
 	:
 	BWindow(BRect(100, 100, 540, 380), "Tolvex 1.2a", B_TITLED_WINDOW,
 		B_NOT_RESIZABLE | B_NOT_ZOOMABLE | B_ASYNCHRONOUS_CONTROLS,
@@ -124,11 +124,10 @@ MainWindow::MainWindow(entry_ref* listRef)
 	fTabView->SetTabWidth(B_WIDTH_FROM_WIDEST);
 	fFilesList = fTabView->fFilesView->fFilesList;
 
-	// A list handed over at launch.
-	if (listRef != NULL) {
-		BPath path;
-		if (FilesList::PathOf(listRef, &path))
-			fFilesList->Open(path.Path());
+	// Files handed over at launch: as if handed to the running program.
+	if (launchRefs != NULL) {
+		for (const BMessage& refs : *launchRefs)
+			RefsReceived(const_cast<BMessage*>(&refs));
 	}
 }
 
@@ -287,7 +286,8 @@ MainWindow::QuitRequested()
 
 
 // A list file among the refs is opened and ends the message; everything
-// else, folders included, joins the list.
+// else, folders included, joins the list. The same for the refs handed
+// over at launch, before the window shows.
 void
 MainWindow::RefsReceived(BMessage* message)
 {
@@ -296,13 +296,7 @@ MainWindow::RefsReceived(BMessage* message)
 		BPath path;
 		if (!FilesList::PathOf(&ref, &path))
 			continue;
-		char type[B_MIME_TYPE_LENGTH];
-		type[0] = '\0';
-		BFile file(&ref, B_READ_ONLY);
-		BNodeInfo info(&file);
-		if (file.InitCheck() != B_OK || info.GetType(type) != B_OK)
-			type[0] = '\0';
-		if (strcmp(type, kListMimeType) == 0) {
+		if (FilesList::IsListFile(path.Path())) {
 			fFilesList->Open(path.Path());
 			return;
 		}

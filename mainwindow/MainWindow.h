@@ -1,7 +1,10 @@
 #ifndef MAIN_WINDOW_H
 #define MAIN_WINDOW_H
 
+#include <vector>
+
 #include <Entry.h>
+#include <Message.h>
 #include <OS.h>
 #include <Window.h>
 
@@ -18,7 +21,9 @@ class TabView;
 
 class MainWindow : public BWindow {
 public:
-								MainWindow(entry_ref* listRef);
+								// The refs of each B_REFS_RECEIVED handed over at launch
+								// are handled before the window shows.
+								MainWindow(const std::vector<BMessage>* launchRefs);
 	virtual						~MainWindow();
 
 	virtual	void				MessageReceived(BMessage* message);

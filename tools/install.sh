@@ -131,7 +131,7 @@ Name=Tolvex
 Comment=Una semplice interfaccia per Gogo, il codificatore MP3
 Exec=$exec_path --refs %F
 Icon=tolvex
-MimeType=text/x-tolvex-list;
+MimeType=text/x-tolvex-list;audio/x-wav;audio/wav;
 Categories=AudioVideo;Audio;
 Terminal=false
 ENTRY

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <new>
 #include <typeinfo>
 #include <utility>
 
@@ -144,9 +145,26 @@ BListView::AddList(BList* newItems, int32 index)
 		if (batch[i] == NULL)
 			return false;
 	}
-	// Room once, then the items in place; the selection moves down by the
-	// batch.
-	fItems.insert(fItems.begin() + index, batch, batch + count);
+	// The display's text and the room for the items first: a batch too big
+	// for the memory there is leaves the list as it was.
+	DisplayCommand command;
+	try {
+		if (view.IsAttached() && count > 0) {
+			command = view.Command(BPrivate::B_DISPLAY_LIST_ITEMS_ADDED);
+			command.index = index;
+			size_t length = 0;
+			for (int32 i = 0; i < count; i++)
+				length += strlen(TextOf(batch[i])) + 1;
+			command.text.reserve(length);
+			for (int32 i = 0; i < count; i++)
+				command.text.append(TextOf(batch[i])).push_back('\0');
+		}
+		// Room once, then the items in place.
+		fItems.insert(fItems.begin() + index, batch, batch + count);
+	} catch (const std::bad_alloc&) {
+		return false;
+	}
+	// The selection moves down by the batch.
 	auto first = std::lower_bound(fSelection.begin(), fSelection.end(), index);
 	for (auto i = first; i != fSelection.end(); ++i)
 		*i += count;
@@ -158,18 +176,8 @@ BListView::AddList(BList* newItems, int32 index)
 		selected.push_back(index + i);
 	}
 
-	if (view.IsAttached() && count > 0) {
-		DisplayCommand command
-			= view.Command(BPrivate::B_DISPLAY_LIST_ITEMS_ADDED);
-		command.index = index;
-		size_t length = 0;
-		for (int32 i = 0; i < count; i++)
-			length += strlen(TextOf(batch[i])) + 1;
-		command.text.reserve(length);
-		for (int32 i = 0; i < count; i++)
-			command.text.append(TextOf(batch[i])).push_back('\0');
+	if (view.IsAttached() && count > 0)
 		view.Send(std::move(command));
-	}
 	for (int32 i : selected)
 		Select(i, true);
 	return true;

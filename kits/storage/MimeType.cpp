@@ -4,8 +4,14 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <string.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <dirent.h>
+#include <fnmatch.h>
+#include <stdio.h>
+#include <stdlib.h>
 
 #include <atomic>
 #include <vector>
@@ -83,6 +89,126 @@ FitsIcon(const BBitmap* icon, int32 side)
 	return bounds.IntegerWidth() + 1 == side
 		&& bounds.IntegerHeight() + 1 == side
 		&& icon->BytesPerRow() >= side;
+}
+
+
+// The name's extension, compared without case, is one of the type's.
+bool
+HasExtension(const std::string& leaf, const BMimeType& type,
+	size_t* matched)
+{
+	BMessage message;
+	if (type.GetFileExtensions(&message) != B_OK)
+		return false;
+	const char* extension;
+	bool found = false;
+	for (int32 i = 0; message.FindString("extensions", i, &extension) == B_OK;
+			i++) {
+		size_t length = strlen(extension);
+		if (length == 0 || length + 1 > leaf.size() || length <= *matched)
+			continue;
+		size_t dot = leaf.size() - length - 1;
+		if (leaf[dot] == '.'
+			&& strcasecmp(leaf.c_str() + dot + 1, extension) == 0) {
+			*matched = length;
+			found = true;
+		}
+	}
+	return found;
+}
+
+
+// The types installed in our own database whose extensions the name has;
+// the longest extension wins.
+std::string
+TypeByInstalledExtension(const std::string& leaf)
+{
+	std::string best;
+	size_t matched = 0;
+	std::string root = DatabaseFolder();
+	DIR* supertypes = opendir(root.c_str());
+	if (supertypes == NULL)
+		return best;
+	while (struct dirent* super = readdir(supertypes)) {
+		if (super->d_name[0] == '.' || super->d_name[0] == '@')
+			continue;
+		DIR* subtypes = opendir((root + "/" + super->d_name).c_str());
+		if (subtypes == NULL)
+			continue;
+		while (struct dirent* sub = readdir(subtypes)) {
+			if (sub->d_name[0] == '.' || strchr(sub->d_name, '@') != NULL)
+				continue;
+			std::string name = std::string(super->d_name) + "/" + sub->d_name;
+			BMimeType type(name.c_str());
+			if (type.InitCheck() == B_OK && type.IsInstalled()
+				&& HasExtension(leaf, type, &matched))
+				best = name;
+		}
+		closedir(subtypes);
+	}
+	closedir(supertypes);
+	return best;
+}
+
+
+// The desktop's type for the name, from the globs2 files of the shared
+// MIME databases (the user's first): the highest weight, then the longest
+// pattern, wins; a pattern is matched without case unless it says "cs".
+std::string
+TypeBySharedGlobs(const std::string& leaf)
+{
+	std::vector<std::string> folders;
+	folders.push_back(BPrivate::DataFolder());
+	const char* dirs = getenv("XDG_DATA_DIRS");
+	std::string list = dirs != NULL && dirs[0] != '\0' ? dirs
+		: "/usr/local/share:/usr/share";
+	size_t start = 0;
+	while (start <= list.size()) {
+		size_t end = list.find(':', start);
+		if (end == std::string::npos)
+			end = list.size();
+		if (end > start && list[start] == '/')
+			folders.push_back(list.substr(start, end - start));
+		start = end + 1;
+	}
+
+	std::string best;
+	int bestWeight = -1;
+	size_t bestLength = 0;
+	for (const std::string& folder : folders) {
+		FILE* globs = fopen((folder + "/mime/globs2").c_str(), "re");
+		if (globs == NULL)
+			continue;
+		char line[1024];
+		while (fgets(line, sizeof(line), globs) != NULL) {
+			if (line[0] == '#')
+				continue;
+			line[strcspn(line, "\r\n")] = '\0';
+			char* type = strchr(line, ':');
+			char* pattern = type != NULL ? strchr(type + 1, ':') : NULL;
+			if (pattern == NULL)
+				continue;
+			*type++ = '\0';
+			*pattern++ = '\0';
+			char* flags = strchr(pattern, ':');
+			if (flags != NULL)
+				*flags++ = '\0';
+			int weight = atoi(line);
+			size_t length = strlen(pattern);
+			if (weight < bestWeight
+				|| (weight == bestWeight && length <= bestLength))
+				continue;
+			bool caseSensitive = flags != NULL && strstr(flags, "cs") != NULL;
+			if (fnmatch(pattern, leaf.c_str(),
+					caseSensitive ? 0 : FNM_CASEFOLD) != 0)
+				continue;
+			best = type;
+			bestWeight = weight;
+			bestLength = length;
+		}
+		fclose(globs);
+	}
+	return best;
 }
 
 } // namespace
@@ -528,6 +654,24 @@ BMimeType::SetAppHint(const entry_ref* ref)
 	if (path.InitCheck() != B_OK)
 		return path.InitCheck();
 	return _WriteString(kAppHintAttr, path.Path());
+}
+
+
+status_t
+BMimeType::GuessMimeType(const char* filename, BMimeType* type)
+{
+	if (filename == NULL || type == NULL)
+		return B_BAD_VALUE;
+	const char* slash = strrchr(filename, '/');
+	std::string leaf(slash != NULL ? slash + 1 : filename);
+	if (leaf.empty())
+		return B_BAD_VALUE;
+	std::string found = TypeByInstalledExtension(leaf);
+	if (found.empty())
+		found = TypeBySharedGlobs(leaf);
+	if (found.empty())
+		return B_ENTRY_NOT_FOUND;
+	return type->SetTo(found.c_str());
 }
 
 

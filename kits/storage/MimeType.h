@@ -34,6 +34,13 @@ public:
 			bool				IsValid() const;
 	static	bool				IsValid(const char* type);
 
+			// The type a file of this name has by its name alone: an
+			// extension of a type installed here, else the desktop's
+			// shared MIME database (its globs). B_ENTRY_NOT_FOUND when
+			// neither knows the name.
+	static	status_t			GuessMimeType(const char* filename,
+									BMimeType* type);
+
 			bool				IsInstalled() const;
 			// A type installed already is left as it is (B_FILE_EXISTS).
 			status_t			Install();

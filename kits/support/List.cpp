@@ -1,5 +1,7 @@
 #include <List.h>
 
+#include <new>
+
 BList::BList(int32 count)
 {
 	if (count > 0)
@@ -12,10 +14,15 @@ BList::~BList()
 }
 
 
+// As on BeOS, a list that cannot grow says so instead of throwing.
 bool
 BList::AddItem(void* item)
 {
-	fItems.push_back(item);
+	try {
+		fItems.push_back(item);
+	} catch (const std::bad_alloc&) {
+		return false;
+	}
 	return true;
 }
 

@@ -46,7 +46,8 @@ WithReader(const std::string& path, bool* failed)
 
 
 // The reader hands out exactly what fgets would, also where lines cross
-// the reader's blocks, are longer than the buffer, hold CRs and NULs, or
+// the reader's blocks, are longer than the buffer, hold CRs and (past the
+// first 64 KiB) NULs, or
 // the file ends without a LF.
 TEST(ListReaderTest, PiecesAreThoseOfFgets)
 {
@@ -59,8 +60,10 @@ TEST(ListReaderTest, PiecesAreThoseOfFgets)
 		size_t length = random() % (3 * ListReader::kLineSize);
 		for (size_t i = 0; i < length; i++) {
 			int kind = random() % 100;
-			content += kind == 0 ? '\r' : kind == 1 ? ';' : kind == 2 ? '\0'
-				: (char)('a' + kind % 26);
+			// NULs only past the first bytes, which make a file binary.
+			bool late = content.size() >= ListReader::kTextProbeSize;
+			content += kind == 0 ? '\r' : kind == 1 ? ';'
+				: kind == 2 && late ? '\0' : (char)('a' + kind % 26);
 		}
 		content += '\n';
 	}

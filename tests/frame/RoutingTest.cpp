@@ -92,7 +92,9 @@ TEST(RoutingTest, QuitNoticeNeedsAllFourConditions)
 }
 
 
-TEST(RoutingTest, LaunchKeepsOnlyTheFirstRefOfTheLastMessage)
+// Every refs message of the launch is kept whole and in order, for the
+// main window to handle as it handles those that come later.
+TEST(RoutingTest, LaunchKeepsEveryRefsMessageInOrder)
 {
 	TemporaryHome home;
 	TolvexApp app;
@@ -102,23 +104,28 @@ TEST(RoutingTest, LaunchKeepsOnlyTheFirstRefOfTheLastMessage)
 	ASSERT_EQ(B_OK, get_ref_for_path("/bin/false", &third));
 
 	EXPECT_TRUE(app.IsLaunching());
-	EXPECT_EQ(nullptr, app.LaunchRef());
+	EXPECT_TRUE(app.LaunchRefs().empty());
 	BMessage empty(B_REFS_RECEIVED);
 	app.RefsReceived(&empty);
-	EXPECT_EQ(nullptr, app.LaunchRef());
+	EXPECT_TRUE(app.LaunchRefs().empty());
 
 	BMessage two(B_REFS_RECEIVED);
 	two.AddRef("refs", &first);
 	two.AddRef("refs", &second);
 	app.RefsReceived(&two);
-	ASSERT_NE(nullptr, app.LaunchRef());
-	EXPECT_TRUE(*app.LaunchRef() == first);
-
 	BMessage another(B_REFS_RECEIVED);
 	another.AddRef("refs", &third);
 	app.RefsReceived(&another);
-	ASSERT_NE(nullptr, app.LaunchRef());
-	EXPECT_TRUE(*app.LaunchRef() == third);
+
+	ASSERT_EQ(2u, app.LaunchRefs().size());
+	entry_ref ref;
+	const BMessage& kept = app.LaunchRefs()[0];
+	ASSERT_EQ(B_OK, kept.FindRef("refs", 0, &ref));
+	EXPECT_TRUE(ref == first);
+	ASSERT_EQ(B_OK, kept.FindRef("refs", 1, &ref));
+	EXPECT_TRUE(ref == second);
+	ASSERT_EQ(B_OK, app.LaunchRefs()[1].FindRef("refs", 0, &ref));
+	EXPECT_TRUE(ref == third);
 }
 
 
@@ -126,13 +133,13 @@ TEST(RoutingTest, RefsAfterLaunchAreNotStored)
 {
 	RunningApp running;
 	EXPECT_FALSE(running.App()->IsLaunching());
-	EXPECT_EQ(nullptr, running.App()->LaunchRef());
+	EXPECT_TRUE(running.App()->LaunchRefs().empty());
 	entry_ref ref;
 	ASSERT_EQ(B_OK, get_ref_for_path("/bin/sh", &ref));
 	BMessage refs(B_REFS_RECEIVED);
 	refs.AddRef("refs", &ref);
 	running.Post(running.App(), &refs);
-	EXPECT_EQ(nullptr, running.App()->LaunchRef());
+	EXPECT_TRUE(running.App()->LaunchRefs().empty());
 	EXPECT_NE(nullptr, running.Window());
 }
 

@@ -176,7 +176,9 @@ TEST(DesktopInstallTest, FreshHomeOpensAListFromTheDesktop)
 	std::string entry = ReadFile(prefix + "/share/applications/tolvex.desktop");
 	EXPECT_TRUE(Contains(entry, "\nExec=" + prefix + "/bin/Tolvex --refs %F\n"))
 		<< entry;
-	EXPECT_TRUE(Contains(entry, "\nMimeType=text/x-tolvex-list;\n")) << entry;
+	// Offered for WAV files too, so that "Open with" adds them.
+	EXPECT_TRUE(Contains(entry,
+		"\nMimeType=text/x-tolvex-list;audio/x-wav;audio/wav;\n")) << entry;
 	EXPECT_TRUE(Contains(entry, "\nIcon=tolvex\n")) << entry;
 	if (HaveCommand("desktop-file-validate")) {
 		EXPECT_EQ("", Output("desktop-file-validate " + Quoted(prefix
@@ -232,6 +234,15 @@ TEST(DesktopInstallTest, PrefixWithBlanksIsQuotedInExec)
 		+ Quoted(script) + " gio launch " + Quoted(entryPath) + " "
 		+ Quoted(list) + " 2>&1");
 	EXPECT_TRUE(Contains(shown, "item 0 selected=0 \"/a/b.wav\"")) << shown;
+
+	// "Open with Tolvex" on two WAVs: both join the list.
+	std::string first = home.WriteFile("uno.wav", std::string("RIFF\0", 5));
+	std::string second = home.WriteFile("due.wav", std::string("RIFF\0", 5));
+	shown = Output("BE_DISPLAY=headless BE_SCRIPT=" + Quoted(script)
+		+ " gio launch " + Quoted(entryPath) + " " + Quoted(first) + " "
+		+ Quoted(second) + " 2>&1");
+	EXPECT_TRUE(Contains(shown, "item 0 selected=0 \"" + first + "\"\n"
+		"              item 1 selected=0 \"" + second + "\"\n")) << shown;
 }
 
 

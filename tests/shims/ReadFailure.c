@@ -3,6 +3,10 @@
  * TOLVEX_FAIL_READ_PATH hands out TOLVEX_FAIL_READ_AFTER bytes, then fails
  * with EIO, as a disk going bad part-way through would. Every other read
  * goes through untouched.
+ *
+ * fsync() and fdatasync() fail with EIO on the file named by
+ * TOLVEX_FAIL_FSYNC_PATH, or on every file in it when it ends with '/':
+ * data written but never made safe on the disk.
  */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -19,9 +23,9 @@ static size_t sGiven[1024];
 
 
 static int
-IsTheFile(int fd)
+IsFileOf(int fd, const char* variable)
 {
-	const char* wanted = getenv("TOLVEX_FAIL_READ_PATH");
+	const char* wanted = getenv(variable);
 	if (wanted == NULL || fd < 0 || fd >= 1024)
 		return 0;
 	char link[64];
@@ -31,7 +35,45 @@ IsTheFile(int fd)
 	if (length < 0)
 		return 0;
 	path[length] = '\0';
+	size_t wantedLength = strlen(wanted);
+	if (wantedLength > 0 && wanted[wantedLength - 1] == '/')
+		return strncmp(path, wanted, wantedLength) == 0;
 	return strcmp(path, wanted) == 0;
+}
+
+
+static int
+IsTheFile(int fd)
+{
+	return IsFileOf(fd, "TOLVEX_FAIL_READ_PATH");
+}
+
+
+int
+fsync(int fd)
+{
+	static int (*realFsync)(int);
+	if (realFsync == NULL)
+		realFsync = (int (*)(int))dlsym(RTLD_NEXT, "fsync");
+	if (IsFileOf(fd, "TOLVEX_FAIL_FSYNC_PATH")) {
+		errno = EIO;
+		return -1;
+	}
+	return realFsync(fd);
+}
+
+
+int
+fdatasync(int fd)
+{
+	static int (*realFdatasync)(int);
+	if (realFdatasync == NULL)
+		realFdatasync = (int (*)(int))dlsym(RTLD_NEXT, "fdatasync");
+	if (IsFileOf(fd, "TOLVEX_FAIL_FSYNC_PATH")) {
+		errno = EIO;
+		return -1;
+	}
+	return realFdatasync(fd);
 }
 
 

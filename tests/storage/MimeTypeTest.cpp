@@ -1,4 +1,7 @@
+#include <stdlib.h>
 #include <string.h>
+#include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -180,4 +183,60 @@ TEST_F(MimeTypeTest, InstallPublishesToTheSharedDatabase)
 		std::string globs = ReadFile(fData + "/mime/globs2");
 		EXPECT_EQ(globs.find("*.tvx"), std::string::npos) << globs;
 	}
+}
+
+
+// A file's type by its name: the extensions of the types installed here
+// first, else the desktop's globs (highest weight, then longest pattern;
+// without case unless a glob says "cs").
+TEST_F(MimeTypeTest, GuessByNameFromInstalledTypesAndTheDesktopGlobs)
+{
+	std::string shared = Path("shared");
+	ASSERT_EQ(0, mkdir(shared.c_str(), 0755));
+	ASSERT_EQ(0, mkdir((shared + "/mime").c_str(), 0755));
+	WriteFile(shared + "/mime/globs2", "# comment\n"
+		"50:audio/x-wav:*.wav\n"
+		"50:application/gzip:*.gz\n"
+		"50:application/x-compressed-tar:*.tar.gz\n"
+		"80:text/x-special:special.*\n"
+		"50:text/x-exact:*.CS:cs\n");
+	const char* saved = getenv("XDG_DATA_DIRS");
+	std::string savedDirs = saved != NULL ? saved : "";
+	setenv("XDG_DATA_DIRS", shared.c_str(), 1);
+
+	struct Case {
+		const char*	name;
+		const char*	type;
+	} cases[] = {
+		{ "/musica/A.WAV", "audio/x-wav" },
+		{ "b.tar.gz", "application/x-compressed-tar" },
+		{ "special.wav", "text/x-special" },
+		{ "x.CS", "text/x-exact" },
+		{ "x.cs", NULL },
+		{ "lista.tvx", NULL },
+	};
+	for (const Case& test : cases) {
+		BMimeType type;
+		status_t status = BMimeType::GuessMimeType(test.name, &type);
+		if (test.type == NULL)
+			EXPECT_EQ(B_ENTRY_NOT_FOUND, status) << test.name;
+		else {
+			ASSERT_EQ(B_OK, status) << test.name;
+			EXPECT_STREQ(test.type, type.Type()) << test.name;
+		}
+	}
+
+	// Once installed with its extension, the list type names .tvx files,
+	// whatever their case.
+	BMimeType list(kListType);
+	SetListProperties(list, 5);
+	ASSERT_EQ(B_OK, list.Install());
+	BMimeType guessed;
+	ASSERT_EQ(B_OK, BMimeType::GuessMimeType("/liste/MIA.Tvx", &guessed));
+	EXPECT_EQ(0, strcasecmp(kListType, guessed.Type())) << guessed.Type();
+
+	if (saved != NULL)
+		setenv("XDG_DATA_DIRS", savedDirs.c_str(), 1);
+	else
+		unsetenv("XDG_DATA_DIRS");
 }

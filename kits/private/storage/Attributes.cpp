@@ -1,5 +1,6 @@
 #include "private/storage/Attributes.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -382,6 +383,105 @@ RemoveRawAttribute(int fd, const char* fullName)
 	if (fremovexattr(fd, fullName) == 0)
 		return B_OK;
 	return Unsupported(errno) ? B_UNSUPPORTED : StatusFromErrno(errno);
+}
+
+
+status_t
+CopyAttributes(int from, int to, bool keepExisting)
+{
+	if (from < 0 || to < 0)
+		return B_FILE_ERROR;
+	if (!sForceFallback.load()) {
+		std::vector<char> names;
+		ssize_t size = -1;
+		for (int attempt = 0; attempt < 8; attempt++) {
+			size = flistxattr(from, NULL, 0);
+			if (size <= 0)
+				break;
+			names.resize(size);
+			size = flistxattr(from, names.data(), names.size());
+			if (size >= 0 || errno != ERANGE)
+				break;
+		}
+		if (size < 0 && !Unsupported(errno))
+			return StatusFromErrno(errno);
+		for (ssize_t at = 0; at < size; at += strlen(&names[at]) + 1) {
+			const char* name = &names[at];
+			if (keepExisting && fgetxattr(to, name, NULL, 0) >= 0)
+				continue;
+			std::string value;
+			if (ReadXattr(from, name, &value) != 0) {
+				if (errno == ENODATA)
+					continue;
+				return StatusFromErrno(errno);
+			}
+			if (fsetxattr(to, name, value.data(), value.size(), 0) != 0
+				&& strncmp(name, "security.", 9) != 0)
+				return StatusFromErrno(errno);
+		}
+	}
+
+	struct stat fromInfo;
+	struct stat toInfo;
+	if (fstat(from, &fromInfo) != 0 || fstat(to, &toInfo) != 0)
+		return StatusFromErrno(errno);
+	std::string fromFolder = AttributeFallbackFolder(fromInfo.st_dev,
+		fromInfo.st_ino);
+	DIR* dir = opendir(fromFolder.c_str());
+	if (dir == NULL)
+		return B_OK;
+	std::string toFolder = AttributeFallbackFolder(toInfo.st_dev,
+		toInfo.st_ino);
+	status_t status = B_OK;
+	while (struct dirent* entry = readdir(dir)) {
+		// Values only: not the store's own temporary files.
+		if (entry->d_name[0] == '.' || strstr(entry->d_name, ".tmp-") != NULL)
+			continue;
+		std::string target = toFolder + "/" + entry->d_name;
+		if (keepExisting && access(target.c_str(), F_OK) == 0)
+			continue;
+		int in = open((fromFolder + "/" + entry->d_name).c_str(),
+			O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+		if (in < 0)
+			continue;
+		std::string value;
+		char buffer[4096];
+		ssize_t got;
+		while ((got = read(in, buffer, sizeof(buffer))) > 0
+				&& value.size() <= kMaxAttributeSize + kTypeSize)
+			value.append(buffer, got);
+		close(in);
+		if (got < 0) {
+			status = StatusFromErrno(errno);
+			break;
+		}
+		status = CreateFolders(toFolder);
+		if (status == B_OK)
+			status = WriteFileAtomically(target, value, 0600);
+		if (status != B_OK)
+			break;
+	}
+	closedir(dir);
+	return status;
+}
+
+
+void
+RemoveFallbackAttributes(int fd)
+{
+	struct stat info;
+	if (fd < 0 || fstat(fd, &info) != 0)
+		return;
+	std::string folder = AttributeFallbackFolder(info.st_dev, info.st_ino);
+	DIR* dir = opendir(folder.c_str());
+	if (dir == NULL)
+		return;
+	while (struct dirent* entry = readdir(dir)) {
+		if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0)
+			unlink((folder + "/" + entry->d_name).c_str());
+	}
+	closedir(dir);
+	rmdir(folder.c_str());
 }
 
 
