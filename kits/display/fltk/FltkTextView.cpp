@@ -13,8 +13,12 @@ FltkTextView::FltkTextView(int32 window, int32 view)
 	FltkView(window, view, B_DISPLAY_TEXT_VIEW)
 {
 	Fl_Input* input = new Fl_Input(0, 0, 0, 0);
+	// The text control draws the border round it: all of the frame is for
+	// the text.
+	input->box(FL_FLAT_BOX);
+	input->color(FL_WHITE);
 	input->textfont(kFont);
-	input->textsize(kFontSize);
+	input->textsize(FontSize());
 	input->when(FL_WHEN_CHANGED);
 	input->callback(_Changed, this);
 	SetWidget(input);

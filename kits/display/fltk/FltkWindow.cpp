@@ -3,6 +3,8 @@
 
 #include <math.h>
 
+#include <algorithm>
+
 #include <FL/Fl.H>
 #include <FL/x.H>
 #include <X11/Xatom.h>
@@ -63,7 +65,18 @@ FixedHeight(uint32 flags)
 	return (flags & (B_NOT_RESIZABLE | B_NOT_V_RESIZABLE)) != 0;
 }
 
+// Looks BeOS draws without a tab: nothing there names the window.
+bool
+HasTab(int32 look)
+{
+	return look != B_NO_BORDER_WINDOW_LOOK && look != B_BORDERED_WINDOW_LOOK
+		&& look != B_MODAL_WINDOW_LOOK;
+}
+
 } // namespace
+
+
+std::string FltkWindow::sApplicationName = "Tolvex";
 
 
 FltkWindow::FltkWindow(int32 id)
@@ -73,7 +86,10 @@ FltkWindow::FltkWindow(int32 id)
 	fLook(-1),
 	fFeel(-1),
 	fFlags(0),
-	fModal(false)
+	fModal(false),
+	fCentre(false),
+	fCentreX(0),
+	fCentreY(0)
 {
 	end();
 	// Views keep the frames the kit gives them.
@@ -93,8 +109,12 @@ FltkWindow::~FltkWindow()
 void
 FltkWindow::Sync(const MirrorWindow& window)
 {
-	if (window.title != fTitle || label() == NULL) {
-		fTitle = window.title;
+	// A window without a tab (an alert) shows the desktop's task list the
+	// application's name; its kit name is for scripts.
+	std::string title = HasTab(window.look) ? window.title
+		: sApplicationName;
+	if (title != fTitle || label() == NULL) {
+		fTitle = title;
 		copy_label(fTitle.c_str());
 	}
 
@@ -123,10 +143,10 @@ FltkWindow::Sync(const MirrorWindow& window)
 	if (frameChanged) {
 		// The frame is inclusive: (100, 100, 540, 380) is 441 x 281.
 		fFrame = window.frame;
-		int left = (int)lroundf(fFrame.left);
-		int top = (int)lroundf(fFrame.top);
-		int width = (int)lroundf(fFrame.right) - left + 1;
-		int height = (int)lroundf(fFrame.bottom) - top + 1;
+		int left = FltkView::Scaled(fFrame.left);
+		int top = FltkView::Scaled(fFrame.top);
+		int width = FltkView::Scaled(fFrame.right + 1) - left;
+		int height = FltkView::Scaled(fFrame.bottom + 1) - top;
 		resize(left, top, width > 0 ? width : 1, height > 0 ? height : 1);
 		// The kit places its windows, also at (0, 0).
 		force_position(1);
@@ -143,6 +163,27 @@ FltkWindow::Sync(const MirrorWindow& window)
 	else if (shown() && (frameChanged || lookChanged))
 		_SetHints();
 	redraw();
+}
+
+
+void
+FltkWindow::CentreOver(const Fl_Window* front)
+{
+	fCentre = true;
+	if (front != NULL) {
+		fCentreX = front->x() + front->w() / 2;
+		fCentreY = front->y() + front->h() / 2;
+	} else {
+		fCentreX = Fl::w() / 2;
+		fCentreY = Fl::h() / 2;
+	}
+}
+
+
+void
+FltkWindow::SetApplicationName(const std::string& name)
+{
+	sApplicationName = name;
 }
 
 
@@ -247,6 +288,21 @@ FltkWindow::_SizeRange()
 void
 FltkWindow::_ShowWindow()
 {
+	if (fCentre) {
+		// Inside the screen the front window is on, never wider.
+		fCentre = false;
+		int screenX, screenY, screenWidth, screenHeight;
+		Fl::screen_work_area(screenX, screenY, screenWidth, screenHeight,
+			fCentreX, fCentreY);
+		int width = std::min(w(), screenWidth);
+		int height = std::min(h(), screenHeight);
+		int left = std::max(screenX, std::min(fCentreX - width / 2,
+			screenX + screenWidth - width));
+		int top = std::max(screenY, std::min(fCentreY - height / 2,
+			screenY + screenHeight - height));
+		resize(left, top, width, height);
+		_SizeRange();
+	}
 	show();
 	// Before anything is flushed, so that a window manager finds them when
 	// it takes the window.

@@ -29,6 +29,12 @@ public:
 			void				Sync(const MirrorWindow& window);
 			// Puts a shown window in front.
 			void				Raise();
+			// Where an alert goes when it is shown next: centred over the
+			// window given (NULL: the screen), inside the screen.
+			void				CentreOver(const Fl_Window* front);
+
+	// The name windows without a tab show the desktop.
+	static	void				SetApplicationName(const std::string& name);
 
 	virtual	int					handle(int event);
 
@@ -41,6 +47,8 @@ private:
 			void				_SetHints();
 	static	void				_CloseBox(Fl_Widget* widget, void* data);
 
+	static	std::string			sApplicationName;
+
 			int32				fId;
 			std::string			fTitle;
 			BRect				fFrame;
@@ -48,6 +56,9 @@ private:
 			int32				fFeel;
 			uint32				fFlags;
 			bool				fModal;
+			bool				fCentre;
+			int					fCentreX;
+			int					fCentreY;
 			std::map<int32, std::unique_ptr<FltkView> > fViews;
 			std::vector<int32>	fStack;
 };
