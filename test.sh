@@ -11,7 +11,7 @@ cd "$(dirname "$0")"
 # libmp3lame and libsndfile; its tests compare its MP3s with lame's.
 tools/install-packages.sh cmake make g++ libgtest-dev libfltk1.3-dev \
 	libx11-dev shared-mime-info attr util-linux xvfb xauth xdotool x11-utils \
-	fonts-liberation openbox \
+	fonts-liberation \
 	libmp3lame-dev libsndfile1-dev lame xdg-utils desktop-file-utils \
 	libfile-mimeinfo-perl clang libclang-rt-dev
 

@@ -163,6 +163,13 @@ XProbe::FindWindow(const std::string& title)
 
 
 unsigned long
+XProbe::Root()
+{
+	return fDisplay != NULL ? DefaultRootWindow(X(fDisplay)) : 0;
+}
+
+
+unsigned long
 XProbe::Frame(unsigned long window)
 {
 	if (fDisplay == NULL)

@@ -55,6 +55,8 @@ public:
 			bool				WaitUntilGone(const std::string& title,
 									int timeoutMs = 10000);
 
+			// The screen's root window.
+			unsigned long		Root();
 			// The window as the screen shows it: the frame a window
 			// manager put it in, with its title bar, or itself.
 			unsigned long		Frame(unsigned long window);
