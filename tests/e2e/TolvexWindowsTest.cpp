@@ -25,6 +25,7 @@
 #include <View.h>
 #include <Window.h>
 
+#include "EncoderView.h"
 #include "MainWindow.h"
 #include "PngWriter.h"
 #include "ProgressWindow.h"
@@ -366,6 +367,27 @@ TEST_P(TolvexAtDpi, EveryLabelFitsItsFrame)
 	main->Unlock();
 	std::vector<std::string> cut = CutIn(main);
 	EXPECT_TRUE(cut.empty()) << ::testing::PrintToString(cut);
+
+	// A text field's border lies outside its text view: the whole frame is
+	// the field's white, and descenders and underscores show in it.
+	ASSERT_TRUE(main->Lock());
+	main->fTabView->Select(1);
+	BTextControl* control = main->fTabView->fEncoderView->fOutputDirText;
+	control->SetText("gjpqy_");
+	BRect field = FrameInWindow(control->TextView());
+	main->Unlock();
+	ASSERT_TRUE(WaitUntilSettled());
+	Screenshot shot = fProbe->GrabSettled(window);
+	ASSERT_FALSE(shot.IsEmpty());
+	int left = (int)field.left * scale;
+	int top = (int)field.top * scale;
+	int right = ((int)field.right + 1) * scale - 1;
+	int bottom = ((int)field.bottom + 1) * scale - 1;
+	EXPECT_EQ(0, shot.CountOther(left, top, right, top, 255, 255, 255));
+	EXPECT_EQ(right - left + 1, shot.CountOther(left, top - 1, right, top - 1,
+		255, 255, 255));
+	EXPECT_GT(shot.CountOther(left, bottom - 2 * scale, right, bottom, 255,
+		255, 255), 0);
 
 	ProgressWindow* progress = new ProgressWindow(main);
 	progress->Show();
