@@ -65,28 +65,6 @@ Showing()
 	return *sShowing;
 }
 
-// The icon of an alert's type, drawn by the display.
-class AlertIconView : public BView {
-public:
-	AlertIconView(BRect frame, alert_type type)
-		:
-		BView(frame, "_icon_", B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW),
-		fType(type)
-	{
-		BView::Private(this).SetKind(BPrivate::B_DISPLAY_ICON_VIEW);
-	}
-
-private:
-	virtual void _SendState()
-	{
-		BView::Private(this).SendValue(BPrivate::B_DISPLAY_VIEW_VALUE,
-			(int32)fType);
-	}
-
-	alert_type fType;
-};
-
-
 size_t
 CharacterLength(const std::string& text, size_t at)
 {
@@ -164,6 +142,30 @@ WrappedText(const BView* view, const std::string& text, float width)
 } // namespace
 
 
+// The icon of an alert's type, drawn by the display. Named as Haiku names
+// the views private to its alert.
+class TAlertIconView : public BView {
+public:
+	TAlertIconView(BRect frame, alert_type type)
+		:
+		BView(frame, "_icon_", B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW),
+		fType(type)
+	{
+		BView::Private(this).SetKind(BPrivate::B_DISPLAY_ICON_VIEW);
+	}
+
+private:
+	virtual void _SendState()
+	{
+		BView::Private(this).SendValue(BPrivate::B_DISPLAY_VIEW_VALUE,
+			(int32)fType);
+	}
+
+	alert_type fType;
+};
+
+
+
 void
 BPrivate::QuitFromOutside()
 {
@@ -210,7 +212,7 @@ BAlert::BAlert(const char* title, const char* text, const char* button0,
 	stripe->SetViewColor(kStripeColor);
 	back->AddChild(stripe);
 	if (type != B_EMPTY_ALERT)
-		back->AddChild(new AlertIconView(kIconFrame, type));
+		back->AddChild(new TAlertIconView(kIconFrame, type));
 
 	// The text keeps its width and wraps; the alert grows downwards to
 	// hold it, so it is never cut and never wider than BeOS made it.
