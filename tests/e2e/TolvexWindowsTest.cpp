@@ -373,6 +373,7 @@ TEST_P(TolvexAtDpi, EveryLabelFitsItsFrame)
 	ASSERT_TRUE(main->Lock());
 	main->fTabView->Select(1);
 	BTextControl* control = main->fTabView->fEncoderView->fOutputDirText;
+	std::string outputFolder = control->Text();
 	control->SetText("gjpqy_");
 	BRect field = FrameInWindow(control->TextView());
 	main->Unlock();
@@ -388,6 +389,11 @@ TEST_P(TolvexAtDpi, EveryLabelFitsItsFrame)
 		255, 255, 255));
 	EXPECT_GT(shot.CountOther(left, bottom - 2 * scale, right, bottom, 255,
 		255, 255), 0);
+	// As it was: the settings are stored on this test program.
+	ASSERT_TRUE(main->Lock());
+	control->SetText(outputFolder.c_str());
+	main->fTabView->Select(0);
+	main->Unlock();
 
 	ProgressWindow* progress = new ProgressWindow(main);
 	progress->Show();
@@ -436,7 +442,17 @@ TEST_F(TolvexOnX, LongPathAlertFitsTheScreen)
 	std::string wave = fHome.WriteFile("music/a.wav", "RIFF");
 	MainWindow* main = Main();
 	ASSERT_NE(nullptr, main);
-	static_cast<TolvexApp*>(be_app)->SetEncoderLocation(location.c_str());
+	// The settings are stored on this test program when the application
+	// quits: the tests after this one find the encoder where it was.
+	TolvexApp* app = static_cast<TolvexApp*>(be_app);
+	char before[kEncoderLocationSize];
+	app->GetEncoderLocation(before, sizeof(before));
+	struct Restore {
+		TolvexApp* app;
+		const char* location;
+		~Restore() { app->SetEncoderLocation(location); }
+	} restore = { app, before };
+	app->SetEncoderLocation(location.c_str());
 	ASSERT_TRUE(main->Lock());
 	main->fFilesList->AddFile(wave.c_str());
 	BRect encodeFrame = FrameInWindow(main->fEncodeButton);
