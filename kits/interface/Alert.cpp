@@ -165,7 +165,6 @@ private:
 };
 
 
-
 void
 BPrivate::QuitFromOutside()
 {
