@@ -5,6 +5,7 @@ set -eu
 cd "$(dirname "$0")"
 
 tools/install-packages.sh cmake make g++ libfltk1.3-dev libx11-dev shared-mime-info \
+	fonts-liberation \
 	libmp3lame-dev libsndfile1-dev
 
 # The folder and configuration of ./test.sh's plain build, so that neither

@@ -13,7 +13,7 @@ cd "$(dirname "$0")"
 # with those of the GNU parallel recipe in docs/beyond-one-machine.md.
 tools/install-packages.sh cmake make g++ libgtest-dev libfltk1.3-dev \
 	libx11-dev shared-mime-info attr util-linux xvfb xauth xdotool x11-utils \
-	openbox \
+	openbox fonts-liberation \
 	libmp3lame-dev libsndfile1-dev lame parallel xdg-utils desktop-file-utils \
 	libfile-mimeinfo-perl clang libclang-rt-dev
 

@@ -1,11 +1,17 @@
 // Writes the icons of an executable's resource block as PNG files, for the
 // desktop's icon theme:
-//   IconPng EXECUTABLE LARGE.png MINI.png
+//   IconPng EXECUTABLE SIZE:FILE.png...
+// SIZE is 16 or 32 (the resource icons as they are), or a multiple of
+// either: the larger ones are made from the 32-pixel icon (48 from the
+// 16-pixel one) by whole pixels, so that they stay as sharp as drawn.
 // Transparent pixels stay transparent. Exits non-zero when the executable
 // has no such icons or a file cannot be written.
 
 #include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -52,8 +58,8 @@ AppendChunk(std::vector<uint8>& out, const char* type,
 }
 
 
-// RGBA, 8 bits a sample, in one stored deflate block: an icon is far
-// smaller than the 65535 bytes a block holds, and every reader takes it.
+// RGBA, 8 bits a sample, in stored deflate blocks (at most 65535 bytes
+// each): every reader takes them, and an icon needs no compression.
 bool
 WritePng(const char* path, int side, const std::vector<uint8>& rgba)
 {
@@ -63,15 +69,20 @@ WritePng(const char* path, int side, const std::vector<uint8>& rgba)
 		raw.insert(raw.end(), rgba.begin() + (size_t)y * side * 4,
 			rgba.begin() + (size_t)(y + 1) * side * 4);
 	}
-	if (raw.size() > 65535)
-		return false;
 
-	std::vector<uint8> zlib = { 0x78, 0x01, 1 };
-	zlib.push_back(raw.size() & 0xff);
-	zlib.push_back(raw.size() >> 8);
-	zlib.push_back(~raw.size() & 0xff);
-	zlib.push_back((~raw.size() >> 8) & 0xff);
-	zlib.insert(zlib.end(), raw.begin(), raw.end());
+	std::vector<uint8> zlib = { 0x78, 0x01 };
+	for (size_t start = 0; start < raw.size();) {
+		size_t length = std::min<size_t>(raw.size() - start, 65535);
+		bool last = start + length == raw.size();
+		zlib.push_back(last ? 1 : 0);
+		zlib.push_back(length & 0xff);
+		zlib.push_back(length >> 8);
+		zlib.push_back(~length & 0xff);
+		zlib.push_back((~length >> 8) & 0xff);
+		zlib.insert(zlib.end(), raw.begin() + start,
+			raw.begin() + start + length);
+		start += length;
+	}
 	uint32 a = 1, b = 0;
 	for (uint8 byte : raw) {
 		a = (a + byte) % 65521;
@@ -97,8 +108,9 @@ WritePng(const char* path, int side, const std::vector<uint8>& rgba)
 }
 
 
+// The icon of that size, as RGBA.
 bool
-ExportIcon(const BAppFileInfo& info, icon_size size, const char* path)
+ReadIcon(const BAppFileInfo& info, icon_size size, std::vector<uint8>* rgba)
 {
 	int side = (int)size;
 	BBitmap icon(BRect(0, 0, side - 1, side - 1), B_CMAP8);
@@ -106,13 +118,34 @@ ExportIcon(const BAppFileInfo& info, icon_size size, const char* path)
 		fprintf(stderr, "IconPng: no %dx%d icon\n", side, side);
 		return false;
 	}
-	std::vector<uint8> rgba((size_t)side * side * 4);
+	rgba->resize((size_t)side * side * 4);
 	const uint8* bits = (const uint8*)icon.Bits();
 	for (int row = 0; row < side; row++) {
 		BPrivate::CMap8ToRGBA(bits + row * icon.BytesPerRow(), side,
-			&rgba[(size_t)row * side * 4]);
+			&(*rgba)[(size_t)row * side * 4]);
 	}
-	if (!WritePng(path, side, rgba)) {
+	return true;
+}
+
+
+bool
+ExportIcon(const BAppFileInfo& info, int side, const char* path)
+{
+	// The detailed 32-pixel icon where a whole multiple of it makes the
+	// size, else the 16-pixel one.
+	icon_size source = side % B_LARGE_ICON == 0 ? B_LARGE_ICON : B_MINI_ICON;
+	if (side <= 0 || side % (int)source != 0 || side > 128) {
+		fprintf(stderr, "IconPng: %d is no size made of whole pixels of "
+			"16 or 32, up to 128\n", side);
+		return false;
+	}
+	std::vector<uint8> rgba;
+	if (!ReadIcon(info, source, &rgba))
+		return false;
+	int factor = side / (int)source;
+	std::vector<uint8> scaled((size_t)side * side * 4);
+	BPrivate::ScaleRGBA(rgba.data(), (int)source, factor, scaled.data());
+	if (!WritePng(path, side, scaled)) {
 		fprintf(stderr, "IconPng: cannot write %s\n", path);
 		return false;
 	}
@@ -125,8 +158,8 @@ ExportIcon(const BAppFileInfo& info, icon_size size, const char* path)
 int
 main(int argc, char** argv)
 {
-	if (argc != 4) {
-		fprintf(stderr, "usage: IconPng EXECUTABLE LARGE.png MINI.png\n");
+	if (argc < 3) {
+		fprintf(stderr, "usage: IconPng EXECUTABLE SIZE:FILE.png...\n");
 		return 2;
 	}
 	BFile file(argv[1], B_READ_ONLY);
@@ -135,7 +168,15 @@ main(int argc, char** argv)
 		fprintf(stderr, "IconPng: cannot read %s\n", argv[1]);
 		return 1;
 	}
-	bool large = ExportIcon(info, B_LARGE_ICON, argv[2]);
-	bool mini = ExportIcon(info, B_MINI_ICON, argv[3]);
-	return large && mini ? 0 : 1;
+	bool written = true;
+	for (int i = 2; i < argc; i++) {
+		char* end;
+		long side = strtol(argv[i], &end, 10);
+		if (end == argv[i] || *end != ':' || end[1] == '\0') {
+			fprintf(stderr, "IconPng: not SIZE:FILE.png: %s\n", argv[i]);
+			return 2;
+		}
+		written = ExportIcon(info, (int)side, end + 1) && written;
+	}
+	return written ? 0 : 1;
 }

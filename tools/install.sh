@@ -84,18 +84,21 @@ HEAD
 } > "$share/doc/tolvex/leggimi.html"
 cp "$source/docs/driving.md" "$share/doc/tolvex/driving.md"
 
-# The icons, from the executable's own resources.
+# The icons, from the executable's own resources: 16 and 32 pixels as
+# drawn, the larger sizes made of whole pixels of them, never blurred.
 if [ -x "$build/tools/IconPng" ]; then
-	for kind in apps mimetypes; do
-		mkdir -p "$share/icons/hicolor/32x32/$kind" \
-			"$share/icons/hicolor/16x16/$kind"
+	# One word a size, the prefix's blanks kept.
+	set --
+	for side in 16 32 48 64 128; do
+		for kind in apps mimetypes; do
+			mkdir -p "$share/icons/hicolor/${side}x$side/$kind"
+		done
+		set -- "$@" "$side:$share/icons/hicolor/${side}x$side/apps/tolvex.png"
 	done
-	"$build/tools/IconPng" "$lib/Tolvex" \
-		"$share/icons/hicolor/32x32/apps/tolvex.png" \
-		"$share/icons/hicolor/16x16/apps/tolvex.png"
-	for size in 32x32 16x16; do
-		cp "$share/icons/hicolor/$size/apps/tolvex.png" \
-			"$share/icons/hicolor/$size/mimetypes/text-x-tolvex-list.png"
+	"$build/tools/IconPng" "$lib/Tolvex" "$@"
+	for side in 16 32 48 64 128; do
+		cp "$share/icons/hicolor/${side}x$side/apps/tolvex.png" \
+			"$share/icons/hicolor/${side}x$side/mimetypes/text-x-tolvex-list.png"
 	done
 fi
 
@@ -131,6 +134,7 @@ Name=Tolvex
 Comment=Una semplice interfaccia per Gogo, il codificatore MP3
 Exec=$exec_path --refs %F
 Icon=tolvex
+StartupWMClass=Tolvex
 MimeType=text/x-tolvex-list;audio/x-wav;audio/wav;
 Categories=AudioVideo;Audio;
 Terminal=false

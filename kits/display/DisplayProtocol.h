@@ -40,9 +40,11 @@ enum display_view_kind {
 								// is a child view
 	B_DISPLAY_TEXT_VIEW,		// one line of editable text, enabled, a
 								// limit in bytes; takes typed text
-	B_DISPLAY_MENU_FIELD		// label left of the divider, text (what the
+	B_DISPLAY_MENU_FIELD,		// label left of the divider, text (what the
 								// menu shows), enabled, menu items; takes
 								// item choices
+	B_DISPLAY_ICON_VIEW			// an alert's icon, of our own drawing;
+								// value: the alert_type
 };
 
 // Commands. The fields each one uses are listed after it; "window" is

@@ -19,6 +19,7 @@
 #include "display/DisplayServer.h"
 #include "private/app/LooperState.h"
 #include "private/interface/OutsideQuit.h"
+#include "private/interface/ViewPrivate.h"
 #include "private/app/MessengerPrivate.h"
 #include "private/interface/WindowPrivate.h"
 #include "private/app/HandlerPrivate.h"
@@ -38,7 +39,15 @@ struct AlertResult {
 namespace {
 
 const uint32 kButtonPressed = '_ALB';
-const float kWidth = 310;
+
+// BeOS's alert: a stripe of a darker grey down the left edge with the
+// icon over it, and beside it a fixed width of text that grows downwards.
+const float kStripeWidth = 32;
+const BRect kIconFrame(18, 6, 49, 37);
+const float kTextLeft = 60;
+const float kTextWidth = 310;
+const float kWidth = kTextLeft + kTextWidth + 10;
+const rgb_color kStripeColor = { 184, 184, 184, 255 };
 
 std::atomic<bool> sQuittingFromOutside(false);
 
@@ -56,7 +65,104 @@ Showing()
 	return *sShowing;
 }
 
+size_t
+CharacterLength(const std::string& text, size_t at)
+{
+	size_t length = 1;
+	while (at + length < text.size()
+		&& ((unsigned char)text[at + length] & 0xc0) == 0x80)
+		length++;
+	return length;
+}
+
+
+// The longest start of word that fits the width, at least one character:
+// after its last '/' where there is one, as a path reads best.
+size_t
+FittingPart(const BView* view, const std::string& word, float width)
+{
+	size_t fits = CharacterLength(word, 0);
+	for (size_t end = fits; end < word.size();) {
+		size_t next = end + CharacterLength(word, end);
+		if (view->StringWidth(word.substr(0, next).c_str()) > width)
+			break;
+		end = fits = next;
+	}
+	size_t slash = word.rfind('/', fits - 1);
+	if (slash != std::string::npos && slash > 0 && slash + 1 < fits)
+		fits = slash + 1;
+	return fits;
+}
+
+
+// The text in lines no wider than the width, broken at blanks as BeOS's
+// alerts break it; a word wider than a whole line is broken inside.
+std::string
+WrappedText(const BView* view, const std::string& text, float width)
+{
+	std::string wrapped;
+	size_t start = 0;
+	while (start <= text.size()) {
+		size_t end = text.find('\n', start);
+		if (end == std::string::npos)
+			end = text.size();
+		std::string paragraph = text.substr(start, end - start);
+		std::string line;
+		size_t at = 0;
+		while (at < paragraph.size()) {
+			size_t blank = paragraph.find(' ', at);
+			if (blank == std::string::npos)
+				blank = paragraph.size();
+			std::string word = paragraph.substr(at, blank - at);
+			at = blank + 1;
+			std::string longer = line.empty() ? word : line + " " + word;
+			if (view->StringWidth(longer.c_str()) <= width) {
+				line = longer;
+				continue;
+			}
+			if (!line.empty()) {
+				wrapped += line + "\n";
+				line.clear();
+			}
+			while (view->StringWidth(word.c_str()) > width) {
+				size_t part = FittingPart(view, word, width);
+				wrapped += word.substr(0, part) + "\n";
+				word.erase(0, part);
+			}
+			line = word;
+		}
+		wrapped += line;
+		if (end < text.size())
+			wrapped += "\n";
+		start = end + 1;
+	}
+	return wrapped;
+}
+
 } // namespace
+
+
+// The icon of an alert's type, drawn by the display. Named as Haiku names
+// the views private to its alert.
+class TAlertIconView : public BView {
+public:
+	TAlertIconView(BRect frame, alert_type type)
+		:
+		BView(frame, "_icon_", B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW),
+		fType(type)
+	{
+		BView::Private(this).SetKind(BPrivate::B_DISPLAY_ICON_VIEW);
+	}
+
+private:
+	virtual void _SendState()
+	{
+		BView::Private(this).SendValue(BPrivate::B_DISPLAY_VIEW_VALUE,
+			(int32)fType);
+	}
+
+	alert_type fType;
+};
 
 
 void
@@ -100,27 +206,28 @@ BAlert::BAlert(const char* title, const char* text, const char* button0,
 	back->SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
 	AddChild(back);
 
-	// One line of text per line of the message, and wide enough for the
-	// longest: the text is never cut.
+	BView* stripe = new BView(BRect(0, 0, kStripeWidth - 1, Bounds().bottom),
+		"_stripe_", B_FOLLOW_LEFT | B_FOLLOW_TOP_BOTTOM, 0);
+	stripe->SetViewColor(kStripeColor);
+	back->AddChild(stripe);
+	if (type != B_EMPTY_ALERT)
+		back->AddChild(new TAlertIconView(kIconFrame, type));
+
+	// The text keeps its width and wraps; the alert grows downwards to
+	// hold it, so it is never cut and never wider than BeOS made it.
+	fText = text != NULL ? text : "";
+	std::string shown = WrappedText(back, fText, kTextWidth);
 	font_height fontHeight;
 	back->GetFontHeight(&fontHeight);
 	float lineHeight = ceilf(fontHeight.ascent + fontHeight.descent
 		+ fontHeight.leading);
-	int32 lines = 0;
-	float widest = 0;
-	std::string all = text != NULL ? text : "";
-	for (size_t start = 0; start <= all.size(); lines++) {
-		size_t end = all.find('\n', start);
-		if (end == std::string::npos)
-			end = all.size();
-		widest = fmaxf(widest, ceilf(back->StringWidth(
-			all.substr(start, end - start).c_str())));
-		start = end + 1;
-	}
-	float width = fmaxf(kWidth, 55 + widest + 10);
-	float textBottom = 10 + lines * lineHeight;
-	fTextView = new BStringView(BRect(55, 10, width - 10, textBottom),
-		"_tv_", text);
+	int32 lines = 1;
+	for (char c : shown)
+		lines += c == '\n' ? 1 : 0;
+	float width = kWidth;
+	float textBottom = 10 + lines * lineHeight - 1;
+	fTextView = new BStringView(BRect(kTextLeft, 10,
+		kTextLeft + kTextWidth - 1, textBottom), "_tv_", shown.c_str());
 	back->AddChild(fTextView);
 
 	const char* labels[3] = { button0, button1, button2 };
@@ -140,7 +247,7 @@ BAlert::BAlert(const char* title, const char* text, const char* button0,
 	}
 
 	// Buttons stand right-aligned below the text, the last one rightmost.
-	float buttonTop = textBottom + 12;
+	float buttonTop = fmaxf(textBottom + 12, kIconFrame.bottom + 6);
 	float right = width - 10;
 	for (int32 i = fButtonCount - 1; i >= 0; i--) {
 		BRect frame = fButtons[i]->Frame();
@@ -293,5 +400,5 @@ BAlert::ButtonAt(int32 index) const
 const char*
 BAlert::Text() const
 {
-	return fTextView->Text();
+	return fText.c_str();
 }

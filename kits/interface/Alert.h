@@ -2,6 +2,7 @@
 #define _ALERT_H
 
 #include <memory>
+#include <string>
 
 #include <Window.h>
 
@@ -43,6 +44,8 @@ public:
 
 private:
 			BStringView*		fTextView;
+			// As given: the text view shows it wrapped.
+			std::string			fText;
 			BButton*			fButtons[3];
 			int32				fButtonCount;
 			char				fKeys[3];

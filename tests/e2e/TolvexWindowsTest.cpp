@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <stdio.h>
 #include <string.h>
+#include <math.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,11 +18,16 @@
 #include <Alert.h>
 #include <Button.h>
 #include <ListItem.h>
-#include <Menu.h>
-#include <MenuItem.h>
 #include <Application.h>
+#include <CheckBox.h>
+#include <Menu.h>
+#include <MenuField.h>
+#include <MenuItem.h>
 #include <Node.h>
+#include <StringView.h>
 #include <TabView.h>
+#include <TextControl.h>
+#include <TextView.h>
 #include <View.h>
 #include <Window.h>
 
@@ -38,6 +44,7 @@
 #include "XvfbServer.h"
 #include "display/DisplayServer.h"
 #include "display/fltk/FltkTabView.h"
+#include "display/fltk/FltkView.h"
 
 namespace {
 
@@ -101,6 +108,10 @@ TEST_F(TolvexOnX, MainWindowShowsItsTabsOneByOne)
 	EXPECT_EQ(32, icon[1]);
 	EXPECT_TRUE(std::any_of(icon.begin() + 2, icon.end(),
 		[](long pixel) { return (pixel >> 24 & 0xff) == 0xff; }));
+	// The class the desktop entry names, so that a dock groups the
+	// windows under Tolvex's launcher.
+	EXPECT_EQ(std::string("tolvex\0Tolvex\0", 14),
+		fProbe->StringProperty(window, "WM_CLASS"));
 
 	MainWindow* main = Main();
 	ASSERT_NE(nullptr, main);
@@ -147,16 +158,19 @@ TEST_F(TolvexOnX, AboutBoxOpensFromTheMenuAndClosesWithItsButton)
 	ASSERT_TRUE(PressKey("Right Down Down Return"));
 	// Looked at only once shown and at rest: until then the application's
 	// thread may still be building it.
-	ASSERT_NE(0ul, fProbe->WaitForWindow("AboutDialog"));
+	// An alert has no tab: the desktop's task list shows the
+	// application's name, the kit keeps the name it was given.
+	const std::string title = "Tolvex";
+	ASSERT_NE(0ul, fProbe->WaitForWindow(title));
 	ASSERT_TRUE(WaitUntilSettled());
 
 	// Once its window is mapped the alert is built and shown: its
 	// constructor is over, and Show released the lock taken here.
-	const std::string title = "AboutDialog";
 	unsigned long alertWindow = fProbe->WaitForWindow(title);
 	ASSERT_NE(0ul, alertWindow);
 	BAlert* alert = ShowingAlert();
 	ASSERT_NE(nullptr, alert);
+	EXPECT_STREQ("AboutDialog", alert->Title());
 	// The alert is listed as soon as its window part is built: wait until
 	// the application rests in Go, so that its constructor is done.
 	ASSERT_TRUE(WaitUntilSettled());
@@ -174,8 +188,15 @@ TEST_F(TolvexOnX, AboutBoxOpensFromTheMenuAndClosesWithItsButton)
 	ASSERT_TRUE(WaitUntilSettled());
 	ExpectPanelLook(fProbe->GrabSettled(alertWindow), "tolvex-about");
 
+	// Over the middle of the main window.
 	WindowGeometry geometry;
 	ASSERT_TRUE(fProbe->Geometry(alertWindow, &geometry));
+	WindowGeometry mainGeometry;
+	ASSERT_TRUE(fProbe->Geometry(window, &mainGeometry));
+	EXPECT_NEAR(mainGeometry.x + mainGeometry.width / 2,
+		geometry.x + geometry.width / 2, 1);
+	EXPECT_NEAR(mainGeometry.y + mainGeometry.height / 2,
+		geometry.y + geometry.height / 2, 1);
 	ASSERT_TRUE(ClickAt(geometry.x + (int)(closeFrame.left
 		+ closeFrame.right) / 2, geometry.y + (int)(closeFrame.top
 		+ closeFrame.bottom) / 2));
@@ -228,6 +249,262 @@ TEST_F(TolvexOnX, ProgressWindowIsModalFixedAndHasNoBoxes)
 }
 
 
+namespace {
+
+// What of the view's labels and texts the frame the layout gives it
+// cuts, as the display measures them; one line each. The window is
+// locked.
+void
+FindCut(BView* view, std::vector<std::string>* cut)
+{
+	float width = view->Bounds().Width() + 1;
+	float height = view->Bounds().Height() + 1;
+	font_height fontHeight;
+	view->GetFontHeight(&fontHeight);
+	float line = ceilf(fontHeight.ascent + fontHeight.descent);
+	std::string name = view->Name() != NULL ? view->Name() : "";
+	auto check = [&](bool fits, const std::string& what) {
+		if (!fits)
+			cut->push_back(name + ": " + what);
+	};
+
+	if (BStringView* string = dynamic_cast<BStringView*>(view)) {
+		std::string text = string->Text() != NULL ? string->Text() : "";
+		int lines = 0;
+		for (size_t start = 0; start <= text.size(); lines++) {
+			size_t end = std::min(text.find('\n', start), text.size());
+			std::string part = text.substr(start, end - start);
+			check(view->StringWidth(part.c_str()) <= width, "\"" + part
+				+ "\" wider than " + std::to_string(width));
+			start = end + 1;
+		}
+		check(lines * line <= height, "text higher than its frame");
+	} else if (BTextControl* control = dynamic_cast<BTextControl*>(view)) {
+		check(view->StringWidth(control->Label()) <= control->Divider(),
+			std::string("label \"") + control->Label() + "\" past the divider");
+		// The whole line, descenders too, inside the field.
+		check(control->TextView()->Bounds().Height() + 1 >= line,
+			"text field lower than a line");
+	} else if (BMenuField* field = dynamic_cast<BMenuField*>(view)) {
+		check(view->StringWidth(field->Label()) <= field->Divider(),
+			std::string("label \"") + field->Label() + "\" past the divider");
+		// Any choice shown, beside the pop-up mark.
+		BMenu* menu = field->Menu();
+		for (int32 i = 0; menu != NULL && i < menu->CountItems(); i++) {
+			const char* label = menu->ItemAt(i)->Label();
+			check(view->StringWidth(label) + 24 <= width - field->Divider(),
+				std::string("choice \"") + label + "\" wider than the field");
+		}
+		check(line <= height, "lower than a line");
+	} else if (BCheckBox* box = dynamic_cast<BCheckBox*>(view)) {
+		// The box, as wide as the font is high, and its gaps.
+		float boxWidth = BPrivate::FltkView::Unscaled(
+			BPrivate::FltkView::FontSize() + 4);
+		check(boxWidth + view->StringWidth(box->Label()) <= width,
+			std::string("label \"") + box->Label() + "\" wider than the box");
+		check(line <= height, "lower than a line");
+	} else if (BButton* button = dynamic_cast<BButton*>(view)) {
+		// Inside the button's raised border.
+		check(view->StringWidth(button->Label()) + 6 <= width,
+			std::string("label \"") + button->Label() + "\" wider than "
+				+ "the button");
+		check(line + 4 <= height, "lower than a line");
+	} else if (BTabView* tabs = dynamic_cast<BTabView*>(view)) {
+		float all = 4;
+		for (int32 i = 0; i < tabs->CountTabs(); i++)
+			all += view->StringWidth(tabs->TabAt(i)->Label()) + 20;
+		check(all <= width, "tabs wider than the tab view");
+	}
+
+	for (int32 i = 0; i < view->CountChildren(); i++)
+		FindCut(view->ChildAt(i), cut);
+}
+
+
+std::vector<std::string>
+CutIn(BWindow* window)
+{
+	std::vector<std::string> cut;
+	if (!window->Lock())
+		return { "window gone" };
+	for (int32 i = 0; i < window->CountChildren(); i++)
+		FindCut(window->ChildAt(i), &cut);
+	window->Unlock();
+	return cut;
+}
+
+
+// The application on a screen set to a number of dots per inch, as a
+// desktop's settings set Xft.dpi.
+class TolvexAtDpi : public AppOnX, public ::testing::WithParamInterface<int> {
+protected:
+	void SetUp() override
+	{
+		XProbe probe;
+		probe.SetResources("Xft.dpi:\t" + std::to_string(GetParam())
+			+ "\n");
+		AppOnX::SetUp();
+	}
+};
+
+} // namespace
+
+
+// Every label and text of every window fits the frame the application's
+// layout gives it, measured in the display's font; on a dense screen the
+// window keeps its size on the desk, every frame scaled.
+TEST_P(TolvexAtDpi, EveryLabelFitsItsFrame)
+{
+	int scale = GetParam() / 96;
+	unsigned long window = fProbe->WaitForWindow(kMainTitle);
+	ASSERT_NE(0ul, window);
+	WindowGeometry geometry;
+	ASSERT_TRUE(fProbe->Geometry(window, &geometry));
+	EXPECT_EQ(441 * scale, geometry.width);
+	EXPECT_EQ(281 * scale, geometry.height);
+	std::vector<long> icon = fProbe->Property(window, "_NET_WM_ICON");
+	ASSERT_GE(icon.size(), 2u);
+	EXPECT_EQ(32 * scale, icon[0]);
+
+	MainWindow* main = Main();
+	ASSERT_NE(nullptr, main);
+	ASSERT_TRUE(main->Lock());
+	EXPECT_EQ(BRect(100, 100, 540, 380), main->Frame());
+	main->Unlock();
+	std::vector<std::string> cut = CutIn(main);
+	EXPECT_TRUE(cut.empty()) << ::testing::PrintToString(cut);
+
+	// A text field's border lies outside its text view: the whole frame is
+	// the field's white, and descenders and underscores show in it.
+	ASSERT_TRUE(main->Lock());
+	main->fTabView->Select(1);
+	BTextControl* control = main->fTabView->fEncoderView->fOutputDirText;
+	std::string outputFolder = control->Text();
+	control->SetText("gjpqy_");
+	BRect field = FrameInWindow(control->TextView());
+	main->Unlock();
+	ASSERT_TRUE(WaitUntilSettled());
+	Screenshot shot = fProbe->GrabSettled(window);
+	ASSERT_FALSE(shot.IsEmpty());
+	int left = (int)field.left * scale;
+	int top = (int)field.top * scale;
+	int right = ((int)field.right + 1) * scale - 1;
+	int bottom = ((int)field.bottom + 1) * scale - 1;
+	EXPECT_EQ(0, shot.CountOther(left, top, right, top, 255, 255, 255));
+	EXPECT_EQ(right - left + 1, shot.CountOther(left, top - 1, right, top - 1,
+		255, 255, 255));
+	EXPECT_GT(shot.CountOther(left, bottom - 2 * scale, right, bottom, 255,
+		255, 255), 0);
+	// As it was: the settings are stored on this test program.
+	ASSERT_TRUE(main->Lock());
+	control->SetText(outputFolder.c_str());
+	main->fTabView->Select(0);
+	main->Unlock();
+
+	ProgressWindow* progress = new ProgressWindow(main);
+	progress->Show();
+	ASSERT_NE(0ul, fProbe->WaitForWindow("Stato della codifica"));
+	cut = CutIn(progress);
+	EXPECT_TRUE(cut.empty()) << ::testing::PrintToString(cut);
+	ASSERT_TRUE(progress->Lock());
+	progress->Quit();
+	ASSERT_TRUE(fProbe->WaitUntilGone("Stato della codifica"));
+
+	// The About box, with its long path, then closed with its button.
+	BMessage about(B_ABOUT_REQUESTED);
+	be_app_messenger.SendMessage(&about);
+	unsigned long alertWindow = fProbe->WaitForWindow("Tolvex");
+	ASSERT_NE(0ul, alertWindow);
+	ASSERT_TRUE(WaitUntilSettled());
+	BAlert* alert = ShowingAlert();
+	ASSERT_NE(nullptr, alert);
+	cut = CutIn(alert);
+	EXPECT_TRUE(cut.empty()) << ::testing::PrintToString(cut);
+	ASSERT_TRUE(alert->Lock());
+	BRect closeFrame = FrameInWindow(alert->ButtonAt(1));
+	alert->Unlock();
+	ASSERT_TRUE(fProbe->Geometry(alertWindow, &geometry));
+	ASSERT_TRUE(ClickAt(geometry.x + (int)(closeFrame.left
+		+ closeFrame.right) * scale / 2, geometry.y + (int)(closeFrame.top
+		+ closeFrame.bottom) * scale / 2));
+	EXPECT_TRUE(fProbe->WaitUntilGone("Tolvex"));
+}
+
+
+INSTANTIATE_TEST_SUITE_P(Screens, TolvexAtDpi, ::testing::Values(96, 192));
+
+
+// A path too long for any screen: the alert keeps BeOS's width, wraps
+// the text and grows downwards, and stays whole on a 1024 x 768 screen
+// with its button there to press.
+TEST_F(TolvexOnX, LongPathAlertFitsTheScreen)
+{
+	unsigned long window = fProbe->WaitForWindow(kMainTitle);
+	ASSERT_NE(0ul, window);
+	std::string location = "/home/utente/Musica/Registrazioni";
+	for (int i = 0; i < 6; i++)
+		location += "/cartella_con_un_nome_molto_lungo_numero_" + std::to_string(i);
+	location += "/Gogo";
+	std::string wave = fHome.WriteFile("music/a.wav", "RIFF");
+	MainWindow* main = Main();
+	ASSERT_NE(nullptr, main);
+	// The settings are stored on this test program when the application
+	// quits: the tests after this one find the encoder where it was.
+	TolvexApp* app = static_cast<TolvexApp*>(be_app);
+	char before[kEncoderLocationSize];
+	app->GetEncoderLocation(before, sizeof(before));
+	struct Restore {
+		TolvexApp* app;
+		const char* location;
+		~Restore() { app->SetEncoderLocation(location); }
+	} restore = { app, before };
+	app->SetEncoderLocation(location.c_str());
+	ASSERT_TRUE(main->Lock());
+	main->fFilesList->AddFile(wave.c_str());
+	BRect encodeFrame = FrameInWindow(main->fEncodeButton);
+	main->Unlock();
+	ASSERT_TRUE(WaitUntilSettled());
+	WindowGeometry mainGeometry;
+	ASSERT_TRUE(fProbe->Geometry(window, &mainGeometry));
+	ASSERT_TRUE(ClickAt(mainGeometry.x + (int)(encodeFrame.left
+		+ encodeFrame.right) / 2, mainGeometry.y + (int)(encodeFrame.top
+		+ encodeFrame.bottom) / 2));
+
+	unsigned long alertWindow = fProbe->WaitForWindow("Tolvex");
+	ASSERT_NE(0ul, alertWindow);
+	ASSERT_TRUE(WaitUntilSettled());
+	BAlert* alert = ShowingAlert();
+	ASSERT_NE(nullptr, alert);
+	EXPECT_STREQ("EncodeFailed", alert->Title());
+	EXPECT_TRUE(Contains(alert->Text(), location));
+
+	WindowGeometry geometry;
+	ASSERT_TRUE(fProbe->Geometry(alertWindow, &geometry));
+	EXPECT_GE(geometry.x, 0);
+	EXPECT_GE(geometry.y, 0);
+	EXPECT_LE(geometry.x + geometry.width, 1024);
+	EXPECT_LE(geometry.y + geometry.height, 768);
+	EXPECT_LT(geometry.width, 400);
+
+	ASSERT_TRUE(alert->Lock());
+	BStringView* text = dynamic_cast<BStringView*>(alert->FindView("_tv_"));
+	ASSERT_NE(nullptr, text);
+	std::string shown = text->Text();
+	BRect okFrame = FrameInWindow(alert->ButtonAt(0));
+	alert->Unlock();
+	EXPECT_GT(std::count(shown.begin(), shown.end(), '\n'), 3) << shown;
+	std::vector<std::string> cut = CutIn(alert);
+	EXPECT_TRUE(cut.empty()) << ::testing::PrintToString(cut);
+	EXPECT_LT(okFrame.bottom, geometry.height);
+	EXPECT_LT(okFrame.right, geometry.width);
+
+	// "OK" is where the kit put it.
+	ASSERT_TRUE(ClickAt(geometry.x + (int)(okFrame.left + okFrame.right) / 2,
+		geometry.y + (int)(okFrame.top + okFrame.bottom) / 2));
+	EXPECT_TRUE(fProbe->WaitUntilGone("Tolvex"));
+}
+
+
 // The installed program, ended by the close box as a window manager
 // reports it, and by its X server going away.
 class TolvexProgramOnX : public ::testing::Test {
@@ -265,6 +542,9 @@ TEST_F(TolvexProgramOnX, CloseBoxQuitsAndStoresTheSettings)
 	EXPECT_EQ(0, result.status) << result.errors;
 	EXPECT_TRUE(HasSetting(fRunner->Executable(), "encoder_location"));
 	EXPECT_TRUE(fProbe->WaitUntilGone(kMainTitle));
+	// The toolkit's preferences are nothing Tolvex stores.
+	struct stat st;
+	EXPECT_NE(0, lstat(fHome.File(".fltk").c_str(), &st));
 }
 
 

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <set>
 #include <string>
+#include <vector>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -132,20 +133,61 @@ XProbe::FindWindow(const std::string& title)
 {
 	if (fDisplay == NULL)
 		return 0;
-	Window root, parent;
-	Window* children = NULL;
-	unsigned int count = 0;
-	if (!XQueryTree(X(fDisplay), DefaultRootWindow(X(fDisplay)), &root,
-			&parent, &children, &count))
-		return 0;
-	unsigned long found = 0;
-	for (unsigned int i = 0; i < count && found == 0; i++) {
-		if (Title(children[i]) == title)
-			found = children[i];
+	// On the root window, or one level down in the frame a window manager
+	// put it in.
+	std::vector<Window> pending(1, DefaultRootWindow(X(fDisplay)));
+	for (int depth = 0; depth < 2 && !pending.empty(); depth++) {
+		std::vector<Window> next;
+		for (Window window : pending) {
+			Window root, parent;
+			Window* children = NULL;
+			unsigned int count = 0;
+			if (!XQueryTree(X(fDisplay), window, &root, &parent, &children,
+					&count))
+				continue;
+			for (unsigned int i = 0; i < count; i++) {
+				if (Title(children[i]) == title) {
+					unsigned long found = children[i];
+					XFree(children);
+					return found;
+				}
+				next.push_back(children[i]);
+			}
+			if (children != NULL)
+				XFree(children);
+		}
+		pending.swap(next);
 	}
-	if (children != NULL)
-		XFree(children);
-	return found;
+	return 0;
+}
+
+
+unsigned long
+XProbe::Root()
+{
+	return fDisplay != NULL ? DefaultRootWindow(X(fDisplay)) : 0;
+}
+
+
+unsigned long
+XProbe::Frame(unsigned long window)
+{
+	if (fDisplay == NULL)
+		return 0;
+	Window rootWindow = DefaultRootWindow(X(fDisplay));
+	while (true) {
+		Window root, parent;
+		Window* children = NULL;
+		unsigned int count = 0;
+		if (!XQueryTree(X(fDisplay), window, &root, &parent, &children,
+				&count))
+			return 0;
+		if (children != NULL)
+			XFree(children);
+		if (parent == rootWindow || parent == 0)
+			return window;
+		window = parent;
+	}
 }
 
 
@@ -266,6 +308,39 @@ XProbe::Property(unsigned long window, const char* name)
 	if (data != NULL)
 		XFree(data);
 	return values;
+}
+
+
+std::string
+XProbe::StringProperty(unsigned long window, const char* name)
+{
+	std::string value;
+	if (fDisplay == NULL)
+		return value;
+	Atom type;
+	int format;
+	unsigned long count, after;
+	unsigned char* data = NULL;
+	if (XGetWindowProperty(X(fDisplay), window,
+			XInternAtom(X(fDisplay), name, False), 0, 1 << 16, False,
+			AnyPropertyType, &type, &format, &count, &after, &data)
+				== Success && data != NULL && format == 8)
+		value.assign((const char*)data, count);
+	if (data != NULL)
+		XFree(data);
+	return value;
+}
+
+
+void
+XProbe::SetResources(const std::string& resources)
+{
+	if (fDisplay == NULL)
+		return;
+	XChangeProperty(X(fDisplay), DefaultRootWindow(X(fDisplay)),
+		XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+		(const unsigned char*)resources.c_str(), (int)resources.size());
+	XSync(X(fDisplay), False);
 }
 
 

@@ -55,6 +55,12 @@ public:
 			bool				WaitUntilGone(const std::string& title,
 									int timeoutMs = 10000);
 
+			// The screen's root window.
+			unsigned long		Root();
+			// The window as the screen shows it: the frame a window
+			// manager put it in, with its title bar, or itself.
+			unsigned long		Frame(unsigned long window);
+
 			bool				Geometry(unsigned long window,
 									WindowGeometry* geometry);
 			std::string			Title(unsigned long window);
@@ -63,6 +69,12 @@ public:
 									const char* name);
 			std::vector<std::string> AtomNames(unsigned long window,
 									const char* name);
+			// A property of 8-bit items (STRING: WM_CLASS...), as it is.
+			std::string			StringProperty(unsigned long window,
+									const char* name);
+			// What xrdb would set: the resources that programs connecting
+			// from now on read (Xft.dpi...).
+			void				SetResources(const std::string& resources);
 			unsigned long		TransientFor(unsigned long window);
 			// From WM_NORMAL_HINTS; false when they give no such size.
 			bool				MinSize(unsigned long window, int* width,

@@ -115,6 +115,43 @@ ExpectPng(const std::string& path, int side)
 }
 
 
+// The RGBA pixels of a PNG file as the icon tool writes it (stored deflate
+// blocks, no filter); empty when it is not such a file.
+std::string
+StoredPngPixels(const std::string& path)
+{
+	std::string png = ReadFile(path);
+	std::string zlib;
+	for (size_t at = 8; at + 8 <= png.size();) {
+		size_t length = (unsigned char)png[at] << 24
+			| (unsigned char)png[at + 1] << 16 | (unsigned char)png[at + 2] << 8
+			| (unsigned char)png[at + 3];
+		if (png.compare(at + 4, 4, "IDAT") == 0)
+			zlib += png.substr(at + 8, length);
+		at += 12 + length;
+	}
+	std::string raw;
+	for (size_t at = 2; at + 5 <= zlib.size();) {
+		size_t length = (unsigned char)zlib[at + 1]
+			| (unsigned char)zlib[at + 2] << 8;
+		raw += zlib.substr(at + 5, length);
+		bool last = (zlib[at] & 1) != 0;
+		at += 5 + length;
+		if (last)
+			break;
+	}
+	int side = (unsigned char)png[18] << 8 | (unsigned char)png[19];
+	std::string pixels;
+	for (int y = 0; y < side; y++) {
+		size_t row = (size_t)y * (side * 4 + 1);
+		if (row + 1 + side * 4 > raw.size() || raw[row] != 0)
+			return "";
+		pixels += raw.substr(row + 1, side * 4);
+	}
+	return pixels;
+}
+
+
 // Runs the installed program on the headless display with a script; its
 // standard output.
 std::string
@@ -151,12 +188,34 @@ TEST(DesktopInstallTest, FreshHomeOpensAListFromTheDesktop)
 		EXPECT_EQ(0, access((prefix + "/" + file).c_str(), R_OK)) << file;
 	EXPECT_EQ(0, access((prefix + "/bin/Tolvex").c_str(), X_OK));
 	EXPECT_EQ(0, access((prefix + "/bin/Gogo").c_str(), X_OK));
-	ExpectPng(prefix + "/share/icons/hicolor/32x32/apps/tolvex.png", 32);
-	ExpectPng(prefix + "/share/icons/hicolor/16x16/apps/tolvex.png", 16);
-	ExpectPng(prefix
-		+ "/share/icons/hicolor/32x32/mimetypes/text-x-tolvex-list.png", 32);
-	ExpectPng(prefix
-		+ "/share/icons/hicolor/16x16/mimetypes/text-x-tolvex-list.png", 16);
+	for (int side : { 16, 32, 48, 64, 128 }) {
+		std::string size = std::to_string(side) + "x" + std::to_string(side);
+		ExpectPng(prefix + "/share/icons/hicolor/" + size + "/apps/tolvex.png",
+			side);
+		ExpectPng(prefix + "/share/icons/hicolor/" + size
+			+ "/mimetypes/text-x-tolvex-list.png", side);
+	}
+	// The large sizes are the drawn icons in whole pixels: 64 and 128 of
+	// the 32-pixel one, 48 of the 16-pixel one; nothing blurred.
+	std::string icons = prefix + "/share/icons/hicolor/";
+	for (int side : { 48, 64, 128 }) {
+		int source = side % 32 == 0 ? 32 : 16;
+		std::string small = StoredPngPixels(icons + std::to_string(source)
+			+ "x" + std::to_string(source) + "/apps/tolvex.png");
+		std::string large = StoredPngPixels(icons + std::to_string(side)
+			+ "x" + std::to_string(side) + "/apps/tolvex.png");
+		ASSERT_EQ((size_t)source * source * 4, small.size());
+		ASSERT_EQ((size_t)side * side * 4, large.size());
+		int factor = side / source;
+		int differ = 0;
+		for (int y = 0; y < side; y++) {
+			for (int x = 0; x < side; x++) {
+				differ += large.compare((size_t)(y * side + x) * 4, 4, small,
+					(size_t)(y / factor * source + x / factor) * 4, 4) != 0;
+			}
+		}
+		EXPECT_EQ(0, differ) << side;
+	}
 
 	// The manual is the read-me, escaped for HTML.
 	std::string readme = ReadFile(prefix + "/lib/tolvex/leggimi");
@@ -180,6 +239,8 @@ TEST(DesktopInstallTest, FreshHomeOpensAListFromTheDesktop)
 	EXPECT_TRUE(Contains(entry,
 		"\nMimeType=text/x-tolvex-list;audio/x-wav;audio/wav;\n")) << entry;
 	EXPECT_TRUE(Contains(entry, "\nIcon=tolvex\n")) << entry;
+	// The windows' class, so that a dock shows them under the launcher.
+	EXPECT_TRUE(Contains(entry, "\nStartupWMClass=Tolvex\n")) << entry;
 	if (HaveCommand("desktop-file-validate")) {
 		EXPECT_EQ("", Output("desktop-file-validate " + Quoted(prefix
 			+ "/share/applications/tolvex.desktop") + " 2>&1"));

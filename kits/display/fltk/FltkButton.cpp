@@ -12,7 +12,7 @@ FltkButton::FltkButton(int32 window, int32 view)
 {
 	Fl_Button* button = new Fl_Button(0, 0, 0, 0);
 	button->labelfont(kFont);
-	button->labelsize(kFontSize);
+	button->labelsize(FontSize());
 	button->callback(_Clicked, this);
 	SetWidget(button);
 }

@@ -13,7 +13,7 @@ FltkCheckBox::FltkCheckBox(int32 window, int32 view)
 {
 	Fl_Check_Button* box = new Fl_Check_Button(0, 0, 0, 0);
 	box->labelfont(kFont);
-	box->labelsize(kFontSize);
+	box->labelsize(FontSize());
 	box->callback(_Clicked, this);
 	SetWidget(box);
 }

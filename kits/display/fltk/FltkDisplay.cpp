@@ -1,11 +1,19 @@
 #include "display/fltk/FltkDisplay.h"
 
+#include <ctype.h>
+#include <errno.h>
+#include <math.h>
 #include <pthread.h>
 #include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include <FL/Fl.H>
 #include <FL/Fl_RGB_Image.H>
@@ -13,6 +21,9 @@
 #include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
+
+#include <Application.h>
+#include <Window.h>
 
 #include "display/fltk/FltkIcon.h"
 #include "display/fltk/FltkInput.h"
@@ -31,6 +42,55 @@ FltkDisplay* sInstance = NULL;
 bool sOpenedOnce = false;
 
 XIOErrorHandler sPreviousIOErrorHandler = NULL;
+
+// Liberation Sans has Helvetica's metrics, as BeOS's plain font had; where
+// it is missing, the desktop's sans.
+const char* kFontFamilies = " Liberation Sans,sans-serif";
+
+
+// Pixels a point takes: BE_SCALE when given, else the screen's Xft.dpi
+// over 96 on a denser screen; 1 otherwise.
+float
+ScreenScale(Display* display)
+{
+	const char* forced = getenv("BE_SCALE");
+	if (forced != NULL && forced[0] != '\0') {
+		char* end;
+		double scale = strtod(forced, &end);
+		if (*end == '\0' && scale >= 0.5 && scale <= 8)
+			return (float)scale;
+		fprintf(stderr, "BE_SCALE=%s is not a scale from 0.5 to 8; "
+			"ignored.\n", forced);
+	}
+	const char* resources = XResourceManagerString(display);
+	if (resources == NULL)
+		return 1;
+	const char* kName = "Xft.dpi:";
+	for (const char* line = resources; line != NULL && *line != '\0';) {
+		if (strncmp(line, kName, strlen(kName)) == 0) {
+			double dpi = strtod(line + strlen(kName), NULL);
+			return dpi > 96 && dpi <= 8 * 96 ? (float)(dpi / 96) : 1;
+		}
+		line = strchr(line, '\n');
+		if (line != NULL)
+			line++;
+	}
+	return 1;
+}
+
+
+// The name the desktop knows the application by: the last part of its
+// signature ("application/x-vnd.Tolvex": Tolvex), else the program's.
+std::string
+ApplicationName()
+{
+	std::string signature = be_app != NULL && be_app->Signature() != NULL
+		? be_app->Signature() : "";
+	size_t last = signature.find_last_of("./");
+	std::string name = last != std::string::npos
+		? signature.substr(last + 1) : signature;
+	return name.empty() ? program_invocation_short_name : name;
+}
 
 // Widths asked for once are kept; labels repeat, and a looper waits for
 // each answer.
@@ -295,29 +355,74 @@ FltkDisplay::_Init(std::string* message)
 	});
 
 	// BeOS's panel grey, and its plain font's size.
+	FltkView::SetScale(ScreenScale(display));
 	Fl::background(216, 216, 216);
-	FL_NORMAL_SIZE = FltkView::kFontSize;
+	Fl::set_font(FltkView::kFont, kFontFamilies);
+	FL_NORMAL_SIZE = FltkView::FontSize();
 	Fl_Tooltip::font(FltkView::kFont);
-	Fl::visible_focus(0);
-	if (Fl_RGB_Image* icon = LoadApplicationIcon()) {
+	Fl_Tooltip::size(FltkView::FontSize());
+	// Windows of the class the desktop entry names (StartupWMClass), so
+	// that a dock puts them under its launcher.
+	std::string name = ApplicationName();
+	FltkWindow::SetApplicationName(name);
+	std::string className = name;
+	for (char& c : className)
+		c = tolower((unsigned char)c);
+	Fl_Window::default_xclass(className.c_str());
+	if (Fl_RGB_Image* icon = LoadApplicationIcon(
+			std::max(1, (int)lroundf(FltkView::Scale())))) {
 		Fl_Window::default_icon(icon);
 		delete icon;
 	}
 
-	fl_font(FltkView::kFont, FltkView::kFontSize);
+	// Measured in pixels at the size drawn, told in points.
+	fl_font(FltkView::kFont, FltkView::FontSize());
 	{
 		std::lock_guard<std::mutex> lock(fLock);
-		fFontHeight.descent = fl_descent();
-		fFontHeight.ascent = fl_height() - fl_descent();
+		float scale = FltkView::Scale();
+		fFontHeight.descent = fl_descent() / scale;
+		fFontHeight.ascent = (fl_height() - fl_descent()) / scale;
 		fFontHeight.leading = 0;
 		for (int c = ' '; c < 127; c++) {
 			char text[2] = { (char)c, '\0' };
-			fAdvances[c] = fl_width(text, 1);
+			fAdvances[c] = fl_width(text, 1) / scale;
 		}
 	}
 
+	_ReadToolkitOptions();
+	Fl::visible_focus(0);
+
 	Fl::add_check(_BeforeWait, this);
 	return true;
+}
+
+
+void
+FltkDisplay::_ReadToolkitOptions()
+{
+	// FLTK reads its options from preference files the first time one is
+	// asked for, and then writes them back: ~/.fltk, and /etc/fltk for
+	// root. Tolvex keeps nothing there. The one reading is made here, and
+	// what it created is taken away again; the folders that were there
+	// before are left as they were.
+	const char* home = getenv("HOME");
+	std::vector<std::string> folders;
+	if (home != NULL && home[0] != '\0')
+		folders.push_back(std::string(home) + "/.fltk");
+	folders.push_back("/etc/fltk");
+	std::vector<bool> existed;
+	for (const std::string& folder : folders) {
+		struct stat st;
+		existed.push_back(lstat(folder.c_str(), &st) == 0);
+	}
+	Fl::option(Fl::OPTION_VISIBLE_FOCUS);
+	for (size_t i = 0; i < folders.size(); i++) {
+		if (existed[i])
+			continue;
+		unlink((folders[i] + "/fltk.org/fltk.prefs").c_str());
+		rmdir((folders[i] + "/fltk.org").c_str());
+		rmdir(folders[i].c_str());
+	}
 }
 
 
@@ -333,9 +438,10 @@ FltkDisplay::_Drain()
 	}
 
 	if (!requests.empty()) {
-		fl_font(FltkView::kFont, FltkView::kFontSize);
+		fl_font(FltkView::kFont, FltkView::FontSize());
 		for (WidthRequest* request : requests)
-			request->width = fl_width(request->text.c_str());
+			request->width = fl_width(request->text.c_str())
+				/ FltkView::Scale();
 		std::lock_guard<std::mutex> lock(fLock);
 		if (fWidths.size() + requests.size() > kMaxCachedWidths)
 			fWidths.clear();
@@ -388,6 +494,20 @@ FltkDisplay::_SyncWindows(const std::vector<int32>& touched,
 		if (!window)
 			window.reset(new FltkWindow(id));
 		MirrorWindow* mirror = fMirror.FindWindow(id);
+		if (mirror->shown && !window->shown()
+			&& (mirror->isAlert || mirror->look == B_MODAL_WINDOW_LOOK)) {
+			// An alert comes up over the window the user is looking at.
+			const FltkWindow* front = NULL;
+			for (int32 other : fMirror.FrontToBack()) {
+				auto found = fWindows.find(other);
+				if (other != id && found != fWindows.end()
+					&& found->second->shown()) {
+					front = found->second.get();
+					break;
+				}
+			}
+			window->CentreOver(front);
+		}
 		window->Sync(*mirror);
 		// A menu opened from the keyboard is FLTK's from now on: it moves
 		// in it and closes it.

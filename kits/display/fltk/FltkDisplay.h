@@ -47,6 +47,7 @@ private:
 
 			void				_Run(std::string* message);
 			bool				_Init(std::string* message);
+			void				_ReadToolkitOptions();
 			void				_Drain();
 			void				_SyncWindows(const std::vector<int32>& touched,
 									const std::vector<int32>& raised);

@@ -5,6 +5,7 @@
 
 #include "display/DisplayProtocol.h"
 #include "display/fltk/FltkInput.h"
+#include "display/fltk/FltkView.h"
 
 namespace BPrivate {
 
@@ -95,7 +96,8 @@ void
 PostDrop(int32 window, int x, int y, const std::string& uriList)
 {
 	BMessage drop(B_INPUT_DROP);
-	BPoint where(x, y);
+	// In points, as the kit counts.
+	BPoint where(FltkView::Unscaled(x), FltkView::Unscaled(y));
 	drop.AddData("where", B_POINT_TYPE, &where, sizeof(where));
 	int32 count = 0;
 	for (const std::string& path : FilesOfUriList(uriList)) {

@@ -96,9 +96,27 @@ CMap8ToRGBA(const uint8* indices, int32 count, uint8* rgba)
 }
 
 
-Fl_RGB_Image*
-LoadApplicationIcon()
+void
+ScaleRGBA(const uint8* rgba, int32 side, int32 factor, uint8* scaled)
 {
+	int32 scaledSide = side * factor;
+	for (int32 y = 0; y < scaledSide; y++) {
+		const uint8* row = rgba + (size_t)(y / factor) * side * 4;
+		uint8* out = scaled + (size_t)y * scaledSide * 4;
+		for (int32 x = 0; x < scaledSide; x++) {
+			const uint8* pixel = row + (x / factor) * 4;
+			for (int32 byte = 0; byte < 4; byte++)
+				out[x * 4 + byte] = pixel[byte];
+		}
+	}
+}
+
+
+Fl_RGB_Image*
+LoadApplicationIcon(int32 factor)
+{
+	if (factor < 1)
+		factor = 1;
 	BFile file("/proc/self/exe", B_READ_ONLY);
 	if (file.InitCheck() != B_OK)
 		return NULL;
@@ -108,13 +126,16 @@ LoadApplicationIcon()
 		|| info.GetIcon(&icon, B_LARGE_ICON) != B_OK)
 		return NULL;
 
-	uint8* pixels = new uint8[kIconSide * kIconSide * 4];
+	uint8 rgba[kIconSide * kIconSide * 4];
 	const uint8* bits = (const uint8*)icon.Bits();
 	for (int row = 0; row < kIconSide; row++) {
 		CMap8ToRGBA(bits + row * icon.BytesPerRow(), kIconSide,
-			pixels + row * kIconSide * 4);
+			rgba + row * kIconSide * 4);
 	}
-	Fl_RGB_Image* image = new Fl_RGB_Image(pixels, kIconSide, kIconSide, 4);
+	int32 side = kIconSide * factor;
+	uint8* pixels = new uint8[(size_t)side * side * 4];
+	ScaleRGBA(rgba, kIconSide, factor, pixels);
+	Fl_RGB_Image* image = new Fl_RGB_Image(pixels, side, side, 4);
 	// The image frees the pixels with itself.
 	image->alloc_array = 1;
 	return image;

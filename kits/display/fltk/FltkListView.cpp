@@ -47,7 +47,7 @@ public:
 
 	int Count() const { return fItems != NULL ? (int)fItems->size() : 0; }
 	int Top() const { return fTop; }
-	int ContentHeight() const { return Count() * kRowHeight; }
+	int ContentHeight() const { return Count() * RowHeight(); }
 
 	void ScrollTo(int top)
 	{
@@ -70,18 +70,18 @@ protected:
 		fl_push_clip(x(), y(), w(), h());
 		fl_color(FL_WHITE);
 		fl_rectf(x(), y(), w(), h());
-		fl_font(kFont, kFontSize);
-		int first = fTop / kRowHeight;
-		int last = std::min(Count() - 1, (fTop + h()) / kRowHeight);
+		fl_font(kFont, FontSize());
+		int first = fTop / RowHeight();
+		int last = std::min(Count() - 1, (fTop + h()) / RowHeight());
 		for (int row = first; row <= last; row++) {
-			int top = y() + row * kRowHeight - fTop;
+			int top = y() + row * RowHeight() - fTop;
 			if (fItems->IsSelected(row)) {
 				fl_color(fl_rgb_color(176, 196, 222));
-				fl_rectf(x(), top, w(), kRowHeight);
+				fl_rectf(x(), top, w(), RowHeight());
 			}
 			fl_color(FL_BLACK);
 			fl_draw(fItems->Text(row), (int)fItems->TextLength(row), x() + 4,
-				top + kRowHeight - 2 - fl_descent());
+				top + RowHeight() - 2 - fl_descent());
 		}
 		fl_pop_clip();
 	}
@@ -91,7 +91,7 @@ protected:
 		switch (event) {
 			case FL_PUSH:
 			{
-				int row = (Fl::event_y() - y() + fTop) / kRowHeight;
+				int row = (Fl::event_y() - y() + fTop) / RowHeight();
 				if (row < 0 || row >= Count())
 					return 1;
 				bool shift = (Fl::event_state() & FL_SHIFT) != 0;
@@ -105,7 +105,7 @@ protected:
 				return 1;
 			}
 			case FL_MOUSEWHEEL:
-				ScrollTo(fTop + Fl::event_dy() * kRowHeight * 3);
+				ScrollTo(fTop + Fl::event_dy() * RowHeight() * 3);
 				return 1;
 			case FL_FOCUS:
 			case FL_UNFOCUS:
@@ -239,11 +239,11 @@ FltkListView::Update(const MirrorWindow& window, const MirrorView& view)
 	fKeyRow = row;
 	if (row < 0)
 		return;
-	int top = row * kRowHeight;
+	int top = row * RowHeight();
 	if (top < fList->Top())
 		fList->ScrollTo(top);
-	else if (top + kRowHeight > fList->Top() + fList->h())
-		fList->ScrollTo(top + kRowHeight - fList->h());
+	else if (top + RowHeight() > fList->Top() + fList->h())
+		fList->ScrollTo(top + RowHeight() - fList->h());
 }
 
 } // namespace BPrivate

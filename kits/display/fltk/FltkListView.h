@@ -25,7 +25,8 @@ public:
 			void				ScrollTo(int top);
 			void				SetScrollBar(Fl_Scrollbar* bar);
 
-	static	const int			kRowHeight = 16;
+	// A row: 16 points.
+	static	int					RowHeight() { return Scaled(16); }
 
 protected:
 	virtual	void				Update(const MirrorWindow& window,

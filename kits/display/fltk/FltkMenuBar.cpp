@@ -52,7 +52,7 @@ FltkMenuBar::FltkMenuBar(int32 window, int32 view)
 {
 	Fl_Menu_Bar* bar = new TrackingMenuBar();
 	bar->textfont(kFont);
-	bar->textsize(kFontSize);
+	bar->textsize(FontSize());
 	bar->user_data(this);
 	SetWidget(bar);
 }

@@ -22,7 +22,7 @@ public:
 	{
 		box(FL_FLAT_BOX);
 		textfont(kFont);
-		textsize(kFontSize);
+		textsize(FontSize());
 	}
 
 	bool Set(const std::string& label, const std::string& text, int divider)
@@ -61,7 +61,7 @@ protected:
 		fl_push_clip(x(), y(), w(), h());
 		fl_color(color());
 		fl_rectf(x(), y(), w(), h());
-		fl_font(kFont, kFontSize);
+		fl_font(kFont, FontSize());
 		Fl_Color ink = active_r() ? FL_BLACK : FL_DARK3;
 		int baseline = y() + (h() - fl_height()) / 2 + fl_height()
 			- fl_descent();
@@ -74,13 +74,15 @@ protected:
 		if (width > 0) {
 			fl_draw_box(FL_UP_BOX, left, y(), width, h(), FL_BACKGROUND_COLOR);
 			fl_color(ink);
-			fl_push_clip(left + 4, y(), width - 18, h());
-			fl_draw(fText.c_str(), (int)fText.size(), left + 6, baseline);
+			fl_push_clip(left + Scaled(4), y(), width - Scaled(18), h());
+			fl_draw(fText.c_str(), (int)fText.size(), left + Scaled(6),
+				baseline);
 			fl_pop_clip();
 			// The pop-up mark: a small triangle pointing down.
-			int cx = left + width - 10;
+			int cx = left + width - Scaled(10);
 			int cy = y() + h() / 2;
-			fl_polygon(cx - 4, cy - 2, cx + 4, cy - 2, cx, cy + 2);
+			fl_polygon(cx - Scaled(4), cy - Scaled(2), cx + Scaled(4),
+				cy - Scaled(2), cx, cy + Scaled(2));
 		}
 		fl_pop_clip();
 	}
@@ -115,7 +117,7 @@ FltkMenuField::Update(const MirrorWindow& window, const MirrorView& view)
 		field->color(color);
 		field->redraw();
 	}
-	field->Set(view.label, view.text, view.divider);
+	field->Set(view.label, view.text, Scaled(view.divider));
 
 	std::string shape;
 	for (int32 id : view.items) {

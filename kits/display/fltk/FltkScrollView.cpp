@@ -33,9 +33,10 @@ public:
 	{
 		Fl_Widget::resize(x, y, width, height);
 		if (children() > 0) {
-			int border = fBorder;
-			child(0)->resize(x + width - border - kBarWidth - 1, y + border,
-				kBarWidth + 1, std::max(0, height - 2 * border));
+			int border = Scaled(fBorder);
+			int bar = Scaled(kBarWidth + 1);
+			child(0)->resize(x + width - border - bar, y + border, bar,
+				std::max(0, height - 2 * border));
 		}
 	}
 
@@ -51,21 +52,23 @@ public:
 protected:
 	void draw()
 	{
+		// Each line a point thick.
+		int t = std::max(1, Scaled(1));
 		if (fBorder > 0) {
 			fl_color(fl_rgb_color(152, 152, 152));
-			fl_rectf(x(), y(), w(), 1);
-			fl_rectf(x(), y(), 1, h());
+			fl_rectf(x(), y(), w(), t);
+			fl_rectf(x(), y(), t, h());
 			fl_color(FL_WHITE);
-			fl_rectf(x(), y() + h() - 1, w(), 1);
-			fl_rectf(x() + w() - 1, y(), 1, h());
+			fl_rectf(x(), y() + h() - t, w(), t);
+			fl_rectf(x() + w() - t, y(), t, h());
 		}
 		if (fBorder > 1) {
 			fl_color(fl_rgb_color(96, 96, 96));
-			fl_rectf(x() + 1, y() + 1, w() - 2, 1);
-			fl_rectf(x() + 1, y() + 1, 1, h() - 2);
+			fl_rectf(x() + t, y() + t, w() - 2 * t, t);
+			fl_rectf(x() + t, y() + t, t, h() - 2 * t);
 			fl_color(fl_rgb_color(232, 232, 232));
-			fl_rectf(x() + 1, y() + h() - 2, w() - 2, 1);
-			fl_rectf(x() + w() - 2, y() + 1, 1, h() - 2);
+			fl_rectf(x() + t, y() + h() - 2 * t, w() - 2 * t, t);
+			fl_rectf(x() + w() - 2 * t, y() + t, t, h() - 2 * t);
 		}
 		draw_children();
 	}
@@ -83,7 +86,7 @@ FltkScrollView::FltkScrollView(int32 window, int32 view)
 	BorderGroup* group = new BorderGroup;
 	fBar = new Fl_Scrollbar(0, 0, kBarWidth, 10);
 	fBar->type(FL_VERTICAL);
-	fBar->linesize(FltkListView::kRowHeight);
+	fBar->linesize(FltkListView::RowHeight());
 	fBar->callback(_Scrolled, this);
 	group->add(fBar);
 	SetWidget(group);

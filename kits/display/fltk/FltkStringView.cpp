@@ -33,7 +33,7 @@ protected:
 		fl_push_clip(x(), y(), w(), h());
 		fl_color(color());
 		fl_rectf(x(), y(), w(), h());
-		fl_font(kFont, kFontSize);
+		fl_font(kFont, FontSize());
 		fl_color(FL_BLACK);
 		// One line centred on the frame's height, as BeOS places it; a
 		// text of several lines (an alert's) from the top, line by line.

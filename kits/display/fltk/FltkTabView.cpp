@@ -73,7 +73,7 @@ protected:
 			h() - tabHeight + 1, color());
 
 		std::vector<int> edges = _TabEdges();
-		fl_font(kFont, kFontSize);
+		fl_font(kFont, FontSize());
 		for (int32 i = 0; i < (int32)fTabs.size(); i++) {
 			int left = edges[i];
 			int width = edges[i + 1] - edges[i];
@@ -105,7 +105,7 @@ protected:
 private:
 	std::vector<int> _TabEdges() const
 	{
-		fl_font(kFont, kFontSize);
+		fl_font(kFont, FontSize());
 		std::vector<int> widths;
 		for (const MirrorTab& tab : fTabs) {
 			widths.push_back((int)fl_width(tab.label.c_str(),
@@ -144,17 +144,19 @@ std::vector<int>
 FltkTabView::TabEdges(const std::vector<int>& labelWidths, int left,
 	int width)
 {
+	int padding = Scaled(kTabPadding);
+	int inset = Scaled(kTabInset);
 	int count = (int)labelWidths.size();
 	int widest = 0;
 	int total = 0;
 	for (int label : labelWidths) {
-		widest = std::max(widest, label + kTabPadding);
-		total += label + kTabPadding;
+		widest = std::max(widest, label + padding);
+		total += label + padding;
 	}
-	int room = width - 2 * kTabInset;
-	std::vector<int> edges(1, left + kTabInset);
+	int room = width - 2 * inset;
+	std::vector<int> edges(1, left + inset);
 	for (int i = 0; i < count; i++) {
-		int tab = labelWidths[i] + kTabPadding;
+		int tab = labelWidths[i] + padding;
 		if (widest * count <= room)
 			tab = widest;
 		else if (total > room)
@@ -168,8 +170,8 @@ FltkTabView::TabEdges(const std::vector<int>& labelWidths, int left,
 int
 FltkTabView::TabHeight()
 {
-	fl_font(kFont, kFontSize);
-	return fl_height() + 6;
+	fl_font(kFont, FontSize());
+	return fl_height() + Scaled(6);
 }
 
 

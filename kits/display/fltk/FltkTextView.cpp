@@ -42,8 +42,12 @@ FltkTextView::FltkTextView(int32 window, int32 view)
 	fSelections(0)
 {
 	Fl_Input* input = new ClickedInput(this);
+	// The text control draws the border round it: all of the frame is for
+	// the text.
+	input->box(FL_FLAT_BOX);
+	input->color(FL_WHITE);
 	input->textfont(kFont);
-	input->textsize(kFontSize);
+	input->textsize(FontSize());
 	input->when(FL_WHEN_CHANGED);
 	input->callback(_Changed, this);
 	SetWidget(input);

@@ -9,6 +9,7 @@
 
 #include "display/fltk/FltkButton.h"
 #include "display/fltk/FltkCheckBox.h"
+#include "display/fltk/FltkIconView.h"
 #include "display/fltk/FltkInput.h"
 #include "display/fltk/FltkListView.h"
 #include "display/fltk/FltkMenuBar.h"
@@ -21,6 +22,9 @@
 #include "display/fltk/FltkTextView.h"
 
 namespace BPrivate {
+
+float FltkView::sScale = 1;
+
 
 FltkView::FltkView(int32 window, int32 view, int32 kind)
 	:
@@ -66,6 +70,8 @@ FltkView::Create(int32 kind, int32 window, int32 view)
 			return new FltkTextView(window, view);
 		case B_DISPLAY_MENU_FIELD:
 			return new FltkMenuField(window, view);
+		case B_DISPLAY_ICON_VIEW:
+			return new FltkIconView(window, view);
 		default:
 			return new FltkPlainView(window, view, kind);
 	}
@@ -77,10 +83,10 @@ FltkView::Sync(const MirrorWindow& window, const MirrorView& view)
 {
 	// Inclusive coordinates: (0, 0, 9, 9) covers 10 by 10 pixels.
 	BRect frame = window.FrameInWindow(view.id);
-	int x = (int)lroundf(frame.left);
-	int y = (int)lroundf(frame.top);
-	int width = (int)lroundf(frame.right) - x + 1;
-	int height = (int)lroundf(frame.bottom) - y + 1;
+	int x = Scaled(frame.left);
+	int y = Scaled(frame.top);
+	int width = Scaled(frame.right + 1) - x;
+	int height = Scaled(frame.bottom + 1) - y;
 	if (width < 0)
 		width = 0;
 	if (height < 0)
@@ -96,6 +102,20 @@ FltkView::Sync(const MirrorWindow& window, const MirrorView& view)
 		fWidget->hide();
 	else if (!hidden && !fWidget->visible())
 		fWidget->show();
+}
+
+
+int
+FltkView::Scaled(float points)
+{
+	return (int)lroundf(points * sScale);
+}
+
+
+float
+FltkView::Unscaled(int pixels)
+{
+	return pixels / sScale;
 }
 
 
@@ -121,7 +141,7 @@ FltkView::MenuEntry(const MirrorMenuItem& item,
 	Fl_Menu_Item entry = Fl_Menu_Item();
 	entry.text = labels.back().c_str();
 	entry.labelfont_ = kFont;
-	entry.labelsize_ = kFontSize;
+	entry.labelsize_ = FontSize();
 	if (!item.enabled)
 		entry.flags |= FL_MENU_INACTIVE;
 	return entry;

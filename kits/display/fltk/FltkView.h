@@ -43,11 +43,21 @@ public:
 	static	Fl_Menu_Item		MenuEntry(const MirrorMenuItem& item,
 									std::deque<std::string>& labels);
 
-	// The font every view uses (FLTK's sans, as BeOS's plain font).
+	// The font every view uses: the display makes it a Helvetica-metric
+	// sans, as BeOS's plain font was a Helvetica cut.
 	static	const Fl_Font		kFont = FL_HELVETICA;
 	// BeOS's plain font is 10 points: the fixed dividers and widths of
 	// the application's layouts were made for it.
 	static	const int			kFontSize = 10;
+
+	// Pixels a BeOS point takes on this screen (Xft.dpi / 96, or
+	// BE_SCALE), set once when the display opens: frames, fonts and icons
+	// are scaled by it, the protocol stays in points.
+	static	float				Scale() { return sScale; }
+	static	void				SetScale(float scale) { sScale = scale; }
+	static	int					Scaled(float points);
+	static	float				Unscaled(int pixels);
+	static	int					FontSize() { return Scaled(kFontSize); }
 
 protected:
 								FltkView(int32 window, int32 view,
@@ -67,6 +77,8 @@ protected:
 
 private:
 			Fl_Widget*			fWidget;
+
+	static	float				sScale;
 };
 
 } // namespace BPrivate

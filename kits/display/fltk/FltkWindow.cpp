@@ -69,7 +69,18 @@ FixedHeight(uint32 flags)
 	return (flags & (B_NOT_RESIZABLE | B_NOT_V_RESIZABLE)) != 0;
 }
 
+// Looks BeOS draws without a tab: nothing there names the window.
+bool
+HasTab(int32 look)
+{
+	return look != B_NO_BORDER_WINDOW_LOOK && look != B_BORDERED_WINDOW_LOOK
+		&& look != B_MODAL_WINDOW_LOOK;
+}
+
 } // namespace
+
+
+std::string FltkWindow::sApplicationName = "Tolvex";
 
 
 FltkWindow::FltkWindow(int32 id)
@@ -83,7 +94,10 @@ FltkWindow::FltkWindow(int32 id)
 	fSyncing(false),
 	fFocus(-1),
 	fMirror(NULL),
-	fClosing(false)
+	fClosing(false),
+	fCentre(false),
+	fCentreX(0),
+	fCentreY(0)
 {
 	end();
 	// Views keep the frames the kit gives them.
@@ -108,8 +122,12 @@ FltkWindow::~FltkWindow()
 void
 FltkWindow::Sync(const MirrorWindow& window)
 {
-	if (window.title != fTitle || label() == NULL) {
-		fTitle = window.title;
+	// A window without a tab (an alert) shows the desktop's task list the
+	// application's name; its kit name is for scripts.
+	std::string title = HasTab(window.look) ? window.title
+		: sApplicationName;
+	if (title != fTitle || label() == NULL) {
+		fTitle = title;
 		copy_label(fTitle.c_str());
 	}
 
@@ -140,10 +158,10 @@ FltkWindow::Sync(const MirrorWindow& window)
 	if (frameChanged) {
 		// The frame is inclusive: (100, 100, 540, 380) is 441 x 281.
 		fFrame = window.frame;
-		int left = (int)lroundf(fFrame.left);
-		int top = (int)lroundf(fFrame.top);
-		int width = (int)lroundf(fFrame.right) - left + 1;
-		int height = (int)lroundf(fFrame.bottom) - top + 1;
+		int left = FltkView::Scaled(fFrame.left);
+		int top = FltkView::Scaled(fFrame.top);
+		int width = FltkView::Scaled(fFrame.right + 1) - left;
+		int height = FltkView::Scaled(fFrame.bottom + 1) - top;
 		fSyncing = true;
 		resize(left, top, width > 0 ? width : 1, height > 0 ? height : 1);
 		fSyncing = false;
@@ -226,7 +244,7 @@ FltkWindow::_DrawFocus()
 	int h = widget->h();
 	rgb_color blue = ui_color(B_KEYBOARD_NAVIGATION_COLOR);
 	fl_color(FltkView::Color(blue));
-	fl_font(FltkView::kFont, FltkView::kFontSize);
+	fl_font(FltkView::kFont, FltkView::FontSize());
 	// The line lies just under the label's baseline, as wide as the label.
 	int baseline = y + (h + fl_height()) / 2 - fl_descent();
 	switch (view->kind) {
@@ -240,7 +258,7 @@ FltkWindow::_DrawFocus()
 		case B_DISPLAY_CHECK_BOX:
 		{
 			int width = (int)fl_width(view->label.c_str());
-			int left = x + FltkView::kFontSize + 2 * Fl::box_dx(widget->box())
+			int left = x + FltkView::FontSize() + 2 * Fl::box_dx(widget->box())
 				+ 6;
 			fl_xyline(left, baseline + 2, left + width);
 			break;
@@ -262,13 +280,35 @@ FltkWindow::_DrawFocus()
 			break;
 		}
 		case B_DISPLAY_MENU_FIELD:
-			fl_rect(x + view->divider, y, w - view->divider, h);
+			fl_rect(x + FltkView::Scaled(view->divider), y,
+				w - FltkView::Scaled(view->divider), h);
 			break;
 		default:
 			// A text field or a list: a frame round it.
 			fl_rect(x - 1, y - 1, w + 2, h + 2);
 			break;
 	}
+}
+
+
+void
+FltkWindow::CentreOver(const Fl_Window* front)
+{
+	fCentre = true;
+	if (front != NULL) {
+		fCentreX = front->x() + front->w() / 2;
+		fCentreY = front->y() + front->h() / 2;
+	} else {
+		fCentreX = Fl::w() / 2;
+		fCentreY = Fl::h() / 2;
+	}
+}
+
+
+void
+FltkWindow::SetApplicationName(const std::string& name)
+{
+	sApplicationName = name;
 }
 
 
@@ -384,11 +424,14 @@ FltkWindow::resize(int x, int y, int width, int height)
 	// The window manager resized it for the user. The kit keeps its own
 	// place for the window and answers with the frame it takes, which is
 	// then no change here.
-	fFrame.right = fFrame.left + width - 1;
-	fFrame.bottom = fFrame.top + height - 1;
+	// The kit counts in points.
+	int32 pointsWide = (int32)lroundf(FltkView::Unscaled(width)) - 1;
+	int32 pointsHigh = (int32)lroundf(FltkView::Unscaled(height)) - 1;
+	fFrame.right = fFrame.left + pointsWide;
+	fFrame.bottom = fFrame.top + pointsHigh;
 	BMessage frame(B_INPUT_FRAME);
-	frame.AddInt32("width", width - 1);
-	frame.AddInt32("height", height - 1);
+	frame.AddInt32("width", pointsWide);
+	frame.AddInt32("height", pointsHigh);
 	PostToWindow(fId, &frame);
 }
 
@@ -444,10 +487,12 @@ FltkWindow::_SizeRange()
 {
 	bool fixedWidth = FixedWidth(fFlags);
 	bool fixedHeight = FixedHeight(fFlags);
-	// Limits count as frame widths do, a pixel short; none is 0 here.
-	auto least = [](float limit) { return std::max(1, (int)limit + 1); };
+	// Limits count as frame widths do, a point short; none is 0 here.
+	auto least = [](float limit) {
+		return std::max(1, FltkView::Scaled(limit + 1));
+	};
 	auto most = [](float limit) {
-		return limit >= 32767 ? 0 : (int)limit + 1;
+		return limit >= 32767 ? 0 : FltkView::Scaled(limit + 1);
 	};
 	size_range(fixedWidth ? w() : least(fSizeLimits.left),
 		fixedHeight ? h() : least(fSizeLimits.top),
@@ -459,6 +504,21 @@ FltkWindow::_SizeRange()
 void
 FltkWindow::_ShowWindow()
 {
+	if (fCentre) {
+		// Inside the screen the front window is on, never wider.
+		fCentre = false;
+		int screenX, screenY, screenWidth, screenHeight;
+		Fl::screen_work_area(screenX, screenY, screenWidth, screenHeight,
+			fCentreX, fCentreY);
+		int width = std::min(w(), screenWidth);
+		int height = std::min(h(), screenHeight);
+		int left = std::max(screenX, std::min(fCentreX - width / 2,
+			screenX + screenWidth - width));
+		int top = std::max(screenY, std::min(fCentreY - height / 2,
+			screenY + screenHeight - height));
+		resize(left, top, width, height);
+		_SizeRange();
+	}
 	show();
 	// Before anything is flushed, so that a window manager finds them when
 	// it takes the window.

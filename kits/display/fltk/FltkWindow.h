@@ -29,6 +29,12 @@ public:
 			void				Sync(const MirrorWindow& window);
 			// Puts a shown window in front.
 			void				Raise();
+			// Where an alert goes when it is shown next: centred over the
+			// window given (NULL: the screen), inside the screen.
+			void				CentreOver(const Fl_Window* front);
+
+	// The name windows without a tab show the desktop.
+	static	void				SetApplicationName(const std::string& name);
 
 	virtual	int					handle(int event);
 	// The kit's frames, and the user's resizing, which the kit is told.
@@ -58,6 +64,8 @@ private:
 			// marks it.
 			void				_DrawFocus();
 
+	static	std::string			sApplicationName;
+
 			int32				fId;
 			std::string			fTitle;
 			BRect				fFrame;
@@ -72,6 +80,9 @@ private:
 			// What the focus mark is drawn from.
 			const MirrorWindow*	fMirror;
 			bool				fClosing;
+			bool				fCentre;
+			int					fCentreX;
+			int					fCentreY;
 			std::map<int32, std::unique_ptr<FltkView> > fViews;
 			std::vector<int32>	fStack;
 };

@@ -112,6 +112,9 @@ DumpView(const MirrorWindow& window, const MirrorView& view, int depth,
 			line += " text=" + QuoteForDump(view.text);
 			line += std::string(" enabled=") + (view.enabled ? "1" : "0");
 			break;
+		case B_DISPLAY_ICON_VIEW:
+			line += " value=" + std::to_string(view.value);
+			break;
 	}
 	line += std::string(" hidden=") + (window.IsHidden(view.id) ? "1" : "0");
 	line += " frame=" + FrameText(view.frame);
