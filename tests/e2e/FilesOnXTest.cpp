@@ -487,10 +487,14 @@ TEST_F(FilesOnX, TheSavePanelSelectsItsNameAndAsksBeforeReplacing)
 		EXPECT_STREQ("Il file \"lista.tvx\" esiste già. Vuoi sostituirlo?",
 			alert->Text());
 		BRect button = FrameInWindow(alert->ButtonAt(index));
-		BRect frame = alert->Frame();
 		alert->Unlock();
-		ASSERT_TRUE(ClickAt((int)(frame.left + (button.left + button.right)
-			/ 2), (int)(frame.top + (button.top + button.bottom) / 2)));
+		// The display centres an alert over the panel: where it is, the
+		// screen tells.
+		WindowGeometry frame;
+		ASSERT_TRUE(fProbe->Geometry(fProbe->WaitForWindow("Tolvex"),
+			&frame));
+		ASSERT_TRUE(ClickAt(frame.x + (int)(button.left + button.right) / 2,
+			frame.y + (int)(button.top + button.bottom) / 2));
 		ASSERT_TRUE(WaitUntilSettled());
 	};
 	ASSERT_NE(0ul, showPanel());
