@@ -43,16 +43,6 @@ Entries(const std::string& output)
 	return entries;
 }
 
-
-std::string
-Quoted(const std::string& text)
-{
-	std::string quoted = "'";
-	for (char c : text)
-		quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-	return quoted + "'";
-}
-
 } // namespace
 
 

@@ -84,16 +84,6 @@ SetBoolSetting(const std::string& executable, const char* name, bool value)
 }
 
 
-std::string
-Quoted(const std::string& text)
-{
-	std::string quoted = "'";
-	for (char c : text)
-		quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-	return quoted + "'";
-}
-
-
 // Runs the program with a script through sh, with the given words before
 // it (limits, another user); the home's folders as the environment.
 RunResult

@@ -46,16 +46,6 @@ DocumentedCommand(const std::string& document)
 }
 
 
-// Single quotes for the shell.
-std::string
-Quoted(const std::string& text)
-{
-	std::string quoted = "'";
-	for (char c : text)
-		quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-	return quoted + "'";
-}
-
 }	// namespace
 
 

@@ -19,20 +19,6 @@
 
 namespace {
 
-std::string
-Quoted(const std::string& text)
-{
-	std::string quoted = "'";
-	for (char c : text) {
-		if (c == '\'')
-			quoted += "'\\''";
-		else
-			quoted += c;
-	}
-	return quoted + "'";
-}
-
-
 int
 Install(const std::string& prefix)
 {

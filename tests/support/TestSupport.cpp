@@ -290,3 +290,13 @@ Contains(const std::string& text, const std::string& part)
 {
 	return text.find(part) != std::string::npos;
 }
+
+
+std::string
+Quoted(const std::string& text)
+{
+	std::string quoted = "'";
+	for (char c : text)
+		quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+	return quoted + "'";
+}

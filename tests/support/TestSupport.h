@@ -85,5 +85,7 @@ std::vector<std::string> SplitLines(const std::string& text);
 std::string DumpLine(const std::string& dump, const std::string& start,
 	int occurrence = 0);
 bool Contains(const std::string& text, const std::string& part);
+// The text in single quotes for the shell, a quote in it kept.
+std::string Quoted(const std::string& text);
 
 #endif // TEST_SUPPORT_H
