@@ -497,8 +497,9 @@ BFilePanel::PanelWindow::SetName(const char* name)
 void
 BFilePanel::PanelWindow::SelectName()
 {
-	if (fNameView != NULL)
-		fNameView->TextView()->SelectAll();
+	// What typing goes to is selected, so that typing replaces it: the
+	// name to save under, or in an open panel the folder's path.
+	(fNameView != NULL ? fNameView : fPathView)->TextView()->SelectAll();
 }
 
 

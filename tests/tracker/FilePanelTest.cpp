@@ -248,8 +248,8 @@ PressAlertButton(int32 alert, int32 index)
 }
 
 
-// The name a save panel shows, and what of it is selected, in the kit and
-// as the display was told.
+// The text of a panel's field (the name a save panel shows, or the path),
+// and what of it is selected, in the kit and as the display was told.
 struct ShownName {
 	std::string text;
 	int32 start = -1;
@@ -259,14 +259,14 @@ struct ShownName {
 };
 
 ShownName
-NameOf(BFilePanel* panel)
+NameOf(BFilePanel* panel, const char* fieldName = "PanelName")
 {
 	ShownName name;
 	BWindow* window = panel->Window();
 	if (!window->Lock())
 		return name;
 	BTextControl* field = dynamic_cast<BTextControl*>(window->FindView(
-		"PanelName"));
+		fieldName));
 	int32 token = -1;
 	if (field != NULL) {
 		name.text = field->Text();
@@ -637,10 +637,17 @@ TEST_F(FilePanelTest, SavingOverAFileAsksFirst)
 // A path typed into the field that shows the folder, then Enter: a folder
 // (absolute, relative, under ~) is entered; a file is chosen in an open
 // panel and saved under in a save panel; what is not there changes
-// nothing but the field, which shows the folder again.
+// nothing but the field, which shows the folder again. The path is shown
+// selected, so that typing one replaces it.
 TEST_F(FilePanelTest, ATypedPathIsFollowed)
 {
 	BFilePanel* panel = NewPanel(B_OPEN_PANEL, B_FILE_NODE);
+	ShownName path = NameOf(panel, "PanelPath");
+	EXPECT_FALSE(path.text.empty());
+	EXPECT_EQ(0, path.start);
+	EXPECT_EQ((int32)path.text.size(), path.end);
+	EXPECT_EQ(0, path.shownStart);
+	EXPECT_EQ((int32)path.text.size(), path.shownEnd);
 	TypePath(panel, fFolder + "/sub");
 	EXPECT_EQ(fFolder + "/sub", ShownFolder(panel));
 	EXPECT_EQ(std::vector<std::string>({ "inner.wav" }), Entries(panel));

@@ -1137,14 +1137,22 @@ ScriptDriver::_Key(const std::vector<std::string>& words)
 		return;
 	}
 
-	const MirrorView* focus = window->FindView(window->focus);
+	MirrorView* focus = window->FindView(window->focus);
 	bool plain = (modifiers & (B_COMMAND_KEY | B_CONTROL_KEY)) == 0;
 	if (focus != NULL && focus->kind == B_DISPLAY_TEXT_VIEW && focus->enabled
 		&& !window->IsHidden(focus->id) && plain
 		&& (bytes[0] == B_BACKSPACE || (unsigned char)bytes[0] >= 0x20)
 		&& bytes[0] != B_DELETE) {
 		std::string text = focus->text;
-		if (bytes[0] != B_BACKSPACE)
+		int32 start = focus->selectionStart;
+		int32 end = std::min(focus->selectionEnd, (int32)text.size());
+		if (start >= 0 && start < end) {
+			// As a display's field does: what is selected is replaced,
+			// and nothing is selected any more.
+			text.replace(start, end - start,
+				bytes[0] != B_BACKSPACE ? bytes : std::string());
+			focus->selectionStart = focus->selectionEnd = 0;
+		} else if (bytes[0] != B_BACKSPACE)
 			text += bytes;
 		else if (!text.empty()) {
 			size_t end = text.size() - 1;

@@ -28,6 +28,7 @@ public:
 			const std::string&	Directory() const { return fDirectory; }
 			// The name to save under, selected, so that typing replaces it.
 			void				SetName(const char* name);
+			// The name to save under, or in an open panel the path, selected.
 			void				SelectName();
 			void				CenterOver(BRect frame);
 			// Entries it rejects are not shown; the folder is read again.
