@@ -206,6 +206,38 @@ TEST_F(TolvexOnX, AboutBoxOpensFromTheMenuAndClosesWithItsButton)
 }
 
 
+// A window that the server no longer has (another client took it away, or
+// it went while a request about it was on its way) makes the requests
+// about it fail: the program goes on, and its other windows with it.
+TEST_F(TolvexOnX, AWindowGoneFromTheServerEndsNothing)
+{
+	MainWindow* main = Main();
+	ASSERT_NE(nullptr, main);
+	ASSERT_NE(0ul, fProbe->WaitForWindow(kMainTitle));
+	ProgressWindow* progress = new ProgressWindow(main);
+	progress->Show();
+	unsigned long window = fProbe->WaitForWindow("Stato della codifica");
+	ASSERT_NE(0ul, window);
+	ASSERT_TRUE(WaitUntilSettled());
+	fProbe->DestroyWindow(window);
+	ASSERT_TRUE(progress->Lock());
+	progress->SetTitle("Stato");
+	progress->Hide();
+	progress->Unlock();
+	ASSERT_TRUE(WaitUntilSettled());
+	ASSERT_TRUE(main->Lock());
+	main->fTabView->Select(1);
+	main->Unlock();
+	ASSERT_TRUE(WaitUntilSettled());
+	EXPECT_NE(0ul, fProbe->WaitForWindow(kMainTitle));
+	ASSERT_TRUE(progress->Lock());
+	progress->Quit();
+	ASSERT_TRUE(main->Lock());
+	main->fTabView->Select(0);
+	main->Unlock();
+}
+
+
 TEST_F(TolvexOnX, ProgressWindowIsModalFixedAndHasNoBoxes)
 {
 	MainWindow* main = Main();

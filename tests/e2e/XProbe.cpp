@@ -462,6 +462,16 @@ XProbe::SendDeleteWindow(unsigned long window)
 }
 
 
+void
+XProbe::DestroyWindow(unsigned long window)
+{
+	if (fDisplay == NULL)
+		return;
+	XDestroyWindow(X(fDisplay), window);
+	XSync(X(fDisplay), False);
+}
+
+
 bool
 ClickAt(int x, int y)
 {

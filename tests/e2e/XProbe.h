@@ -88,6 +88,8 @@ public:
 
 			// What a window manager sends for a click on the close box.
 			void				SendDeleteWindow(unsigned long window);
+			// Takes a window away from the server, as another client may.
+			void				DestroyWindow(unsigned long window);
 
 private:
 			// An Xlib Display, kept out of this header.

@@ -42,6 +42,34 @@ FltkDisplay* sInstance = NULL;
 bool sOpenedOnce = false;
 
 XIOErrorHandler sPreviousIOErrorHandler = NULL;
+XErrorHandler sPreviousErrorHandler = NULL;
+
+
+// Xlib's own handler ends the program at any error, and FLTK installs its
+// gentler one only on a display it opens itself. A window that went while
+// a request about it was on its way (an alert or a menu closed) is an
+// ordinary race here, not a reason to lose the user's list.
+int
+ProtocolError(Display* display, XErrorEvent* error)
+{
+	// Another connection of this process (a test's probe) has a handler of
+	// its own; the guard keeps two handlers from passing one error back and
+	// forth.
+	static thread_local bool sPassing = false;
+	if (display != fl_display && sPreviousErrorHandler != NULL && !sPassing) {
+		sPassing = true;
+		int result = sPreviousErrorHandler(display, error);
+		sPassing = false;
+		return result;
+	}
+	if (error->error_code != BadWindow && error->error_code != BadDrawable) {
+		char text[128];
+		XGetErrorText(display, error->error_code, text, sizeof(text));
+		fprintf(stderr, "X error (request %d): %s\n", error->request_code,
+			text);
+	}
+	return 0;
+}
 
 // Liberation Sans has Helvetica's metrics, as BeOS's plain font had; where
 // it is missing, the desktop's sans.
@@ -343,6 +371,7 @@ FltkDisplay::_Init(std::string* message)
 		return false;
 	}
 	fl_open_display(display);
+	sPreviousErrorHandler = XSetErrorHandler(ProtocolError);
 	sPreviousIOErrorHandler = XSetIOErrorHandler([](Display* lost) -> int {
 		if (lost != fl_display && sPreviousIOErrorHandler != NULL)
 			return sPreviousIOErrorHandler(lost);
