@@ -82,6 +82,16 @@ ExpectPanelLook(const Screenshot& shot, const char* name)
 
 
 class TolvexOnX : public AppOnX {
+protected:
+	// A progress window of the main window's, shown; its X window in
+	// window.
+	ProgressWindow* ShowProgress(unsigned long* window)
+	{
+		ProgressWindow* progress = new ProgressWindow(Main());
+		progress->Show();
+		*window = fProbe->WaitForWindow("Stato della codifica");
+		return progress;
+	}
 };
 
 } // namespace
@@ -214,9 +224,8 @@ TEST_F(TolvexOnX, AWindowGoneFromTheServerEndsNothing)
 	MainWindow* main = Main();
 	ASSERT_NE(nullptr, main);
 	ASSERT_NE(0ul, fProbe->WaitForWindow(kMainTitle));
-	ProgressWindow* progress = new ProgressWindow(main);
-	progress->Show();
-	unsigned long window = fProbe->WaitForWindow("Stato della codifica");
+	unsigned long window;
+	ProgressWindow* progress = ShowProgress(&window);
 	ASSERT_NE(0ul, window);
 	ASSERT_TRUE(WaitUntilSettled());
 	fProbe->DestroyWindow(window);
@@ -243,9 +252,8 @@ TEST_F(TolvexOnX, ProgressWindowIsModalFixedAndHasNoBoxes)
 	MainWindow* main = Main();
 	ASSERT_NE(nullptr, main);
 	ASSERT_NE(0ul, fProbe->WaitForWindow(kMainTitle));
-	ProgressWindow* progress = new ProgressWindow(main);
-	progress->Show();
-	unsigned long window = fProbe->WaitForWindow("Stato della codifica");
+	unsigned long window;
+	ProgressWindow* progress = ShowProgress(&window);
 	ASSERT_NE(0ul, window);
 
 	std::vector<std::string> state = fProbe->AtomNames(window,

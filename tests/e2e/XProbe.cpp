@@ -38,6 +38,29 @@ ProbeErrors(Display* display, XErrorEvent* error)
 	return sPreviousHandler(display, error);
 }
 
+
+// Hands a window's property to use when it has the format wanted (8:
+// bytes, 32: items of 32 bits); nothing when it has none.
+template<typename Use>
+void
+ReadProperty(void* display, unsigned long window, const char* name,
+	int wanted, Use use)
+{
+	if (display == NULL)
+		return;
+	Atom type;
+	int format;
+	unsigned long count, after;
+	unsigned char* data = NULL;
+	if (XGetWindowProperty(X(display), window,
+			XInternAtom(X(display), name, False), 0, 1 << 16, False,
+			AnyPropertyType, &type, &format, &count, &after, &data)
+				== Success && data != NULL && format == wanted)
+		use(data, count);
+	if (data != NULL)
+		XFree(data);
+}
+
 } // namespace
 
 
@@ -264,25 +287,13 @@ XProbe::Title(unsigned long window)
 {
 	if (fDisplay == NULL)
 		return "";
-	Atom type;
-	int format;
-	unsigned long count, after;
-	unsigned char* data = NULL;
-	std::string title;
-	if (XGetWindowProperty(X(fDisplay), window,
-			XInternAtom(X(fDisplay), "_NET_WM_NAME", False), 0, 1024, False,
-			AnyPropertyType, &type, &format, &count, &after, &data)
-				== Success && data != NULL && format == 8) {
-		title.assign((const char*)data, count);
-	} else {
-		char* name = NULL;
-		if (XFetchName(X(fDisplay), window, &name) && name != NULL) {
-			title = name;
-			XFree(name);
-		}
+	std::string title = StringProperty(window, "_NET_WM_NAME");
+	char* name = NULL;
+	if (title.empty() && XFetchName(X(fDisplay), window, &name)
+		&& name != NULL) {
+		title = name;
+		XFree(name);
 	}
-	if (data != NULL)
-		XFree(data);
 	return title;
 }
 
@@ -291,22 +302,12 @@ std::vector<long>
 XProbe::Property(unsigned long window, const char* name)
 {
 	std::vector<long> values;
-	if (fDisplay == NULL)
-		return values;
-	Atom type;
-	int format;
-	unsigned long count, after;
-	unsigned char* data = NULL;
-	if (XGetWindowProperty(X(fDisplay), window,
-			XInternAtom(X(fDisplay), name, False), 0, 1 << 16, False,
-			AnyPropertyType, &type, &format, &count, &after, &data)
-				== Success && data != NULL && format == 32) {
-		// Xlib hands 32-bit items over as longs.
-		const long* items = (const long*)data;
-		values.assign(items, items + count);
-	}
-	if (data != NULL)
-		XFree(data);
+	ReadProperty(fDisplay, window, name, 32,
+		[&](const unsigned char* data, unsigned long count) {
+			// Xlib hands 32-bit items over as longs.
+			const long* items = (const long*)data;
+			values.assign(items, items + count);
+		});
 	return values;
 }
 
@@ -315,19 +316,10 @@ std::string
 XProbe::StringProperty(unsigned long window, const char* name)
 {
 	std::string value;
-	if (fDisplay == NULL)
-		return value;
-	Atom type;
-	int format;
-	unsigned long count, after;
-	unsigned char* data = NULL;
-	if (XGetWindowProperty(X(fDisplay), window,
-			XInternAtom(X(fDisplay), name, False), 0, 1 << 16, False,
-			AnyPropertyType, &type, &format, &count, &after, &data)
-				== Success && data != NULL && format == 8)
-		value.assign((const char*)data, count);
-	if (data != NULL)
-		XFree(data);
+	ReadProperty(fDisplay, window, name, 8,
+		[&](const unsigned char* data, unsigned long count) {
+			value.assign((const char*)data, count);
+		});
 	return value;
 }
 
