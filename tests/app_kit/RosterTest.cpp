@@ -292,8 +292,10 @@ TEST_F(RosterTest, ChildInheritsNoDescriptorsAndDefaultSignals)
 TEST_F(RosterTest, KillTeamEndsTheWholeGroup)
 {
 	std::string pids = fHome.File("pids.txt");
-	std::string program = Script("wrapper", "(trap '' TERM; exec sleep 60) &\n"
-		"echo $! > '" + pids + "'\nwait\n");
+	// The grandchild names itself only once it ignores SIGTERM, so that
+	// the signal cannot come before.
+	std::string program = Script("wrapper", "sh -c \"trap '' TERM; "
+		"echo \\$\\$ > '" + pids + "'; exec sleep 60\" &\nwait\n");
 	entry_ref ref;
 	ASSERT_EQ(B_OK, get_ref_for_path(program.c_str(), &ref));
 	team_id team;
