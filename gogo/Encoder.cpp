@@ -208,6 +208,13 @@ Encoder::Run()
 		return _Fail(output.FinalPath() + " written, but " + input
 			+ " changed while it was encoded; it was not deleted");
 	}
+	// As lame does, Gogo encodes what the data chunk declares; what else
+	// the file holds may be audio the MP3 lacks.
+	if (!inputFile.OnlyAudioAndChunks()) {
+		return _Fail(output.FinalPath() + " written, but " + input
+			+ " holds more after its audio than its header declares; it was "
+			"not deleted");
+	}
 	if (unlink(input.c_str()) != 0) {
 		return _Fail(output.FinalPath() + " written, but " + input
 			+ " could not be deleted: " + strerror(errno));
