@@ -216,6 +216,16 @@ InputFile::_MendHeader()
 }
 
 
+int64_t
+InputFile::DeclaredAudioBytes() const
+{
+	if (fDataOffset < 0 || fMended
+		|| fDataOffset + fDataSize <= fInfo.st_size)
+		return -1;
+	return fDataSize;
+}
+
+
 bool
 InputFile::OnlyAudioAndChunks() const
 {

@@ -35,6 +35,11 @@ public:
 			// than the file holds are not encoded, and the file must not
 			// be deleted as if they were.
 			bool				OnlyAudioAndChunks() const;
+			// The bytes of audio a WAV's header declares where the file
+			// ends before them (it was cut short); -1 otherwise.
+			// libsndfile counts only the frames that the file holds, so
+			// such a file would pass for whole.
+			int64_t				DeclaredAudioBytes() const;
 
 private:
 			bool				_Fail(const std::string& error);
