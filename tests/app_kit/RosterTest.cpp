@@ -420,3 +420,81 @@ TEST_F(RosterTest, LaunchOfADocument)
 	WaitForNotices(1);
 	EXPECT_EQ(page + "\n", ReadFile(record));
 }
+
+
+// A program opened for the desktop (a type's preferred application, a
+// document's) may outlive us: it keeps our own error stream, not a pipe
+// through the roster. A program launched by its entry_ref gets the pipe.
+TEST_F(RosterTest, OnlyProgramsLaunchedByRefWriteThroughTheRoster)
+{
+	std::string record = fHome.File("stream.txt");
+	ASSERT_TRUE(InstallFakeBrowser(fHome, record));
+	std::string program = "#!/bin/sh\nreadlink /proc/$$/fd/2 > '" + record
+		+ ".part' && mv '" + record + ".part' '" + record + "'\n";
+	std::string browser = fHome.WriteFile("bin/fake-browser", program, true);
+	char ours[256];
+	ssize_t length = readlink("/proc/self/fd/2", ours, sizeof(ours) - 1);
+	ASSERT_GT(length, 0);
+	ours[length] = '\0';
+
+	const char* word = "https://tolvex.example.org/";
+	ASSERT_EQ(B_OK, be_roster->Launch("text/html", 1, &word));
+	WaitForNotices(1);
+	EXPECT_EQ(std::string(ours) + "\n", ReadFile(record));
+
+	unlink(record.c_str());
+	std::string page = fHome.WriteFile("pagina.html", "<p>ciao</p>\n");
+	BNode node(page.c_str());
+	BNodeInfo info(&node);
+	ASSERT_EQ(B_OK, info.SetType("text/html"));
+	entry_ref ref;
+	ASSERT_EQ(B_OK, get_ref_for_path(page.c_str(), &ref));
+	ASSERT_EQ(B_OK, be_roster->Launch(&ref, (const BMessage*)NULL));
+	WaitForNotices(2);
+	EXPECT_EQ(std::string(ours) + "\n", ReadFile(record));
+
+	unlink(record.c_str());
+	ASSERT_EQ(B_OK, get_ref_for_path(browser.c_str(), &ref));
+	ASSERT_EQ(B_OK, be_roster->Launch(&ref, 0, NULL));
+	WaitForNotices(3);
+	EXPECT_EQ(0u, ReadFile(record).find("pipe:")) << ReadFile(record);
+}
+
+
+// How a program ended, as the notice tells it: a core dump is a signal,
+// and a carriage return ends a line of its error stream as a line feed
+// does (a progress meter's last state is the last line).
+TEST_F(RosterTest, NoticeTellsACoreDumpAndTakesCarriageReturnsForLineEnds)
+{
+	std::string program = Script("dumper", "cd '" + fHome.Path() + "'\n"
+		"ulimit -c unlimited\n"
+		"printf 'Gogo: motivo\\r 10%%\\r 20%%\\r' >&2\n"
+		"kill -SEGV $$\n");
+	entry_ref ref;
+	ASSERT_EQ(B_OK, get_ref_for_path(program.c_str(), &ref));
+	int savedErrors = dup(2);
+	ASSERT_GE(savedErrors, 0);
+	int file = open(fHome.File("stderr.txt").c_str(), O_WRONLY | O_CREAT
+		| O_TRUNC, 0644);
+	ASSERT_GE(file, 0);
+	ASSERT_EQ(2, dup2(file, 2));
+	close(file);
+	team_id team = -1;
+	status_t launched = be_roster->Launch(&ref, 0, NULL, &team);
+	if (launched == B_OK)
+		WaitForNotices(1);
+	dup2(savedErrors, 2);
+	close(savedErrors);
+	ASSERT_EQ(B_OK, launched);
+	std::vector<BMessage> notices = fCollector->Notices();
+	ASSERT_EQ(1u, notices.size());
+	int32 signal = 0;
+	int32 exitStatus = 0;
+	const char* line = NULL;
+	EXPECT_EQ(B_OK, notices[0].FindInt32("linux:signal", &signal));
+	EXPECT_EQ(SIGSEGV, signal);
+	EXPECT_NE(B_OK, notices[0].FindInt32("linux:exit_status", &exitStatus));
+	EXPECT_EQ(B_OK, notices[0].FindString("linux:error_line", &line));
+	EXPECT_STREQ(" 20%", line);
+	EXPECT_EQ("Gogo: motivo\r 10%\r 20%\r", ReadFile(fHome.File("stderr.txt")));
+}
