@@ -23,7 +23,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-
 #include <map>
 #include <utility>
 

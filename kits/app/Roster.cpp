@@ -938,9 +938,8 @@ ShutDownRoster()
 		from = (unsigned int)fd + 1;
 	}
 	CloseRange(from, ~0U, highest);
-	// The blocking reads of a descriptor shared with no one any more.
-	for (const struct pollfd& stream : streams)
-		fcntl(stream.fd, F_SETFL, 0);
+	// Left non-blocking: the flag belongs to the pipe's end, which our
+	// reaper may be reading as well until we exit.
 	RelayStreams(streams.data(), (int)streams.size());
 }
 
