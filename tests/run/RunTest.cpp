@@ -29,7 +29,8 @@ const char* kProgress = "\"Stato della codifica\"";
 // error stream, status 2), long (one line of 300 bytes, status 1), crash,
 // disable (takes its own execute bit away, status 0), say (writes the file
 // "lineN" to its error stream, status 1), core (dumps core), late (writes
-// to its error stream 2 s on, then "late"), stubborn (it and its child
+// one byte to its error stream 2 s on, a line a moment later, then
+// "late"), stubborn (it and its child
 // ignore SIGTERM; both pids go to "children", each SIGTERM adds a line to
 // "termed"), or wait to be killed
 // in a child of its own, whose pid goes to "children"; or escape: leave its
@@ -59,8 +60,8 @@ protected:
 			"echo $s >> \"$h/children\"; echo $$ >> \"$h/children\"; "
 			"trap 'echo x >> \"$h/termed\"' TERM; "
 			"while kill -0 $s 2>/dev/null; do wait $s; done;;\n"
-			"late) sleep 2; echo 'Gogo: ancora qui' >&2 "
-			"&& echo fatto > \"$h/late\";;\n"
+			"late) sleep 2; printf . >&2; sleep 0.3; "
+			"echo 'Gogo: ancora qui' >&2 && echo fatto > \"$h/late\";;\n"
 			"escape) exec perl -MPOSIX -e 'setpgid(0, getpgrp(getppid())) "
 			"or exit 9; open(F, \">>\", $ARGV[0]) or exit 9; "
 			"print F \"$$\\n\"; close(F); exec(\"sleep\", \"60\")' "
@@ -941,8 +942,11 @@ TEST_F(RunTest, TheReportReadsWell)
 	unlink(fHome.File("argv").c_str());
 	// Not Gogo's own prefix: kept whole.
 	fHome.WriteFile("line2", "Gogo: " + a + "x: no\n");
+	// Whole characters of two, three and four bytes stay; a lone or cut
+	// sequence, an overlong one, a surrogate and C1 controls do not.
 	fHome.WriteFile("line3", "10%\r20%\rGogo: \x1b]0;titolo\x07 \xff\xc3("
-		" \xc2\x9b\x32J fine \xc3\xa8\r");
+		" \xc2\x9b\x32J \xc0\xaf \xed\xa0\x80 \xe2\x82 fine \xc3\xa8 "
+		"\xe2\x80\xa6 \xf0\x9f\x98\x80!\r");
 	Modes("wait\nsay\nsay\ncore\nfail\nwait\n");
 	TolvexRunner runner(fHome);
 	Begin(runner);
@@ -961,7 +965,8 @@ TEST_F(RunTest, TheReportReadsWell)
 	EXPECT_EQ("alert EncodeErrors: Codifica terminata: 4 file su 6 non "
 		"sono stati codificati.\\n" + a + ": Gogo: " + a + "x: no\\n"
 		+ fHome.File("music/b\\x1b[2J.wav") + ": Gogo: \\x1b]0;titolo"
-		"\\x07 \\xff\\xc3( \\xc2\\x9b2J fine \xc3\xa8\\n" + a
+		"\\x07 \\xff\\xc3( \\xc2\\x9b2J \\xc0\\xaf \\xed\\xa0\\x80 "
+		"\\xe2\\x82 fine \xc3\xa8 \xe2\x80\xa6 \xf0\x9f\x98\x80!\\n" + a
 		+ ": Gogo è stato interrotto dal segnale 11.\\n" + a + ": Gogo è "
 		"terminato con il codice 3.\n", result.output);
 }
@@ -1012,7 +1017,7 @@ TEST_F(RunTest, EncoderLeftToFinishKeepsItsErrorStream)
 		usleep(10000);
 		errors = ReadFile(fHome.File("stderr.txt"));
 	}
-	EXPECT_TRUE(Contains(errors, "Gogo: ancora qui\n")) << errors;
+	EXPECT_TRUE(Contains(errors, ".Gogo: ancora qui\n")) << errors;
 }
 
 
