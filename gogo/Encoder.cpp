@@ -22,6 +22,31 @@ static const int kChunkFrames = 1152;
 
 namespace {
 
+// The bytes of one sample of a form whose length the data's size gives;
+// 0 for the others.
+int
+SampleBytes(int subtype)
+{
+	switch (subtype) {
+		case SF_FORMAT_PCM_S8:
+		case SF_FORMAT_PCM_U8:
+		case SF_FORMAT_ULAW:
+		case SF_FORMAT_ALAW:
+			return 1;
+		case SF_FORMAT_PCM_16:
+			return 2;
+		case SF_FORMAT_PCM_24:
+			return 3;
+		case SF_FORMAT_PCM_32:
+		case SF_FORMAT_FLOAT:
+			return 4;
+		case SF_FORMAT_DOUBLE:
+			return 8;
+	}
+	return 0;
+}
+
+
 struct LameDeleter {
 	void operator()(lame_global_flags* flags) const { lame_close(flags); }
 };
@@ -65,6 +90,14 @@ Encoder::Run()
 		|| subtype == SF_FORMAT_ULAW || subtype == SF_FORMAT_ALAW;
 	if (lengthExact && format.frames == 0)
 		return _Fail(input + ": the file holds no audio");
+	int64_t expectedFrames = format.frames;
+	int sampleBytes = SampleBytes(subtype);
+	if (inputFile.DeclaredAudioBytes() > 0 && sampleBytes > 0) {
+		int64_t declared = inputFile.DeclaredAudioBytes()
+			/ (sampleBytes * format.channels);
+		if (declared > expectedFrames)
+			expectedFrames = declared;
+	}
 
 	std::unique_ptr<lame_global_flags, LameDeleter> lame(lame_init());
 	if (!lame)
@@ -176,9 +209,9 @@ Encoder::Run()
 	// changed under us, or could not be read to its end.
 	if (framesDone == 0)
 		return _Fail(input + ": the file holds no audio");
-	if (lengthExact && lengthKnown && framesDone != format.frames) {
+	if (lengthExact && lengthKnown && framesDone != expectedFrames) {
 		return _Fail(input + ": only " + std::to_string(framesDone) + " of "
-			+ std::to_string(format.frames) + " frames could be read");
+			+ std::to_string(expectedFrames) + " frames could be read");
 	}
 
 	int bytes = lame_encode_flush(lame.get(), mp3.data(), (int)mp3.size());
@@ -207,6 +240,13 @@ Encoder::Run()
 	if (!inputFile.Unchanged()) {
 		return _Fail(output.FinalPath() + " written, but " + input
 			+ " changed while it was encoded; it was not deleted");
+	}
+	// As lame does, Gogo encodes what the data chunk declares; what else
+	// the file holds may be audio the MP3 lacks.
+	if (!inputFile.OnlyAudioAndChunks()) {
+		return _Fail(output.FinalPath() + " written, but " + input
+			+ " holds more after its audio than its header declares; it was "
+			"not deleted");
 	}
 	if (unlink(input.c_str()) != 0) {
 		return _Fail(output.FinalPath() + " written, but " + input

@@ -32,6 +32,14 @@ WriteLittle32(unsigned char* bytes, uint32_t value)
 }
 
 
+static void
+WriteLittle64(unsigned char* bytes, uint64_t value)
+{
+	WriteLittle32(bytes, (uint32_t)value);
+	WriteLittle32(bytes + 4, (uint32_t)(value >> 32));
+}
+
+
 static bool
 IsChunkId(const unsigned char* bytes)
 {
@@ -46,6 +54,9 @@ IsChunkId(const unsigned char* bytes)
 InputFile::InputFile()
 	:
 	fFD(-1),
+	fDataOffset(-1),
+	fDataSize(0),
+	fMended(false),
 	fPosition(0),
 	fSound(NULL)
 {
@@ -164,34 +175,82 @@ InputFile::_MendHeader()
 			continue;
 		}
 
+		fDataOffset = audio;
+		fDataSize = size;
 		if ((size != 0 && size != 0xFFFFFFFF) || audio >= length)
 			return true;
 		// An empty data chunk may well be followed by other chunks; only
 		// what is not a chain of chunks to the end is taken for audio.
-		if (size == 0 && _OnlyChunksFrom(audio))
+		if (size == 0 && _OnlyChunksFrom(audio, length))
 			return true;
 
-		fHeader.resize(audio);
-		if (!_ReadAt(fHeader.data(), fHeader.size(), 0))
+		std::vector<unsigned char> start(audio);
+		if (!_ReadAt(start.data(), start.size(), 0))
 			return _Fail(fPath + ": " + strerror(errno ? errno : EIO));
 		uint64_t held = length - audio;
-		uint64_t riffSize = length - 8;
-		WriteLittle32(fHeader.data() + audio - 4,
-			(uint32_t)(held < kMaxChunkSize ? held : kMaxChunkSize));
-		WriteLittle32(fHeader.data() + 4,
-			(uint32_t)(riffSize < kMaxChunkSize ? riffSize : kMaxChunkSize));
+		fMended = true;
+		if (held < kMaxChunkSize) {
+			fHeader = start;
+			WriteLittle32(fHeader.data() + audio - 4, (uint32_t)held);
+			uint64_t riffSize = length - 8;
+			WriteLittle32(fHeader.data() + 4, (uint32_t)(riffSize
+				< kMaxChunkSize ? riffSize : kMaxChunkSize));
+			return true;
+		}
+		// More than a RIFF size can tell: the same file as RF64, whose
+		// "ds64" chunk holds the sizes in 64 bits.
+		static const unsigned char kRF64[] = {
+			'R', 'F', '6', '4', 0xff, 0xff, 0xff, 0xff, 'W', 'A', 'V', 'E',
+			'd', 's', '6', '4', 28, 0, 0, 0
+		};
+		fHeader.assign(kRF64, kRF64 + sizeof(kRF64));
+		fHeader.resize(sizeof(kRF64) + 28);
+		uint64_t headerSize = fHeader.size() + (audio - 12);
+		WriteLittle64(fHeader.data() + 20, headerSize + held - 8);
+		WriteLittle64(fHeader.data() + 28, held);
+		fHeader.insert(fHeader.end(), start.begin() + 12, start.end());
+		WriteLittle32(fHeader.data() + fHeader.size() - 4, 0xFFFFFFFF);
 		return true;
 	}
 	return true;
 }
 
 
-// Whether the file from offset to its end is nothing but whole chunks
-// (the pad byte of an odd last one may be missing).
+int64_t
+InputFile::DeclaredAudioBytes() const
+{
+	if (fDataOffset < 0 || fMended
+		|| fDataOffset + fDataSize <= fInfo.st_size)
+		return -1;
+	return fDataSize;
+}
+
+
 bool
-InputFile::_OnlyChunksFrom(off_t offset) const
+InputFile::OnlyAudioAndChunks() const
 {
 	const off_t length = fInfo.st_size;
+	if (fDataOffset < 0 || fMended)
+		return true;
+	off_t end = fDataOffset + fDataSize;
+	// What a file cut short lacks shows in the count of frames read.
+	if (end >= length)
+		return true;
+	if ((fDataSize & 1) != 0)
+		end++;
+	if (_OnlyChunksFrom(end, length))
+		return true;
+	unsigned char tag[3];
+	return length - end >= 128 && _ReadAt(tag, sizeof(tag), length - 128)
+		&& memcmp(tag, "TAG", 3) == 0 && _OnlyChunksFrom(end, length - 128);
+}
+
+
+// Whether the file from offset to length is nothing but whole chunks
+// (the pad byte of an odd last one may be missing).
+bool
+InputFile::_OnlyChunksFrom(off_t offset, off_t length) const
+{
 	for (int i = 0; i < kMaxChunks; i++) {
 		if (offset == length)
 			return true;
@@ -209,10 +268,13 @@ InputFile::_OnlyChunksFrom(off_t offset) const
 }
 
 
+// The mended header stands for the start of the file up to its audio.
 /*static*/ sf_count_t
 InputFile::_VirtualLength(void* cookie)
 {
-	return ((InputFile*)cookie)->fInfo.st_size;
+	InputFile* file = (InputFile*)cookie;
+	return (sf_count_t)file->fHeader.size() + file->fInfo.st_size
+		- file->fDataOffset;
 }
 
 
@@ -228,7 +290,7 @@ InputFile::_VirtualSeek(sf_count_t offset, int whence, void* cookie)
 			file->fPosition += offset;
 			break;
 		case SEEK_END:
-			file->fPosition = file->fInfo.st_size + offset;
+			file->fPosition = _VirtualLength(cookie) + offset;
 			break;
 	}
 	if (file->fPosition < 0)
@@ -254,7 +316,7 @@ InputFile::_VirtualRead(void* buffer, sf_count_t count, void* cookie)
 	}
 	while (done < count) {
 		ssize_t got = pread(file->fFD, bytes + done, count - done,
-			file->fPosition);
+			file->fPosition - headerSize + file->fDataOffset);
 		if (got < 0 && errno == EINTR)
 			continue;
 		if (got <= 0)

@@ -2,6 +2,7 @@
 #define INPUT_FILE_H
 
 #include <sndfile.h>
+#include <stdint.h>
 #include <sys/stat.h>
 
 #include <string>
@@ -10,8 +11,9 @@
 // The audio file to encode, read through libsndfile with one mend: a WAV
 // whose data chunk declares 0 bytes, or 0xFFFFFFFF, while audio follows it
 // (a recorder that stopped before it wrote the size leaves it so) is read
-// to the end of the file, as other tools read it. libsndfile then sees the
-// start of the file with the true sizes written in.
+// to the end of the file, as other tools read it, past 4 GiB too.
+// libsndfile then sees the start of the file with the true sizes written
+// in (as RF64 when they need 64 bits).
 class InputFile {
 public:
 								InputFile();
@@ -28,13 +30,24 @@ public:
 			// the size and modification time it had then: only such a
 			// file may be deleted once its audio is encoded.
 			bool				Unchanged() const;
+			// Whether all that follows the audio of a WAV is other chunks
+			// or an ID3v1 tag: bytes after a data chunk that says less
+			// than the file holds are not encoded, and the file must not
+			// be deleted as if they were.
+			bool				OnlyAudioAndChunks() const;
+			// The bytes of audio a WAV's header declares where the file
+			// ends before them (it was cut short); -1 otherwise.
+			// libsndfile counts only the frames that the file holds, so
+			// such a file would pass for whole.
+			int64_t				DeclaredAudioBytes() const;
 
 private:
 			bool				_Fail(const std::string& error);
 			bool				_ReadAt(void* buffer, size_t size,
 									off_t offset) const;
 			bool				_MendHeader();
-			bool				_OnlyChunksFrom(off_t offset) const;
+			bool				_OnlyChunksFrom(off_t offset,
+									off_t length) const;
 
 	static	sf_count_t			_VirtualLength(void* cookie);
 	static	sf_count_t			_VirtualSeek(sf_count_t offset, int whence,
@@ -48,6 +61,10 @@ private:
 			std::string			fPath;
 			int					fFD;
 			struct stat			fInfo;
+			// The WAV's data chunk, as declared; -1 for other files.
+			off_t				fDataOffset;
+			uint32_t			fDataSize;
+			bool				fMended;
 			// The start of the file up to its audio, sizes mended; empty
 			// when the file needs no mending.
 			std::vector<unsigned char> fHeader;

@@ -103,6 +103,11 @@ OutputFile::Open(const std::string& directory, const std::string& name)
 		fNameMax = nameMax;
 	if (name.size() > fNameMax)
 		return _Fail("cannot name the output " + fFinalPath, ENAMETOOLONG);
+	// The rename would replace a file the user may not write (as lame,
+	// which opens it for writing, does not): refused before encoding.
+	if (faccessat(fDirectoryFD, name.c_str(), W_OK, AT_EACCESS) != 0
+		&& errno != ENOENT)
+		return _Fail("cannot write " + fFinalPath, errno);
 
 	if (fUnnamedAllowed) {
 		// The mode any new file gets, as lame's output has it.

@@ -20,7 +20,9 @@
 #include <stdio.h>
 #include <string.h>
 #include <strings.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -287,7 +289,10 @@ MainWindow::QuitRequested()
 
 // A list file among the refs is opened and ends the message; everything
 // else, folders included, joins the list. The same for the refs handed
-// over at launch, before the window shows.
+// over at launch, before the window shows. During a run a list is not
+// opened: it would replace the batch under the encoder, which would go on
+// through the new list (and delete WAVs nobody meant to encode). Other
+// files join the run at its end, as drops do.
 void
 MainWindow::RefsReceived(BMessage* message)
 {
@@ -297,7 +302,13 @@ MainWindow::RefsReceived(BMessage* message)
 		if (!FilesList::PathOf(&ref, &path))
 			continue;
 		if (FilesList::IsListFile(path.Path())) {
-			fFilesList->Open(path.Path());
+			if (fEncoding) {
+				BAlert* alert = new BAlert("BusyEncoding", "Non è possibile "
+					"aprire una lista durante la codifica.", "OK", NULL, NULL,
+					B_WIDTH_AS_USUAL, B_STOP_ALERT);
+				alert->Go();
+			} else
+				fFilesList->Open(path.Path());
 			return;
 		}
 		fFilesList->AddFile(path.Path());
@@ -405,7 +416,7 @@ MainWindow::_StartRun()
 	fFileIndex = 0;
 	fTabView->fEncoderView->OptionsBefore(fOptionsBefore);
 	fTabView->fEncoderView->OptionsAfter(fOptionsAfter);
-	if (!_OptionsArePassable())
+	if (!_OptionsArePassable() || !_OutputFolderExists())
 		return;
 	std::string first;
 	std::string second;
@@ -490,6 +501,11 @@ MainWindow::_QuitNoticeReceived(BMessage* message)
 			const char* line;
 			if (message->FindString("linux:error_line", &line) == B_OK
 				&& line[0] != '\0') {
+				// "Gogo: PATH: why" would show the path twice.
+				std::string prefix = "Gogo: " + fCurrentPath + ": ";
+				if (strncmp(line, prefix.c_str(), prefix.size()) == 0
+					&& line[prefix.size()] != '\0')
+					line += prefix.size();
 				// Cut before a character that would not fit whole.
 				size_t length = strnlen(line, kMaxReasonBytes + 1);
 				if (length > kMaxReasonBytes) {
@@ -579,11 +595,71 @@ MainWindow::_EndRun()
 }
 
 
+// Paths and the encoder's words may hold anything: terminal escapes and
+// bytes that are no text are shown as escapes, never raw.
 void
 MainWindow::_AddFailure(const char* path, const char* reason)
 {
-	if (fFailureCount++ < kMaxReportedFailures)
-		fFailureLines += std::string("\n") + path + ": " + reason;
+	if (fFailureCount++ < kMaxReportedFailures) {
+		fFailureLines += "\n" + _Printable(path) + ": "
+			+ _Printable(reason);
+	}
+}
+
+
+// The text as an alert may show it: control characters (C1 ones too) as
+// \n, \r, \t or \xNN, and each byte that is not part of a well-formed
+// UTF-8 character as \xNN.
+/*static*/ std::string
+MainWindow::_Printable(const char* text)
+{
+	std::string shown;
+	const uint8* bytes = (const uint8*)text;
+	size_t length = strlen(text);
+	for (size_t i = 0; i < length;) {
+		uint8 byte = bytes[i];
+		size_t size = 1;
+		uint32 code = byte;
+		if (byte >= 0x80) {
+			size = byte >= 0xf0 ? 4 : byte >= 0xe0 ? 3 : byte >= 0xc0 ? 2 : 0;
+			uint32 minimum = size == 4 ? 0x10000 : size == 3 ? 0x800 : 0x80;
+			bool whole = size > 0 && byte < 0xf5 && i + size <= length;
+			code = size == 4 ? byte & 0x07 : size == 3 ? byte & 0x0f
+				: byte & 0x1f;
+			for (size_t k = 1; whole && k < size; k++) {
+				whole = (bytes[i + k] & 0xc0) == 0x80;
+				code = (code << 6) | (bytes[i + k] & 0x3f);
+			}
+			if (!whole || code < minimum || code > 0x10ffff
+				|| (code >= 0xd800 && code <= 0xdfff)) {
+				size = 1;
+				code = 0x80;
+			}
+			if (size == 1) {
+				char escape[8];
+				snprintf(escape, sizeof(escape), "\\x%02x", byte);
+				shown += escape;
+				i++;
+				continue;
+			}
+		}
+		if (code == '\n')
+			shown += "\\n";
+		else if (code == '\r')
+			shown += "\\r";
+		else if (code == '\t')
+			shown += "\\t";
+		else if (code < 0x20 || (code >= 0x7f && code < 0xa0)) {
+			for (size_t k = 0; k < size; k++) {
+				char escape[8];
+				snprintf(escape, sizeof(escape), "\\x%02x", bytes[i + k]);
+				shown += escape;
+			}
+		} else
+			shown.append(text + i, size);
+		i += size;
+	}
+	return shown;
 }
 
 
@@ -595,9 +671,14 @@ MainWindow::_ReportFailures()
 	if (fFailureCount == 0)
 		return;
 	char head[128];
-	snprintf(head, sizeof(head), "Codifica terminata: %d file su %d non sono "
-		"stati codificati.", (int)fFailureCount,
-		(int)fFilesList->CountItems());
+	if (fFailureCount == 1) {
+		snprintf(head, sizeof(head), "Codifica terminata: 1 file su %d non è "
+			"stato codificato.", (int)fFilesList->CountItems());
+	} else {
+		snprintf(head, sizeof(head), "Codifica terminata: %d file su %d non "
+			"sono stati codificati.", (int)fFailureCount,
+			(int)fFilesList->CountItems());
+	}
 	std::string text = head + fFailureLines;
 	if (fFailureCount > kMaxReportedFailures) {
 		char more[64];
@@ -674,14 +755,23 @@ MainWindow::_FindOutputClash(std::string* first, std::string* second,
 	}
 
 	// Each output path, with the entry (links of its folder resolved) and
-	// its text in the list.
+	// its text in the list; and each entry's file, by its node, as an
+	// output may be another entry's input. Entries that are no regular
+	// file (a folder among them) are not encoded, and write nothing.
 	std::map<std::string, std::pair<std::string, const char*> > outputs;
+	std::map<std::pair<dev_t, ino_t>, int32> inputs;
+	std::vector<std::pair<int32, std::string> > written;
 	int32 count = fFilesList->CountItems();
 	for (int32 i = 0; i < count; i++) {
 		const char* text = static_cast<BStringItem*>(
 			fFilesList->ItemAt(i))->Text();
 		if (strchr(text, '"') != NULL)
 			continue;
+		struct stat info;
+		if (stat(text, &info) != 0 || !S_ISREG(info.st_mode))
+			continue;
+		inputs.insert(std::make_pair(std::make_pair(info.st_dev,
+			info.st_ino), i));
 		BPath path(text, NULL, true);
 		if (path.InitCheck() != B_OK || path.Path() == NULL)
 			continue;
@@ -698,6 +788,7 @@ MainWindow::_FindOutputClash(std::string* first, std::string* second,
 		if (where.empty())
 			where = slash == 0 ? "/" : resolved.substr(0, slash);
 		std::string mp3 = where + (where == "/" ? "" : "/") + name;
+		written.push_back(std::make_pair(i, mp3));
 		auto found = outputs.find(mp3);
 		if (found == outputs.end()) {
 			outputs[mp3] = std::make_pair(resolved, text);
@@ -711,5 +802,43 @@ MainWindow::_FindOutputClash(std::string* first, std::string* second,
 		*output = mp3;
 		return true;
 	}
+
+	// "x" then "x.mp3": the first entry's MP3 would replace the second
+	// before it is read, and with "-delete" both would be gone.
+	for (const std::pair<int32, std::string>& entry : written) {
+		struct stat info;
+		if (stat(entry.second.c_str(), &info) != 0)
+			continue;
+		auto found = inputs.find(std::make_pair(info.st_dev, info.st_ino));
+		if (found == inputs.end() || found->second == entry.first)
+			continue;
+		int32 one = std::min(entry.first, found->second);
+		int32 other = std::max(entry.first, found->second);
+		*first = static_cast<BStringItem*>(fFilesList->ItemAt(one))->Text();
+		*second = static_cast<BStringItem*>(fFilesList->ItemAt(other))
+			->Text();
+		*output = entry.second;
+		return true;
+	}
+	return false;
+}
+
+
+// Gogo takes the folder as it is written (no "~"), relative to the folder
+// we were started in, as it is too. One that is not there would fail
+// every entry of the list, one launch after the other.
+bool
+MainWindow::_OutputFolderExists()
+{
+	const char* folder = fTabView->fEncoderView->fOutputDirText->Text();
+	struct stat info;
+	if (folder[0] == '\0' || (stat(folder, &info) == 0
+			&& S_ISDIR(info.st_mode)))
+		return true;
+	std::string text = "La cartella di destinazione \"" + _Printable(folder)
+		+ "\" non esiste.";
+	BAlert* alert = new BAlert("BadOutputFolder", text.c_str(), "OK", NULL,
+		NULL, B_WIDTH_AS_USUAL, B_STOP_ALERT);
+	alert->Go();
 	return false;
 }

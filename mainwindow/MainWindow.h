@@ -48,6 +48,7 @@ public:
 
 private:
 			bool				_OptionsArePassable();
+			bool				_OutputFolderExists();
 			bool				_FindOutputClash(std::string* first,
 									std::string* second, std::string* output);
 			void				_StartRun();
@@ -57,6 +58,7 @@ private:
 			void				_EndRun();
 			void				_AddFailure(const char* path,
 									const char* reason);
+	static	std::string			_Printable(const char* text);
 			void				_ReportFailures();
 			void				_StoreEncoderLocation();
 			void				_OpenReadme();

@@ -28,6 +28,7 @@
 #include "private/app/ApplicationPrivate.h"
 #include "private/app/LooperPrivate.h"
 #include "private/app/HandlerPrivate.h"
+#include "private/app/RosterState.h"
 
 BApplication* be_app = NULL;
 BMessenger be_app_messenger;
@@ -281,6 +282,7 @@ BApplication::~BApplication()
 		delete sDisplay;
 		sDisplay = NULL;
 	}
+	BPrivate::ShutDownRoster();
 	free(fSignature);
 	be_app_messenger = BMessenger();
 	be_app = NULL;

@@ -8,12 +8,14 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/epoll.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/timerfd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -70,6 +72,8 @@ struct ErrorStream {
 	// Read to its end while its team had not yet been reaped: kept, out of
 	// the epoll set, for the team's quit notice.
 	bool		ended = false;
+	// Handed to the relay as the application quit: read here no more.
+	bool		relayed = false;
 };
 
 struct Team {
@@ -817,7 +821,128 @@ kill_team(team_id team)
 }
 
 
+namespace {
+
+// Without close_range (kernels before 5.9), one by one up to our limit.
+void
+CloseRange(unsigned int first, unsigned int last, unsigned int highest)
+{
+	if (syscall(SYS_close_range, first, last, 0) == 0)
+		return;
+	for (unsigned int fd = first; fd <= last && fd <= highest; fd++)
+		close((int)fd);
+}
+
+
+// Copies every stream to our standard error until each has ended. Runs in
+// a child forked from a program with threads, so it keeps to system calls;
+// everything it needs was made before the fork.
+[[noreturn]] void
+RelayStreams(struct pollfd* streams, int count)
+{
+	struct sigaction ignore;
+	memset(&ignore, 0, sizeof(ignore));
+	ignore.sa_handler = SIG_IGN;
+	// A standard error that is gone must not end the relay: the writers
+	// would then die of SIGPIPE themselves.
+	sigaction(SIGPIPE, &ignore, NULL);
+	char buffer[16384];
+	int open = count;
+	while (open > 0) {
+		if (poll(streams, count, -1) < 0) {
+			if (errno == EINTR)
+				continue;
+			break;
+		}
+		for (int i = 0; i < count; i++) {
+			if (streams[i].fd < 0 || streams[i].revents == 0)
+				continue;
+			ssize_t got = read(streams[i].fd, buffer, sizeof(buffer));
+			if (got < 0 && (errno == EINTR || errno == EAGAIN))
+				continue;
+			if (got <= 0) {
+				close(streams[i].fd);
+				streams[i].fd = -1;
+				open--;
+				continue;
+			}
+			PassOn(buffer, (size_t)got);
+		}
+	}
+	_exit(0);
+}
+
+} // namespace
+
+
 namespace BPrivate {
+
+// What the application leaves behind as it quits. A team that is being
+// killed gets SIGKILL now, not at the end of a grace time nobody would be
+// left to keep. The error streams of teams that go on (the encoder that
+// is left to finish) pass to a small relay process, which copies them to
+// where ours goes until they end: were their pipes closed, the next line
+// a program wrote would end it with SIGPIPE.
+void
+ShutDownRoster()
+{
+	RosterState& state = State();
+	std::vector<struct pollfd> streams;
+	{
+		std::lock_guard<std::mutex> lock(state.lock);
+		for (Team& team : state.teams) {
+			if (team.graceFD >= 0) {
+				killpg(team.pid, SIGKILL);
+				kill(team.pid, SIGKILL);
+			}
+		}
+		for (std::unique_ptr<ErrorStream>& stream : state.streams) {
+			// One read to its end has nothing more to pass on.
+			if (stream->relayed || stream->ended)
+				continue;
+			// The reaper reads it no more; it stays open (and owned) here,
+			// as a read under way may still hold it.
+			stream->relayed = true;
+			epoll_ctl(state.epollFD, EPOLL_CTL_DEL, stream->fd, NULL);
+			for (Team& team : state.teams) {
+				if (team.errors == stream.get())
+					team.errors = NULL;
+			}
+			streams.push_back(pollfd{ stream->fd, POLLIN, 0 });
+		}
+	}
+	if (streams.empty())
+		return;
+
+	// Nothing of ours but the streams and our standard error goes along.
+	std::vector<int> keep;
+	keep.push_back(STDERR_FILENO);
+	for (const struct pollfd& stream : streams)
+		keep.push_back(stream.fd);
+	std::sort(keep.begin(), keep.end());
+	struct rlimit limit;
+	unsigned int highest = 65535;
+	if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
+		&& limit.rlim_cur < highest)
+		highest = (unsigned int)limit.rlim_cur - 1;
+	pid_t relay = fork();
+	if (relay != 0)
+		return;
+	sigset_t none;
+	sigemptyset(&none);
+	pthread_sigmask(SIG_SETMASK, &none, NULL);
+	unsigned int from = 0;
+	for (int fd : keep) {
+		if ((unsigned int)fd > from)
+			CloseRange(from, (unsigned int)fd - 1, highest);
+		from = (unsigned int)fd + 1;
+	}
+	CloseRange(from, ~0U, highest);
+	// Left non-blocking: the flag belongs to the pipe's end, which our
+	// reaper may be reading as well until we exit.
+	RelayStreams(streams.data(), (int)streams.size());
+}
+
 
 bool
 RosterIsQuiet()
@@ -828,6 +953,12 @@ RosterIsQuiet()
 		return false;
 	if (state.teams.empty())
 		return true;
+	// A team that is being killed has yet to end, and the end it is sure
+	// to come to, within the grace time, is the kill's consequence.
+	for (const Team& team : state.teams) {
+		if (team.graceFD >= 0 && !team.ended)
+			return false;
+	}
 	// The epoll set is readable while any team in it has ended: one look
 	// however many teams there are.
 	struct pollfd ended = { state.epollFD, POLLIN, 0 };

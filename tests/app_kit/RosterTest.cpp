@@ -95,6 +95,30 @@ protected:
 		ASSERT_TRUE(WaitUntilQuiet());
 	}
 
+	// The fake browser, which also records where its error stream goes:
+	// a program opened for the desktop may outlive us, so it keeps our own
+	// standard error, never a pipe through the roster.
+	bool InstallRecordingBrowser(const std::string& record)
+	{
+		if (!InstallFakeBrowser(fHome, record))
+			return false;
+		fHome.WriteFile("bin/fake-browser", "#!/bin/sh\n"
+			"{ for a in \"$@\"; do echo \"$a\"; done; readlink /proc/$$/fd/2; } "
+			"> '" + record + ".part' && mv '" + record + ".part' '" + record
+			+ "'\n", true);
+		return true;
+	}
+
+	static std::string OurErrorStream()
+	{
+		char target[256];
+		ssize_t length = readlink("/proc/self/fd/2", target,
+			sizeof(target) - 1);
+		if (length <= 0)
+			return "";
+		return std::string(target, length);
+	}
+
 	std::string Script(const std::string& name, const std::string& body)
 	{
 		return fHome.WriteFile(name, "#!/bin/sh\n" + body, true);
@@ -390,24 +414,26 @@ TEST_F(RosterTest, ChildrenAreReapedAndKeepOurStreams)
 }
 
 
-// The preferred application of a MIME type gets the words.
+// The preferred application of a MIME type gets the words, and our error
+// stream.
 TEST_F(RosterTest, LaunchOfATypesPreferredApplication)
 {
 	std::string record = fHome.File("browser.txt");
-	ASSERT_TRUE(InstallFakeBrowser(fHome, record));
+	ASSERT_TRUE(InstallRecordingBrowser(record));
 	const char* words[] = { "https://tolvex.example.org/", "due parole" };
 	ASSERT_EQ(B_OK, be_roster->Launch("text/html", 2, words));
 	WaitForNotices(1);
-	EXPECT_EQ("https://tolvex.example.org/\ndue parole\n", ReadFile(record));
+	EXPECT_EQ("https://tolvex.example.org/\ndue parole\n" + OurErrorStream()
+		+ "\n", ReadFile(record));
 }
 
 
 // A document opens with the preferred application of its type, which gets
-// the document's path.
+// the document's path, and our error stream.
 TEST_F(RosterTest, LaunchOfADocument)
 {
 	std::string record = fHome.File("browser.txt");
-	ASSERT_TRUE(InstallFakeBrowser(fHome, record));
+	ASSERT_TRUE(InstallRecordingBrowser(record));
 	std::string page = fHome.WriteFile("pagina web.html", "<p>ciao</p>\n");
 	BNode node(page.c_str());
 	BNodeInfo info(&node);
@@ -418,5 +444,44 @@ TEST_F(RosterTest, LaunchOfADocument)
 	ASSERT_EQ(B_OK, be_roster->Launch(&ref, (const BMessage*)NULL, &team));
 	EXPECT_GT(team, 0);
 	WaitForNotices(1);
-	EXPECT_EQ(page + "\n", ReadFile(record));
+	EXPECT_EQ(page + "\n" + OurErrorStream() + "\n", ReadFile(record));
+}
+
+
+// How a program ended, as the notice tells it: a core dump is a signal,
+// and a carriage return ends a line of its error stream as a line feed
+// does (a progress meter's last state is the last line).
+TEST_F(RosterTest, NoticeTellsACoreDumpAndTakesCarriageReturnsForLineEnds)
+{
+	std::string program = Script("dumper", "cd '" + fHome.Path() + "'\n"
+		"ulimit -c unlimited\n"
+		"printf 'Gogo: motivo\\r 10%%\\r 20%%\\r' >&2\n"
+		"kill -SEGV $$\n");
+	entry_ref ref;
+	ASSERT_EQ(B_OK, get_ref_for_path(program.c_str(), &ref));
+	int savedErrors = dup(2);
+	ASSERT_GE(savedErrors, 0);
+	int file = open(fHome.File("stderr.txt").c_str(), O_WRONLY | O_CREAT
+		| O_TRUNC, 0644);
+	ASSERT_GE(file, 0);
+	ASSERT_EQ(2, dup2(file, 2));
+	close(file);
+	team_id team = -1;
+	status_t launched = be_roster->Launch(&ref, 0, NULL, &team);
+	if (launched == B_OK)
+		WaitForNotices(1);
+	dup2(savedErrors, 2);
+	close(savedErrors);
+	ASSERT_EQ(B_OK, launched);
+	std::vector<BMessage> notices = fCollector->Notices();
+	ASSERT_EQ(1u, notices.size());
+	int32 signal = 0;
+	int32 exitStatus = 0;
+	const char* line = NULL;
+	EXPECT_EQ(B_OK, notices[0].FindInt32("linux:signal", &signal));
+	EXPECT_EQ(SIGSEGV, signal);
+	EXPECT_NE(B_OK, notices[0].FindInt32("linux:exit_status", &exitStatus));
+	EXPECT_EQ(B_OK, notices[0].FindString("linux:error_line", &line));
+	EXPECT_STREQ(" 20%", line);
+	EXPECT_EQ("Gogo: motivo\r 10%\r 20%\r", ReadFile(fHome.File("stderr.txt")));
 }

@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <math.h>
+#include <stdint.h>
+#include <string.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "GogoRun.h"
 
@@ -295,3 +300,99 @@ TEST_F(GogoEncodeTest, HelpDescribesEveryOption)
 }
 
 }	// namespace
+
+
+namespace {
+
+void
+Little(std::string* bytes, uint64_t value, int size)
+{
+	for (int i = 0; i < size; i++)
+		bytes->push_back((char)(value >> (8 * i)));
+}
+
+
+// The mean square of a stretch of samples.
+double
+Power(const std::vector<float>& samples, size_t from, size_t to)
+{
+	double sum = 0;
+	for (size_t i = from; i < to; i++)
+		sum += samples[i] * samples[i];
+	return sum / (to - from);
+}
+
+} // namespace
+
+
+// A recorder that stopped writing past 4 GiB leaves both sizes at
+// 0xFFFFFFFF: Gogo reads the file to its end, so the MP3 is as long as the
+// audio and holds the tone of its last seconds, and only then does -delete
+// remove the WAV. The file is sparse, so only those seconds take room;
+// 64-bit samples at 48 kHz, mono output at 32 kbit/s without the
+// psycho-acoustic model make the 1.75 hours of sound cheap to encode
+// (about 30 s, as much under the sanitizers: LAME does the work).
+TEST_F(GogoEncodeTest, ReadsPastFourGibibytes)
+{
+	const uint64_t rate = 48000;
+	const uint64_t frameBytes = 2 * 8;
+	const uint64_t dataSize = 9ull << 29;
+	const uint64_t frames = dataSize / frameBytes;
+	const uint64_t toneFrames = 10 * rate;
+	std::string header = "RIFF";
+	Little(&header, 0xFFFFFFFF, 4);
+	header += "WAVEfmt ";
+	Little(&header, 16, 4);
+	Little(&header, 3, 2);
+	Little(&header, 2, 2);
+	Little(&header, rate, 4);
+	Little(&header, rate * frameBytes, 4);
+	Little(&header, frameBytes, 2);
+	Little(&header, 64, 2);
+	header += "data";
+	Little(&header, 0xFFFFFFFF, 4);
+	std::string tone;
+	for (uint64_t i = 0; i < toneFrames; i++) {
+		double value = 0.8 * sin(2 * M_PI * 1000 * i / rate);
+		uint64_t bits;
+		memcpy(&bits, &value, sizeof(bits));
+		Little(&tone, bits, 8);
+		Little(&tone, bits, 8);
+	}
+	std::string wave = In("big.wav");
+	int fd = open(wave.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+	ASSERT_GE(fd, 0);
+	ASSERT_EQ((ssize_t)header.size(), write(fd, header.data(),
+		header.size()));
+	ASSERT_EQ(0, ftruncate(fd, header.size() + dataSize));
+	ASSERT_EQ((ssize_t)tone.size(), pwrite(fd, tone.data(), tone.size(),
+		header.size() + dataSize - tone.size()));
+	close(fd);
+
+	RunResult run = RunGogo({ "-silent", "-delete", "-b", "32", "-m", "m",
+		"-nopsy", wave }, -1);
+	ASSERT_EQ(0, run.status) << run.errors;
+	EXPECT_FALSE(Exists(wave));
+	std::string mp3 = ReadFile(In("big.mp3"));
+	// 4 GiB would have been 5592 s of sound, 11% less.
+	double seconds = (double)frames / rate;
+	EXPECT_NEAR(seconds * 4000, (double)mp3.size(), seconds * 4000 * 0.002);
+
+	// The last 20 s of the MP3, decoded: silence, then the tone.
+	fHome.WriteFile("tail.mp3", mp3.substr(mp3.size() - 20 * 4000));
+	RunResult decode = RunProgram("lame", { "--silent", "--decode",
+		In("tail.mp3"), In("tail.wav") });
+	ASSERT_EQ(0, decode.status) << decode.errors;
+	SF_INFO info;
+	memset(&info, 0, sizeof(info));
+	SNDFILE* decoded = sf_open(In("tail.wav").c_str(), SFM_READ, &info);
+	ASSERT_NE(nullptr, decoded);
+	std::vector<float> samples(info.frames * info.channels);
+	sf_readf_float(decoded, samples.data(), info.frames);
+	sf_close(decoded);
+	ASSERT_GT(info.frames, 15 * info.samplerate);
+	size_t perSecond = info.samplerate * info.channels;
+	EXPECT_LT(Power(samples, perSecond, 8 * perSecond), 1e-6);
+	EXPECT_GT(Power(samples, samples.size() - 8 * perSecond,
+		samples.size() - perSecond), 0.1);
+}

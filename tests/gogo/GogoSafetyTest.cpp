@@ -6,9 +6,12 @@
 
 #include <signal.h>
 #include <stdio.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include "GogoRun.h"
 
@@ -258,3 +261,133 @@ TEST_F(GogoSafetyTest, BadCommandLinesGiveAMessage)
 }
 
 }	// namespace
+
+
+// With -delete the WAV goes only when everything after its header is what
+// Gogo encoded, other chunks, or an ID3v1 tag of 128 bytes at the end. A
+// data chunk that declares half a second followed by a second of samples
+// is encoded as declared, as lame does, but the WAV is kept: the rest may
+// be audio the MP3 lacks.
+TEST_F(GogoSafetyTest, DeleteKeepsAWaveThatHoldsMoreThanItsAudio)
+{
+	WriteWave(In("whole.wav"), 2, 44100, 1.5);
+	std::string whole = ReadFile(In("whole.wav"));
+	size_t data = whole.find("data", 12);
+	ASSERT_NE(std::string::npos, data);
+	std::string half = whole;
+	const uint32_t declared = 44100 * 4 / 2;
+	for (int i = 0; i < 4; i++)
+		half[data + 4 + i] = (char)(declared >> (8 * i));
+	std::string audio = half.substr(0, data + 8 + declared);
+	std::string tag = "TAG" + std::string(125, 'x');
+	std::string list("LIST\5\0\0\0INFOx\0", 14);
+	fHome.WriteFile("reference.wav", audio);
+	RunResult lame = RunProgram("lame", { "--silent", "-b", "128",
+		In("reference.wav"), In("reference.mp3") });
+	ASSERT_EQ(0, lame.status) << lame.errors;
+	std::string expected = ReadFile(In("reference.mp3"));
+
+	const struct {
+		const char*	name;
+		std::string	after;
+		bool		deleted;
+	} cases[] = {
+		{ "more.wav", whole.substr(data + 8 + declared), false },
+		{ "chunk.wav", list, true },
+		{ "tag.wav", tag, true },
+		{ "both.wav", list + tag, true },
+		{ "short-tag.wav", tag.substr(1), false },
+		{ "long-tag.wav", tag + "y", false },
+		{ "nothing.wav", "", true },
+	};
+	for (const auto& test : cases) {
+		SCOPED_TRACE(test.name);
+		fHome.WriteFile(test.name, audio + test.after);
+		RunResult run = RunGogo({ "-silent", "-delete", "-b", "128", "-o",
+			In("out"), In(test.name) });
+		std::string mp3 = std::string(test.name, strlen(test.name) - 4)
+			+ ".mp3";
+		EXPECT_TRUE(ReadFile(In("out/" + mp3)) == expected);
+		EXPECT_EQ(!test.deleted, Exists(In(test.name)));
+		if (test.deleted) {
+			EXPECT_EQ(0, run.status) << run.errors;
+			continue;
+		}
+		EXPECT_EQ(1, run.status);
+		EXPECT_EQ("Gogo: " + In("out/" + mp3) + " written, but "
+			+ In(test.name) + " holds more after its audio than its "
+			"header declares; it was not deleted\n", run.errors);
+		// Without -delete nothing is wrong: the file stays anyway.
+		RunResult kept = RunGogo({ "-silent", "-b", "128", "-o", In("out"),
+			In(test.name) });
+		EXPECT_EQ(0, kept.status) << kept.errors;
+	}
+}
+
+
+// Files that change under Gogo, or are cut short, are never taken for
+// whole: another file renamed over the input while it is encoded is not
+// deleted, and a 24-bit WAV cut short gives no MP3.
+TEST_F(GogoSafetyTest, ChangedOrCutInputsAreNotTakenForWhole)
+{
+	WriteWave(In("x.wav"), 2, 44100, 20);
+	fHome.WriteFile("other.wav", "un altro file");
+	GogoProcess gogo({ "-delete", "-o", In("out"), In("x.wav") });
+	ASSERT_TRUE(gogo.WaitForProgress());
+	ASSERT_EQ(0, rename(In("other.wav").c_str(), In("x.wav").c_str()));
+	int status = gogo.Wait();
+	ASSERT_TRUE(WIFEXITED(status));
+	EXPECT_EQ(1, WEXITSTATUS(status));
+	EXPECT_EQ("un altro file", ReadFile(In("x.wav")));
+
+	WriteWave(In("deep.wav"), 2, 44100, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_24);
+	std::string deep = ReadFile(In("deep.wav"));
+	fHome.WriteFile("deep.wav", deep.substr(0, deep.size() - 6 * 1000));
+	RunResult cut = RunGogo({ "-delete", "-o", In("out"), In("deep.wav") });
+	EXPECT_EQ(1, cut.status);
+	EXPECT_TRUE(Contains(cut.errors, "deep.wav: only 43100 of 44100 frames "
+		"could be read")) << cut.errors;
+	EXPECT_TRUE(Exists(In("deep.wav")));
+	EXPECT_FALSE(Exists(In("out/deep.mp3")));
+}
+
+
+// Odd inputs and outputs: an empty data chunk followed by an "id3 " chunk
+// holds no audio; a line end in the input's name does not split the one
+// line of the message; an MP3 the user may not write is not replaced.
+TEST_F(GogoSafetyTest, OddInputsAndOutputs)
+{
+	WriteWave(In("header.wav"), 2, 44100, 0);
+	std::string id3("id3 \12\0\0\0ID3\3\0\0\0\0\0\0", 18);
+	fHome.WriteFile("tagged.wav", ReadFile(In("header.wav")) + id3);
+	ExpectRefused(RunGogo({ "-delete", "-o", In("out"), In("tagged.wav") }),
+		"tagged.wav", "tagged.wav: the file holds no audio");
+	EXPECT_TRUE(Exists(In("tagged.wav")));
+
+	RunResult lines = RunGogo({ In("a\rb\nc.wav") });
+	EXPECT_EQ("Gogo: " + In("a?b?c.wav") + ": No such file or directory\n",
+		lines.errors);
+
+	// As nobody, where the test runs as root: root may write any file.
+	ASSERT_EQ(0, chmod(fHome.Path().c_str(), 0755));
+	ASSERT_EQ(0, chmod(In("out").c_str(), 0777));
+	WriteWave(In("out/x.wav"), 1, 8000, 0.2);
+	fHome.WriteFile("out/x.mp3", "non mio");
+	ASSERT_EQ(0, chmod(In("out/x.mp3").c_str(), 0444));
+	std::vector<std::string> words;
+	std::string program = GOGO_BINARY;
+	if (geteuid() == 0) {
+		words = { "--reuid=65534", "--regid=65534", "--clear-groups",
+			program };
+		program = "setpriv";
+	}
+	words.insert(words.end(), { "-silent", In("out/x.wav") });
+	RunResult refused = RunProgram(program, words);
+	EXPECT_EQ(1, refused.status);
+	EXPECT_EQ("Gogo: cannot write " + In("out/x.mp3") + ": Permission "
+		"denied\n", refused.errors);
+	EXPECT_EQ("non mio", ReadFile(In("out/x.mp3")));
+	std::vector<std::string> names = FolderNames(In("out"));
+	std::sort(names.begin(), names.end());
+	EXPECT_EQ((std::vector<std::string>{ "x.mp3", "x.wav" }), names);
+}

@@ -7,10 +7,14 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
 #include <vector>
+
+#include <Node.h>
+#include <NodeInfo.h>
 
 #include "TestSupport.h"
 
@@ -23,7 +27,12 @@ const char* kProgress = "\"Stato della codifica\"";
 // line in brackets, to "argv"; line N of "modes" says what it does then:
 // exit (the default), fail (silently, status 3), complain (lines on its
 // error stream, status 2), long (one line of 300 bytes, status 1), crash,
-// disable (takes its own execute bit away, status 0), or wait to be killed
+// disable (takes its own execute bit away, status 0), say (writes the file
+// "lineN" to its error stream, status 1), core (dumps core), late (writes
+// one byte to its error stream 2 s on, a line a moment later, then
+// "late"), stubborn (it and its child
+// ignore SIGTERM; both pids go to "children", each SIGTERM adds a line to
+// "termed"), or wait to be killed
 // in a child of its own, whose pid goes to "children"; or escape: leave its
 // team for Tolvex's process group, where no skip or stop reaches it, and
 // wait there (its own pid goes to "children").
@@ -45,6 +54,14 @@ protected:
 			"crash) kill -SEGV $$;;\n"
 			"disable) chmod 644 \"$0\";;\n"
 			"wait) sleep 60 & echo $! >> \"$h/children\"; wait;;\n"
+			"say) cat \"$h/line$n\" >&2; exit 1;;\n"
+			"core) ulimit -c unlimited; cd \"$h\" && kill -SEGV $$;;\n"
+			"stubborn) trap '' TERM; sleep 60 & s=$!; "
+			"echo $s >> \"$h/children\"; echo $$ >> \"$h/children\"; "
+			"trap 'echo x >> \"$h/termed\"' TERM; "
+			"while kill -0 $s 2>/dev/null; do wait $s; done;;\n"
+			"late) sleep 2; printf . >&2; sleep 0.3; "
+			"echo 'Gogo: ancora qui' >&2 && echo fatto > \"$h/late\";;\n"
 			"escape) exec perl -MPOSIX -e 'setpgid(0, getpgrp(getppid())) "
 			"or exit 9; open(F, \">>\", $ARGV[0]) or exit 9; "
 			"print F \"$$\\n\"; close(F); exec(\"sleep\", \"60\")' "
@@ -76,12 +93,13 @@ protected:
 	// before it clicks on.
 	void Begin(TolvexRunner& runner)
 	{
+		fProgram = -1;
 		std::string fifo = fHome.File("script.fifo");
 		ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
 		// Read and write, so that opening does not wait for the reader.
 		fFifo = open(fifo.c_str(), O_RDWR | O_CLOEXEC);
 		ASSERT_GE(fFifo, 0);
-		runner.StartScriptAt(fifo.c_str());
+		fProgram = runner.StartScriptAt(fifo.c_str());
 	}
 
 	void Send(const std::string& lines)
@@ -126,9 +144,57 @@ protected:
 		return !ChildAlive(pid);
 	}
 
+	// Waits until the program's standard output holds this many whole
+	// dumps (the last window's cancel button ends one).
+	std::string WaitForDumps(int count)
+	{
+		std::string shown;
+		for (int i = 0; i < 3000; i++) {
+			shown = ReadFile(fHome.File("stdout.txt"));
+			std::vector<std::string> lines = SplitLines(shown);
+			int dumps = 0;
+			for (const std::string& line : lines) {
+				if (line == "window \"Posizione di Gogo\"" || line.compare(0,
+						27, "window \"Posizione di Gogo\" ") == 0)
+					dumps++;
+			}
+			if (dumps >= count && !lines.empty()
+				&& Contains(lines.back(), "\"PanelCancel\""))
+				break;
+			usleep(5000);
+		}
+		return shown;
+	}
+
+	// The fake encoders that Tolvex started and that are still at work (not
+	// zombies), by pid; a child of theirs may take a moment longer.
+	std::string EncoderProcesses()
+	{
+		std::string found;
+		DIR* processes = opendir("/proc");
+		if (processes == NULL)
+			return "no /proc";
+		while (struct dirent* entry = readdir(processes)) {
+			std::string pid = entry->d_name;
+			if (pid.find_first_not_of("0123456789") != std::string::npos)
+				continue;
+			std::string command = ReadFile("/proc/" + pid + "/cmdline");
+			std::string status = ReadFile("/proc/" + pid + "/stat");
+			size_t end = status.rfind(')');
+			if (!Contains(command, fEncoder) || end == std::string::npos
+				|| atoi(status.c_str() + end + 4) != fProgram)
+				continue;
+			if (ChildAlive(pid))
+				found += pid + " ";
+		}
+		closedir(processes);
+		return found;
+	}
+
 	TemporaryHome fHome;
 	std::string fEncoder;
 	int fFifo = -1;
+	int fProgram = -1;
 };
 
 } // namespace
@@ -375,8 +441,8 @@ TEST_F(RunTest, EntryWithADoubleQuoteIsPassedOverAndReported)
 		"può essere passato a Gogo.";
 	std::vector<std::string> lines = SplitLines(result.output);
 	ASSERT_GE(lines.size(), 2u);
-	EXPECT_EQ("alert EncodeErrors: Codifica terminata: 1 file su 3 non sono "
-		"stati codificati.\\n" + quoted + reason, lines[0]);
+	EXPECT_EQ("alert EncodeErrors: Codifica terminata: 1 file su 3 non è "
+		"stato codificato.\\n" + quoted + reason, lines[0]);
 	std::string many = "alert EncodeErrors: Codifica terminata: 12 file su "
 		"14 non sono stati codificati.\\n" + quoted + reason;
 	for (int i = 1; i <= 9; i++)
@@ -650,10 +716,14 @@ TEST_F(RunTest, RealGogoReportsWhatItCouldNotEncode)
 		if (line.compare(0, 6, "Gogo: ") == 0)
 			message = line;
 	}
-	EXPECT_TRUE(Contains(message, "not-audio.wav")) << result.errors;
-	EXPECT_TRUE(Contains(result.output, "alert EncodeErrors: Codifica "
-		"terminata: 1 file su 3 non sono stati codificati.\\n" + notAudio
-		+ ": " + message + "\n")) << result.output;
+	// Gogo names the file itself: the report shows its path once.
+	EXPECT_EQ("Gogo: " + notAudio + ": not an audio file Gogo can read "
+		"(Format not recognised)", message) << result.errors;
+	std::vector<std::string> lines = SplitLines(result.output);
+	ASSERT_FALSE(lines.empty());
+	EXPECT_EQ("alert EncodeErrors: Codifica terminata: 1 file su 3 non è "
+		"stato codificato.\\n" + notAudio + ": not an audio file Gogo can "
+		"read (Format not recognised)", lines.back());
 	struct stat info;
 	EXPECT_EQ(0, stat(fHome.File("music/a.mp3").c_str(), &info));
 	EXPECT_EQ(0, stat(fHome.File("music/b.mp3").c_str(), &info));
@@ -710,4 +780,287 @@ TEST_F(RunTest, SkipWithoutUnnamedFilesLeavesNoTemporaryFile)
 	closedir(folder);
 	EXPECT_EQ(std::vector<std::string>{ "a.wav" }, left);
 	EXPECT_FALSE(Contains(result.output, "alert ")) << result.output;
+}
+
+
+// "x" (a WAV without extension, which Gogo reads) then "x.mp3": the first
+// entry's MP3 would replace the second before Gogo reads it, and with
+// "Elimina file wave" both would be gone. In either order nothing starts:
+// the two entries in list order, then the MP3; both files stay as they
+// were. A folder beside a WAV of its name is no entry Gogo encodes: the
+// run starts.
+TEST_F(RunTest, OutputThatIsAnotherEntrysInputStartsNothing)
+{
+	std::string x = fHome.WriteFile("d/x", "RIFF senza estensione");
+	std::string mp3 = fHome.WriteFile("d/x.mp3", "ID3 di prima");
+	char* real = realpath(fHome.File("d").c_str(), NULL);
+	ASSERT_NE(nullptr, real);
+	std::string folder = real;
+	free(real);
+	std::string expected = "alert OutputClash: Due file verrebbero "
+		"codificati nello stesso file MP3:\\n";
+	for (int order = 0; order < 2; order++) {
+		TolvexRunner runner(fHome);
+		std::string first = order == 0 ? x : mp3;
+		std::string second = order == 0 ? mp3 : x;
+		RunResult result = runner.Run("drop FilesList " + first + " "
+			+ second + "\n"
+			"tab \"Opzioni di Gogo\"\n"
+			"click DeleteWave\n"
+			"click EncodeButton\n"
+			"alert 0\n"
+			"dump\n");
+		ASSERT_EQ(0, result.status) << result.errors;
+		EXPECT_EQ(expected + first + "\\n" + second + "\\n" + folder
+			+ "/x.mp3", SplitLines(result.output)[0]);
+		EXPECT_TRUE(Contains(DumpLine(result.output, "window " + std::string(
+			kProgress)), "hidden=1")) << result.output;
+	}
+	EXPECT_EQ("", Argv());
+	EXPECT_EQ("RIFF senza estensione", ReadFile(x));
+	EXPECT_EQ("ID3 di prima", ReadFile(mp3));
+
+	ASSERT_EQ(0, mkdir(fHome.File("d/y").c_str(), 0755));
+	std::string y = fHome.File("d/y");
+	std::string yWave = fHome.WriteFile("d/y.wav", "RIFF");
+	TolvexRunner runner(fHome);
+	RunResult result = runner.Run("drop FilesList " + y + " " + yWave + "\n"
+		"click EncodeButton\n"
+		"wait-hidden " + std::string(kProgress) + " 10\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_EQ("run 1\n[" + y + "]\nrun 2\n[" + yWave + "]\n", Argv());
+	EXPECT_EQ("", result.output);
+}
+
+
+// A destination folder that is not there (Gogo takes "~" literally, and a
+// relative name from the folder Tolvex started in) would fail every entry:
+// the run does not start. An existing folder, named relative to where
+// Tolvex started, runs.
+TEST_F(RunTest, MissingOutputFolderStartsNothing)
+{
+	std::string a = Wave("a.wav");
+	fHome.WriteFile("un file", "");
+	struct Case {
+		std::string folder;
+		bool runs;
+	} cases[] = {
+		{ "/nonexistent/dir", false },
+		{ "~/MP3 uscita", false },
+		{ fHome.File("un file"), false },
+		{ "music", true },
+		{ fHome.File("music") + "/", true },
+	};
+	// Tolvex, and so Gogo, starts in the folder the test is in.
+	char* here = getcwd(NULL, 0);
+	ASSERT_NE(nullptr, here);
+	ASSERT_EQ(0, chdir(fHome.Path().c_str()));
+	for (const Case& test : cases) {
+		TolvexRunner runner(fHome);
+		RunResult result = runner.Run("drop FilesList " + a + "\n"
+			"tab \"Opzioni di Gogo\"\n"
+			"type OutputDirText \"" + test.folder + "\"\n"
+			"click EncodeButton\n"
+			+ (test.runs ? "" : "alert 0\n")
+			+ "wait-hidden " + std::string(kProgress) + " 10\n");
+		EXPECT_EQ(0, result.status) << result.errors;
+		if (test.runs)
+			EXPECT_EQ("", result.output) << test.folder;
+		else {
+			EXPECT_EQ("alert BadOutputFolder: La cartella di destinazione \""
+				+ test.folder + "\" non esiste.\n", result.output);
+		}
+	}
+	EXPECT_EQ(0, chdir(here));
+	free(here);
+	EXPECT_EQ("run 1\n[-o]\n[music]\n[" + a + "]\nrun 2\n[-o]\n["
+		+ fHome.File("music") + "/]\n[" + a + "]\n", Argv());
+}
+
+
+// Files handed over during a run: a list is not opened (it would replace
+// the batch under the encoder), a WAV joins the run at its end.
+TEST_F(RunTest, RefsDuringARunKeepTheBatch)
+{
+	Modes("wait\n");
+	std::string a = Wave("a.wav"), b = Wave("b.wav"), c = Wave("c.wav"),
+		d = Wave("d.wav");
+	std::string list = fHome.WriteFile("lista", "0;" + d + "\n0;" + c
+		+ "\n");
+	BNode node(list.c_str());
+	BNodeInfo info(&node);
+	ASSERT_EQ(B_OK, info.SetType("text/x-Tolvex-list"));
+	TolvexRunner runner(fHome);
+	Begin(runner);
+	Send("drop FilesList " + a + " " + b + "\n"
+		"click EncodeButton\n"
+		"refs " + list + "\n"
+		"alert 0\n"
+		"refs " + c + "\n");
+	WaitForChildren(1);
+	Send("click SkipFile\n"
+		"wait-hidden " + std::string(kProgress) + " 10\n"
+		"dump\n");
+	RunResult result = End(runner);
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_EQ("run 1\n[" + a + "]\nrun 2\n[" + b + "]\nrun 3\n[" + c
+		+ "]\n", Argv());
+	EXPECT_TRUE(Contains(DumpLine(result.output, "BStringView \"FileNumber\""),
+		"text=\"File 3 di 3\"")) << result.output;
+	EXPECT_EQ("alert BusyEncoding: Non è possibile aprire una lista durante "
+		"la codifica.", SplitLines(result.output)[0]);
+	EXPECT_TRUE(Contains(DumpLine(result.output, "FilesList \"FilesList\""),
+		"items=3")) << result.output;
+}
+
+
+// What the report shows: one failure in the singular; Gogo's own
+// "Gogo: PATH: " left out, so the path shows once; a carriage return ends
+// a line as a line feed does (the last one counts); control bytes and
+// bytes that are no UTF-8 as escapes. A skip does not hide the failures
+// that follow it, "Ferma codifica" shows those before it, and a core dump
+// is told by its signal.
+TEST_F(RunTest, TheReportReadsWell)
+{
+	std::string a = Wave("a.wav");
+	std::string b = Wave("b\x1b[2J.wav");
+	fHome.WriteFile("line1", "Gogo: " + a + ": not an audio file\n");
+	{
+		TolvexRunner runner(fHome);
+		Modes("say\nexit\n");
+		RunResult result = runner.Run("drop FilesList " + a + " " + b + "\n"
+			"click EncodeButton\n"
+			"wait-hidden " + std::string(kProgress) + " 10\n"
+			"alert 0\n");
+		ASSERT_EQ(0, result.status) << result.errors;
+		EXPECT_EQ("alert EncodeErrors: Codifica terminata: 1 file su 2 non "
+			"è stato codificato.\\n" + a + ": not an audio file\n",
+			result.output);
+	}
+
+	unlink(fHome.File("count").c_str());
+	unlink(fHome.File("argv").c_str());
+	// Not Gogo's own prefix: kept whole.
+	fHome.WriteFile("line2", "Gogo: " + a + "x: no\n");
+	// Whole characters of two, three and four bytes stay; a lone or cut
+	// sequence, an overlong one, a surrogate and C1 controls do not.
+	fHome.WriteFile("line3", "10%\r20%\rGogo: \x1b]0;titolo\x07 \xff\xc3("
+		" \xc2\x9b\x32J \xc0\xaf \xed\xa0\x80 \xe2\x82 fine \xc3\xa8 "
+		"\xe2\x80\xa6 \xf0\x9f\x98\x80!\r");
+	Modes("wait\nsay\nsay\ncore\nfail\nwait\n");
+	TolvexRunner runner(fHome);
+	Begin(runner);
+	Send("drop FilesList " + a + " " + a + " " + b + " " + a + " " + a
+		+ " " + a + "\n"
+		"click EncodeButton\n");
+	WaitForChildren(1);
+	Send("click SkipFile\n");
+	WaitForChildren(2);
+	Send("click StopEncoding\n"
+		"wait-hidden " + std::string(kProgress) + " 10\n"
+		"alert 0\n");
+	RunResult result = End(runner);
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_EQ(6u, SplitLines(Argv()).size() / 2) << Argv();
+	EXPECT_EQ("alert EncodeErrors: Codifica terminata: 4 file su 6 non "
+		"sono stati codificati.\\n" + a + ": Gogo: " + a + "x: no\\n"
+		+ fHome.File("music/b\\x1b[2J.wav") + ": Gogo: \\x1b]0;titolo"
+		"\\x07 \\xff\\xc3( \\xc2\\x9b2J \\xc0\\xaf \\xed\\xa0\\x80 "
+		"\\xe2\\x82 fine \xc3\xa8 \xe2\x80\xa6 \xf0\x9f\x98\x80!\\n" + a
+		+ ": Gogo è stato interrotto dal segnale 11.\\n" + a + ": Gogo è "
+		"terminato con il codice 3.\n", result.output);
+}
+
+
+// Quitting while a skipped encoder that ignores SIGTERM has its grace
+// time: it is killed at once, it and its child, not left to run on.
+TEST_F(RunTest, QuitDuringTheGraceOfASkipKillsTheEncoder)
+{
+	Modes("stubborn\n");
+	std::string a = Wave("a.wav");
+	TolvexRunner runner(fHome);
+	Begin(runner);
+	ASSERT_GT(fProgram, 0);
+	Send("drop FilesList " + a + "\n"
+		"click EncodeButton\n");
+	WaitForChildren(2);
+	Send("click SkipFile\n");
+	for (int i = 0; i < 1000 && ReadFile(fHome.File("termed")).empty(); i++)
+		usleep(5000);
+	ASSERT_NE("", ReadFile(fHome.File("termed")));
+	// From outside, as the driver would wait for the grace time first.
+	ASSERT_EQ(0, kill(fProgram, SIGTERM));
+	RunResult result = End(runner);
+	EXPECT_EQ(0, result.status) << result.errors;
+	for (const std::string& child : Children())
+		EXPECT_TRUE(ChildGone(child)) << child;
+}
+
+
+// An encoder left to finish when Tolvex quits still has a reader for its
+// error stream: what it writes after Tolvex has gone reaches where
+// Tolvex's standard error went, and the encoder finishes.
+TEST_F(RunTest, EncoderLeftToFinishKeepsItsErrorStream)
+{
+	Modes("late\n");
+	std::string a = Wave("a.wav");
+	TolvexRunner runner(fHome);
+	RunResult result = runner.Run("drop FilesList " + a + "\n"
+		"click EncodeButton\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_EQ("", ReadFile(fHome.File("late")));
+	for (int i = 0; i < 1000 && ReadFile(fHome.File("late")).empty(); i++)
+		usleep(10000);
+	EXPECT_EQ("fatto\n", ReadFile(fHome.File("late")));
+	std::string errors;
+	for (int i = 0; i < 200 && !Contains(errors, "ancora qui"); i++) {
+		usleep(10000);
+		errors = ReadFile(fHome.File("stderr.txt"));
+	}
+	EXPECT_TRUE(Contains(errors, ".Gogo: ancora qui\n")) << errors;
+}
+
+
+// A dump right after a skip or a stop sees its consequence: after a skip
+// the next entry at work, after a stop no encoder of the run left. Twenty
+// rounds on a machine kept busy, where the killed encoder takes its time
+// to end.
+TEST_F(RunTest, DumpAfterSkipOrStopSeesItsConsequence)
+{
+	std::string modes;
+	for (int i = 0; i < 40; i++)
+		modes += "wait\n";
+	Modes(modes);
+	std::string a = Wave("a.wav"), b = Wave("b.wav");
+	std::vector<pid_t> load;
+	for (int i = 0; i < 3; i++) {
+		pid_t hog = fork();
+		ASSERT_GE(hog, 0);
+		if (hog == 0) {
+			while (true) {
+			}
+		}
+		load.push_back(hog);
+	}
+	TolvexRunner runner(fHome);
+	Begin(runner);
+	Send("drop FilesList " + a + " " + b + "\n");
+	for (int round = 0; round < 20; round++) {
+		Send("click EncodeButton\n"
+			"click SkipFile\n"
+			"dump\n");
+		std::string shown = WaitForDumps(2 * round + 1);
+		EXPECT_TRUE(Contains(DumpLine(shown, "BStringView \"FileNumber\"",
+			2 * round), "text=\"File 2 di 2\"")) << round;
+		Send("click StopEncoding\n"
+			"dump\n");
+		WaitForDumps(2 * round + 2);
+		EXPECT_EQ("", EncoderProcesses()) << round;
+	}
+	for (pid_t hog : load) {
+		kill(hog, SIGKILL);
+		waitpid(hog, NULL, 0);
+	}
+	RunResult result = End(runner);
+	ASSERT_EQ(0, result.status) << result.errors;
 }

@@ -7,6 +7,11 @@ namespace BPrivate {
 // with its quit notice posted.
 bool RosterIsQuiet();
 
+// As the application quits: teams being killed are killed at once, and
+// the error streams of those left to finish go on reaching our standard
+// error through a relay process of their own.
+void ShutDownRoster();
+
 } // namespace BPrivate
 
 #endif
