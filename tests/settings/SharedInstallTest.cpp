@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 #include <string.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -104,27 +105,47 @@ public:
 	// standard output, or the failure.
 	std::string Run(const std::string& executable, const std::string& script)
 	{
+		return Finish(Start(executable, script));
+	}
+
+	// The same without waiting: the program's process, a child of this
+	// one (the shell and setpriv become it).
+	pid_t Start(const std::string& executable, const std::string& script)
+	{
 		std::string scriptPath = fHome + "/script.txt";
-		std::string output = fHome + ".out";
-		std::string errors = fHome + ".err";
 		std::string write = "printf '%s' " + Quoted(script) + " > '"
 			+ scriptPath + "' && chmod 644 '" + scriptPath + "'";
 		if (system(write.c_str()) != 0)
-			return "<no script>";
+			return -1;
 		std::string id = std::to_string(fUid);
-		std::string command = "setpriv --reuid=" + id + " --regid=" + id
+		std::string command = "exec setpriv --reuid=" + id + " --regid=" + id
 			+ " --clear-groups env -i PATH=/usr/bin:/bin HOME='" + fHome
 			+ "' XDG_CONFIG_HOME='" + fHome + "/.config' XDG_DATA_HOME='"
 			+ fHome + "/.local/share' XDG_CACHE_HOME='" + fHome
 			+ "/.cache' BE_DISPLAY=headless BE_SCRIPT='" + scriptPath + "' '"
-			+ executable + "' > '" + output + "' 2> '" + errors + "'";
-		int status = system(command.c_str());
+			+ executable + "' > '" + Output() + "' 2> '" + fHome + ".err'";
+		fflush(NULL);
+		pid_t child = fork();
+		if (child == 0) {
+			execl("/bin/sh", "sh", "-c", command.c_str(), (char*)NULL);
+			_exit(127);
+		}
+		return child;
+	}
+
+	std::string Finish(pid_t child)
+	{
+		int status = -1;
+		if (child < 0 || waitpid(child, &status, 0) != child)
+			return "<not started>";
 		if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
 			return "<status " + std::to_string(status) + ": "
-				+ ReadFile(errors) + ">";
+				+ ReadFile(fHome + ".err") + ">";
 		}
-		return ReadFile(output);
+		return ReadFile(Output());
 	}
+
+	std::string Output() const { return fHome + ".out"; }
 
 private:
 	uid_t				fUid;
@@ -238,4 +259,37 @@ TEST_F(SharedInstallTest, AnExecutableTheUserOwnsKeepsThemOnItself)
 	EXPECT_EQ("BOOL\1", RawXattr(executable, "user.dont_close_on_add"));
 	EXPECT_EQ(std::string("BOOL\0", 5), RawXattr(second.Store(executable),
 		"user.dont_close_on_add"));
+}
+
+
+// A package upgrade while a user runs Tolvex: root's new file replaces the
+// one the program runs from, and what the user changed is stored at quit
+// for the executable at that path, which the next start reads.
+TEST_F(SharedInstallTest, SettingsChangedDuringAnUpgradeAreKept)
+{
+	const std::string executable = fRunner->Executable();
+	User first(fHome, kFirstUser);
+	pid_t running = first.Start(executable, std::string(kShowOptions)
+		+ "type EncoderLocation /durante/aggiornamento/Gogo\ndump\n"
+		"wait-hidden \"Tolvex 1.2a\" 60\n");
+	ASSERT_GT(running, 0);
+	// Once the second dump shows the typed text, the program has it.
+	for (int i = 0; i < 2000 && !Contains(ReadFile(first.Output()),
+			"/durante/aggiornamento/Gogo"); i++)
+		usleep(10000);
+	ASSERT_TRUE(Contains(ReadFile(first.Output()),
+		"/durante/aggiornamento/Gogo"));
+
+	std::string replace = "cp '" + executable + "' '" + executable
+		+ ".dpkg-new' && mv -f '" + executable + ".dpkg-new' '" + executable
+		+ "'";
+	ASSERT_EQ(0, system(replace.c_str()));
+	kill(running, SIGTERM);
+	std::string ended = first.Finish(running);
+	EXPECT_FALSE(Contains(ended, "<status")) << ended;
+
+	std::string shown = first.Run(executable, kShowOptions);
+	EXPECT_EQ("/durante/aggiornamento/Gogo|0|0|1", ShownSettings(shown))
+		<< shown;
+	EXPECT_EQ(std::vector<std::string>(), XattrNames(executable));
 }
