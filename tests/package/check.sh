@@ -214,11 +214,21 @@ $show_options
 click DontClearOnOpen
 SCRIPT
 )"
-expect "second user's next start" "/boot/home/config/bin/Gogo|0|1|1" \
-	"$(run_as 61012 <<SCRIPT | shown_settings
+run_as 61012 > "$work/second.txt" <<SCRIPT
 $show_options
+menu ? "Informazioni su..."
+alert 1
 SCRIPT
-)"
+expect "second user's next start" "/boot/home/config/bin/Gogo|0|1|1" \
+	"$(shown_settings < "$work/second.txt")"
+# The About box names the manual the package installed.
+about=$(grep '^alert AboutDialog: ' "$work/second.txt" || true)
+case $about in
+"alert AboutDialog: Tolvex 1.2a (Italiano)\n"*"\nWeb: : file://$root/usr/share/doc/tolvex/leggimi.html\n"*)
+	[ -f "$root/usr/share/doc/tolvex/leggimi.html" ] \
+		|| fail "the About box's manual is not in the package" ;;
+*) fail "the About box says: $about" ;;
+esac
 expect "first user's settings after the second's" \
 	"/home/primo/bin/Gogo|1|1|0" \
 	"$(run_as 61011 <<SCRIPT | shown_settings
