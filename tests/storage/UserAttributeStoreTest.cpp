@@ -125,6 +125,9 @@ TEST_F(UserAttributeStoreTest, SharedExecutableKeepsThisUsersAttributes)
 	EXPECT_EQ(Value("CSTR", std::string("/mine/Gogo", 11)),
 		RawXattr(store, "user.encoder_location"));
 	EXPECT_EQ(Value("BOOL", "\1"), RawXattr(store, "user.dont_close_on_add"));
+	// Its text only says what it is, once, however often it is written.
+	EXPECT_EQ("Attributes of the executable named by this file's path, kept"
+		" for this user (getfattr -d shows them).\n", ReadFile(store));
 	struct stat info;
 	ASSERT_EQ(0, stat(store.c_str(), &info));
 	EXPECT_EQ(0600u, info.st_mode & 0777);
@@ -316,4 +319,39 @@ TEST_F(UserAttributeStoreTest, StoreWithoutFileSystemAttributesFallsBack)
 			+ "/encoder_location"));
 	BPrivate::ForceAttributeFallbackForTests(false);
 	EXPECT_EQ("<none>", RawXattr(fExecutable, "user.encoder_location"));
+}
+
+
+// A program started with its standard input closed opens files as
+// descriptor 0: the executable, or this user's file, may be that one.
+TEST_F(UserAttributeStoreTest, DescriptorZeroIsADescriptorLikeAnyOther)
+{
+	MakeShared(fExecutable);
+	int savedInput = dup(0);
+	ASSERT_GE(savedInput, 0);
+
+	close(0);
+	status_t first;
+	{
+		BNode node(fExecutable.c_str());
+		first = node.WriteAttr("encoder_location", B_STRING_TYPE, 0, "/zero",
+			6);
+	}
+	// Now the executable elsewhere, and this user's file at 0.
+	ASSERT_EQ(0, open("/dev/null", O_RDONLY));
+	BNode node(fExecutable.c_str());
+	close(0);
+	ssize_t second = node.WriteAttr("dont_close_on_add", B_BOOL_TYPE, 0,
+		"\1", 1);
+	dup2(savedInput, 0);
+	close(savedInput);
+
+	EXPECT_EQ(6, first);
+	EXPECT_EQ(1, second);
+	std::string store = StoreOf(fConfig);
+	EXPECT_EQ(Value("CSTR", std::string("/zero", 6)),
+		RawXattr(store, "user.encoder_location"));
+	EXPECT_EQ(Value("BOOL", "\1"), RawXattr(store, "user.dont_close_on_add"));
+	EXPECT_EQ("<none>", RawXattr(fExecutable, "user.encoder_location"));
+	EXPECT_EQ("<none>", RawXattr(fExecutable, "user.dont_close_on_add"));
 }

@@ -103,8 +103,6 @@ UserAttributeStore::~UserAttributeStore()
 status_t
 UserAttributeStore::Open(bool create)
 {
-	if (fFd >= 0)
-		return B_OK;
 	if (fPath.empty())
 		return B_NO_INIT;
 	if (create) {

@@ -29,9 +29,9 @@ public:
 			bool				StandsIn() const { return !fPath.empty(); }
 			const std::string&	Path() const { return fPath; }
 
-			// Opens this user's file, creating it and its folders when
-			// asked; without create, B_ENTRY_NOT_FOUND where this user has
-			// stored nothing yet.
+			// Opens this user's file, once per object, creating it and its
+			// folders when asked; without create, B_ENTRY_NOT_FOUND where
+			// this user has stored nothing yet.
 			status_t			Open(bool create);
 			int					Descriptor() const { return fFd; }
 
