@@ -7,7 +7,6 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <mutex>
@@ -60,15 +59,13 @@ ExecutablePath()
 
 
 // Whether this user may keep attributes on the node itself: it must be
-// theirs, writable, on a writable volume. Anything else is shared.
+// theirs and writable (a read-only volume answers EROFS, root included).
+// Anything else is shared.
 bool
 UserMayKeepAttributesOn(int fd, const char* procPath)
 {
 	struct stat info;
 	if (fstat(fd, &info) != 0 || info.st_uid != geteuid())
-		return false;
-	struct statvfs volume;
-	if (fstatvfs(fd, &volume) == 0 && (volume.f_flag & ST_RDONLY) != 0)
 		return false;
 	return faccessat(AT_FDCWD, procPath, W_OK, AT_EACCESS) == 0;
 }
@@ -141,12 +138,10 @@ UserAttributeStore::IsExecutable(const char* path)
 {
 	if (path == NULL)
 		return false;
-	char* resolved = realpath(path, NULL);
-	if (resolved == NULL)
+	char resolved[PATH_MAX];
+	if (realpath(path, resolved) == NULL)
 		return false;
-	bool same = ExecutablePath() == resolved;
-	free(resolved);
-	return same;
+	return ExecutablePath() == resolved;
 }
 
 
