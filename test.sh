@@ -1,8 +1,9 @@
 #!/bin/sh
 # Installs what the build needs, builds Tolvex and runs every test: the
 # normal build, then under AddressSanitizer + UndefinedBehaviorSanitizer and
-# under ThreadSanitizer, then a short run of every fuzz target (clang).
-# "./test.sh quick" runs the normal build only.
+# under ThreadSanitizer, then a short run of every fuzz target (clang), and
+# last the Debian packages: built, checked and run as two ordinary users
+# (tests/package/check.sh). "./test.sh quick" runs the normal build only.
 set -eu
 cd "$(dirname "$0")"
 
@@ -16,6 +17,11 @@ tools/install-packages.sh cmake make g++ libgtest-dev libfltk1.3-dev \
 	openbox fonts-liberation \
 	libmp3lame-dev libsndfile1-dev lame parallel xdg-utils desktop-file-utils \
 	libfile-mimeinfo-perl clang libclang-rt-dev
+if [ "${1:-}" != quick ]; then
+	# The package check's tools only: it installs no package it builds.
+	tools/install-packages.sh dpkg-dev debhelper lintian \
+		appstream binutils git
+fi
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
@@ -41,5 +47,6 @@ if [ "${1:-}" != quick ]; then
 	# Every fuzz target a fixed number of runs from its seeds; long runs
 	# are fuzz/run.sh SECONDS.
 	fuzz/run.sh --smoke
+	tests/package/check.sh
 fi
 echo "All tests passed."

@@ -2,11 +2,13 @@
 # Installs a built Tolvex under PREFIX (default ~/.local); `cmake --install`
 # and ./run.sh both come here, so they lay out the same files:
 #   PREFIX/lib/tolvex/{Tolvex,Gogo,leggimi,LICENSE}, with PREFIX/bin/Tolvex
-#   and PREFIX/bin/Gogo linking to them; the manual page gogo.1; the manual
-#   PREFIX/share/doc/tolvex/leggimi.html (made from leggimi, opened by the
-#   About box) with driving.md; the desktop entry; the icons (from the
-#   executable's resources) in the hicolor theme, for the program and the
-#   list type; and the list type in the desktop's shared MIME database.
+#   and PREFIX/bin/Gogo linking to them; the manual pages gogo.1 and
+#   Tolvex.1; the manual PREFIX/share/doc/tolvex/leggimi.html (made from
+#   leggimi, opened by the About box) with driving.md; the desktop entry and
+#   the AppStream metadata, both named by the id org.example.Tolvex; the
+#   icons (from the executable's resources) in the hicolor theme, for the
+#   program and the list type; and the list type in the desktop's shared
+#   MIME database. debian/rules builds its packages from the same layout.
 # DESTDIR, as packagers use it, is put before every path written, never
 # into what the files say.
 # The settings are attributes of the installed executable, so an upgrade
@@ -31,7 +33,8 @@ esac
 root="$destdir$prefix"
 lib="$root/lib/tolvex"
 share="$root/share"
-mkdir -p "$lib" "$root/bin" "$share/applications" "$share/doc/tolvex"
+mkdir -p "$lib" "$root/bin" "$share/applications" "$share/doc/tolvex" \
+	"$share/man/man1" "$share/metainfo"
 
 new="$lib/.Tolvex.new.$$"
 trap 'rm -f "$new"' EXIT
@@ -62,9 +65,9 @@ if [ -f "$build/gogo/Gogo" ]; then
 	chmod 755 "$new"
 	mv -f "$new" "$lib/Gogo"
 	ln -sfn ../lib/tolvex/Gogo "$root/bin/Gogo"
-	mkdir -p "$share/man/man1"
 	cp "$source/gogo/gogo.1" "$share/man/man1/gogo.1"
 fi
+cp "$source/docs/Tolvex.1" "$share/man/man1/Tolvex.1"
 
 # The manual the About box opens: the read-me as a web page.
 {
@@ -126,8 +129,14 @@ case $prefix in
 	exec_path=\"$(printf '%s' "$exec_path" \
 		| sed -e 's/[\\"`$]/\\&/g' -e 's/\\/\\\\/g')\" ;;
 esac
+# Named by the application's id, as the AppStream metadata names it; the
+# entry of an older install, named after the program, goes.
+app_id=org.example.Tolvex
+rm -f "$share/applications/tolvex.desktop"
+cp "$source/resources/$app_id.metainfo.xml" \
+	"$share/metainfo/$app_id.metainfo.xml"
 # The type as the shared MIME database names it (lower case).
-cat > "$share/applications/tolvex.desktop" <<ENTRY
+cat > "$share/applications/$app_id.desktop" <<ENTRY
 [Desktop Entry]
 Type=Application
 Name=Tolvex
@@ -137,6 +146,7 @@ Icon=tolvex
 StartupWMClass=Tolvex
 MimeType=text/x-tolvex-list;audio/x-wav;audio/wav;
 Categories=AudioVideo;Audio;
+Keywords=MP3;WAV;encoder;codifica;Gogo;
 Terminal=false
 ENTRY
 

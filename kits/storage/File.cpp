@@ -9,6 +9,7 @@
 
 #include "private/storage/EntryPath.h"
 #include "private/storage/ErrnoStatus.h"
+#include "private/storage/UserAttributeStore.h"
 
 namespace {
 
@@ -79,16 +80,24 @@ BFile::SetTo(const char* path, uint32 openMode)
 
 	int flags = OpenFlags(openMode);
 	int fd = open(full.c_str(), flags, 0666);
-	if (fd < 0 && errno == ETXTBSY && (flags & O_TRUNC) == 0) {
-		// Linux will not let a running executable be written to. Its
-		// attributes are another matter (fsetxattr needs no write access
-		// to the descriptor, and checks permission on its own), so open it
-		// for reading and refuse only writes to its data.
-		fd = open(full.c_str(), O_RDONLY | O_CLOEXEC);
-		if (fd >= 0)
-			fDataWriteRefused = true;
-		else
-			errno = ETXTBSY;
+	if (fd < 0) {
+		int refused = errno;
+		// Linux will not let a running executable be written to, and a
+		// shared one is not this user's to write. Its attributes are
+		// another matter (fsetxattr needs no write access to the
+		// descriptor; the user's own store stands in for a shared one), so
+		// open it for reading and refuse only writes to its data.
+		if ((flags & O_TRUNC) == 0 && (refused == ETXTBSY
+				|| ((refused == EACCES || refused == EPERM
+						|| refused == EROFS)
+					&& BPrivate::UserAttributeStore::IsExecutable(
+						full.c_str())))) {
+			fd = open(full.c_str(), O_RDONLY | O_CLOEXEC);
+			if (fd >= 0)
+				fDataWriteRefused = true;
+		}
+		if (fd < 0)
+			errno = refused;
 	}
 	if (fd < 0) {
 		status = BPrivate::StatusFromErrno(errno);

@@ -169,7 +169,8 @@ TEST(DesktopInstallTest, FreshHomeOpensAListFromTheDesktop)
 	for (const char* file : { "lib/tolvex/Tolvex", "lib/tolvex/Gogo",
 			"lib/tolvex/leggimi", "lib/tolvex/LICENSE",
 			"share/doc/tolvex/leggimi.html", "share/doc/tolvex/driving.md",
-			"share/man/man1/gogo.1",
+			"share/man/man1/gogo.1", "share/man/man1/Tolvex.1",
+			"share/metainfo/org.example.Tolvex.metainfo.xml",
 			"share/mime/packages/beos-text@x-tolvex-list.xml" })
 		EXPECT_EQ(0, access((prefix + "/" + file).c_str(), R_OK)) << file;
 	EXPECT_EQ(0, access((prefix + "/bin/Tolvex").c_str(), X_OK));
@@ -218,7 +219,8 @@ TEST(DesktopInstallTest, FreshHomeOpensAListFromTheDesktop)
 	ASSERT_NE(std::string::npos, end);
 	EXPECT_EQ(readme, manual.substr(body + 6, end - body - 6));
 
-	std::string entry = ReadFile(prefix + "/share/applications/tolvex.desktop");
+	std::string entry = ReadFile(prefix
+		+ "/share/applications/org.example.Tolvex.desktop");
 	EXPECT_TRUE(Contains(entry, "\nExec=" + prefix + "/bin/Tolvex --refs %F\n"))
 		<< entry;
 	// Offered for WAV files too, so that "Open with" adds them.
@@ -229,13 +231,13 @@ TEST(DesktopInstallTest, FreshHomeOpensAListFromTheDesktop)
 	EXPECT_TRUE(Contains(entry, "\nStartupWMClass=Tolvex\n")) << entry;
 	if (HaveCommand("desktop-file-validate")) {
 		EXPECT_EQ("", Output("desktop-file-validate " + Quoted(prefix
-			+ "/share/applications/tolvex.desktop") + " 2>&1"));
+			+ "/share/applications/org.example.Tolvex.desktop") + " 2>&1"));
 	}
 
 	if (!HaveCommand("xdg-mime") || !HaveCommand("update-desktop-database")
 		|| !HaveCommand("mimetype"))
 		GTEST_SKIP() << "xdg-utils, desktop-file-utils or mimetype missing";
-	EXPECT_EQ("tolvex.desktop",
+	EXPECT_EQ("org.example.Tolvex.desktop",
 		Output("xdg-mime query default text/x-tolvex-list"));
 	std::string list = home.WriteFile("musica/mia lista.tvx",
 		"0;/musica/uno.wav\n");
@@ -262,7 +264,8 @@ TEST(DesktopInstallTest, PrefixWithBlanksIsQuotedInExec)
 	TemporaryHome home;
 	std::string prefix = home.File("le mie app");
 	ASSERT_EQ(0, Install(prefix));
-	std::string entryPath = prefix + "/share/applications/tolvex.desktop";
+	std::string entryPath = prefix
+		+ "/share/applications/org.example.Tolvex.desktop";
 	std::string entry = ReadFile(entryPath);
 	EXPECT_TRUE(Contains(entry, "\nExec=\"" + prefix
 		+ "/bin/Tolvex\" --refs %F\n")) << entry;

@@ -44,7 +44,7 @@ TEST(InstallTest, ReinstallKeepsTheSettings)
 		sizeof(target) - 1), 0);
 	EXPECT_STREQ("../lib/tolvex/Tolvex", target);
 	std::string entry = ReadFile(prefix
-		+ "/share/applications/tolvex.desktop");
+		+ "/share/applications/org.example.Tolvex.desktop");
 	EXPECT_TRUE(Contains(entry, "Exec=" + prefix + "/bin/Tolvex --refs %F"));
 
 	const char location[] = "/opt/Gogo";
@@ -53,7 +53,14 @@ TEST(InstallTest, ReinstallKeepsTheSettings)
 		ASSERT_EQ((ssize_t)sizeof(location), node.WriteAttr("encoder_location",
 			B_STRING_TYPE, 0, location, sizeof(location)));
 	}
+	// The entry an older install named after the program goes; the one
+	// named by the application's id replaces it.
+	std::string oldEntry = prefix + "/share/applications/tolvex.desktop";
+	home.WriteFile("prefix/share/applications/tolvex.desktop", entry);
 	ASSERT_EQ(0, Install(prefix));
+	EXPECT_NE(0, access(oldEntry.c_str(), F_OK));
+	EXPECT_EQ(entry, ReadFile(prefix
+		+ "/share/applications/org.example.Tolvex.desktop"));
 	BNode node(executable.c_str());
 	char stored[64] = {};
 	EXPECT_EQ((ssize_t)sizeof(location), node.ReadAttr("encoder_location",

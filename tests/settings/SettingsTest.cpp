@@ -159,10 +159,11 @@ TEST(SettingsTest, OddStoredValuesAreReadSafely)
 
 
 // An executable on a read-only volume starts and quits without a word and
-// keeps what was stored before. A location stored without its NUL would
+// keeps what was stored on it; the settings of this user go to the user's
+// own store, starting from those. A location stored without its NUL would
 // be written back with one, so an unchanged attribute proves that nothing
-// was written.
-TEST(SettingsTest, ReadOnlyExecutableStoresNothingAndSaysNothing)
+// was written on the executable.
+TEST(SettingsTest, ReadOnlyExecutableKeepsTheSettingsForTheUser)
 {
 	TemporaryHome home;
 	TolvexRunner runner(home);
@@ -196,6 +197,10 @@ TEST(SettingsTest, ReadOnlyExecutableStoresNothingAndSaysNothing)
 		"dont_clear_on_open").bytes);
 	EXPECT_FALSE(ReadAttribute(runner.Executable(), "dont_close_on_add")
 		.present);
+
+	std::string store = home.File(".config/beos_app_attributes")
+		+ runner.Executable();
+	ExpectSettings(store, "/stored/before", false, true, true);
 }
 
 

@@ -18,6 +18,7 @@
 #include "private/storage/AtomicFile.h"
 #include "private/storage/BootPaths.h"
 #include "private/storage/ErrnoStatus.h"
+#include "private/storage/UserAttributeStore.h"
 
 namespace BPrivate {
 
@@ -249,7 +250,7 @@ FallbackRemove(int fd, const char* name)
 
 
 status_t
-ReadValue(int fd, const char* name, std::string* value, size_t limit)
+ReadNodeValue(int fd, const char* name, std::string* value, size_t limit)
 {
 	if (fd < 0)
 		return B_FILE_ERROR;
@@ -268,7 +269,7 @@ ReadValue(int fd, const char* name, std::string* value, size_t limit)
 
 
 status_t
-WriteValue(int fd, const char* name, const std::string& value)
+WriteNodeValue(int fd, const char* name, const std::string& value)
 {
 	if (fd < 0)
 		return B_FILE_ERROR;
@@ -284,6 +285,58 @@ WriteValue(int fd, const char* name, const std::string& value)
 			return StatusFromErrno(errno);
 	}
 	return FallbackWrite(fd, name, value);
+}
+
+
+status_t
+RemoveNodeValue(int fd, const char* name)
+{
+	if (fd < 0)
+		return B_FILE_ERROR;
+	std::string fullName;
+	status_t status = XattrName(name, &fullName);
+	if (status != B_OK)
+		return status;
+	if (!sForceFallback.load()) {
+		if (fremovexattr(fd, fullName.c_str()) == 0)
+			return B_OK;
+		if (!Unsupported(errno))
+			return StatusFromErrno(errno);
+	}
+	return FallbackRemove(fd, name);
+}
+
+
+//	#pragma mark - the executable's attributes for this user
+
+
+status_t
+ReadValue(int fd, const char* name, std::string* value, size_t limit)
+{
+	UserAttributeStore store(fd);
+	if (store.StandsIn()) {
+		status_t status = store.Open(false);
+		if (status == B_OK)
+			status = ReadNodeValue(store.Descriptor(), name, value, limit);
+		// What this user has not stored is as the executable's owner left
+		// it.
+		if (status != B_ENTRY_NOT_FOUND)
+			return status;
+	}
+	return ReadNodeValue(fd, name, value, limit);
+}
+
+
+status_t
+WriteValue(int fd, const char* name, const std::string& value)
+{
+	UserAttributeStore store(fd);
+	if (!store.StandsIn())
+		return WriteNodeValue(fd, name, value);
+	status_t status = store.Open(true);
+	if (status != B_OK)
+		return status;
+	return WriteNodeValue(store.Descriptor(), name, value);
 }
 
 } // namespace
@@ -331,19 +384,14 @@ WriteAttribute(int fd, const char* name, type_code type, off_t offset,
 status_t
 RemoveAttribute(int fd, const char* name)
 {
-	if (fd < 0)
-		return B_FILE_ERROR;
-	std::string fullName;
-	status_t status = XattrName(name, &fullName);
+	UserAttributeStore store(fd);
+	if (!store.StandsIn())
+		return RemoveNodeValue(fd, name);
+	// Only this user's value goes; the executable's own stays.
+	status_t status = store.Open(false);
 	if (status != B_OK)
 		return status;
-	if (!sForceFallback.load()) {
-		if (fremovexattr(fd, fullName.c_str()) == 0)
-			return B_OK;
-		if (!Unsupported(errno))
-			return StatusFromErrno(errno);
-	}
-	return FallbackRemove(fd, name);
+	return RemoveNodeValue(store.Descriptor(), name);
 }
 
 
