@@ -19,10 +19,10 @@
 #include <MimeType.h>
 #include <NodeInfo.h>
 #include <Path.h>
-#include <ReplacementFile.h>
 
 #include "Commands.h"
 #include "ListFileLine.h"
+#include "ListSaver.h"
 #include "ListReader.h"
 #include "MainWindow.h"
 #include "TabView.h"
@@ -43,6 +43,7 @@ const char* kSaveWriteError
 	= "Impossibile scrivere sul file. Probabilmente il disco è pieno.";
 const char* kOpenOpenError
 	= "Impossibile aprire file. Assicuratevi di avere accesso al file.";
+const char* kSaveKeptAt = "\nLa lista di prima è conservata in:\n";
 const char* kSaveBadName = "Impossibile salvare la lista: il nome di questo "
 	"file contiene un a capo:\n";
 
@@ -276,10 +277,9 @@ FormatEntryLine(const char* text, char* line, size_t size, size_t* length)
 }
 
 
-// The new list goes to a file beside the old one and takes its place only
-// once it is whole on the disk, keeping what the old file was to the user
-// (permissions, owner, other attributes, links): a failure leaves the old
-// list as it was.
+// The new list is whole on the disk before it replaces the old one, which
+// stays what it was to the user (permissions, owner, other attributes,
+// links): a failure, or a kill, leaves the old list or the new one.
 void
 FilesList::Save(const char* path)
 {
@@ -303,9 +303,15 @@ FilesList::Save(const char* path)
 		return;
 	}
 
-	BReplacementFile file;
-	if (file.SetTo(path) != B_OK) {
-		_Alert("SaveOpenError", kSaveOpenError);
+	ListSaver file;
+	status_t status = file.SetTo(path);
+	if (status != B_OK) {
+		// Another save of the list that did not end in time: this one
+		// fails rather than mixing with it.
+		if (status == B_BUSY)
+			_Alert("SaveWriteError", kSaveWriteError);
+		else
+			_Alert("SaveOpenError", kSaveOpenError);
 		return;
 	}
 
@@ -333,13 +339,11 @@ FilesList::Save(const char* path)
 	}
 	if (written && !block.empty())
 		written = file.Write(block.data(), block.size()) == (ssize_t)block.size();
-	if (written) {
-		BNodeInfo info(&file);
-		info.SetType(kListMimeType);
-	}
-	if (!written || file.Commit() != B_OK) {
-		file.Unset();
-		_Alert("SaveWriteError", kSaveWriteError);
+	if (!written || file.Commit(kListMimeType) != B_OK) {
+		std::string text(kSaveWriteError);
+		if (file.KeptPath() != NULL)
+			text += std::string(kSaveKeptAt) + file.KeptPath();
+		_Alert("SaveWriteError", text.c_str());
 	}
 }
 

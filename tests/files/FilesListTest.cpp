@@ -601,7 +601,8 @@ TEST(FilesListTest, AFailedSaveLeavesTheOldListAsItWas)
 // Data that never reaches the disk (fsync fails): the save is reported
 // and the old list stays whole, for a list of one link (the new file is
 // never put in place) and for one with another link (rewritten in place,
-// then written back).
+// then written back). The list itself never flushes, so the copy of the
+// old list stays beside it, and the alert says where.
 TEST(FilesListTest, AFailedFlushIsReportedAndKeepsTheOldList)
 {
 	TemporaryHome home;
@@ -619,6 +620,7 @@ TEST(FilesListTest, AFailedFlushIsReportedAndKeepsTheOldList)
 		{ home.File("fl/single"), home.File("fl/single") + "/" },
 		{ home.File("fl/linked"), linked },
 	};
+	std::string keptAlert;
 	for (const Case& test : cases) {
 		RunResult result = RunThroughShell(home, runner, "drop FilesList "
 			+ wav + "\nmenu Lista \"Salva...\"\nsave " + test.folder
@@ -628,15 +630,26 @@ TEST(FilesListTest, AFailedFlushIsReportedAndKeepsTheOldList)
 		ASSERT_EQ(0, result.status) << result.errors;
 		EXPECT_TRUE(Contains(result.output, "alert SaveWriteError: "
 			"Impossibile scrivere sul file. Probabilmente il disco è "
-			"pieno.\n")) << test.folder << result.output;
+			"pieno.")) << test.folder << result.output;
 		EXPECT_EQ(old, ReadFile(test.folder + "/list.tvx")) << test.folder;
+		keptAlert = result.output;
 	}
 	EXPECT_EQ(old, ReadFile(home.File("fl/linked/other.tvx")));
 	std::string left = ReadFile((system(("ls -A " + Quoted(home.File(
 		"fl/single")) + " " + Quoted(home.File("fl/linked")) + " > "
 		+ Quoted(home.File("left"))).c_str()), home.File("left")));
-	EXPECT_EQ(home.File("fl/linked") + ":\nlist.tvx\nother.tvx\n\n"
-		+ home.File("fl/single") + ":\nlist.tvx\n", left);
+	std::vector<std::string> lines = SplitLines(left);
+	ASSERT_EQ(7u, lines.size()) << left;
+	EXPECT_EQ(home.File("fl/linked") + ":", lines[0]);
+	EXPECT_EQ(".~keep-", lines[1].substr(0, 7));
+	EXPECT_EQ(old, ReadFile(home.File("fl/linked/" + lines[1])));
+	EXPECT_EQ("list.tvx other.tvx  " + home.File("fl/single")
+		+ ": list.tvx", lines[2] + " " + lines[3] + " " + lines[4] + " "
+		+ lines[5] + " " + lines[6]);
+	// The driver shows a line feed of an alert's text as \n.
+	EXPECT_TRUE(Contains(keptAlert, "Probabilmente il disco è pieno.\\n"
+		"La lista di prima è conservata in:\\n" + home.File("fl/linked/"
+		+ lines[1]) + "\n")) << keptAlert;
 }
 
 

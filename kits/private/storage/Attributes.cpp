@@ -485,6 +485,59 @@ RemoveFallbackAttributes(int fd)
 }
 
 
+status_t
+ListAttributes(int fd, std::vector<std::string>* names)
+{
+	if (fd < 0)
+		return B_FILE_ERROR;
+	names->clear();
+	if (!sForceFallback.load()) {
+		std::vector<char> list;
+		ssize_t size = -1;
+		for (int attempt = 0; attempt < 8; attempt++) {
+			size = flistxattr(fd, NULL, 0);
+			if (size <= 0)
+				break;
+			list.resize(size);
+			size = flistxattr(fd, list.data(), list.size());
+			if (size >= 0 || errno != ERANGE)
+				break;
+		}
+		if (size < 0 && !Unsupported(errno))
+			return StatusFromErrno(errno);
+		for (ssize_t at = 0; at < size; at += strlen(&list[at]) + 1) {
+			if (strncmp(&list[at], "user.", 5) == 0 && list[at + 5] != '\0')
+				names->push_back(&list[at] + 5);
+		}
+	}
+
+	struct stat info;
+	if (fstat(fd, &info) != 0)
+		return StatusFromErrno(errno);
+	DIR* dir = opendir(AttributeFallbackFolder(info.st_dev, info.st_ino)
+		.c_str());
+	if (dir == NULL)
+		return B_OK;
+	while (struct dirent* entry = readdir(dir)) {
+		// Values only: not the store's own temporary files.
+		if (entry->d_name[0] == '.' || strstr(entry->d_name, ".tmp-") != NULL)
+			continue;
+		std::string name;
+		for (const char* c = entry->d_name; *c != '\0'; c++) {
+			unsigned int byte;
+			if (*c == '%' && sscanf(c + 1, "%2X", &byte) == 1 && byte != 0) {
+				name.push_back((char)byte);
+				c += 2;
+			} else
+				name.push_back(*c);
+		}
+		names->push_back(name);
+	}
+	closedir(dir);
+	return B_OK;
+}
+
+
 void
 ForceAttributeFallbackForTests(bool force)
 {
