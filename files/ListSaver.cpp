@@ -11,6 +11,7 @@
 #include <NodeInfo.h>
 #include <OS.h>
 #include <SymLink.h>
+#include <fs_attr.h>
 #include <TypeConstants.h>
 
 const char* ListSaver::kWorkFolder = "/boot/home/config/settings/Tolvex/saves";
