@@ -300,3 +300,87 @@ TEST(ListSaveTest, ALiveSaversFilesSurviveASaveFromAnotherPidNamespace)
 	EXPECT_EQ(std::vector<std::string>({ "another.tvx", "list.tvx",
 		"other.tvx" }), Listing(home, folder));
 }
+
+
+// Lists a save must rewrite in place, or refuse, saved by their owner (as
+// root, the program runs as nobody): in a folder that takes no new file
+// the list is rewritten, its work files kept in the user's settings and
+// gone afterwards; a list of a group the user may not give a file keeps
+// its group and mode; a read-only list is refused and stays as it was.
+TEST(ListSaveTest, ReadOnlyFoldersOtherGroupsAndReadOnlyLists)
+{
+	TemporaryHome home;
+	bool asRoot = geteuid() == 0;
+	if (asRoot && access("/usr/bin/setpriv", X_OK) != 0)
+		GTEST_SKIP() << "as root this needs setpriv (util-linux) to save as "
+			"another user";
+	std::string old = std::string(kHeader) + "0;/old/entry.wav\n";
+	std::string fresh = std::string(kHeader) + "0;/new/one.wav\n"
+		"0;/new/two.wav\n";
+	std::string source = home.WriteFile("lists/new.tvx", fresh);
+	std::string ro = home.WriteFile("lists/ro/list.tvx", old);
+	std::string locked = home.WriteFile("lists/locked/list.tvx", old);
+	std::string group = home.WriteFile("lists/group/list.tvx", old);
+	ASSERT_EQ(0, chmod(locked.c_str(), 0444));
+	ASSERT_EQ(0, chmod(group.c_str(), 0640));
+	std::string userHome = home.Path();
+	std::string before;
+	if (asRoot) {
+		ASSERT_EQ(0, chmod(home.Path().c_str(), 0755));
+		ASSERT_EQ(0, system(("chown -R 65534:65534 " + Quoted(home.File(
+			"lists"))).c_str()));
+		// A group nobody is not in: a rename could not give it.
+		ASSERT_EQ(0, chown(group.c_str(), 65534, 0));
+		userHome = home.File("nobody");
+		ASSERT_EQ(0, mkdir(userHome.c_str(), 0777));
+		ASSERT_EQ(0, chmod(userHome.c_str(), 0777));
+		before = "HOME=" + Quoted(userHome) + " XDG_CONFIG_HOME="
+			+ Quoted(userHome + "/.config") + " XDG_DATA_HOME="
+			+ Quoted(userHome + "/.local/share")
+			+ " setpriv --reuid=65534 --regid=65534 --clear-groups";
+	}
+	ASSERT_EQ(0, chmod(home.File("lists/ro").c_str(), 0555));
+	TolvexRunner runner(home);
+	std::string script = SaveScript(source, home.File("lists/ro"),
+		"list.tvx") + "menu Lista \"Salva...\"\nsave " + home.File(
+		"lists/group") + " list.tvx\nalert 1\nmenu Lista \"Salva...\"\nsave "
+		+ home.File("lists/locked") + " list.tvx\nalert 1\nalert 0\n";
+	std::string scriptPath = home.WriteFile("ro-script.txt", script);
+	std::string command = before + " env BE_DISPLAY=headless BE_SCRIPT="
+		+ Quoted(scriptPath) + " " + Quoted(runner.Executable()) + " > "
+		+ Quoted(home.File("out")) + " 2>&1 < /dev/null";
+	int status = system(("sh -c " + Quoted(command)).c_str());
+	chmod(home.File("lists/ro").c_str(), 0755);
+	std::string output = ReadFile(home.File("out"));
+	ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+
+	// Only the read-only list was refused.
+	std::string alerts;
+	for (const std::string& line : SplitLines(output)) {
+		if (line.compare(0, 6, "alert ") == 0
+			&& line.compare(0, 19, "alert ReplaceFile: ") != 0)
+			alerts += line + "\n";
+	}
+	EXPECT_EQ("alert SaveOpenError: Impoosibile creare o aprire il file. "
+		"Controllate che il file non sia su un disco a sola lettura o che il "
+		"file che volete sovrascrivere non sia usato da un'altra "
+		"applicazione.\n", alerts);
+	EXPECT_EQ(fresh, ReadFile(ro));
+	EXPECT_EQ(old, ReadFile(locked));
+	EXPECT_EQ(fresh, ReadFile(group));
+	struct stat info;
+	ASSERT_EQ(0, stat(group.c_str(), &info));
+	EXPECT_EQ(0640u, info.st_mode & 07777);
+	if (asRoot) {
+		EXPECT_EQ(0u, info.st_gid);
+	}
+	ASSERT_EQ(0, stat(locked.c_str(), &info));
+	EXPECT_EQ(0444u, info.st_mode & 07777);
+	EXPECT_EQ(std::vector<std::string>({ "list.tvx" }), Listing(home,
+		home.File("lists/ro")));
+	EXPECT_EQ(std::vector<std::string>({ "list.tvx" }), Listing(home,
+		home.File("lists/group")));
+	// The work files of the read-only folder's save are gone.
+	EXPECT_EQ(std::vector<std::string>(), Listing(home, userHome
+		+ "/.config/Tolvex/saves"));
+}
