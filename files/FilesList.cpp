@@ -369,12 +369,20 @@ FilesList::Open(const char* path)
 	// cannot be read: Tolvex goes on, the list stays as it was.
 	BList* items = NULL;
 	bool failed = false;
+	bool binary = false;
 	size_t textBytes = 0;
 	try {
 		items = new BList((int32)std::min<off_t>(size / 32 + 1024, 1 << 20));
 		ListReader reader(&file);
 		char line[ListReader::kLineSize];
-		while (reader.Next(line)) {
+		size_t length;
+		while (reader.Next(line, &length)) {
+			// A NUL in an entry is no list's, but for the zeros a crash
+			// leaves at a file's end, where the torn last line goes.
+			if (ListFileEntryHoldsNul(line, length)) {
+				binary = !reader.OnlyNulsFrom(line, length);
+				break;
+			}
 			const char* text = ListFileEntry(line);
 			if (text == NULL)
 				continue;
@@ -387,7 +395,7 @@ FilesList::Open(const char* path)
 		}
 		// A binary file is no list: a sound file read as one filled the
 		// list with garbage.
-		failed = reader.Failed() || reader.IsBinary();
+		failed = reader.Failed() || reader.IsBinary() || binary;
 		// Showing the entries takes about as much again as their texts
 		// and a few pointers each: found here, before the list is
 		// touched, rather than once it has been emptied.
