@@ -14,6 +14,8 @@
 #include <stdlib.h>
 
 #include <atomic>
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 #include <Bitmap.h>
@@ -151,32 +153,101 @@ TypeByInstalledExtension(const std::string& leaf)
 }
 
 
-// The desktop's type for the name, from the globs2 files of the shared
-// MIME databases (the user's first): the highest weight, then the longest
-// pattern, wins; a pattern is matched without case unless it says "cs".
-std::string
-TypeBySharedGlobs(const std::string& leaf)
-{
-	std::vector<std::string> folders;
-	folders.push_back(BPrivate::DataFolder());
-	const char* dirs = getenv("XDG_DATA_DIRS");
-	std::string list = dirs != NULL && dirs[0] != '\0' ? dirs
-		: "/usr/local/share:/usr/share";
-	size_t start = 0;
-	while (start <= list.size()) {
-		size_t end = list.find(':', start);
-		if (end == std::string::npos)
-			end = list.size();
-		if (end > start && list[start] == '/')
-			folders.push_back(list.substr(start, end - start));
-		start = end + 1;
-	}
+// One glob of a globs2 file. Most are "*.ext" or a whole name, found by
+// their text; the rest are matched one by one.
+struct Glob {
+	int					weight;
+	size_t				length;
+	// Which glob of all the files, in reading order: of equal weight and
+	// length, the first read (the user's database first) wins.
+	size_t				order;
+	bool				caseSensitive;
+	std::string			pattern;
+	std::string			type;
+};
 
-	std::string best;
-	int bestWeight = -1;
-	size_t bestLength = 0;
-	for (const std::string& folder : folders) {
-		FILE* globs = fopen((folder + "/mime/globs2").c_str(), "re");
+// The globs2 files as they were read, and what they were read from: a
+// file is read again only when it changed (another node, size or time).
+struct GlobCache {
+	struct Source {
+		std::string		path;
+		bool			exists;
+		dev_t			device;
+		ino_t			node;
+		off_t			size;
+		struct timespec	modified;
+	};
+
+	std::vector<Source>	sources;
+	// Extensions and whole names without case (lower case), and with it.
+	std::unordered_map<std::string, std::vector<Glob> > byExtension;
+	std::unordered_map<std::string, std::vector<Glob> > byExtensionCase;
+	std::unordered_map<std::string, std::vector<Glob> > byName;
+	std::unordered_map<std::string, std::vector<Glob> > byNameCase;
+	std::vector<Glob>	others;
+};
+
+std::mutex sGlobLock;
+GlobCache sGlobs;
+
+
+std::string
+LowerAscii(const std::string& text)
+{
+	std::string lower(text);
+	for (char& c : lower)
+		c = (char)tolower((unsigned char)c);
+	return lower;
+}
+
+
+bool
+HasWildcard(const char* text)
+{
+	return strpbrk(text, "*?[\\") != NULL;
+}
+
+
+GlobCache::Source
+Look(const std::string& path)
+{
+	GlobCache::Source source = { path, false, 0, 0, 0, { 0, 0 } };
+	struct stat st;
+	if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+		source.exists = true;
+		source.device = st.st_dev;
+		source.node = st.st_ino;
+		source.size = st.st_size;
+		source.modified = st.st_mtim;
+	}
+	return source;
+}
+
+
+bool
+Same(const GlobCache::Source& one, const GlobCache::Source& other)
+{
+	return one.path == other.path && one.exists == other.exists
+		&& (!one.exists || (one.device == other.device
+			&& one.node == other.node && one.size == other.size
+			&& one.modified.tv_sec == other.modified.tv_sec
+			&& one.modified.tv_nsec == other.modified.tv_nsec));
+}
+
+
+void
+ReadGlobs(GlobCache* cache)
+{
+	cache->byExtension.clear();
+	cache->byExtensionCase.clear();
+	cache->byName.clear();
+	cache->byNameCase.clear();
+	cache->others.clear();
+	size_t order = 0;
+	for (const GlobCache::Source& source : cache->sources) {
+		if (!source.exists)
+			continue;
+		FILE* globs = fopen(source.path.c_str(), "re");
 		if (globs == NULL)
 			continue;
 		char line[1024];
@@ -193,22 +264,111 @@ TypeBySharedGlobs(const std::string& leaf)
 			char* flags = strchr(pattern, ':');
 			if (flags != NULL)
 				*flags++ = '\0';
-			int weight = atoi(line);
-			size_t length = strlen(pattern);
-			if (weight < bestWeight
-				|| (weight == bestWeight && length <= bestLength))
-				continue;
-			bool caseSensitive = flags != NULL && strstr(flags, "cs") != NULL;
-			if (fnmatch(pattern, leaf.c_str(),
-					caseSensitive ? 0 : FNM_CASEFOLD) != 0)
-				continue;
-			best = type;
-			bestWeight = weight;
-			bestLength = length;
+			Glob glob;
+			glob.weight = atoi(line);
+			glob.length = strlen(pattern);
+			glob.order = order++;
+			glob.caseSensitive = flags != NULL && strstr(flags, "cs") != NULL;
+			glob.pattern = pattern;
+			glob.type = type;
+			if (pattern[0] == '*' && pattern[1] == '.' && pattern[2] != '\0'
+				&& !HasWildcard(pattern + 2)) {
+				std::string extension(pattern + 2);
+				if (glob.caseSensitive)
+					cache->byExtensionCase[extension].push_back(glob);
+				else
+					cache->byExtension[LowerAscii(extension)].push_back(glob);
+			} else if (pattern[0] != '\0' && !HasWildcard(pattern)) {
+				if (glob.caseSensitive)
+					cache->byNameCase[pattern].push_back(glob);
+				else
+					cache->byName[LowerAscii(pattern)].push_back(glob);
+			} else
+				cache->others.push_back(glob);
 		}
 		fclose(globs);
 	}
-	return best;
+}
+
+
+// The better of two globs that both match: the highest weight, then the
+// longest pattern, then the first read.
+bool
+Better(const Glob& glob, const Glob* best)
+{
+	if (best == NULL)
+		return true;
+	if (glob.weight != best->weight)
+		return glob.weight > best->weight;
+	if (glob.length != best->length)
+		return glob.length > best->length;
+	return glob.order < best->order;
+}
+
+
+void
+Consider(const std::unordered_map<std::string, std::vector<Glob> >& map,
+	const std::string& key, const Glob** best)
+{
+	std::unordered_map<std::string, std::vector<Glob> >::const_iterator
+		found = map.find(key);
+	if (found == map.end())
+		return;
+	for (const Glob& glob : found->second) {
+		if (Better(glob, *best))
+			*best = &glob;
+	}
+}
+
+
+// The desktop's type for the name, from the globs2 files of the shared
+// MIME databases (the user's first): the highest weight, then the longest
+// pattern, wins; a pattern is matched without case unless it says "cs".
+// The files are read once, and again only when one of them changes: many
+// files handed over at once each asked for them.
+std::string
+TypeBySharedGlobs(const std::string& leaf)
+{
+	std::vector<GlobCache::Source> sources;
+	sources.push_back(Look(BPrivate::DataFolder() + "/mime/globs2"));
+	const char* dirs = getenv("XDG_DATA_DIRS");
+	std::string list = dirs != NULL && dirs[0] != '\0' ? dirs
+		: "/usr/local/share:/usr/share";
+	size_t start = 0;
+	while (start <= list.size()) {
+		size_t end = list.find(':', start);
+		if (end == std::string::npos)
+			end = list.size();
+		if (end > start && list[start] == '/')
+			sources.push_back(Look(list.substr(start, end - start)
+				+ "/mime/globs2"));
+		start = end + 1;
+	}
+
+	std::lock_guard<std::mutex> lock(sGlobLock);
+	bool same = sources.size() == sGlobs.sources.size();
+	for (size_t i = 0; same && i < sources.size(); i++)
+		same = Same(sources[i], sGlobs.sources[i]);
+	if (!same) {
+		sGlobs.sources = sources;
+		ReadGlobs(&sGlobs);
+	}
+
+	const Glob* best = NULL;
+	std::string lower = LowerAscii(leaf);
+	Consider(sGlobs.byName, lower, &best);
+	Consider(sGlobs.byNameCase, leaf, &best);
+	for (size_t dot = leaf.find('.'); dot != std::string::npos;
+			dot = leaf.find('.', dot + 1)) {
+		Consider(sGlobs.byExtension, lower.substr(dot + 1), &best);
+		Consider(sGlobs.byExtensionCase, leaf.substr(dot + 1), &best);
+	}
+	for (const Glob& glob : sGlobs.others) {
+		if (Better(glob, best) && fnmatch(glob.pattern.c_str(), leaf.c_str(),
+				glob.caseSensitive ? 0 : FNM_CASEFOLD) == 0)
+			best = &glob;
+	}
+	return best != NULL ? best->type : std::string();
 }
 
 } // namespace
