@@ -41,6 +41,7 @@ const char* kExtensionsAttr = "META:EXTENS";
 const char* kLargeIconAttr = "META:L:ICON";
 const char* kMiniIconAttr = "META:M:ICON";
 const char* kAppHintAttr = "META:PPATH";
+const char* kSnifferRuleAttr = "META:SNIFF_RULE";
 
 const type_code kLargeIconType = 'ICON';
 const type_code kMiniIconType = 'MICN';
@@ -52,7 +53,7 @@ const char* kDeletedMarker = "@del-";
 
 const char* kAllAttrs[] = { kTypeAttr, kShortDescriptionAttr,
 	kLongDescriptionAttr, kPreferredAppAttr, kExtensionsAttr, kLargeIconAttr,
-	kMiniIconAttr, kAppHintAttr };
+	kMiniIconAttr, kAppHintAttr, kSnifferRuleAttr };
 
 
 std::string
@@ -818,6 +819,24 @@ BMimeType::SetAppHint(const entry_ref* ref)
 
 
 status_t
+BMimeType::SetSnifferRule(const char* rule)
+{
+	BPrivate::SharedMimeMagic magic;
+	if (rule != NULL && rule[0] != '\0'
+		&& !BPrivate::ParseSnifferRule(rule, &magic))
+		return B_BAD_MIME_SNIFFER_RULE;
+	std::string data;
+	if (rule != NULL && rule[0] != '\0')
+		data.assign(rule, strlen(rule) + 1);
+	status_t status = _Write(kSnifferRuleAttr, B_STRING_TYPE,
+		data.empty() ? NULL : &data);
+	if (status == B_OK && _CheckInstalled() == B_OK)
+		_Publish();
+	return status;
+}
+
+
+status_t
 BMimeType::GuessMimeType(const char* filename, BMimeType* type)
 {
 	if (filename == NULL || type == NULL)
@@ -954,6 +973,12 @@ BMimeType::_Publish() const
 				message.FindString("extensions", i, &extension) == B_OK; i++)
 			extensions.push_back(extension);
 	}
+	std::vector<BPrivate::SharedMimeMagic> magic;
+	std::string rule;
+	BPrivate::SharedMimeMagic parsed;
+	if (_Read(kSnifferRuleAttr, &rule) == B_OK
+		&& BPrivate::ParseSnifferRule(rule.c_str(), &parsed))
+		magic.push_back(parsed);
 	return BPrivate::PublishSharedMimeType(fType.c_str(), description,
-		extensions);
+		extensions, magic);
 }

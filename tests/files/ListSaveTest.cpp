@@ -384,3 +384,35 @@ TEST(ListSaveTest, ReadOnlyFoldersOtherGroupsAndReadOnlyLists)
 	EXPECT_EQ(std::vector<std::string>(), Listing(home, userHome
 		+ "/.config/Tolvex/saves"));
 }
+
+
+// The desktop knows a saved list by its content: with the list type
+// installed (silently, at the start), a list saved without .tvx, or as
+// .txt, and copied without its attributes is the list type to
+// xdg-mime; a text file is not.
+TEST(ListSaveTest, TheDesktopKnowsAListWithoutItsExtension)
+{
+	for (const char* tool : { "xdg-mime", "mimetype",
+			"update-mime-database" }) {
+		if (system(("command -v " + std::string(tool)
+				+ " >/dev/null 2>&1").c_str()) != 0)
+			GTEST_SKIP() << "needs " << tool;
+	}
+	TemporaryHome home;
+	std::string wav = home.WriteFile("desk/a.wav", "");
+	TolvexRunner runner(home);
+	RunResult result = runner.Run("drop FilesList " + wav + "\n"
+		"menu Lista \"Salva...\"\nsave " + home.File("desk") + " mialista\n"
+		"menu Lista \"Salva...\"\nsave " + home.File("desk")
+		+ " mialista.txt\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	std::string plain = home.WriteFile("desk/nota.txt", "una nota\n");
+	std::string query = "cd " + Quoted(home.File("desk")) + " && for f in "
+		"mialista mialista.txt; do cat $f > copia-$f; done; "
+		"for f in copia-mialista copia-mialista.txt nota.txt; do "
+		"XDG_DATA_DIRS=/usr/local/share:/usr/share xdg-mime query filetype "
+		"$f; done > " + Quoted(home.File("types")) + " 2>&1";
+	ASSERT_EQ(0, system(query.c_str())) << ReadFile(home.File("types"));
+	EXPECT_EQ("text/x-tolvex-list\ntext/x-tolvex-list\ntext/plain\n",
+		ReadFile(home.File("types")));
+}
