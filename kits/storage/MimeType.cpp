@@ -95,61 +95,142 @@ FitsIcon(const BBitmap* icon, int32 side)
 }
 
 
-// The name's extension, compared without case, is one of the type's.
-bool
-HasExtension(const std::string& leaf, const BMimeType& type,
-	size_t* matched)
+// What the extensions of the installed types were read from: each folder
+// and type file of the database (a type added, removed or changed changes
+// one of them), and where the fallback store keeps a type's attributes.
+struct Stamp {
+	std::string			path;
+	bool				exists;
+	ino_t				node;
+	struct timespec		modified;
+	struct timespec		changed;
+};
+
+struct InstalledTypes {
+	std::vector<Stamp>	stamps;
+	// Each installed type with its extensions.
+	std::vector<std::pair<std::string, std::vector<std::string> > > types;
+};
+
+std::mutex sInstalledLock;
+InstalledTypes sInstalled;
+
+
+Stamp
+StampOf(const std::string& path)
 {
-	BMessage message;
-	if (type.GetFileExtensions(&message) != B_OK)
-		return false;
-	const char* extension;
-	bool found = false;
-	for (int32 i = 0; message.FindString("extensions", i, &extension) == B_OK;
-			i++) {
-		size_t length = strlen(extension);
-		if (length == 0 || length + 1 > leaf.size() || length <= *matched)
-			continue;
-		size_t dot = leaf.size() - length - 1;
-		if (leaf[dot] == '.'
-			&& strcasecmp(leaf.c_str() + dot + 1, extension) == 0) {
-			*matched = length;
-			found = true;
-		}
+	Stamp stamp = { path, false, 0, { 0, 0 }, { 0, 0 } };
+	struct stat st;
+	if (lstat(path.c_str(), &st) == 0) {
+		stamp.exists = true;
+		stamp.node = st.st_ino;
+		stamp.modified = st.st_mtim;
+		stamp.changed = st.st_ctim;
 	}
-	return found;
+	return stamp;
 }
 
 
-// The types installed in our own database whose extensions the name has;
-// the longest extension wins.
-std::string
-TypeByInstalledExtension(const std::string& leaf)
+bool
+SameStamp(const Stamp& one, const Stamp& other)
 {
-	std::string best;
-	size_t matched = 0;
+	return one.path == other.path && one.exists == other.exists
+		&& one.node == other.node
+		&& one.modified.tv_sec == other.modified.tv_sec
+		&& one.modified.tv_nsec == other.modified.tv_nsec
+		&& one.changed.tv_sec == other.changed.tv_sec
+		&& one.changed.tv_nsec == other.changed.tv_nsec;
+}
+
+
+// Whether what the cache was read from is as it was: one stat for each
+// folder and type.
+bool
+StampsHold(const std::vector<Stamp>& stamps)
+{
+	if (stamps.empty())
+		return false;
+	for (const Stamp& stamp : stamps) {
+		if (!SameStamp(stamp, StampOf(stamp.path)))
+			return false;
+	}
+	return true;
+}
+
+
+void
+ReadInstalledTypes(InstalledTypes* installed)
+{
+	installed->stamps.clear();
+	installed->types.clear();
 	std::string root = DatabaseFolder();
+	installed->stamps.push_back(StampOf(root));
 	DIR* supertypes = opendir(root.c_str());
 	if (supertypes == NULL)
-		return best;
+		return;
 	while (struct dirent* super = readdir(supertypes)) {
 		if (super->d_name[0] == '.' || super->d_name[0] == '@')
 			continue;
-		DIR* subtypes = opendir((root + "/" + super->d_name).c_str());
+		std::string folder = root + "/" + super->d_name;
+		installed->stamps.push_back(StampOf(folder));
+		DIR* subtypes = opendir(folder.c_str());
 		if (subtypes == NULL)
 			continue;
 		while (struct dirent* sub = readdir(subtypes)) {
 			if (sub->d_name[0] == '.' || strchr(sub->d_name, '@') != NULL)
 				continue;
+			std::string file = folder + "/" + sub->d_name;
+			Stamp stamp = StampOf(file);
+			installed->stamps.push_back(stamp);
+			struct stat st;
+			if (stat(file.c_str(), &st) == 0) {
+				installed->stamps.push_back(StampOf(
+					BPrivate::AttributeFallbackFolder(st.st_dev, st.st_ino)));
+			}
 			std::string name = std::string(super->d_name) + "/" + sub->d_name;
 			BMimeType type(name.c_str());
-			if (type.InitCheck() == B_OK && type.IsInstalled()
-				&& HasExtension(leaf, type, &matched))
-				best = name;
+			BMessage message;
+			if (type.InitCheck() != B_OK || !type.IsInstalled()
+				|| type.GetFileExtensions(&message) != B_OK)
+				continue;
+			std::vector<std::string> extensions;
+			const char* extension;
+			for (int32 i = 0; message.FindString("extensions", i,
+					&extension) == B_OK; i++)
+				extensions.push_back(extension);
+			installed->types.push_back(std::make_pair(name, extensions));
 		}
 		closedir(subtypes);
 	}
 	closedir(supertypes);
+}
+
+
+// The types installed in our own database whose extensions the name has;
+// the longest extension wins. The database is read again only when one
+// of its folders or types changed: many files handed over at once each
+// asked for it.
+std::string
+TypeByInstalledExtension(const std::string& leaf)
+{
+	std::lock_guard<std::mutex> lock(sInstalledLock);
+	if (!StampsHold(sInstalled.stamps))
+		ReadInstalledTypes(&sInstalled);
+	std::string best;
+	size_t matched = 0;
+	for (const auto& type : sInstalled.types) {
+		for (const std::string& extension : type.second) {
+			size_t length = extension.size();
+			if (length == 0 || length + 1 > leaf.size() || length <= matched)
+				continue;
+			size_t dot = leaf.size() - length - 1;
+			if (leaf[dot] == '.'
+				&& strcasecmp(leaf.c_str() + dot + 1, extension.c_str()) == 0) {
+				matched = length;
+				best = type.first;
+			}
+		}
+	}
 	return best;
 }
 
@@ -165,6 +246,11 @@ struct Glob {
 	bool				caseSensitive;
 	std::string			pattern;
 	std::string			type;
+	// The literal text before the first and after the last wildcard, as
+	// a name to match must hold them (lower case without "cs"): most
+	// names are passed over without fnmatch.
+	std::string			head;
+	std::string			tail;
 };
 
 // The globs2 files as they were read, and what they were read from: a
@@ -284,8 +370,16 @@ ReadGlobs(GlobCache* cache)
 					cache->byNameCase[pattern].push_back(glob);
 				else
 					cache->byName[LowerAscii(pattern)].push_back(glob);
-			} else
+			} else {
+				std::string text = glob.caseSensitive ? glob.pattern
+					: LowerAscii(glob.pattern);
+				size_t first = text.find_first_of("*?[\\");
+				size_t last = text.find_last_of("*?[]\\");
+				glob.head = text.substr(0, first);
+				glob.tail = last == std::string::npos ? std::string()
+					: text.substr(last + 1);
 				cache->others.push_back(glob);
+			}
 		}
 		fclose(globs);
 	}
@@ -365,7 +459,14 @@ TypeBySharedGlobs(const std::string& leaf)
 		Consider(sGlobs.byExtensionCase, leaf.substr(dot + 1), &best);
 	}
 	for (const Glob& glob : sGlobs.others) {
-		if (Better(glob, best) && fnmatch(glob.pattern.c_str(), leaf.c_str(),
+		const std::string& name = glob.caseSensitive ? leaf : lower;
+		if (name.size() < glob.head.size() + glob.tail.size()
+			|| name.compare(0, glob.head.size(), glob.head) != 0
+			|| name.compare(name.size() - glob.tail.size(), glob.tail.size(),
+				glob.tail) != 0
+			|| !Better(glob, best))
+			continue;
+		if (fnmatch(glob.pattern.c_str(), leaf.c_str(),
 				glob.caseSensitive ? 0 : FNM_CASEFOLD) == 0)
 			best = &glob;
 	}
