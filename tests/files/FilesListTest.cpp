@@ -15,6 +15,7 @@
 #include <NodeInfo.h>
 #include <TypeConstants.h>
 
+#include "ListTestSupport.h"
 #include "TestSupport.h"
 
 namespace {
@@ -81,28 +82,6 @@ SetBoolSetting(const std::string& executable, const char* name, bool value)
 	BNode node(executable.c_str());
 	uint8 byte = value ? 1 : 0;
 	ASSERT_EQ(1, node.WriteAttr(name, B_BOOL_TYPE, 0, &byte, 1));
-}
-
-
-// Runs the program with a script through sh, with the given words before
-// it (limits, another user); the home's folders as the environment.
-RunResult
-RunThroughShell(const TemporaryHome& home, TolvexRunner& runner,
-	const std::string& script, const std::string& before,
-	const std::string& environment = "")
-{
-	std::string scriptPath = home.WriteFile("shell-script.txt", script);
-	chmod(scriptPath.c_str(), 0644);
-	std::string command = before + " env BE_DISPLAY=headless BE_SCRIPT="
-		+ Quoted(scriptPath) + " " + environment + " "
-		+ Quoted(runner.Executable()) + " > " + Quoted(home.File("sh-out"))
-		+ " 2> " + Quoted(home.File("sh-err")) + " < /dev/null";
-	int status = system(("sh -c " + Quoted(command)).c_str());
-	RunResult result;
-	result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-	result.output = ReadFile(home.File("sh-out"));
-	result.errors = ReadFile(home.File("sh-err"));
-	return result;
 }
 
 

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "ListTestSupport.h"
 #include "TestSupport.h"
 
 namespace {
@@ -76,22 +77,14 @@ SaveScript(const std::string& source, const std::string& folder,
 }
 
 
+// The program with the test shim preloaded and its variables set.
 RunResult
 RunWith(const TemporaryHome& home, TolvexRunner& runner,
 	const std::string& script, const std::string& environment)
 {
-	std::string scriptPath = home.WriteFile("save-script.txt", script);
-	std::string command = "env BE_DISPLAY=headless BE_SCRIPT="
-		+ Quoted(scriptPath) + " LD_PRELOAD=" READ_FAILURE_LIBRARY
-		" ASAN_OPTIONS=verify_asan_link_order=0 " + environment + " "
-		+ Quoted(runner.Executable()) + " > " + Quoted(home.File("out"))
-		+ " 2> " + Quoted(home.File("err")) + " < /dev/null";
-	int status = system(("sh -c " + Quoted(command)).c_str());
-	RunResult result;
-	result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-	result.output = ReadFile(home.File("out"));
-	result.errors = ReadFile(home.File("err"));
-	return result;
+	return RunThroughShell(home, runner, script, "", "LD_PRELOAD="
+		READ_FAILURE_LIBRARY " ASAN_OPTIONS=verify_asan_link_order=0 "
+		+ environment);
 }
 
 } // namespace
@@ -345,14 +338,10 @@ TEST(ListSaveTest, ReadOnlyFoldersOtherGroupsAndReadOnlyLists)
 		"list.tvx") + "menu Lista \"Salva...\"\nsave " + home.File(
 		"lists/group") + " list.tvx\nalert 1\nmenu Lista \"Salva...\"\nsave "
 		+ home.File("lists/locked") + " list.tvx\nalert 1\nalert 0\n";
-	std::string scriptPath = home.WriteFile("ro-script.txt", script);
-	std::string command = before + " env BE_DISPLAY=headless BE_SCRIPT="
-		+ Quoted(scriptPath) + " " + Quoted(runner.Executable()) + " > "
-		+ Quoted(home.File("out")) + " 2>&1 < /dev/null";
-	int status = system(("sh -c " + Quoted(command)).c_str());
+	RunResult result = RunThroughShell(home, runner, script, before);
 	chmod(home.File("lists/ro").c_str(), 0755);
-	std::string output = ReadFile(home.File("out"));
-	ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+	std::string output = result.output;
+	ASSERT_EQ(0, result.status) << output << result.errors;
 
 	// Only the read-only list was refused.
 	std::string alerts;

@@ -156,15 +156,16 @@ Pick(BFilePanel* panel, int32 index, bool doubleClick)
 }
 
 
-// What a user types into the path field, then Enter.
+// What a user types into a field of the panel (replacing its text), then
+// Enter.
 void
-TypePath(BFilePanel* panel, const std::string& text)
+TypeInto(BFilePanel* panel, const char* fieldName, const std::string& text)
 {
 	BWindow* window = panel->Window();
 	ASSERT_TRUE(window->Lock());
-	BTextControl* path = dynamic_cast<BTextControl*>(window->FindView(
-		"PanelPath"));
-	int32 token = path != NULL ? BHandler::Private(path->TextView()).Token()
+	BTextControl* field = dynamic_cast<BTextControl*>(window->FindView(
+		fieldName));
+	int32 token = field != NULL ? BHandler::Private(field->TextView()).Token()
 		: -1;
 	window->Unlock();
 	ASSERT_GE(token, 0);
@@ -176,6 +177,14 @@ TypePath(BFilePanel* panel, const std::string& text)
 	enter.AddString("bytes", "\n");
 	ASSERT_EQ(B_OK, BMessenger(window).SendMessage(&enter));
 	ASSERT_TRUE(WaitUntilQuiet());
+}
+
+
+// What a user types into the path field, then Enter.
+void
+TypePath(BFilePanel* panel, const std::string& text)
+{
+	TypeInto(panel, "PanelPath", text);
 }
 
 
@@ -678,30 +687,6 @@ TEST_F(FilePanelTest, ATypedPathIsFollowed)
 
 
 namespace {
-
-// What a user types into a field of the panel (replacing its text), then
-// Enter.
-void
-TypeInto(BFilePanel* panel, const char* fieldName, const std::string& text)
-{
-	BWindow* window = panel->Window();
-	ASSERT_TRUE(window->Lock());
-	BTextControl* field = dynamic_cast<BTextControl*>(window->FindView(
-		fieldName));
-	int32 token = field != NULL ? BHandler::Private(field->TextView()).Token()
-		: -1;
-	window->Unlock();
-	ASSERT_GE(token, 0);
-	BMessage typed(B_INPUT_TEXT);
-	typed.AddInt32("view", token);
-	typed.AddString("text", text.c_str());
-	ASSERT_EQ(B_OK, BMessenger(window).SendMessage(&typed));
-	BMessage enter(B_INPUT_KEY);
-	enter.AddString("bytes", "\n");
-	ASSERT_EQ(B_OK, BMessenger(window).SendMessage(&enter));
-	ASSERT_TRUE(WaitUntilQuiet());
-}
-
 
 // One key pressed where the focus is.
 void

@@ -99,6 +99,26 @@ ReadXattr(int fd, const char* fullName, std::string* value)
 }
 
 
+// The names of every extended attribute of the node, each with its NUL;
+// their length, or -1 with errno set. A list that grows between the two
+// calls is asked for again.
+ssize_t
+XattrNames(int fd, std::vector<char>* names)
+{
+	ssize_t size = -1;
+	for (int attempt = 0; attempt < 8; attempt++) {
+		size = flistxattr(fd, NULL, 0);
+		if (size <= 0)
+			break;
+		names->resize(size);
+		size = flistxattr(fd, names->data(), names->size());
+		if (size >= 0 || errno != ERANGE)
+			break;
+	}
+	return size;
+}
+
+
 //	#pragma mark - fallback store
 
 
@@ -393,16 +413,7 @@ CopyAttributes(int from, int to, bool keepExisting)
 		return B_FILE_ERROR;
 	if (!sForceFallback.load()) {
 		std::vector<char> names;
-		ssize_t size = -1;
-		for (int attempt = 0; attempt < 8; attempt++) {
-			size = flistxattr(from, NULL, 0);
-			if (size <= 0)
-				break;
-			names.resize(size);
-			size = flistxattr(from, names.data(), names.size());
-			if (size >= 0 || errno != ERANGE)
-				break;
-		}
+		ssize_t size = XattrNames(from, &names);
 		if (size < 0 && !Unsupported(errno))
 			return StatusFromErrno(errno);
 		for (ssize_t at = 0; at < size; at += strlen(&names[at]) + 1) {
@@ -493,16 +504,7 @@ ListAttributes(int fd, std::vector<std::string>* names)
 	names->clear();
 	if (!sForceFallback.load()) {
 		std::vector<char> list;
-		ssize_t size = -1;
-		for (int attempt = 0; attempt < 8; attempt++) {
-			size = flistxattr(fd, NULL, 0);
-			if (size <= 0)
-				break;
-			list.resize(size);
-			size = flistxattr(fd, list.data(), list.size());
-			if (size >= 0 || errno != ERANGE)
-				break;
-		}
+		ssize_t size = XattrNames(fd, &list);
 		if (size < 0 && !Unsupported(errno))
 			return StatusFromErrno(errno);
 		for (ssize_t at = 0; at < size; at += strlen(&list[at]) + 1) {
