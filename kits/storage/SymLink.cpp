@@ -107,10 +107,3 @@ BSymLink::MakeLinkedPath(const char* dirPath, BPath* path)
 	return (ssize_t)strlen(path->Path());
 }
 
-
-bool
-BSymLink::IsAbsolute()
-{
-	char link[B_PATH_NAME_LENGTH];
-	return ReadLink(link, sizeof(link)) > 0 && link[0] == '/';
-}

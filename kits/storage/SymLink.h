@@ -25,7 +25,6 @@ public:
 			// error.
 			ssize_t				MakeLinkedPath(const char* dirPath,
 									BPath* path);
-			bool				IsAbsolute();
 };
 
 #endif // _SYM_LINK_H

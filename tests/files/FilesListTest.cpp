@@ -459,8 +459,9 @@ TEST(FilesListTest, ListsSavedReopenToTheSameEntries)
 
 
 // Out of memory while reading a huge list (ten million lines under a
-// 700 MB address space): the list is refused with the open alert and
-// stays as it was, and Tolvex goes on.
+// 700 MB address space), or with the list read but no room to show it:
+// the list is refused with the open alert and stays as it was, and
+// Tolvex goes on.
 TEST(FilesListTest, AListTooBigForTheMemoryIsRefused)
 {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -491,6 +492,32 @@ TEST(FilesListTest, AListTooBigForTheMemoryIsRefused)
 		<< result.output;
 	EXPECT_EQ(std::vector<std::string>({
 		"item 0 selected=0 \"" + kept + "\"" }), Entries(result.output));
+
+	// A list that can be read but not shown (the room to show it is one
+	// allocation, refused): found before the list is emptied, which keeps
+	// what it had.
+	std::string shown = home.File("oom/shown.tvx");
+	{
+		std::string lines;
+		for (int i = 0; i < 200000; i++)
+			lines += "0;/a/b.wav\n";
+		home.WriteFile("oom/shown.tvx", lines);
+	}
+	result = RunThroughShell(home, runner, "drop FilesList " + kept
+		+ "\nmenu Lista \"Apri...\"\npanel " + shown + "\nalert 0\ndump\n",
+		"", "LD_PRELOAD=" ALLOC_FAILURE_LIBRARY
+		" TOLVEX_FAIL_ALLOC_ABOVE=4000000");
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_TRUE(Contains(result.output, "alert OpenOpenError: Impossibile "
+		"aprire file. Assicuratevi di avere accesso al file.\n"))
+		<< result.output.substr(0, 2000);
+	EXPECT_EQ(std::vector<std::string>({
+		"item 0 selected=0 \"" + kept + "\"" }), Entries(result.output));
+	// Without the refusal the same list opens.
+	result = runner.Run("menu Lista \"Apri...\"\npanel " + shown
+		+ "\ndump\n");
+	ASSERT_EQ(0, result.status) << result.errors;
+	EXPECT_EQ(200000u, Entries(result.output).size());
 }
 
 
