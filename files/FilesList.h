@@ -44,9 +44,10 @@ public:
 			// too long), so that no cut or empty path reaches the list.
 	static	bool				PathOf(const entry_ref* ref, BPath* path);
 			// A list file: its type is the list type, by its type
-			// attribute or, when it has none, by the desktop's type for
-			// its name (a .tvx file). Files handed over at launch and later
-			// are told apart by this one test.
+			// attribute or, when it has none, by its first line (the
+			// header every saved list starts with) or the desktop's type
+			// for its name (a .tvx file). Files handed over at launch and
+			// later are told apart by this one test.
 	static	bool				IsListFile(const char* path);
 
 			BFilePanel*			fSavePanel;
@@ -58,6 +59,7 @@ public:
 			BButton*			fMoveDownButton;
 
 private:
+	static	bool				_StartsWithHeader(const char* path);
 			void				_Enable(BButton* button, bool enabled);
 			void				_Alert(const char* title, const char* text);
 };

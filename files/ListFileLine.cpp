@@ -20,3 +20,16 @@ ListFileEntry(char* read)
 		read[--length] = '\0';
 	return separator + 1;
 }
+
+
+bool
+ListFileEntryHoldsNul(const char* read, size_t length)
+{
+	if (length == 0 || read[0] == '\0' || read[0] == '\r'
+		|| read[0] == '\n' || read[0] == '#')
+		return false;
+	const char* separator = (const char*)memchr(read, ';', length);
+	if (separator == NULL || separator == read + length - 1)
+		return false;
+	return memchr(read, '\0', length) != NULL;
+}

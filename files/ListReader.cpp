@@ -2,7 +2,6 @@
 
 #include <string.h>
 
-#include <algorithm>
 
 ListReader::ListReader(BFile* file)
 	:
@@ -13,7 +12,7 @@ ListReader::ListReader(BFile* file)
 	fAtEnd(false),
 	fFailed(false),
 	fBinary(false),
-	fOffset(0)
+	fStarted(false)
 {
 }
 
@@ -25,7 +24,7 @@ ListReader::~ListReader()
 
 
 bool
-ListReader::Next(char* line)
+ListReader::Next(char* line, size_t* pieceLength)
 {
 	size_t length = 0;
 	const size_t room = kLineSize - 1;
@@ -46,8 +45,30 @@ ListReader::Next(char* line)
 			break;
 	}
 	line[length] = '\0';
+	if (pieceLength != NULL)
+		*pieceLength = length;
 	// As fgets: a read error loses the piece it interrupted.
 	return length > 0 && !fFailed && !fBinary;
+}
+
+
+bool
+ListReader::OnlyNulsFrom(const char* line, size_t length)
+{
+	const char* nul = (const char*)memchr(line, '\0', length);
+	if (nul == NULL)
+		return false;
+	for (const char* c = nul; c < line + length; c++) {
+		if (*c != '\0')
+			return false;
+	}
+	while (fStart < fEnd || _Fill()) {
+		for (; fStart < fEnd; fStart++) {
+			if (fBlock[fStart] != '\0')
+				return false;
+		}
+	}
+	return !fFailed;
 }
 
 
@@ -65,16 +86,19 @@ ListReader::_Fill()
 	}
 	fStart = 0;
 	fEnd = got;
-	// The first bytes are looked at before any line of them is handed
-	// out: a sound file or a program read as a list gave garbage entries.
-	if (fOffset < kTextProbeSize) {
-		size_t probe = std::min((size_t)got, kTextProbeSize - fOffset);
-		if (memchr(fBlock, '\0', probe) != NULL) {
+	if (!fStarted) {
+		fStarted = true;
+		// Editors on some systems start a UTF-8 text with a byte-order
+		// mark; it is no part of the first line.
+		if (fEnd >= 3 && memcmp(fBlock, "\xef\xbb\xbf", 3) == 0)
+			fStart = 3;
+		// No list starts with a NUL; a sound file, a program or a file
+		// of zeros does.
+		if (fStart < fEnd && fBlock[fStart] == '\0') {
 			fBinary = true;
 			fStart = fEnd = 0;
 			return false;
 		}
 	}
-	fOffset += got;
 	return true;
 }

@@ -13,17 +13,23 @@ public:
 								~ListReader();
 
 			// The next piece, NUL-terminated, into line (kLineSize
-			// bytes); false at the end of the file or on a read error.
-			bool				Next(char* line);
+			// bytes), and its length, which counts NULs within it; false
+			// at the end of the file or on a read error. A UTF-8
+			// byte-order mark at the start of the file is skipped.
+			bool				Next(char* line, size_t* length = NULL);
 			// A read failed: what was handed out is not the whole file.
 			bool				Failed() const { return fFailed; }
-			// A NUL byte in the first kTextProbeSize bytes: the file is
-			// no text, and nothing of it is handed out.
+			// The file starts with a NUL: it is no text, and nothing of
+			// it is handed out.
 			bool				IsBinary() const { return fBinary; }
+			// Whether the last piece, from its first NUL on, and all the
+			// rest of the file are NULs: the zeros a crash leaves at the
+			// end of a file. The rest is then passed over.
+			bool				OnlyNulsFrom(const char* line,
+									size_t length);
 
 	static	const size_t		kLineSize = 1026;
 	static	const size_t		kBlockSize = 64 * 1024;
-	static	const size_t		kTextProbeSize = 64 * 1024;
 
 private:
 			bool				_Fill();
@@ -35,7 +41,7 @@ private:
 			bool				fAtEnd;
 			bool				fFailed;
 			bool				fBinary;
-			size_t				fOffset;
+			bool				fStarted;
 };
 
 #endif // LIST_READER_H

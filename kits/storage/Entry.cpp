@@ -283,6 +283,40 @@ BEntry::GetName(char* name) const
 
 
 status_t
+BEntry::GetStat(struct stat* stat) const
+{
+	if (stat == NULL)
+		return B_BAD_VALUE;
+	if (fStatus != B_OK)
+		return fStatus;
+	if (lstat(fPath.c_str(), stat) != 0)
+		return BPrivate::StatusFromErrno(errno);
+	return B_OK;
+}
+
+
+status_t
+BEntry::set_stat(struct stat& stat, uint32 what)
+{
+	if (fStatus != B_OK)
+		return fStatus;
+	int result;
+	if (what == BStatable::B_STAT_OWNER)
+		result = lchown(fPath.c_str(), stat.st_uid, (gid_t)-1);
+	else if (what == BStatable::B_STAT_GROUP)
+		result = lchown(fPath.c_str(), (uid_t)-1, stat.st_gid);
+	else if (what == BStatable::B_STAT_PERMISSIONS) {
+		// Linux gives a link no permissions of its own.
+		if (IsSymLink())
+			return B_NOT_ALLOWED;
+		result = chmod(fPath.c_str(), stat.st_mode & 07777);
+	} else
+		return B_BAD_VALUE;
+	return result == 0 ? B_OK : BPrivate::StatusFromErrno(errno);
+}
+
+
+status_t
 BEntry::Remove()
 {
 	if (fStatus != B_OK)

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include <Statable.h>
 #include <StorageDefs.h>
 #include <SupportDefs.h>
 
@@ -35,7 +36,7 @@ status_t get_ref_for_path(const char* path, entry_ref* ref);
 // An entry in a folder, named by its absolute path. It need not exist
 // (an abstract entry), but its folder must. With traverse, a link is
 // followed to the entry it finally leads to.
-class BEntry {
+class BEntry : public BStatable {
 public:
 								BEntry();
 								BEntry(const char* path, bool traverse = false);
@@ -57,6 +58,9 @@ public:
 			bool				IsDirectory() const;
 			bool				IsSymLink() const;
 
+			// The entry's own stat: a link is not followed.
+	virtual	status_t			GetStat(struct stat* stat) const;
+
 			status_t			GetRef(entry_ref* ref) const;
 			status_t			GetPath(BPath* path) const;
 			status_t			GetParent(BEntry* entry) const;
@@ -70,6 +74,8 @@ public:
 			status_t			Rename(const char* path, bool clobber = false);
 
 private:
+	virtual	status_t			set_stat(struct stat& stat, uint32 what);
+
 			status_t			_SetPath(const std::string& path,
 									bool traverse);
 

@@ -14,6 +14,8 @@
 #include <stdlib.h>
 
 #include <atomic>
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 #include <Bitmap.h>
@@ -39,6 +41,7 @@ const char* kExtensionsAttr = "META:EXTENS";
 const char* kLargeIconAttr = "META:L:ICON";
 const char* kMiniIconAttr = "META:M:ICON";
 const char* kAppHintAttr = "META:PPATH";
+const char* kSnifferRuleAttr = "META:SNIFF_RULE";
 
 const type_code kLargeIconType = 'ICON';
 const type_code kMiniIconType = 'MICN';
@@ -50,7 +53,7 @@ const char* kDeletedMarker = "@del-";
 
 const char* kAllAttrs[] = { kTypeAttr, kShortDescriptionAttr,
 	kLongDescriptionAttr, kPreferredAppAttr, kExtensionsAttr, kLargeIconAttr,
-	kMiniIconAttr, kAppHintAttr };
+	kMiniIconAttr, kAppHintAttr, kSnifferRuleAttr };
 
 
 std::string
@@ -92,91 +95,246 @@ FitsIcon(const BBitmap* icon, int32 side)
 }
 
 
-// The name's extension, compared without case, is one of the type's.
-bool
-HasExtension(const std::string& leaf, const BMimeType& type,
-	size_t* matched)
+// What the extensions of the installed types were read from: each folder
+// and type file of the database (a type added, removed or changed changes
+// one of them), and where the fallback store keeps a type's attributes.
+struct Stamp {
+	std::string			path;
+	bool				exists;
+	ino_t				node;
+	struct timespec		modified;
+	struct timespec		changed;
+};
+
+struct InstalledTypes {
+	std::vector<Stamp>	stamps;
+	// Each installed type with its extensions.
+	std::vector<std::pair<std::string, std::vector<std::string> > > types;
+};
+
+std::mutex sInstalledLock;
+InstalledTypes sInstalled;
+
+
+Stamp
+StampOf(const std::string& path)
 {
-	BMessage message;
-	if (type.GetFileExtensions(&message) != B_OK)
-		return false;
-	const char* extension;
-	bool found = false;
-	for (int32 i = 0; message.FindString("extensions", i, &extension) == B_OK;
-			i++) {
-		size_t length = strlen(extension);
-		if (length == 0 || length + 1 > leaf.size() || length <= *matched)
-			continue;
-		size_t dot = leaf.size() - length - 1;
-		if (leaf[dot] == '.'
-			&& strcasecmp(leaf.c_str() + dot + 1, extension) == 0) {
-			*matched = length;
-			found = true;
-		}
+	Stamp stamp = { path, false, 0, { 0, 0 }, { 0, 0 } };
+	struct stat st;
+	if (lstat(path.c_str(), &st) == 0) {
+		stamp.exists = true;
+		stamp.node = st.st_ino;
+		stamp.modified = st.st_mtim;
+		stamp.changed = st.st_ctim;
 	}
-	return found;
+	return stamp;
 }
 
 
-// The types installed in our own database whose extensions the name has;
-// the longest extension wins.
-std::string
-TypeByInstalledExtension(const std::string& leaf)
+bool
+SameStamp(const Stamp& one, const Stamp& other)
 {
-	std::string best;
-	size_t matched = 0;
+	return one.path == other.path && one.exists == other.exists
+		&& one.node == other.node
+		&& one.modified.tv_sec == other.modified.tv_sec
+		&& one.modified.tv_nsec == other.modified.tv_nsec
+		&& one.changed.tv_sec == other.changed.tv_sec
+		&& one.changed.tv_nsec == other.changed.tv_nsec;
+}
+
+
+// Whether what the cache was read from is as it was: one stat for each
+// folder and type.
+bool
+StampsHold(const std::vector<Stamp>& stamps)
+{
+	if (stamps.empty())
+		return false;
+	for (const Stamp& stamp : stamps) {
+		if (!SameStamp(stamp, StampOf(stamp.path)))
+			return false;
+	}
+	return true;
+}
+
+
+void
+ReadInstalledTypes(InstalledTypes* installed)
+{
+	installed->stamps.clear();
+	installed->types.clear();
 	std::string root = DatabaseFolder();
+	installed->stamps.push_back(StampOf(root));
 	DIR* supertypes = opendir(root.c_str());
 	if (supertypes == NULL)
-		return best;
+		return;
 	while (struct dirent* super = readdir(supertypes)) {
 		if (super->d_name[0] == '.' || super->d_name[0] == '@')
 			continue;
-		DIR* subtypes = opendir((root + "/" + super->d_name).c_str());
+		std::string folder = root + "/" + super->d_name;
+		installed->stamps.push_back(StampOf(folder));
+		DIR* subtypes = opendir(folder.c_str());
 		if (subtypes == NULL)
 			continue;
 		while (struct dirent* sub = readdir(subtypes)) {
 			if (sub->d_name[0] == '.' || strchr(sub->d_name, '@') != NULL)
 				continue;
+			std::string file = folder + "/" + sub->d_name;
+			Stamp stamp = StampOf(file);
+			installed->stamps.push_back(stamp);
+			struct stat st;
+			if (stat(file.c_str(), &st) == 0) {
+				installed->stamps.push_back(StampOf(
+					BPrivate::AttributeFallbackFolder(st.st_dev, st.st_ino)));
+			}
 			std::string name = std::string(super->d_name) + "/" + sub->d_name;
 			BMimeType type(name.c_str());
-			if (type.InitCheck() == B_OK && type.IsInstalled()
-				&& HasExtension(leaf, type, &matched))
-				best = name;
+			BMessage message;
+			if (type.InitCheck() != B_OK || !type.IsInstalled()
+				|| type.GetFileExtensions(&message) != B_OK)
+				continue;
+			std::vector<std::string> extensions;
+			const char* extension;
+			for (int32 i = 0; message.FindString("extensions", i,
+					&extension) == B_OK; i++)
+				extensions.push_back(extension);
+			installed->types.push_back(std::make_pair(name, extensions));
 		}
 		closedir(subtypes);
 	}
 	closedir(supertypes);
+}
+
+
+// The types installed in our own database whose extensions the name has;
+// the longest extension wins. The database is read again only when one
+// of its folders or types changed: many files handed over at once each
+// asked for it.
+std::string
+TypeByInstalledExtension(const std::string& leaf)
+{
+	std::lock_guard<std::mutex> lock(sInstalledLock);
+	if (!StampsHold(sInstalled.stamps))
+		ReadInstalledTypes(&sInstalled);
+	std::string best;
+	size_t matched = 0;
+	for (const auto& type : sInstalled.types) {
+		for (const std::string& extension : type.second) {
+			size_t length = extension.size();
+			if (length == 0 || length + 1 > leaf.size() || length <= matched)
+				continue;
+			size_t dot = leaf.size() - length - 1;
+			if (leaf[dot] == '.'
+				&& strcasecmp(leaf.c_str() + dot + 1, extension.c_str()) == 0) {
+				matched = length;
+				best = type.first;
+			}
+		}
+	}
 	return best;
 }
 
 
-// The desktop's type for the name, from the globs2 files of the shared
-// MIME databases (the user's first): the highest weight, then the longest
-// pattern, wins; a pattern is matched without case unless it says "cs".
-std::string
-TypeBySharedGlobs(const std::string& leaf)
-{
-	std::vector<std::string> folders;
-	folders.push_back(BPrivate::DataFolder());
-	const char* dirs = getenv("XDG_DATA_DIRS");
-	std::string list = dirs != NULL && dirs[0] != '\0' ? dirs
-		: "/usr/local/share:/usr/share";
-	size_t start = 0;
-	while (start <= list.size()) {
-		size_t end = list.find(':', start);
-		if (end == std::string::npos)
-			end = list.size();
-		if (end > start && list[start] == '/')
-			folders.push_back(list.substr(start, end - start));
-		start = end + 1;
-	}
+// One glob of a globs2 file. Most are "*.ext" or a whole name, found by
+// their text; the rest are matched one by one.
+struct Glob {
+	int					weight;
+	size_t				length;
+	// Which glob of all the files, in reading order: of equal weight and
+	// length, the first read (the user's database first) wins.
+	size_t				order;
+	bool				caseSensitive;
+	std::string			pattern;
+	std::string			type;
+	// The literal text before the first and after the last wildcard, as
+	// a name to match must hold them (lower case without "cs"): most
+	// names are passed over without fnmatch.
+	std::string			head;
+	std::string			tail;
+};
 
-	std::string best;
-	int bestWeight = -1;
-	size_t bestLength = 0;
-	for (const std::string& folder : folders) {
-		FILE* globs = fopen((folder + "/mime/globs2").c_str(), "re");
+// The globs2 files as they were read, and what they were read from: a
+// file is read again only when it changed (another node, size or time).
+struct GlobCache {
+	struct Source {
+		std::string		path;
+		bool			exists;
+		dev_t			device;
+		ino_t			node;
+		off_t			size;
+		struct timespec	modified;
+	};
+
+	std::vector<Source>	sources;
+	// Extensions and whole names without case (lower case), and with it.
+	std::unordered_map<std::string, std::vector<Glob> > byExtension;
+	std::unordered_map<std::string, std::vector<Glob> > byExtensionCase;
+	std::unordered_map<std::string, std::vector<Glob> > byName;
+	std::unordered_map<std::string, std::vector<Glob> > byNameCase;
+	std::vector<Glob>	others;
+};
+
+std::mutex sGlobLock;
+GlobCache sGlobs;
+
+
+std::string
+LowerAscii(const std::string& text)
+{
+	std::string lower(text);
+	for (char& c : lower)
+		c = (char)tolower((unsigned char)c);
+	return lower;
+}
+
+
+bool
+HasWildcard(const char* text)
+{
+	return strpbrk(text, "*?[\\") != NULL;
+}
+
+
+GlobCache::Source
+Look(const std::string& path)
+{
+	GlobCache::Source source = { path, false, 0, 0, 0, { 0, 0 } };
+	struct stat st;
+	if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+		source.exists = true;
+		source.device = st.st_dev;
+		source.node = st.st_ino;
+		source.size = st.st_size;
+		source.modified = st.st_mtim;
+	}
+	return source;
+}
+
+
+bool
+Same(const GlobCache::Source& one, const GlobCache::Source& other)
+{
+	return one.path == other.path && one.exists == other.exists
+		&& (!one.exists || (one.device == other.device
+			&& one.node == other.node && one.size == other.size
+			&& one.modified.tv_sec == other.modified.tv_sec
+			&& one.modified.tv_nsec == other.modified.tv_nsec));
+}
+
+
+void
+ReadGlobs(GlobCache* cache)
+{
+	cache->byExtension.clear();
+	cache->byExtensionCase.clear();
+	cache->byName.clear();
+	cache->byNameCase.clear();
+	cache->others.clear();
+	size_t order = 0;
+	for (const GlobCache::Source& source : cache->sources) {
+		if (!source.exists)
+			continue;
+		FILE* globs = fopen(source.path.c_str(), "re");
 		if (globs == NULL)
 			continue;
 		char line[1024];
@@ -193,22 +351,126 @@ TypeBySharedGlobs(const std::string& leaf)
 			char* flags = strchr(pattern, ':');
 			if (flags != NULL)
 				*flags++ = '\0';
-			int weight = atoi(line);
-			size_t length = strlen(pattern);
-			if (weight < bestWeight
-				|| (weight == bestWeight && length <= bestLength))
-				continue;
-			bool caseSensitive = flags != NULL && strstr(flags, "cs") != NULL;
-			if (fnmatch(pattern, leaf.c_str(),
-					caseSensitive ? 0 : FNM_CASEFOLD) != 0)
-				continue;
-			best = type;
-			bestWeight = weight;
-			bestLength = length;
+			Glob glob;
+			glob.weight = atoi(line);
+			glob.length = strlen(pattern);
+			glob.order = order++;
+			glob.caseSensitive = flags != NULL && strstr(flags, "cs") != NULL;
+			glob.pattern = pattern;
+			glob.type = type;
+			if (pattern[0] == '*' && pattern[1] == '.' && pattern[2] != '\0'
+				&& !HasWildcard(pattern + 2)) {
+				std::string extension(pattern + 2);
+				if (glob.caseSensitive)
+					cache->byExtensionCase[extension].push_back(glob);
+				else
+					cache->byExtension[LowerAscii(extension)].push_back(glob);
+			} else if (pattern[0] != '\0' && !HasWildcard(pattern)) {
+				if (glob.caseSensitive)
+					cache->byNameCase[pattern].push_back(glob);
+				else
+					cache->byName[LowerAscii(pattern)].push_back(glob);
+			} else {
+				std::string text = glob.caseSensitive ? glob.pattern
+					: LowerAscii(glob.pattern);
+				size_t first = text.find_first_of("*?[\\");
+				size_t last = text.find_last_of("*?[]\\");
+				glob.head = text.substr(0, first);
+				glob.tail = last == std::string::npos ? std::string()
+					: text.substr(last + 1);
+				cache->others.push_back(glob);
+			}
 		}
 		fclose(globs);
 	}
-	return best;
+}
+
+
+// The better of two globs that both match: the highest weight, then the
+// longest pattern, then the first read.
+bool
+Better(const Glob& glob, const Glob* best)
+{
+	if (best == NULL)
+		return true;
+	if (glob.weight != best->weight)
+		return glob.weight > best->weight;
+	if (glob.length != best->length)
+		return glob.length > best->length;
+	return glob.order < best->order;
+}
+
+
+void
+Consider(const std::unordered_map<std::string, std::vector<Glob> >& map,
+	const std::string& key, const Glob** best)
+{
+	std::unordered_map<std::string, std::vector<Glob> >::const_iterator
+		found = map.find(key);
+	if (found == map.end())
+		return;
+	for (const Glob& glob : found->second) {
+		if (Better(glob, *best))
+			*best = &glob;
+	}
+}
+
+
+// The desktop's type for the name, from the globs2 files of the shared
+// MIME databases (the user's first): the highest weight, then the longest
+// pattern, wins; a pattern is matched without case unless it says "cs".
+// The files are read once, and again only when one of them changes: many
+// files handed over at once each asked for them.
+std::string
+TypeBySharedGlobs(const std::string& leaf)
+{
+	std::vector<GlobCache::Source> sources;
+	sources.push_back(Look(BPrivate::DataFolder() + "/mime/globs2"));
+	const char* dirs = getenv("XDG_DATA_DIRS");
+	std::string list = dirs != NULL && dirs[0] != '\0' ? dirs
+		: "/usr/local/share:/usr/share";
+	size_t start = 0;
+	while (start <= list.size()) {
+		size_t end = list.find(':', start);
+		if (end == std::string::npos)
+			end = list.size();
+		if (end > start && list[start] == '/')
+			sources.push_back(Look(list.substr(start, end - start)
+				+ "/mime/globs2"));
+		start = end + 1;
+	}
+
+	std::lock_guard<std::mutex> lock(sGlobLock);
+	bool same = sources.size() == sGlobs.sources.size();
+	for (size_t i = 0; same && i < sources.size(); i++)
+		same = Same(sources[i], sGlobs.sources[i]);
+	if (!same) {
+		sGlobs.sources = sources;
+		ReadGlobs(&sGlobs);
+	}
+
+	const Glob* best = NULL;
+	std::string lower = LowerAscii(leaf);
+	Consider(sGlobs.byName, lower, &best);
+	Consider(sGlobs.byNameCase, leaf, &best);
+	for (size_t dot = leaf.find('.'); dot != std::string::npos;
+			dot = leaf.find('.', dot + 1)) {
+		Consider(sGlobs.byExtension, lower.substr(dot + 1), &best);
+		Consider(sGlobs.byExtensionCase, leaf.substr(dot + 1), &best);
+	}
+	for (const Glob& glob : sGlobs.others) {
+		const std::string& name = glob.caseSensitive ? leaf : lower;
+		if (name.size() < glob.head.size() + glob.tail.size()
+			|| name.compare(0, glob.head.size(), glob.head) != 0
+			|| name.compare(name.size() - glob.tail.size(), glob.tail.size(),
+				glob.tail) != 0
+			|| !Better(glob, best))
+			continue;
+		if (fnmatch(glob.pattern.c_str(), leaf.c_str(),
+				glob.caseSensitive ? 0 : FNM_CASEFOLD) == 0)
+			best = &glob;
+	}
+	return best != NULL ? best->type : std::string();
 }
 
 } // namespace
@@ -658,6 +920,24 @@ BMimeType::SetAppHint(const entry_ref* ref)
 
 
 status_t
+BMimeType::SetSnifferRule(const char* rule)
+{
+	BPrivate::SharedMimeMagic magic;
+	if (rule != NULL && rule[0] != '\0'
+		&& !BPrivate::ParseSnifferRule(rule, &magic))
+		return B_BAD_MIME_SNIFFER_RULE;
+	std::string data;
+	if (rule != NULL && rule[0] != '\0')
+		data.assign(rule, strlen(rule) + 1);
+	status_t status = _Write(kSnifferRuleAttr, B_STRING_TYPE,
+		data.empty() ? NULL : &data);
+	if (status == B_OK && _CheckInstalled() == B_OK)
+		_Publish();
+	return status;
+}
+
+
+status_t
 BMimeType::GuessMimeType(const char* filename, BMimeType* type)
 {
 	if (filename == NULL || type == NULL)
@@ -794,6 +1074,12 @@ BMimeType::_Publish() const
 				message.FindString("extensions", i, &extension) == B_OK; i++)
 			extensions.push_back(extension);
 	}
+	std::vector<BPrivate::SharedMimeMagic> magic;
+	std::string rule;
+	BPrivate::SharedMimeMagic parsed;
+	if (_Read(kSnifferRuleAttr, &rule) == B_OK
+		&& BPrivate::ParseSnifferRule(rule.c_str(), &parsed))
+		magic.push_back(parsed);
 	return BPrivate::PublishSharedMimeType(fType.c_str(), description,
-		extensions);
+		extensions, magic);
 }

@@ -61,6 +61,11 @@ public:
 			// A B_CMAP8 bitmap of exactly the icon's size.
 			status_t			GetIcon(BBitmap* icon, icon_size size) const;
 			status_t			SetIcon(const BBitmap* icon, icon_size size);
+			// A BeOS sniffer rule, such as 0.80 ("%PDF-") or
+			// 0.5 ([0:8] "text"): the desktop gets the rules of that
+			// shape, a string looked for at an offset or in a range, as
+			// magic, so that it knows the type's files by their content.
+			status_t			SetSnifferRule(const char* rule);
 			// The executable of an application signature's type.
 			status_t			GetAppHint(entry_ref* ref) const;
 			status_t			SetAppHint(const entry_ref* ref);

@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <string.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -15,7 +17,10 @@
 BNode::BNode()
 	:
 	fFd(-1),
-	fStatus(B_NO_INIT)
+	fStatus(B_NO_INIT),
+	fLocked(false),
+	fAttrIndex(0),
+	fAttrsRead(false)
 {
 }
 
@@ -23,7 +28,10 @@ BNode::BNode()
 BNode::BNode(const char* path)
 	:
 	fFd(-1),
-	fStatus(B_NO_INIT)
+	fStatus(B_NO_INIT),
+	fLocked(false),
+	fAttrIndex(0),
+	fAttrsRead(false)
 {
 	SetTo(path);
 }
@@ -32,7 +40,10 @@ BNode::BNode(const char* path)
 BNode::BNode(const entry_ref* ref)
 	:
 	fFd(-1),
-	fStatus(B_NO_INIT)
+	fStatus(B_NO_INIT),
+	fLocked(false),
+	fAttrIndex(0),
+	fAttrsRead(false)
 {
 	SetTo(ref);
 }
@@ -91,6 +102,8 @@ BNode::Unset()
 		close(fFd);
 	fFd = -1;
 	fStatus = B_NO_INIT;
+	fLocked = false;
+	RewindAttrs();
 }
 
 
@@ -179,6 +192,8 @@ BNode::_SetDescriptor(int fd, status_t status)
 		close(fFd);
 	fFd = fd;
 	fStatus = status;
+	fLocked = false;
+	RewindAttrs();
 }
 
 
@@ -190,4 +205,106 @@ BNode::Sync()
 	if (fsync(fFd) != 0)
 		return BPrivate::StatusFromErrno(errno);
 	return B_OK;
+}
+
+
+status_t
+BNode::GetStat(struct stat* stat) const
+{
+	if (stat == NULL)
+		return B_BAD_VALUE;
+	if (fFd < 0)
+		return B_NO_INIT;
+	if (fstat(fFd, stat) != 0)
+		return BPrivate::StatusFromErrno(errno);
+	return B_OK;
+}
+
+
+status_t
+BNode::set_stat(struct stat& stat, uint32 what)
+{
+	if (fFd < 0)
+		return B_NO_INIT;
+	int result = 0;
+	if (what == BStatable::B_STAT_OWNER)
+		result = fchown(fFd, stat.st_uid, (gid_t)-1);
+	else if (what == BStatable::B_STAT_GROUP)
+		result = fchown(fFd, (uid_t)-1, stat.st_gid);
+	else if (what == BStatable::B_STAT_PERMISSIONS)
+		result = fchmod(fFd, stat.st_mode & 07777);
+	else
+		return B_BAD_VALUE;
+	return result == 0 ? B_OK : BPrivate::StatusFromErrno(errno);
+}
+
+
+// An open-file-description lock: it belongs to this BNode's descriptor,
+// so a second BNode on the same file, in this process or another, is
+// refused as on BeOS, and a process that dies lets it go.
+status_t
+BNode::Lock()
+{
+	if (fFd < 0)
+		return B_FILE_ERROR;
+	if (fLocked)
+		return B_BUSY;
+	while (flock(fFd, LOCK_EX | LOCK_NB) != 0) {
+		if (errno == EINTR)
+			continue;
+		return errno == EWOULDBLOCK ? B_BUSY
+			: BPrivate::StatusFromErrno(errno);
+	}
+	fLocked = true;
+	return B_OK;
+}
+
+
+status_t
+BNode::Unlock()
+{
+	if (fFd < 0)
+		return B_FILE_ERROR;
+	if (!fLocked)
+		return B_BAD_VALUE;
+	if (flock(fFd, LOCK_UN) != 0)
+		return BPrivate::StatusFromErrno(errno);
+	fLocked = false;
+	return B_OK;
+}
+
+
+status_t
+BNode::GetNextAttrName(char* buffer)
+{
+	if (buffer == NULL)
+		return B_BAD_VALUE;
+	if (fFd < 0)
+		return B_FILE_ERROR;
+	if (!fAttrsRead) {
+		status_t status = BPrivate::ListAttributes(fFd, &fAttrNames);
+		if (status != B_OK)
+			return status;
+		fAttrsRead = true;
+		fAttrIndex = 0;
+	}
+	// A name too long for the caller's buffer is passed over, never cut.
+	while (fAttrIndex < fAttrNames.size()
+		&& fAttrNames[fAttrIndex].size() >= B_ATTR_NAME_LENGTH)
+		fAttrIndex++;
+	if (fAttrIndex >= fAttrNames.size())
+		return B_ENTRY_NOT_FOUND;
+	const std::string& name = fAttrNames[fAttrIndex++];
+	memcpy(buffer, name.c_str(), name.size() + 1);
+	return B_OK;
+}
+
+
+status_t
+BNode::RewindAttrs()
+{
+	fAttrNames.clear();
+	fAttrIndex = 0;
+	fAttrsRead = false;
+	return fFd < 0 ? B_FILE_ERROR : B_OK;
 }

@@ -2,15 +2,17 @@
 #define _NODE_H
 
 #include <string>
+#include <vector>
 
 #include <Entry.h>
+#include <Statable.h>
 #include <StorageDefs.h>
 #include <SupportDefs.h>
 #include <fs_attr.h>
 
 // A file system node (file, folder) and its attributes. Links are
 // followed: the node is what the path finally leads to.
-class BNode {
+class BNode : public BStatable {
 public:
 								BNode();
 								BNode(const char* path);
@@ -21,6 +23,15 @@ public:
 			status_t			SetTo(const entry_ref* ref);
 			void				Unset();
 			status_t			InitCheck() const;
+
+	virtual	status_t			GetStat(struct stat* stat) const;
+
+			// An exclusive lock on the node, held until Unlock or until
+			// the node is closed; B_BUSY while another BNode (of this
+			// process or another) holds it. Locks are advisory: they keep
+			// out only those who ask for them.
+			status_t			Lock();
+			status_t			Unlock();
 
 			// The number of bytes read or written, or an error code; an
 			// uninitialised node answers B_FILE_ERROR.
@@ -35,6 +46,10 @@ public:
 			status_t			Sync();
 			status_t			GetAttrInfo(const char* name,
 									attr_info* info) const;
+			// The attributes' names one by one, B_ENTRY_NOT_FOUND after
+			// the last; buffer holds B_ATTR_NAME_LENGTH bytes.
+			status_t			GetNextAttrName(char* buffer);
+			status_t			RewindAttrs();
 
 protected:
 			// Takes over the descriptor, whatever the status.
@@ -50,11 +65,18 @@ private:
 	friend class BNodeInfo;
 	friend class BAppFileInfo;
 
+	virtual	status_t			set_stat(struct stat& stat, uint32 what);
+
 								BNode(const BNode&);
 			BNode&				operator=(const BNode&);
 
 			int					fFd;
 			status_t			fStatus;
+			bool				fLocked;
+			// The names GetNextAttrName hands out, read at its first call.
+			std::vector<std::string> fAttrNames;
+			size_t				fAttrIndex;
+			bool				fAttrsRead;
 };
 
 #endif // _NODE_H

@@ -160,6 +160,14 @@ public:
 		if (now - fLastTyped > kTypingPause)
 			fTyped.clear();
 		fLastTyped = now;
+		// No name holds a '/', and one that begins a name with '~' is a
+		// path from home: both start a path, typed in the path field.
+		if (numBytes == 1 && (first == '/' || (first == '~'
+				&& fTyped.empty()))) {
+			fTyped.clear();
+			fPanel->_StartPath(bytes[0]);
+			return;
+		}
 		fTyped.append(bytes, numBytes);
 		for (int32 i = 0; i < CountItems(); i++) {
 			const char* text = static_cast<BStringItem*>(ItemAt(i))->Text();
@@ -536,7 +544,9 @@ BFilePanel::PanelWindow::_Choose()
 		}
 		if (selected >= 0 && fName.empty())
 			SetName(fNames[selected].c_str());
-		if (fName.empty() || fName.find('/') != std::string::npos)
+		if (fName.find('/') != std::string::npos && !_FollowTypedName())
+			return;
+		if (fName.empty())
 			return;
 		entry_ref directory;
 		if (get_ref_for_path(fDirectory.c_str(), &directory) != B_OK)
@@ -623,6 +633,59 @@ BFilePanel::PanelWindow::_FollowTypedPath()
 	fEntries->DeselectAll();
 	fEntries->Select((int32)(found - fNames.begin()));
 	return false;
+}
+
+
+// A name typed with a '/' in a save panel is a path: its folder is
+// entered and its last part becomes the name; a folder is entered alone.
+// A folder that is not there is said so, and the panel stays as it was.
+// True when the save goes on with the name.
+bool
+BFilePanel::PanelWindow::_FollowTypedName()
+{
+	std::string typed = fName;
+	const char* home = getenv("HOME");
+	if (home != NULL && (typed == "~" || typed.compare(0, 2, "~/") == 0))
+		typed = home + typed.substr(1);
+	else if (typed[0] != '/')
+		typed = Join(fDirectory, typed);
+	bool folderOnly = typed.back() == '/';
+	while (typed.size() > 1 && typed.back() == '/')
+		typed.pop_back();
+	if (IsFolder(typed)) {
+		SetDirectory(Resolved(typed));
+		SetName("");
+		return false;
+	}
+	size_t slash = typed.rfind('/');
+	std::string folder = folderOnly ? typed : slash == 0 ? std::string("/")
+		: typed.substr(0, slash);
+	std::string name = typed.substr(slash + 1);
+	if (folderOnly || !IsFolder(folder)) {
+		std::string text = "La cartella \"" + folder + "\" non esiste.";
+		BAlert* alert = new BAlert("NoSuchFolder", text.c_str(), "OK", NULL,
+			NULL, B_WIDTH_AS_USUAL, B_STOP_ALERT);
+		alert->Go();
+		SelectName();
+		return false;
+	}
+	SetDirectory(Resolved(folder));
+	SetName(name.c_str());
+	fEntries->DeselectAll();
+	return true;
+}
+
+
+// A path begun by typing in the entries: the path field takes it, with
+// the character typed, and nothing selected, so that the typing that
+// follows goes after it.
+void
+BFilePanel::PanelWindow::_StartPath(char first)
+{
+	char text[2] = { first, '\0' };
+	fPathView->MakeFocus(true);
+	fPathView->SetText(text);
+	fPathView->TextView()->Select(0, 0);
 }
 
 

@@ -48,3 +48,27 @@ TEST(ListFileLineTest, LongestRead)
 	std::string read = ";" + std::string(kListFileReadSize - 2, 'p');
 	EXPECT_EQ(kListFileReadSize - 2, EntryOf(read).size());
 }
+
+
+// A NUL makes a read suspect only where the read is an entry by its bytes:
+// not in a comment or a blank, nor where no ';' stands before the last
+// byte; a ';' hidden after the NUL counts.
+TEST(ListFileLineTest, NulsInEntriesOnly)
+{
+	auto holds = [](const std::string& read) {
+		return ListFileEntryHoldsNul(read.data(), read.size());
+	};
+	std::string nul(1, '\0');
+	EXPECT_TRUE(holds("0;/a" + nul + "b.wav\n"));
+	EXPECT_TRUE(holds("0" + nul + ";/a.wav\n"));
+	EXPECT_TRUE(holds("abc" + nul + "0;/x\n"));
+	EXPECT_TRUE(holds("0;" + nul));
+	EXPECT_FALSE(holds("0;/a.wav\n"));
+	EXPECT_FALSE(holds(nul + "0;/a.wav\n"));
+	EXPECT_FALSE(holds("#" + nul + ";x\n"));
+	EXPECT_FALSE(holds("\r" + nul + ";x\n"));
+	EXPECT_FALSE(holds("\n"));
+	EXPECT_FALSE(holds("abc" + nul + "x\n"));
+	EXPECT_FALSE(holds("a" + nul + ";"));
+	EXPECT_FALSE(holds(""));
+}

@@ -7,11 +7,19 @@
  * fsync() and fdatasync() fail with EIO on the file named by
  * TOLVEX_FAIL_FSYNC_PATH, or on every file in it when it ends with '/':
  * data written but never made safe on the disk.
+ *
+ * On the file named by TOLVEX_KILL_PATH, each ftruncate(), write() and
+ * fsync() is a step; the process is SIGKILLed right after step
+ * TOLVEX_KILL_AFTER, as a crash in the middle of a save would be, or
+ * SIGSTOPped after step TOLVEX_STOP_AFTER, a save caught alive. The
+ * TOLVEX_FAIL_WRITE_AT-th write() on the file named by
+ * TOLVEX_FAIL_WRITE_PATH fails with EIO, and only that one.
  */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
 #include <limits.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -49,6 +57,56 @@ IsTheFile(int fd)
 }
 
 
+/* One more step on the file to be killed in; dies after the chosen one. */
+static void
+Step(int fd)
+{
+	static unsigned long sSteps;
+	const char* kill = getenv("TOLVEX_KILL_AFTER");
+	const char* stop = getenv("TOLVEX_STOP_AFTER");
+	if ((kill == NULL && stop == NULL) || !IsFileOf(fd, "TOLVEX_KILL_PATH"))
+		return;
+	sSteps++;
+	if (kill != NULL && sSteps == strtoul(kill, NULL, 10))
+		raise(SIGKILL);
+	if (stop != NULL && sSteps == strtoul(stop, NULL, 10))
+		raise(SIGSTOP);
+}
+
+
+ssize_t
+write(int fd, const void* buffer, size_t size)
+{
+	static ssize_t (*realWrite)(int, const void*, size_t);
+	static unsigned long sWrites;
+	if (realWrite == NULL)
+		realWrite = (ssize_t (*)(int, const void*, size_t))dlsym(RTLD_NEXT,
+			"write");
+	if (IsFileOf(fd, "TOLVEX_FAIL_WRITE_PATH")) {
+		const char* at = getenv("TOLVEX_FAIL_WRITE_AT");
+		if (at != NULL && ++sWrites == strtoul(at, NULL, 10)) {
+			errno = EIO;
+			return -1;
+		}
+	}
+	ssize_t written = realWrite(fd, buffer, size);
+	Step(fd);
+	return written;
+}
+
+
+int
+ftruncate(int fd, off_t length)
+{
+	static int (*realFtruncate)(int, off_t);
+	if (realFtruncate == NULL)
+		realFtruncate = (int (*)(int, off_t))dlsym(RTLD_NEXT, "ftruncate");
+	int result = realFtruncate(fd, length);
+	Step(fd);
+	return result;
+}
+
+
 int
 fsync(int fd)
 {
@@ -59,7 +117,9 @@ fsync(int fd)
 		errno = EIO;
 		return -1;
 	}
-	return realFsync(fd);
+	int result = realFsync(fd);
+	Step(fd);
+	return result;
 }
 
 

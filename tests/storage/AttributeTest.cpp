@@ -10,8 +10,11 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
+#include <Entry.h>
 #include <File.h>
 #include <Node.h>
 #include <NodeInfo.h>
@@ -351,4 +354,99 @@ TEST_F(AttributeTest, ReadOnlyVolumeRefusesAndNoXattrVolumeFallsBack)
 	BNode node((readOnly + "/Tolvex").c_str());
 	EXPECT_EQ(node.WriteAttr("encoder_location", B_STRING_TYPE, 0, "/new",
 		5), 5);
+}
+
+
+namespace {
+
+std::vector<std::string>
+AttrNames(BNode& node)
+{
+	std::vector<std::string> names;
+	char name[B_ATTR_NAME_LENGTH];
+	node.RewindAttrs();
+	while (node.GetNextAttrName(name) == B_OK)
+		names.push_back(name);
+	std::sort(names.begin(), names.end());
+	return names;
+}
+
+} // namespace
+
+
+// A node's attributes by name: its user extended attributes and what the
+// fallback store keeps, escaped names given back as written; a name in the
+// store too long for the caller's buffer (a damaged store: no name written
+// is that long) is passed over, never cut or overrun, and one a byte
+// shorter is given whole.
+TEST_F(AttributeTest, AttributeNamesFromBothStores)
+{
+	WriteFile(Path("named"), "x");
+	ASSERT_EQ(0, setxattr(Path("named").c_str(), "user.plain", "CSTRa", 5, 0));
+	// Not a BeOS attribute: not listed (as root it can be written).
+	setxattr(Path("named").c_str(), "trusted.hidden", "x", 1, 0);
+	BNode node(Path("named").c_str());
+	ASSERT_EQ(B_OK, node.InitCheck());
+	BPrivate::ForceAttributeFallbackForTests(true);
+	ASSERT_EQ(3, node.WriteAttr("odd/name:x", B_STRING_TYPE, 0, "ab", 3));
+	BPrivate::ForceAttributeFallbackForTests(false);
+	struct stat st;
+	ASSERT_EQ(0, stat(Path("named").c_str(), &st));
+	std::string folder = BPrivate::AttributeFallbackFolder(st.st_dev,
+		st.st_ino);
+	WriteFile(folder + "/" + std::string(B_ATTR_NAME_LENGTH, 'l'), "CSTRx");
+	WriteFile(folder + "/" + std::string(B_ATTR_NAME_LENGTH - 1, 'k'),
+		"CSTRx");
+	EXPECT_EQ(std::vector<std::string>({
+		std::string(B_ATTR_NAME_LENGTH - 1, 'k'), "odd/name:x", "plain" }),
+		AttrNames(node));
+	// Listed once, then the end, until rewound.
+	char name[B_ATTR_NAME_LENGTH];
+	EXPECT_EQ(B_ENTRY_NOT_FOUND, node.GetNextAttrName(name));
+	BNode none;
+	EXPECT_EQ(B_FILE_ERROR, none.GetNextAttrName(name));
+}
+
+
+// A node's lock is its own: a second node on the file, in this process
+// too, is refused until the first lets go or is closed; stat, owner,
+// group and permissions through the node and through its entry.
+TEST_F(AttributeTest, LocksAndStats)
+{
+	WriteFile(Path("locked"), "x");
+	BNode first(Path("locked").c_str());
+	BNode second(Path("locked").c_str());
+	EXPECT_EQ(B_BAD_VALUE, first.Unlock());
+	ASSERT_EQ(B_OK, first.Lock());
+	EXPECT_EQ(B_BUSY, first.Lock());
+	EXPECT_EQ(B_BUSY, second.Lock());
+	ASSERT_EQ(B_OK, first.Unlock());
+	ASSERT_EQ(B_OK, second.Lock());
+	EXPECT_EQ(B_BUSY, first.Lock());
+	second.Unset();
+	EXPECT_EQ(B_OK, first.Lock());
+	EXPECT_EQ(B_FILE_ERROR, second.Lock());
+
+	ASSERT_EQ(B_OK, first.SetPermissions(0640));
+	mode_t mode = 0;
+	ASSERT_EQ(B_OK, first.GetPermissions(&mode));
+	EXPECT_EQ(0640u, mode);
+	uid_t owner;
+	gid_t group;
+	ASSERT_EQ(B_OK, first.GetOwner(&owner));
+	ASSERT_EQ(B_OK, first.GetGroup(&group));
+	EXPECT_EQ(getuid(), owner);
+	EXPECT_EQ(B_OK, first.SetGroup(group));
+	EXPECT_EQ(B_OK, first.SetOwner(owner));
+	ASSERT_EQ(0, symlink("locked", Path("link").c_str()));
+	BEntry link(Path("link").c_str());
+	struct stat info;
+	ASSERT_EQ(B_OK, link.GetStat(&info));
+	EXPECT_TRUE(S_ISLNK(info.st_mode));
+	EXPECT_EQ(B_NOT_ALLOWED, link.SetPermissions(0600));
+	BEntry file(Path("locked").c_str());
+	ASSERT_EQ(B_OK, file.SetPermissions(0604));
+	ASSERT_EQ(B_OK, first.GetStat(&info));
+	EXPECT_EQ(0604u, info.st_mode & 07777);
+	EXPECT_EQ(B_BAD_VALUE, first.GetStat(NULL));
 }

@@ -156,15 +156,16 @@ Pick(BFilePanel* panel, int32 index, bool doubleClick)
 }
 
 
-// What a user types into the path field, then Enter.
+// What a user types into a field of the panel (replacing its text), then
+// Enter.
 void
-TypePath(BFilePanel* panel, const std::string& text)
+TypeInto(BFilePanel* panel, const char* fieldName, const std::string& text)
 {
 	BWindow* window = panel->Window();
 	ASSERT_TRUE(window->Lock());
-	BTextControl* path = dynamic_cast<BTextControl*>(window->FindView(
-		"PanelPath"));
-	int32 token = path != NULL ? BHandler::Private(path->TextView()).Token()
+	BTextControl* field = dynamic_cast<BTextControl*>(window->FindView(
+		fieldName));
+	int32 token = field != NULL ? BHandler::Private(field->TextView()).Token()
 		: -1;
 	window->Unlock();
 	ASSERT_GE(token, 0);
@@ -176,6 +177,14 @@ TypePath(BFilePanel* panel, const std::string& text)
 	enter.AddString("bytes", "\n");
 	ASSERT_EQ(B_OK, BMessenger(window).SendMessage(&enter));
 	ASSERT_TRUE(WaitUntilQuiet());
+}
+
+
+// What a user types into the path field, then Enter.
+void
+TypePath(BFilePanel* panel, const std::string& text)
+{
+	TypeInto(panel, "PanelPath", text);
 }
 
 
@@ -674,4 +683,142 @@ TEST_F(FilePanelTest, ATypedPathIsFollowed)
 	ExpectSaveReply(fReplies->Replies()[1], fFolder + "/sub",
 		"nuova lista.tvx");
 	delete save;
+}
+
+
+namespace {
+
+// One key pressed where the focus is.
+void
+Key(BFilePanel* panel, const char* bytes)
+{
+	BMessage key(B_INPUT_KEY);
+	key.AddString("bytes", bytes);
+	ASSERT_EQ(B_OK, BMessenger(panel->Window()).SendMessage(&key));
+	ASSERT_TRUE(WaitUntilQuiet());
+}
+
+
+int32
+CurrentEntry(BFilePanel* panel)
+{
+	BWindow* window = panel->Window();
+	if (!window->Lock())
+		return -2;
+	BListView* list = dynamic_cast<BListView*>(window->FindView(
+		"PanelEntries"));
+	int32 selected = list != NULL ? list->CurrentSelection(0) : -2;
+	window->Unlock();
+	return selected;
+}
+
+
+std::string
+FocusName(BFilePanel* panel)
+{
+	BWindow* window = panel->Window();
+	if (!window->Lock())
+		return "";
+	BView* focus = window->CurrentFocus();
+	std::string name = focus == NULL ? "(none)"
+		: focus->Parent() != NULL
+			&& dynamic_cast<BTextControl*>(focus->Parent()) != NULL
+		? focus->Parent()->Name() : focus->Name();
+	window->Unlock();
+	return name;
+}
+
+} // namespace
+
+
+// A name typed with a '/' in a save panel is a path: relative to the
+// folder shown, from home or absolute, it is saved under in its folder; a
+// folder alone is entered; a folder that is not there is said so, and the
+// panel stays with the name as typed.
+TEST_F(FilePanelTest, ANameWithASlashIsAPath)
+{
+	BFilePanel* save = NewPanel(B_SAVE_PANEL, B_FILE_NODE);
+	TypeInto(save, "PanelName", "sub/nuova.tvx");
+	ASSERT_EQ(1u, fReplies->Replies().size());
+	ExpectSaveReply(fReplies->Replies()[0], fFolder + "/sub", "nuova.tvx");
+
+	save->SetPanelDirectory(fFolder.c_str());
+	save->Show();
+	ASSERT_TRUE(WaitUntilQuiet());
+	TypeInto(save, "PanelName", "missing/x.tvx");
+	std::string name;
+	std::string text;
+	int32 alert = ShowingAlert(&name, &text);
+	ASSERT_GE(alert, 0);
+	EXPECT_EQ("NoSuchFolder", name);
+	EXPECT_EQ("La cartella \"" + fFolder + "/missing\" non esiste.", text);
+	PressAlertButton(alert, 0);
+	EXPECT_EQ(-1, ShowingAlert());
+	EXPECT_TRUE(save->IsShowing());
+	EXPECT_EQ(1u, fReplies->Replies().size());
+	EXPECT_EQ(fFolder, ShownFolder(save));
+	ShownName shown = NameOf(save);
+	EXPECT_EQ("missing/x.tvx", shown.text);
+	EXPECT_EQ(0, shown.start);
+	EXPECT_EQ(13, shown.end);
+
+	// "a.wav/" is no folder: said so too, not saved as a.wav.
+	TypeInto(save, "PanelName", "a.wav/");
+	alert = ShowingAlert(&name, &text);
+	ASSERT_GE(alert, 0);
+	EXPECT_EQ("La cartella \"" + fFolder + "/a.wav\" non esiste.", text);
+	PressAlertButton(alert, 0);
+	EXPECT_EQ(1u, fReplies->Replies().size());
+
+	TypeInto(save, "PanelName", "sub/");
+	EXPECT_EQ(fFolder + "/sub", ShownFolder(save));
+	EXPECT_EQ("", NameOf(save).text);
+	EXPECT_EQ(1u, fReplies->Replies().size());
+	EXPECT_TRUE(save->IsShowing());
+
+	TypeInto(save, "PanelName", "~/panel/x.tvx");
+	ASSERT_EQ(2u, fReplies->Replies().size());
+	ExpectSaveReply(fReplies->Replies()[1], fFolder, "x.tvx");
+	save->Show();
+	ASSERT_TRUE(WaitUntilQuiet());
+	TypeInto(save, "PanelName", fFolder + "/sub/../y.tvx");
+	ASSERT_EQ(3u, fReplies->Replies().size());
+	ExpectSaveReply(fReplies->Replies()[2], fFolder, "y.tvx");
+	delete save;
+}
+
+
+// In the entries, '/' and a '~' that begins what is typed start a path:
+// the path field takes the focus and the character, nothing selected, so
+// that typing goes on after it; a '~' within a name is looked for as usual.
+TEST_F(FilePanelTest, ASlashOrTildeInTheEntriesStartsAPath)
+{
+	BFilePanel* panel = NewPanel(B_OPEN_PANEL, B_FILE_NODE);
+	Pick(panel, IndexOf(panel, "a.wav"), false);
+	ASSERT_EQ("PanelEntries", FocusName(panel));
+	Key(panel, "n");
+	EXPECT_EQ(IndexOf(panel, "notes.txt"), CurrentEntry(panel));
+	Key(panel, "~");
+	EXPECT_EQ("PanelEntries", FocusName(panel));
+	EXPECT_EQ(fFolder, ShownFolder(panel));
+
+	for (const char* start : { "/", "~" }) {
+		Pick(panel, IndexOf(panel, "a.wav"), false);
+		ASSERT_EQ("PanelEntries", FocusName(panel));
+		snooze(1100000);
+		Key(panel, start);
+		EXPECT_EQ("PanelPath", FocusName(panel)) << start;
+		ShownName path = NameOf(panel, "PanelPath");
+		EXPECT_EQ(start, path.text);
+		EXPECT_EQ(0, path.start);
+		EXPECT_EQ(0, path.end);
+		EXPECT_EQ(0, path.shownStart);
+		EXPECT_EQ(0, path.shownEnd);
+		// The entry chosen before stays as it was.
+		EXPECT_EQ(IndexOf(panel, "a.wav"), CurrentEntry(panel));
+	}
+	TypePath(panel, "~/panel/sub");
+	EXPECT_EQ(fFolder + "/sub", ShownFolder(panel));
+	EXPECT_TRUE(fReplies->Replies().empty());
+	delete panel;
 }

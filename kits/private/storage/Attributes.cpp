@@ -100,6 +100,26 @@ ReadXattr(int fd, const char* fullName, std::string* value)
 }
 
 
+// The names of every extended attribute of the node, each with its NUL;
+// their length, or -1 with errno set. A list that grows between the two
+// calls is asked for again.
+ssize_t
+XattrNames(int fd, std::vector<char>* names)
+{
+	ssize_t size = -1;
+	for (int attempt = 0; attempt < 8; attempt++) {
+		size = flistxattr(fd, NULL, 0);
+		if (size <= 0)
+			break;
+		names->resize(size);
+		size = flistxattr(fd, names->data(), names->size());
+		if (size >= 0 || errno != ERANGE)
+			break;
+	}
+	return size;
+}
+
+
 //	#pragma mark - fallback store
 
 
@@ -441,16 +461,7 @@ CopyAttributes(int from, int to, bool keepExisting)
 		return B_FILE_ERROR;
 	if (!sForceFallback.load()) {
 		std::vector<char> names;
-		ssize_t size = -1;
-		for (int attempt = 0; attempt < 8; attempt++) {
-			size = flistxattr(from, NULL, 0);
-			if (size <= 0)
-				break;
-			names.resize(size);
-			size = flistxattr(from, names.data(), names.size());
-			if (size >= 0 || errno != ERANGE)
-				break;
-		}
+		ssize_t size = XattrNames(from, &names);
 		if (size < 0 && !Unsupported(errno))
 			return StatusFromErrno(errno);
 		for (ssize_t at = 0; at < size; at += strlen(&names[at]) + 1) {
@@ -530,6 +541,50 @@ RemoveFallbackAttributes(int fd)
 	}
 	closedir(dir);
 	rmdir(folder.c_str());
+}
+
+
+status_t
+ListAttributes(int fd, std::vector<std::string>* names)
+{
+	if (fd < 0)
+		return B_FILE_ERROR;
+	names->clear();
+	if (!sForceFallback.load()) {
+		std::vector<char> list;
+		ssize_t size = XattrNames(fd, &list);
+		if (size < 0 && !Unsupported(errno))
+			return StatusFromErrno(errno);
+		for (ssize_t at = 0; at < size; at += strlen(&list[at]) + 1) {
+			if (strncmp(&list[at], "user.", 5) == 0 && list[at + 5] != '\0')
+				names->push_back(&list[at] + 5);
+		}
+	}
+
+	struct stat info;
+	if (fstat(fd, &info) != 0)
+		return StatusFromErrno(errno);
+	DIR* dir = opendir(AttributeFallbackFolder(info.st_dev, info.st_ino)
+		.c_str());
+	if (dir == NULL)
+		return B_OK;
+	while (struct dirent* entry = readdir(dir)) {
+		// Values only: not the store's own temporary files.
+		if (entry->d_name[0] == '.' || strstr(entry->d_name, ".tmp-") != NULL)
+			continue;
+		std::string name;
+		for (const char* c = entry->d_name; *c != '\0'; c++) {
+			unsigned int byte;
+			if (*c == '%' && sscanf(c + 1, "%2X", &byte) == 1 && byte != 0) {
+				name.push_back((char)byte);
+				c += 2;
+			} else
+				name.push_back(*c);
+		}
+		names->push_back(name);
+	}
+	closedir(dir);
+	return B_OK;
 }
 
 

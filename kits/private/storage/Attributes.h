@@ -2,6 +2,7 @@
 #define _KITS_PRIVATE_ATTRIBUTES_H
 
 #include <string>
+#include <vector>
 
 #include <SupportDefs.h>
 
@@ -38,6 +39,9 @@ status_t RemoveRawAttribute(int fd, const char* fullName);
 // otherwise it is replaced. B_OK once all are copied; a security label the
 // target may not take is left to the system.
 status_t CopyAttributes(int from, int to, bool keepExisting);
+// The names of the node's BeOS attributes: its extended attributes of the
+// user namespace, less "user.", and what the fallback store keeps for it.
+status_t ListAttributes(int fd, std::vector<std::string>* names);
 // What the fallback store keeps for a node that is about to go.
 void RemoveFallbackAttributes(int fd);
 

@@ -106,9 +106,77 @@ SharedMimePackagePath(const char* type)
 }
 
 
+bool
+ParseSnifferRule(const char* rule, SharedMimeMagic* magic)
+{
+	const char* c = rule;
+	while (isspace((unsigned char)*c))
+		c++;
+	char* end;
+	double priority = strtod(c, &end);
+	if (end == c || priority < 0 || priority > 1)
+		return false;
+	c = end;
+	while (isspace((unsigned char)*c))
+		c++;
+	if (*c++ != '(')
+		return false;
+	while (isspace((unsigned char)*c))
+		c++;
+	magic->start = 0;
+	magic->end = 0;
+	if (*c == '[') {
+		c++;
+		long long start = strtoll(c, &end, 10);
+		if (end == c || start < 0)
+			return false;
+		c = end;
+		long long last = start;
+		if (*c == ':') {
+			c++;
+			last = strtoll(c, &end, 10);
+			if (end == c || last < start)
+				return false;
+			c = end;
+		}
+		if (*c++ != ']')
+			return false;
+		magic->start = start;
+		magic->end = last;
+		while (isspace((unsigned char)*c))
+			c++;
+	}
+	if (*c++ != '"')
+		return false;
+	magic->value.clear();
+	for (; *c != '"'; c++) {
+		if (*c == '\0')
+			return false;
+		if (*c == '\\') {
+			c++;
+			if (*c == '\0')
+				return false;
+		}
+		magic->value.push_back(*c);
+	}
+	c++;
+	while (isspace((unsigned char)*c))
+		c++;
+	if (*c++ != ')')
+		return false;
+	while (isspace((unsigned char)*c))
+		c++;
+	if (*c != '\0' || magic->value.empty())
+		return false;
+	magic->priority = (int)(priority * 100 + 0.5);
+	return true;
+}
+
+
 status_t
 PublishSharedMimeType(const char* type, const char* comment,
-	const std::vector<std::string>& extensions)
+	const std::vector<std::string>& extensions,
+	const std::vector<SharedMimeMagic>& magic)
 {
 	std::string lower = Lower(type);
 	std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -122,6 +190,25 @@ PublishSharedMimeType(const char* type, const char* comment,
 			xml += "\t\t<glob pattern=\"*." + EscapeXml(extension)
 				+ "\"/>\n";
 		}
+	}
+	for (const SharedMimeMagic& rule : magic) {
+		std::string offset = std::to_string(rule.start);
+		if (rule.end > rule.start)
+			offset += ":" + std::to_string(rule.end);
+		// Bytes XML cannot carry go as escapes of the string match.
+		std::string value;
+		for (char c : rule.value) {
+			unsigned char byte = (unsigned char)c;
+			if (byte < 0x20 || byte == '\\') {
+				char escape[8];
+				snprintf(escape, sizeof(escape), "\\x%02x", byte);
+				value += escape;
+			} else
+				value.push_back(c);
+		}
+		xml += "\t\t<magic priority=\"" + std::to_string(rule.priority)
+			+ "\">\n\t\t\t<match type=\"string\" offset=\"" + offset
+			+ "\" value=\"" + EscapeXml(value) + "\"/>\n\t\t</magic>\n";
 	}
 	xml += "\t</mime-type>\n</mime-info>\n";
 

@@ -12,12 +12,28 @@ namespace BPrivate {
 // installed in the kits' database is also described there, so that file
 // managers recognise its files by extension.
 
+// A string that files of the type hold at an offset, or somewhere in a
+// range of offsets; priority 0 to 100.
+struct SharedMimeMagic {
+	int				priority;
+	int64			start;
+	int64			end;
+	std::string		value;
+};
+
+// A BeOS sniffer rule of one string: "priority ([start[:end]] "string")",
+// the priority from 0 to 1; false for any other rule (kept, but not
+// published).
+bool ParseSnifferRule(const char* rule, SharedMimeMagic* magic);
+
 // The package file that describes a type.
 std::string SharedMimePackagePath(const char* type);
 
 // Writes the package file (atomically) and updates the database.
 status_t PublishSharedMimeType(const char* type, const char* comment,
-	const std::vector<std::string>& extensions);
+	const std::vector<std::string>& extensions,
+	const std::vector<SharedMimeMagic>& magic
+		= std::vector<SharedMimeMagic>());
 // Removes the package file, if any, and updates the database.
 status_t UnpublishSharedMimeType(const char* type);
 

@@ -50,6 +50,8 @@ private:
 									const char* bytes);
 			void				_Choose();
 			bool				_FollowTypedPath();
+			bool				_FollowTypedName();
+			void				_StartPath(char first);
 			void				_ChooseHidden(const std::string& name);
 			void				_Invoked();
 			std::string			_PathOf(int32 index) const;
