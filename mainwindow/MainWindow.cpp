@@ -4,6 +4,7 @@
 #include <Application.h>
 #include <Button.h>
 #include <CheckBox.h>
+#include <Entry.h>
 #include <File.h>
 #include <FilePanel.h>
 #include <ListItem.h>
@@ -20,7 +21,6 @@
 #include <stdio.h>
 #include <string.h>
 #include <strings.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <map>
@@ -767,8 +767,9 @@ MainWindow::_FindOutputClash(std::string* first, std::string* second,
 			fFilesList->ItemAt(i))->Text();
 		if (strchr(text, '"') != NULL)
 			continue;
+		BEntry file(text, true);
 		struct stat info;
-		if (stat(text, &info) != 0 || !S_ISREG(info.st_mode))
+		if (!file.IsFile() || file.GetStat(&info) != B_OK)
 			continue;
 		inputs.insert(std::make_pair(std::make_pair(info.st_dev,
 			info.st_ino), i));
@@ -807,7 +808,7 @@ MainWindow::_FindOutputClash(std::string* first, std::string* second,
 	// before it is read, and with "-delete" both would be gone.
 	for (const std::pair<int32, std::string>& entry : written) {
 		struct stat info;
-		if (stat(entry.second.c_str(), &info) != 0)
+		if (BEntry(entry.second.c_str(), true).GetStat(&info) != B_OK)
 			continue;
 		auto found = inputs.find(std::make_pair(info.st_dev, info.st_ino));
 		if (found == inputs.end() || found->second == entry.first)
@@ -831,9 +832,7 @@ bool
 MainWindow::_OutputFolderExists()
 {
 	const char* folder = fTabView->fEncoderView->fOutputDirText->Text();
-	struct stat info;
-	if (folder[0] == '\0' || (stat(folder, &info) == 0
-			&& S_ISDIR(info.st_mode)))
+	if (folder[0] == '\0' || BEntry(folder, true).IsDirectory())
 		return true;
 	std::string text = "La cartella di destinazione \"" + _Printable(folder)
 		+ "\" non esiste.";

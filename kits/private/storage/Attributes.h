@@ -33,17 +33,9 @@ status_t SetRawAttribute(int fd, const char* fullName,
 	const std::string& data);
 status_t RemoveRawAttribute(int fd, const char* fullName);
 
-// Copies every attribute of one node onto another: its extended
-// attributes of every namespace, and what the fallback store keeps for it.
-// With keepExisting an attribute the target has already stays as it is;
-// otherwise it is replaced. B_OK once all are copied; a security label the
-// target may not take is left to the system.
-status_t CopyAttributes(int from, int to, bool keepExisting);
 // The names of the node's BeOS attributes: its extended attributes of the
 // user namespace, less "user.", and what the fallback store keeps for it.
 status_t ListAttributes(int fd, std::vector<std::string>* names);
-// What the fallback store keeps for a node that is about to go.
-void RemoveFallbackAttributes(int fd);
 
 // For tests only: sends every attribute to the fallback store as if the
 // file system had no user attributes.
