@@ -65,13 +65,13 @@ StoredLocation(const std::string& executable)
 
 
 // A fake preferred application for plain text, which writes its arguments
-// to the record file.
+// to the record file; whole, as the test reads it as soon as it is there.
 bool
 InstallFakeTextReader(const TemporaryHome& home, const std::string& record)
 {
 	std::string reader = home.WriteFile("bin/fake-reader",
 		"#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '" + record
-		+ "'\n", true);
+		+ ".part' && mv '" + record + ".part' '" + record + "'\n", true);
 	entry_ref readerRef;
 	if (get_ref_for_path(reader.c_str(), &readerRef) != B_OK)
 		return false;
