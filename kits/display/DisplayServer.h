@@ -44,6 +44,9 @@ public:
 			// rather than copy it: a big list's batch is megabytes.
 	virtual	void				Send(DisplayCommand&& command);
 
+	// Pixels a point takes on the screen.
+	virtual	float				PixelScale();
+
 	// True while the display holds commands or input it has not handled
 	// yet; the quiet check counts it.
 	virtual	bool				IsBusy();

@@ -308,6 +308,13 @@ FltkDisplay::Send(DisplayCommand&& command)
 }
 
 
+float
+FltkDisplay::PixelScale()
+{
+	return FltkView::Scale();
+}
+
+
 bool
 FltkDisplay::IsBusy()
 {
