@@ -33,20 +33,6 @@ AccessibilityBridge* sBridge = NULL;
 std::atomic<bool> sBridged(false);
 
 
-// The name assistive technologies know the application by: the last part
-// of its signature ("application/x-vnd.Tolvex": Tolvex).
-std::string
-ApplicationName()
-{
-	std::string signature = be_app != NULL && be_app->Signature() != NULL
-		? be_app->Signature() : "";
-	size_t last = signature.find_last_of("./");
-	std::string name = last != std::string::npos
-		? signature.substr(last + 1) : signature;
-	return name.empty() ? program_invocation_short_name : name;
-}
-
-
 void
 Feed(const DisplayCommand& command)
 {
@@ -90,6 +76,18 @@ DrivingGuide()
 
 DisplayServer::~DisplayServer()
 {
+}
+
+
+std::string
+DisplayServer::ApplicationName()
+{
+	std::string signature = be_app != NULL && be_app->Signature() != NULL
+		? be_app->Signature() : "";
+	size_t last = signature.find_last_of("./");
+	std::string name = last != std::string::npos
+		? signature.substr(last + 1) : signature;
+	return name.empty() ? program_invocation_short_name : name;
 }
 
 

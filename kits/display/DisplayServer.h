@@ -28,6 +28,10 @@ public:
 	static	DisplayServer*		Current();
 	static	void				SetCurrent(DisplayServer* display);
 
+	// The name the desktop knows the application by: the last part of its
+	// signature ("application/x-vnd.Tolvex": Tolvex), else the program's.
+	static	std::string			ApplicationName();
+
 	// Synchronous, from any thread; the answer depends only on the text.
 	virtual	float				StringWidth(const char* text) = 0;
 	virtual	void				GetFontHeight(font_height* height) = 0;
