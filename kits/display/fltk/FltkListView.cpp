@@ -2,14 +2,17 @@
 
 #include <algorithm>
 #include <map>
+#include <string>
 
 #include <FL/Fl.H>
 #include <FL/Fl_Scrollbar.H>
+#include <FL/Fl_Tooltip.H>
 #include <FL/Fl_Widget.H>
 #include <FL/fl_draw.H>
 
 #include <Message.h>
 
+#include "display/MiddleElision.h"
 #include "display/fltk/FltkDrop.h"
 
 namespace BPrivate {
@@ -31,7 +34,8 @@ public:
 		fItems(NULL),
 		fTop(0),
 		fAnchor(-1),
-		fBar(NULL)
+		fBar(NULL),
+		fTipRow(-1)
 	{
 		box(FL_FLAT_BOX);
 		color(FL_WHITE);
@@ -80,7 +84,10 @@ protected:
 				fl_rectf(x(), top, w(), RowHeight());
 			}
 			fl_color(FL_BLACK);
-			fl_draw(fItems->Text(row), (int)fItems->TextLength(row), x() + 4,
+			// A long path shows its file name: the middle gives way.
+			std::string shown = ElideMiddle(fItems->Text(row),
+				fItems->TextLength(row), _RowTextWidth(), TextWidth);
+			fl_draw(shown.c_str(), (int)shown.size(), x() + 4,
 				top + RowHeight() - 2 - fl_descent());
 		}
 		fl_pop_clip();
@@ -104,6 +111,11 @@ protected:
 				_Choose(row, shift, control, invoke);
 				return 1;
 			}
+			case FL_ENTER:
+				return 1;
+			case FL_MOVE:
+				_ShowWholeText(Fl::event_y());
+				return 1;
 			case FL_MOUSEWHEEL:
 				ScrollTo(fTop + Fl::event_dy() * RowHeight() * 3);
 				return 1;
@@ -125,6 +137,31 @@ protected:
 	}
 
 private:
+	int _RowTextWidth() const { return w() - 8; }
+
+	// Hovering a row whose text is elided shows the whole of it.
+	void _ShowWholeText(int eventY)
+	{
+		int row = (eventY - y() + fTop) / RowHeight();
+		if (row < 0 || row >= Count()) {
+			Fl_Tooltip::enter_area(this, 0, 0, 0, 0, NULL);
+			return;
+		}
+		fl_font(kFont, FontSize());
+		if (TextWidth(fItems->Text(row), fItems->TextLength(row))
+				<= _RowTextWidth()) {
+			Fl_Tooltip::enter_area(this, 0, 0, 0, 0, NULL);
+			return;
+		}
+		if (row != fTipRow || fTip != fItems->TextString(row)) {
+			fTipRow = row;
+			fTip = fItems->TextString(row);
+		}
+		// In the window's coordinates, as FLTK places a tooltip.
+		Fl_Tooltip::enter_area(this, x(), y() + row * RowHeight() - fTop,
+			w(), RowHeight(), fTip.c_str());
+	}
+
 	// What the user's gesture makes of the selection the mirror shows.
 	void _Choose(int row, bool shift, bool control, bool invoke)
 	{
@@ -164,6 +201,9 @@ private:
 	int					fTop;
 	int					fAnchor;
 	Fl_Scrollbar*		fBar;
+	// The whole text of the row the tooltip shows.
+	int					fTipRow;
+	std::string			fTip;
 };
 
 
