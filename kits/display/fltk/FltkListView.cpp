@@ -77,6 +77,7 @@ protected:
 		fl_font(kFont, FontSize());
 		int first = fTop / RowHeight();
 		int last = std::min(Count() - 1, (fTop + h()) / RowHeight());
+		fElided.clear();
 		for (int row = first; row <= last; row++) {
 			int top = y() + row * RowHeight() - fTop;
 			if (fItems->IsSelected(row)) {
@@ -87,6 +88,10 @@ protected:
 			// A long path shows its file name: the middle gives way.
 			std::string shown = ElideMiddle(fItems->Text(row),
 				fItems->TextLength(row), _RowTextWidth(), TextWidth);
+			if (shown.size() != fItems->TextLength(row)
+				|| shown.compare(0, shown.size(), fItems->Text(row),
+					fItems->TextLength(row)) != 0)
+				fElided[row] = fItems->TextString(row);
 			fl_draw(shown.c_str(), (int)shown.size(), x() + 4,
 				top + RowHeight() - 2 - fl_descent());
 		}
@@ -139,23 +144,21 @@ protected:
 private:
 	int _RowTextWidth() const { return w() - 8; }
 
-	// Hovering a row whose text is elided shows the whole of it.
+	// Hovering a row whose text is elided shows the whole of it. From
+	// what the last drawing kept: the mirror's entries may be going while
+	// FLTK moves the pointer's focus.
 	void _ShowWholeText(int eventY)
 	{
 		int row = (eventY - y() + fTop) / RowHeight();
-		if (row < 0 || row >= Count()) {
+		auto elided = fElided.find(row);
+		if (elided == fElided.end()) {
+			fTipRow = -1;
 			Fl_Tooltip::enter_area(this, 0, 0, 0, 0, NULL);
 			return;
 		}
-		fl_font(kFont, FontSize());
-		if (TextWidth(fItems->Text(row), fItems->TextLength(row))
-				<= _RowTextWidth()) {
-			Fl_Tooltip::enter_area(this, 0, 0, 0, 0, NULL);
-			return;
-		}
-		if (row != fTipRow || fTip != fItems->TextString(row)) {
+		if (row != fTipRow || fTip != elided->second) {
 			fTipRow = row;
-			fTip = fItems->TextString(row);
+			fTip = elided->second;
 		}
 		// In the window's coordinates, as FLTK places a tooltip.
 		Fl_Tooltip::enter_area(this, x(), y() + row * RowHeight() - fTop,
@@ -201,7 +204,9 @@ private:
 	int					fTop;
 	int					fAnchor;
 	Fl_Scrollbar*		fBar;
-	// The whole text of the row the tooltip shows.
+	// The whole texts of the rows drawn elided, and of the row the
+	// tooltip shows.
+	std::map<int, std::string> fElided;
 	int					fTipRow;
 	std::string			fTip;
 };
