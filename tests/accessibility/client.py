@@ -220,7 +220,31 @@ def scenario_main_job(tolvex, home):
 	print("alert %s: %s" % (alert[0][1], alert[0][4].replace("\n", "\\n")))
 
 
+def scenario_big_list(tolvex, home):
+	for kind in ("object:", "window:", "focus:"):
+		pyatspi.Registry.registerEventListener(listen, kind)
+	frame = main_window()
+	files = find(frame, "list", "")
+	pump(lambda: True, "nothing")
+	del events[:]
+	started = time.time()
+	tolvex.line("refs " + os.path.join(home, "grande.tvx"))
+	pump(lambda: files.childCount == 99999, "99,999 entries")
+	sys.stderr.write("open seen by the client in %.2f s\n"
+		% (time.time() - started))
+	# What comes late comes within a second or two.
+	end = time.time() + 2
+	pump(lambda: time.time() > end, "quiet")
+	print("entries %d" % files.childCount)
+	print("last %s" % files.getChildAtIndex(99998).name)
+	print("children-changed %d" % len([e for e in events
+		if e[0].startswith("object:children-changed")]))
+	print("events %d" % len(events))
+	sys.stderr.write("events: %r\n" % events[:20])
+
+
 SCENARIOS = {
+	"big-list": scenario_big_list,
 	"tree": scenario_tree,
 	"events": scenario_events,
 	"main-job": scenario_main_job,
