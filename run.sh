@@ -6,7 +6,7 @@ cd "$(dirname "$0")"
 
 tools/install-packages.sh cmake make g++ libfltk1.3-dev libx11-dev shared-mime-info \
 	fonts-liberation \
-	libmp3lame-dev libsndfile1-dev
+	libmp3lame-dev libsndfile1-dev libsystemd-dev pkg-config
 
 # The folder and configuration of ./test.sh's plain build, so that neither
 # script rebuilds what the other built. A first configuration here leaves

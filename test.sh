@@ -17,6 +17,9 @@ tools/install-packages.sh cmake make g++ libgtest-dev libfltk1.3-dev \
 	openbox fonts-liberation \
 	libmp3lame-dev libsndfile1-dev lame parallel xdg-utils desktop-file-utils \
 	libfile-mimeinfo-perl clang libclang-rt-dev
+# The accessibility bridge speaks D-Bus through sd-bus; its tests read the
+# tree as a screen reader does, on a private bus with at-spi2-core's.
+tools/install-packages.sh libsystemd-dev pkg-config dbus at-spi2-core python3-pyatspi
 if [ "${1:-}" != quick ]; then
 	# The package check's tools only: it installs no package it builds.
 	tools/install-packages.sh dpkg-dev debhelper lintian \

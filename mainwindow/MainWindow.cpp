@@ -9,6 +9,7 @@
 #include <FilePanel.h>
 #include <ListItem.h>
 #include <NodeInfo.h>
+#include <Notification.h>
 #include <Path.h>
 #include <Menu.h>
 #include <MenuBar.h>
@@ -54,6 +55,40 @@ static const size_t kMaxReasonBytes = 200;
 
 static const char* kQuoteInPathText = "Il nome del file contiene il "
 	"carattere \" e non può essere passato a Gogo.";
+
+
+// The first line of the end-of-run report.
+static void
+FailureHead(char* head, size_t size, int32 failures, int32 count)
+{
+	if (failures == 1) {
+		snprintf(head, size, "Codifica terminata: 1 file su %d non è stato "
+			"codificato.", (int)count);
+	} else {
+		snprintf(head, size, "Codifica terminata: %d file su %d non sono "
+			"stati codificati.", (int)failures, (int)count);
+	}
+}
+
+
+// One notification for a run that went through its list, with what the
+// report's first line says, or how many files became MP3s.
+static void
+NotifyRunEnd(int32 failures, int32 count)
+{
+	char text[128];
+	if (failures > 0)
+		FailureHead(text, sizeof(text), failures, count);
+	else {
+		snprintf(text, sizeof(text), "Codifica terminata: %d file codificati.",
+			(int)count);
+	}
+	BNotification notification(failures > 0 ? B_ERROR_NOTIFICATION
+		: B_INFORMATION_NOTIFICATION);
+	notification.SetTitle("Tolvex");
+	notification.SetContent(text);
+	notification.Send();
+}
 
 MainWindow::MainWindow(const std::vector<BMessage>* launchRefs)
 	:
@@ -327,6 +362,9 @@ MainWindow::EncodeNext()
 	while (true) {
 		count = fFilesList->CountItems();
 		if (fFileIndex >= count) {
+			// The run went through the list: the desktop tells a user who
+			// is in another program.
+			NotifyRunEnd(fFailureCount, count);
 			_EndRun();
 			return;
 		}
@@ -671,14 +709,8 @@ MainWindow::_ReportFailures()
 	if (fFailureCount == 0)
 		return;
 	char head[128];
-	if (fFailureCount == 1) {
-		snprintf(head, sizeof(head), "Codifica terminata: 1 file su %d non è "
-			"stato codificato.", (int)fFilesList->CountItems());
-	} else {
-		snprintf(head, sizeof(head), "Codifica terminata: %d file su %d non "
-			"sono stati codificati.", (int)fFailureCount,
-			(int)fFilesList->CountItems());
-	}
+	FailureHead(head, sizeof(head), fFailureCount,
+		fFilesList->CountItems());
 	std::string text = head + fFailureLines;
 	if (fFailureCount > kMaxReportedFailures) {
 		char more[64];

@@ -1,13 +1,18 @@
 #include "display/DisplayServer.h"
 
+#include <errno.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <mutex>
 #include <utility>
 
+#include <Application.h>
+
+#include "display/AccessibilityBridge.h"
 #include "display/headless/HeadlessDisplay.h"
 
 namespace BPrivate {
@@ -20,6 +25,23 @@ DisplayServer* CreateFltkDisplay(std::string* message)
 namespace {
 
 std::atomic<DisplayServer*> sCurrent(NULL);
+
+// The accessibility bridge of the application's display, while there may
+// be someone to serve. The lock keeps it alive while a command is fed.
+std::mutex sBridgeLock;
+AccessibilityBridge* sBridge = NULL;
+std::atomic<bool> sBridged(false);
+
+
+void
+Feed(const DisplayCommand& command)
+{
+	if (!sBridged.load(std::memory_order_relaxed))
+		return;
+	std::lock_guard<std::mutex> lock(sBridgeLock);
+	if (sBridge != NULL)
+		sBridge->Feed(command);
+}
 
 
 // The guide to driving the program headless, where an install put it
@@ -54,6 +76,18 @@ DrivingGuide()
 
 DisplayServer::~DisplayServer()
 {
+}
+
+
+std::string
+DisplayServer::ApplicationName()
+{
+	std::string signature = be_app != NULL && be_app->Signature() != NULL
+		? be_app->Signature() : "";
+	size_t last = signature.find_last_of("./");
+	std::string name = last != std::string::npos
+		? signature.substr(last + 1) : signature;
+	return name.empty() ? program_invocation_short_name : name;
 }
 
 
@@ -102,7 +136,30 @@ DisplayServer::Current()
 void
 DisplayServer::SetCurrent(DisplayServer* display)
 {
+	AccessibilityBridge* old = NULL;
+	{
+		std::lock_guard<std::mutex> lock(sBridgeLock);
+		old = sBridge;
+		sBridge = NULL;
+		sBridged = false;
+	}
+	// Joined outside the lock: its thread may be posting input meanwhile.
+	delete old;
 	sCurrent.store(display);
+	if (display == NULL || !AccessibilityBridge::MayHaveBus())
+		return;
+	AccessibilityBridge* bridge = new AccessibilityBridge(ApplicationName(),
+		display->PixelScale());
+	std::lock_guard<std::mutex> lock(sBridgeLock);
+	sBridge = bridge;
+	sBridged = true;
+}
+
+
+float
+DisplayServer::PixelScale()
+{
+	return 1;
 }
 
 
@@ -130,6 +187,7 @@ DisplayServer::ExitStatus()
 void
 SendToDisplay(const DisplayCommand& command)
 {
+	Feed(command);
 	DisplayServer::Current()->Send(command);
 }
 
@@ -137,6 +195,7 @@ SendToDisplay(const DisplayCommand& command)
 void
 SendToDisplay(DisplayCommand&& command)
 {
+	Feed(command);
 	DisplayServer::Current()->Send(std::move(command));
 }
 

@@ -28,6 +28,10 @@ public:
 	static	DisplayServer*		Current();
 	static	void				SetCurrent(DisplayServer* display);
 
+	// The name the desktop knows the application by: the last part of its
+	// signature ("application/x-vnd.Tolvex": Tolvex), else the program's.
+	static	std::string			ApplicationName();
+
 	// Synchronous, from any thread; the answer depends only on the text.
 	virtual	float				StringWidth(const char* text) = 0;
 	virtual	void				GetFontHeight(font_height* height) = 0;
@@ -43,6 +47,9 @@ public:
 			// The same, the display free to take the command's text
 			// rather than copy it: a big list's batch is megabytes.
 	virtual	void				Send(DisplayCommand&& command);
+
+	// Pixels a point takes on the screen.
+	virtual	float				PixelScale();
 
 	// True while the display holds commands or input it has not handled
 	// yet; the quiet check counts it.

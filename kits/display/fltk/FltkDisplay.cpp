@@ -107,19 +107,6 @@ ScreenScale(Display* display)
 }
 
 
-// The name the desktop knows the application by: the last part of its
-// signature ("application/x-vnd.Tolvex": Tolvex), else the program's.
-std::string
-ApplicationName()
-{
-	std::string signature = be_app != NULL && be_app->Signature() != NULL
-		? be_app->Signature() : "";
-	size_t last = signature.find_last_of("./");
-	std::string name = last != std::string::npos
-		? signature.substr(last + 1) : signature;
-	return name.empty() ? program_invocation_short_name : name;
-}
-
 // Widths asked for once are kept; labels repeat, and a looper waits for
 // each answer.
 const size_t kMaxCachedWidths = 4096;
@@ -308,6 +295,13 @@ FltkDisplay::Send(DisplayCommand&& command)
 }
 
 
+float
+FltkDisplay::PixelScale()
+{
+	return FltkView::Scale();
+}
+
+
 bool
 FltkDisplay::IsBusy()
 {
@@ -392,7 +386,7 @@ FltkDisplay::_Init(std::string* message)
 	Fl_Tooltip::size(FltkView::FontSize());
 	// Windows of the class the desktop entry names (StartupWMClass), so
 	// that a dock puts them under its launcher.
-	std::string name = ApplicationName();
+	std::string name = DisplayServer::ApplicationName();
 	FltkWindow::SetApplicationName(name);
 	std::string className = name;
 	for (char& c : className)

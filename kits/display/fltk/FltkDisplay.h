@@ -41,6 +41,7 @@ public:
 	virtual	void				Send(const DisplayCommand& command);
 	virtual	void				Send(DisplayCommand&& command);
 	virtual	bool				IsBusy();
+	virtual	float				PixelScale();
 
 private:
 			struct WidthRequest;

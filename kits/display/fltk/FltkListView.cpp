@@ -2,14 +2,17 @@
 
 #include <algorithm>
 #include <map>
+#include <string>
 
 #include <FL/Fl.H>
 #include <FL/Fl_Scrollbar.H>
+#include <FL/Fl_Tooltip.H>
 #include <FL/Fl_Widget.H>
 #include <FL/fl_draw.H>
 
 #include <Message.h>
 
+#include "display/MiddleElision.h"
 #include "display/fltk/FltkDrop.h"
 
 namespace BPrivate {
@@ -31,7 +34,8 @@ public:
 		fItems(NULL),
 		fTop(0),
 		fAnchor(-1),
-		fBar(NULL)
+		fBar(NULL),
+		fTipRow(-1)
 	{
 		box(FL_FLAT_BOX);
 		color(FL_WHITE);
@@ -73,6 +77,7 @@ protected:
 		fl_font(kFont, FontSize());
 		int first = fTop / RowHeight();
 		int last = std::min(Count() - 1, (fTop + h()) / RowHeight());
+		fElided.clear();
 		for (int row = first; row <= last; row++) {
 			int top = y() + row * RowHeight() - fTop;
 			if (fItems->IsSelected(row)) {
@@ -80,7 +85,14 @@ protected:
 				fl_rectf(x(), top, w(), RowHeight());
 			}
 			fl_color(FL_BLACK);
-			fl_draw(fItems->Text(row), (int)fItems->TextLength(row), x() + 4,
+			// A long path shows its file name: the middle gives way.
+			std::string shown = ElideMiddle(fItems->Text(row),
+				fItems->TextLength(row), _RowTextWidth(), TextWidth);
+			if (shown.size() != fItems->TextLength(row)
+				|| shown.compare(0, shown.size(), fItems->Text(row),
+					fItems->TextLength(row)) != 0)
+				fElided[row] = fItems->TextString(row);
+			fl_draw(shown.c_str(), (int)shown.size(), x() + 4,
 				top + RowHeight() - 2 - fl_descent());
 		}
 		fl_pop_clip();
@@ -104,6 +116,11 @@ protected:
 				_Choose(row, shift, control, invoke);
 				return 1;
 			}
+			case FL_ENTER:
+				return 1;
+			case FL_MOVE:
+				_ShowWholeText(Fl::event_y());
+				return 1;
 			case FL_MOUSEWHEEL:
 				ScrollTo(fTop + Fl::event_dy() * RowHeight() * 3);
 				return 1;
@@ -125,6 +142,29 @@ protected:
 	}
 
 private:
+	int _RowTextWidth() const { return w() - 8; }
+
+	// Hovering a row whose text is elided shows the whole of it. From
+	// what the last drawing kept: the mirror's entries may be going while
+	// FLTK moves the pointer's focus.
+	void _ShowWholeText(int eventY)
+	{
+		int row = (eventY - y() + fTop) / RowHeight();
+		auto elided = fElided.find(row);
+		if (elided == fElided.end()) {
+			fTipRow = -1;
+			Fl_Tooltip::enter_area(this, 0, 0, 0, 0, NULL);
+			return;
+		}
+		if (row != fTipRow || fTip != elided->second) {
+			fTipRow = row;
+			fTip = elided->second;
+		}
+		// In the window's coordinates, as FLTK places a tooltip.
+		Fl_Tooltip::enter_area(this, x(), y() + row * RowHeight() - fTop,
+			w(), RowHeight(), fTip.c_str());
+	}
+
 	// What the user's gesture makes of the selection the mirror shows.
 	void _Choose(int row, bool shift, bool control, bool invoke)
 	{
@@ -164,6 +204,11 @@ private:
 	int					fTop;
 	int					fAnchor;
 	Fl_Scrollbar*		fBar;
+	// The whole texts of the rows drawn elided, and of the row the
+	// tooltip shows.
+	std::map<int, std::string> fElided;
+	int					fTipRow;
+	std::string			fTip;
 };
 
 

@@ -6,6 +6,8 @@
 #include <FL/Fl_Widget.H>
 #include <FL/fl_draw.H>
 
+#include "display/MiddleElision.h"
+
 namespace BPrivate {
 
 // Draws the text itself: FLTK's labels would read '@' and wrap or clip
@@ -25,6 +27,17 @@ public:
 			fText = text;
 			redraw();
 		}
+		// A line that does not fit is drawn with its middle elided
+		// (draw); hovering it shows the whole.
+		bool elided = false;
+		if (fText.find('\n') == std::string::npos) {
+			fl_font(kFont, FontSize());
+			elided = TextWidth(fText.c_str(), fText.size()) > w();
+		}
+		const char* tip = elided ? fText.c_str() : NULL;
+		if ((tip == NULL) != (tooltip() == NULL)
+			|| (tip != NULL && fText != tooltip()))
+			copy_tooltip(tip);
 	}
 
 protected:
@@ -47,7 +60,10 @@ protected:
 				end = fText.size();
 			int baseline = top + (int)line * lineHeight + lineHeight
 				- fl_descent();
-			fl_draw(fText.c_str() + start, (int)(end - start), x(), baseline);
+			std::string shown = lines == 1
+				? ElideMiddle(fText.c_str(), fText.size(), w(), TextWidth)
+				: fText.substr(start, end - start);
+			fl_draw(shown.c_str(), (int)shown.size(), x(), baseline);
 			start = end + 1;
 		}
 		fl_pop_clip();

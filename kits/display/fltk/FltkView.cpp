@@ -4,6 +4,7 @@
 
 #include <FL/Fl_Group.H>
 #include <FL/Fl_Widget.H>
+#include <FL/fl_draw.H>
 
 #include <Message.h>
 
@@ -167,6 +168,13 @@ FltkView::Post(BMessage* message) const
 {
 	message->AddInt32("view", fView);
 	PostToWindow(fWindow, message);
+}
+
+
+float
+FltkView::TextWidth(const char* text, size_t length)
+{
+	return (float)fl_width(text, (int)length);
 }
 
 } // namespace BPrivate

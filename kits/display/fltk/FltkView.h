@@ -56,6 +56,8 @@ public:
 	static	float				Scale() { return sScale; }
 	static	void				SetScale(float scale) { sScale = scale; }
 	static	int					Scaled(float points);
+	// In pixels, in the font last set (fl_font); for ElideMiddle.
+	static	float				TextWidth(const char* text, size_t length);
 	static	float				Unscaled(int pixels);
 	static	int					FontSize() { return Scaled(kFontSize); }
 

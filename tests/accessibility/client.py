@@ -1,0 +1,264 @@
+#!/usr/bin/python3
+# A screen reader's view of Tolvex: run inside a private session bus
+# (dbus-run-session), it reads the tree and hears the events through
+# libatspi (pyatspi), as Orca does, and acts through AT-SPI alone. One
+# scenario a run; it prints what it found, one fact a line, for the test to
+# compare.
+#
+#   client.py SCENARIO TOLVEX HOME
+#
+# Tolvex runs headless; its script is a FIFO this client holds open, so
+# that the program stays up and the few keys a user types (Tab) go in as
+# the headless display's input.
+
+import os
+import subprocess
+import sys
+import time
+
+import pyatspi
+from gi.repository import GLib
+
+DEADLINE = 60		# seconds; generous, for a loaded machine
+
+context = GLib.MainContext.default()
+events = []
+
+
+def listen(event):
+	try:
+		if event.host_application is None \
+				or event.host_application.name != "Tolvex":
+			return
+		data = event.any_data
+		events.append((event.type, event.source.name,
+			event.source.getRoleName(), event.detail1,
+			data if isinstance(data, str) else ""))
+	except Exception:
+		# An object gone while the event travelled.
+		pass
+
+
+def pump(predicate, what):
+	end = time.time() + DEADLINE
+	while time.time() < end:
+		while context.iteration(False):
+			pass
+		found = predicate()
+		if found:
+			return found
+		time.sleep(0.02)
+	print("timeout: " + what)
+	sys.stdout.flush()
+	os._exit(1)
+
+
+def application():
+	for app in pyatspi.Registry.getDesktop(0):
+		if app is not None and app.name == "Tolvex":
+			return app
+	return None
+
+
+def find(root, role, name):
+	"""The first shown object of the role and name, depth first."""
+	if root is None:
+		return None
+	for child in root:
+		if child is None:
+			continue
+		if child.getRoleName() == role and child.name == name:
+			return child
+		found = find(child, role, name)
+		if found is not None:
+			return found
+	return None
+
+
+def window(role, name):
+	app = application()
+	if app is None:
+		return None
+	for child in app:
+		if child is not None and child.getRoleName() == role \
+				and child.name == name:
+			return child
+	return None
+
+
+def do_action(obj, name):
+	action = obj.queryAction()
+	for i in range(action.nActions):
+		if action.getName(i) == name:
+			return action.doAction(i)
+	return False
+
+
+class Tolvex:
+	def __init__(self, executable, home):
+		# The first call starts the desktop's accessibility bus, as a
+		# screen reader's start does; Tolvex serves only a running one.
+		pyatspi.Registry.getDesktop(0).childCount
+		self.fifo = os.path.join(home, "script.fifo")
+		os.mkfifo(self.fifo)
+		# Held open for writing, so that the script never ends by itself.
+		self.writer = os.open(self.fifo, os.O_RDWR)
+		env = dict(os.environ, BE_DISPLAY="headless", BE_SCRIPT=self.fifo)
+		self.errors = open(os.path.join(home, "tolvex.err"), "w")
+		self.output = open(os.path.join(home, "tolvex.out"), "w")
+		self.process = subprocess.Popen([executable], env=env,
+			stdout=self.output, stderr=self.errors)
+
+	def line(self, text):
+		os.write(self.writer, (text + "\n").encode())
+
+	def quit(self):
+		self.process.terminate()
+		self.process.wait(timeout=DEADLINE)
+
+
+def main_window():
+	return pump(lambda: window("frame", "Tolvex 1.2a"), "main window")
+
+
+def scenario_tree(tolvex, home):
+	frame = main_window()
+	print("frame " + frame.name)
+	app = application()
+	print("application %s %s" % (app.name, app.getRoleName()))
+	states = frame.getState()
+	print("active %d" % states.contains(pyatspi.STATE_ACTIVE))
+	encode = find(frame, "push button", "Codifica!")
+	print("Codifica! enabled %d"
+		% encode.getState().contains(pyatspi.STATE_ENABLED))
+	tabs = find(frame, "page tab list", "")
+	print("tabs " + ",".join(tabs.getChildAtIndex(i).name
+		for i in range(tabs.childCount)
+		if tabs.getChildAtIndex(i).getRoleName() == "page tab"))
+	bitrate = find(frame, "combo box", "Bit rate:")
+	selection = bitrate.querySelection()
+	print("bitrate selected %s" % selection.getSelectedChild(0).name)
+	entry = find(frame, "entry", "Posizione di Gogo:")
+	print("encoder location " + entry.queryText().getText(0, -1))
+	for relation in entry.getRelationSet():
+		if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY:
+			label = relation.getTarget(0)
+			print("labelled by %s %s" % (label.getRoleName(), label.name))
+	menu = find(frame, "menu", "Lista")
+	print("menu Lista " + ",".join(item.name for item in menu))
+	extents = find(frame, "push button", "Esci").queryComponent() \
+		.getExtents(pyatspi.DESKTOP_COORDS)
+	print("Esci extents %d %d %d %d" % (extents.x, extents.y, extents.width,
+		extents.height))
+
+	# A button pressed through its action opens the file panel.
+	add = find(frame, "push button", "Aggiungi...")
+	print("action %d" % do_action(add, "click"))
+	panel = pump(lambda: window("dialog", "Aggiungi file"), "file panel")
+	print("dialog " + panel.name)
+	# A tab chosen through the tab list's Selection: its views show.
+	selected = tabs.querySelection().selectChild(1)
+	check = find(frame, "check box", "Disabilita psico-acustica")
+	print("tab chosen %d" % selected)
+
+
+def scenario_events(tolvex, home):
+	for kind in ("object:state-changed:focused",
+			"object:state-changed:checked", "focus:"):
+		pyatspi.Registry.registerEventListener(listen, kind)
+	frame = main_window()
+	# Tab in the main window, as a user types it.
+	for _ in range(3):
+		tolvex.line("key Tab")
+	pump(lambda: len([e for e in events if e[0] == "focus:"]) >= 3,
+		"three focus events")
+	for event in events:
+		if event[0] == "object:state-changed:focused" and event[3] == 1:
+			print("focused %s %s" % (event[2], event[1]))
+	del events[:]
+	tabs = find(frame, "page tab list", "")
+	tabs.querySelection().selectChild(1)
+	check = pump(lambda: (lambda c: c if c is not None and c.getState()
+		.contains(pyatspi.STATE_SHOWING) else None)(
+			find(frame, "check box", "Disabilita psico-acustica")),
+		"check box showing")
+	do_action(check, "toggle")
+	pump(lambda: [e for e in events
+		if e[0] == "object:state-changed:checked"], "checked event")
+	for event in events:
+		if event[0] == "object:state-changed:checked":
+			print("checked %s %d" % (event[1], event[3]))
+	print("state checked %d"
+		% check.getState().contains(pyatspi.STATE_CHECKED))
+
+
+def scenario_main_job(tolvex, home):
+	pyatspi.Registry.registerEventListener(listen,
+		"object:state-changed:showing")
+	music = os.path.join(home, "musica")
+	frame = main_window()
+	for name in ("buono.wav", "rotto.wav"):
+		# The panel closes once it has added a file.
+		pump(lambda: window("dialog", "Aggiungi file") is None, "panel closed")
+		do_action(find(frame, "push button", "Aggiungi..."), "click")
+		panel = pump(lambda: window("dialog", "Aggiungi file"), "file panel")
+		path = find(panel, "entry", "")
+		path.queryEditableText().setTextContents(os.path.join(music, name))
+		pump(lambda: path.queryText().getText(0, -1)
+			== os.path.join(music, name), "path typed")
+		do_action(find(panel, "push button", "Aggiungi"), "click")
+	files = find(frame, "list", "")
+	pump(lambda: files.childCount == 2, "two entries")
+	print("entries " + ",".join(item.name for item in files))
+	encode = find(frame, "push button", "Codifica!")
+	pump(lambda: encode.getState().contains(pyatspi.STATE_ENABLED),
+		"Codifica! enabled")
+	print("action %d" % do_action(encode, "click"))
+	alert = pump(lambda: [e for e in events
+		if e[0] == "object:state-changed:showing" and e[2] == "alert"],
+		"the alert")
+	print("alert %s: %s" % (alert[0][1], alert[0][4].replace("\n", "\\n")))
+
+
+def scenario_big_list(tolvex, home):
+	for kind in ("object:", "window:", "focus:"):
+		pyatspi.Registry.registerEventListener(listen, kind)
+	frame = main_window()
+	files = find(frame, "list", "")
+	pump(lambda: True, "nothing")
+	del events[:]
+	started = time.time()
+	tolvex.line("refs " + os.path.join(home, "grande.tvx"))
+	pump(lambda: files.childCount == 99999, "99,999 entries")
+	sys.stderr.write("open seen by the client in %.2f s\n"
+		% (time.time() - started))
+	# What comes late comes within a second or two.
+	end = time.time() + 2
+	pump(lambda: time.time() > end, "quiet")
+	print("entries %d" % files.childCount)
+	print("last %s" % files.getChildAtIndex(99998).name)
+	print("children-changed %d" % len([e for e in events
+		if e[0].startswith("object:children-changed")]))
+	print("events %d" % len(events))
+	sys.stderr.write("events: %r\n" % events[:20])
+
+
+SCENARIOS = {
+	"big-list": scenario_big_list,
+	"tree": scenario_tree,
+	"events": scenario_events,
+	"main-job": scenario_main_job,
+}
+
+
+def main():
+	scenario = SCENARIOS[sys.argv[1]]
+	tolvex = Tolvex(sys.argv[2], sys.argv[3])
+	try:
+		scenario(tolvex, sys.argv[3])
+	finally:
+		sys.stdout.flush()
+		tolvex.quit()
+
+
+main()
