@@ -95,11 +95,20 @@ TEST(AccessibilityTest, ScreenReaderReadsTheTreeAndPressesAButton)
 		"tabs File,Opzioni di Gogo,Opzioni del programma\n"
 		"bitrate selected Default\n"
 		"encoder location /boot/home/config/bin/Gogo\n"
+		"character at 1 ('b', 1, 2), line at 1 ('/boot/home/config/bin/Gogo', "
+		"0, 26)\n"
 		"labelled by label Posizione di Gogo:\n"
 		"menu Lista Nuova,Salva...,Apri...,,Esci\n"
 		// The main window's frame (100, 100) and the button's place in
 		// it: (361, 232) in the back view at 19, 75 x 25 pixels.
 		"Esci extents 461 351 75 25\n"
+		// Asked on the bus directly: every child at once (the menu bar and
+		// the back view, both unnamed; the bar's two menus), the desktop
+		// as the application's parent, and libatspi's own role names.
+		"raw children ,\n"
+		"raw menus Lista,?\n"
+		"raw parent True\n"
+		"role names differ: \n"
 		"action 1\n"
 		"dialog Aggiungi file\n"
 		"tab chosen 1\n", output);

@@ -17,7 +17,7 @@ import sys
 import time
 
 import pyatspi
-from gi.repository import GLib
+from gi.repository import Gio, GLib
 
 DEADLINE = 60		# seconds; generous, for a loaded machine
 
@@ -94,6 +94,27 @@ def do_action(obj, name):
 	return False
 
 
+def accessibility_bus():
+	session = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+	address = session.call_sync("org.a11y.Bus", "/org/a11y/bus",
+		"org.a11y.Bus", "GetAddress", None, GLib.VariantType("(s)"),
+		Gio.DBusCallFlags.NONE, -1, None).unpack()[0]
+	return Gio.DBusConnection.new_for_address_sync(address,
+		Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT
+		| Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION, None, None)
+
+
+def raw_call(bus, name, path, interface, method, parameters):
+	return bus.call_sync(name, path, interface, method, parameters, None,
+		Gio.DBusCallFlags.NONE, -1, None).unpack()
+
+
+def Atspi_name(bus, name, path):
+	return raw_call(bus, name, path, "org.freedesktop.DBus.Properties",
+		"Get", GLib.Variant("(ss)", ("org.a11y.atspi.Accessible",
+			"Name")))[0]
+
+
 class Tolvex:
 	def __init__(self, executable, home):
 		# The first call starts the desktop's accessibility bus, as a
@@ -139,7 +160,11 @@ def scenario_tree(tolvex, home):
 	selection = bitrate.querySelection()
 	print("bitrate selected %s" % selection.getSelectedChild(0).name)
 	entry = find(frame, "entry", "Posizione di Gogo:")
-	print("encoder location " + entry.queryText().getText(0, -1))
+	text = entry.queryText()
+	print("encoder location " + text.getText(0, -1))
+	print("character at 1 %r, line at 1 %r" % (
+		tuple(text.getTextAtOffset(1, pyatspi.TEXT_BOUNDARY_CHAR)),
+		tuple(text.getTextAtOffset(1, pyatspi.TEXT_BOUNDARY_LINE_START))))
 	for relation in entry.getRelationSet():
 		if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY:
 			label = relation.getTarget(0)
@@ -150,6 +175,36 @@ def scenario_tree(tolvex, home):
 		.getExtents(pyatspi.DESKTOP_COORDS)
 	print("Esci extents %d %d %d %d" % (extents.x, extents.y, extents.width,
 		extents.height))
+
+	# What a client that asks the bus itself gets: the whole list of
+	# children at once, and the desktop as the application's parent.
+	bus = accessibility_bus()
+	children = raw_call(bus, app.app.bus_name, frame.path,
+		"org.a11y.atspi.Accessible", "GetChildren", None)[0]
+	print("raw children " + ",".join(Atspi_name(bus, name, path)
+		for name, path in children))
+	menubar = find(frame, "menu bar", "")
+	children = raw_call(bus, app.app.bus_name, menubar.path,
+		"org.a11y.atspi.Accessible", "GetChildren", None)[0]
+	print("raw menus " + ",".join(Atspi_name(bus, name, path)
+		for name, path in children))
+	parent = raw_call(bus, app.app.bus_name, app.path,
+		"org.freedesktop.DBus.Properties", "Get",
+		GLib.Variant("(ss)", ("org.a11y.atspi.Accessible", "Parent")))[0]
+	print("raw parent %s" % (parent[1] == "/org/a11y/atspi/accessible/root"
+		and parent[0] != app.app.bus_name))
+
+	# The role names the bus gives are the ones libatspi knows.
+	differ = []
+	def compare(obj):
+		raw = raw_call(bus, app.app.bus_name, obj.path,
+			"org.a11y.atspi.Accessible", "GetRoleName", None)[0]
+		if raw != obj.getRoleName():
+			differ.append("%s/%s" % (raw, obj.getRoleName()))
+		for child in obj:
+			compare(child)
+	compare(frame)
+	print("role names differ: " + ",".join(differ))
 
 	# A button pressed through its action opens the file panel.
 	add = find(frame, "push button", "Aggiungi...")

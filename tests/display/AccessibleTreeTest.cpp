@@ -218,7 +218,9 @@ TEST(AccessibleRefTest, PathsComeBackToTheirObjects)
 	const AccessibleRef refs[] = {
 		AccessibleRef::Application(), AccessibleRef::Window(7),
 		AccessibleRef::View(7, 12), AccessibleRef::MenuItem(7, 40),
-		AccessibleRef::Tab(7, 18, 1), AccessibleRef::Entry(7, 17, 99998)
+		AccessibleRef::Tab(7, 18, 1), AccessibleRef::Entry(7, 17, 99998),
+		// The greatest token there can be.
+		AccessibleRef::View(0x7fffffff, 0x7fffffff)
 	};
 	for (const AccessibleRef& ref : refs) {
 		AccessibleRef back;
@@ -234,7 +236,8 @@ TEST(AccessibleRefTest, PathsComeBackToTheirObjects)
 	for (const char* path : { "/org/a11y/atspi/accessible/", "/org/a11y/"
 			"atspi/accessible/v7", "/org/a11y/atspi/accessible/v7_12_3",
 			"/org/a11y/atspi/accessible/w7x", "/org/a11y/atspi/accessible/x7",
-			"/org/a11y/atspi/cache", "/org/a11y/atspi/accessible/rootx" })
+			"/org/a11y/atspi/cache", "/org/a11y/atspi/accessible/rootx",
+			"/org/a11y/atspi/accessible/w2147483648" })
 		EXPECT_FALSE(AccessibleRef::FromPath(path, &ref)) << path;
 	EXPECT_FALSE(AccessibleRef::FromPath(NULL, &ref));
 }
