@@ -1,6 +1,7 @@
 #include "display/AccessibilityBridge.h"
 
 #include <poll.h>
+#include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/eventfd.h>
@@ -14,9 +15,8 @@
 #include <systemd/sd-bus.h>
 
 #include <Message.h>
-#include <Messenger.h>
 
-#include "private/app/MessengerPrivate.h"
+#include "display/MirrorInput.h"
 
 namespace BPrivate {
 
@@ -104,9 +104,81 @@ public:
 								{ return static_cast<AccessibilityBridge*>(
 									userdata); }
 
-	static	bool			Ref(sd_bus_message* message, AccessibleRef* ref)
-								{ return AccessibleRef::FromPath(
-									sd_bus_message_get_path(message), ref); }
+	static	AccessibleRef	PathRef(const char* path)
+	{
+		AccessibleRef ref;
+		AccessibleRef::FromPath(path, &ref);
+		return ref;
+	}
+
+	static	AccessibleRef	CallRef(sd_bus_message* call)
+								{ return PathRef(sd_bus_message_get_path(
+									call)); }
+
+	// The object a call is for, and the call's arguments as the types
+	// give them; a negative result when they do not read.
+	static	int				Arguments(sd_bus_message* call, AccessibleRef* ref,
+								const char* types, ...)
+	{
+		*ref = CallRef(call);
+		va_list arguments;
+		va_start(arguments, types);
+		int result = sd_bus_message_readv(call, types, arguments);
+		va_end(arguments);
+		return result;
+	}
+
+	// A reply that fill() writes the values of, sent.
+	template<typename Fill>
+	static	int				Reply(sd_bus_message* call, Fill fill)
+	{
+		sd_bus_message* reply = NULL;
+		int result = sd_bus_message_new_method_return(call, &reply);
+		if (result >= 0)
+			result = fill(reply);
+		if (result >= 0)
+			result = sd_bus_send(NULL, reply, NULL);
+		sd_bus_message_unref(reply);
+		return result;
+	}
+
+	// An array of the items, each appended by append().
+	template<typename Items, typename Append>
+	static	int				AppendArray(sd_bus_message* reply,
+								const char* type, const Items& items,
+								Append append)
+	{
+		int result = sd_bus_message_open_container(reply, 'a', type);
+		for (const auto& item : items) {
+			if (result >= 0)
+				result = append(item);
+		}
+		if (result >= 0)
+			result = sd_bus_message_close_container(reply);
+		return result;
+	}
+
+	// An input event as a display would post it, and whether it went.
+	static	int				PostInput(sd_bus_message* call, bool made,
+								int32 window, BMessage* input)
+	{
+		return sd_bus_reply_method_return(call, "b",
+			made && MirrorInput::Post(window, input));
+	}
+
+	static	const MirrorView* View(AccessibilityBridge* bridge,
+								const AccessibleRef& ref)
+	{
+		MirrorWindow* window = bridge->fMirror.FindWindow(ref.window);
+		return window != NULL ? window->FindView(ref.id) : NULL;
+	}
+
+	// A byte offset of the kit's, clamped to the text, in characters.
+	static	int32			Characters(const std::string& text, int32 offset)
+	{
+		return CountCharacters(text.substr(0,
+			std::min((size_t)std::max(offset, 0), text.size())));
+	}
 
 	static	int				AppendRef(sd_bus_message* reply,
 								AccessibilityBridge* bridge,
@@ -123,14 +195,9 @@ public:
 								AccessibilityBridge* bridge,
 								const AccessibleRef& ref)
 	{
-		sd_bus_message* reply = NULL;
-		int result = sd_bus_message_new_method_return(call, &reply);
-		if (result >= 0)
-			result = AppendRef(reply, bridge, ref);
-		if (result >= 0)
-			result = sd_bus_send(NULL, reply, NULL);
-		sd_bus_message_unref(reply);
-		return result;
+		return Reply(call, [&](sd_bus_message* reply) {
+			return AppendRef(reply, bridge, ref);
+		});
 	}
 
 	static	int				Find(sd_bus* /*bus*/, const char* path,
@@ -168,10 +235,8 @@ public:
 								const char*, sd_bus_message* reply,
 								void* userdata, sd_bus_error*)
 	{
-		AccessibleRef ref;
-		AccessibleRef::FromPath(path, &ref);
 		return sd_bus_message_append(reply, "s",
-			Bridge(userdata)->fTree.Name(ref).c_str());
+			Bridge(userdata)->fTree.Name(PathRef(path)).c_str());
 	}
 
 	static	int				GetDescription(sd_bus*, const char* path,
@@ -179,10 +244,8 @@ public:
 								sd_bus_message* reply, void* userdata,
 								sd_bus_error*)
 	{
-		AccessibleRef ref;
-		AccessibleRef::FromPath(path, &ref);
 		return sd_bus_message_append(reply, "s",
-			Bridge(userdata)->fTree.Description(ref).c_str());
+			Bridge(userdata)->fTree.Description(PathRef(path)).c_str());
 	}
 
 	static	int				GetParent(sd_bus*, const char* path, const char*,
@@ -190,8 +253,7 @@ public:
 								void* userdata, sd_bus_error*)
 	{
 		AccessibilityBridge* bridge = Bridge(userdata);
-		AccessibleRef ref;
-		AccessibleRef::FromPath(path, &ref);
+		AccessibleRef ref = PathRef(path);
 		if (ref.type == AccessibleRef::kApplication) {
 			if (bridge->fDesktopName.empty())
 				return AppendRef(reply, bridge, AccessibleRef());
@@ -206,10 +268,8 @@ public:
 								sd_bus_message* reply, void* userdata,
 								sd_bus_error*)
 	{
-		AccessibleRef ref;
-		AccessibleRef::FromPath(path, &ref);
 		return sd_bus_message_append(reply, "i",
-			Bridge(userdata)->fTree.CountChildren(ref));
+			Bridge(userdata)->fTree.CountChildren(PathRef(path)));
 	}
 
 	static	int				GetLocale(sd_bus*, const char*, const char*,
@@ -232,9 +292,8 @@ public:
 	{
 		AccessibilityBridge* bridge = Bridge(userdata);
 		AccessibleRef ref;
-		Ref(call, &ref);
 		int32 index;
-		int result = sd_bus_message_read(call, "i", &index);
+		int result = Arguments(call, &ref, "i", &index);
 		if (result < 0)
 			return result;
 		return ReplyRef(call, bridge, bridge->fTree.ChildAt(ref, index));
@@ -244,28 +303,23 @@ public:
 								sd_bus_error*)
 	{
 		AccessibilityBridge* bridge = Bridge(userdata);
-		AccessibleRef ref;
-		Ref(call, &ref);
-		sd_bus_message* reply = NULL;
-		int result = sd_bus_message_new_method_return(call, &reply);
-		if (result >= 0)
-			result = sd_bus_message_open_container(reply, 'a', "(so)");
+		AccessibleRef ref = CallRef(call);
+		std::vector<AccessibleRef> children;
 		int32 count = bridge->fTree.CountChildren(ref);
-		for (int32 i = 0; i < count && result >= 0; i++)
-			result = AppendRef(reply, bridge, bridge->fTree.ChildAt(ref, i));
-		if (result >= 0)
-			result = sd_bus_message_close_container(reply);
-		if (result >= 0)
-			result = sd_bus_send(NULL, reply, NULL);
-		sd_bus_message_unref(reply);
-		return result;
+		for (int32 i = 0; i < count; i++)
+			children.push_back(bridge->fTree.ChildAt(ref, i));
+		return Reply(call, [&](sd_bus_message* reply) {
+			return AppendArray(reply, "(so)", children,
+				[&](const AccessibleRef& child) {
+					return AppendRef(reply, bridge, child);
+				});
+		});
 	}
 
 	static	int				GetIndexInParent(sd_bus_message* call,
 								void* userdata, sd_bus_error*)
 	{
-		AccessibleRef ref;
-		Ref(call, &ref);
+		AccessibleRef ref = CallRef(call);
 		return sd_bus_reply_method_return(call, "i",
 			Bridge(userdata)->fTree.IndexInParent(ref));
 	}
@@ -274,39 +328,33 @@ public:
 								void* userdata, sd_bus_error*)
 	{
 		AccessibilityBridge* bridge = Bridge(userdata);
-		AccessibleRef ref;
-		Ref(call, &ref);
-		sd_bus_message* reply = NULL;
-		int result = sd_bus_message_new_method_return(call, &reply);
-		if (result >= 0)
-			result = sd_bus_message_open_container(reply, 'a', "(ua(so))");
-		for (const auto& relation : bridge->fTree.Relations(ref)) {
-			if (result >= 0)
-				result = sd_bus_message_open_container(reply, 'r', "ua(so)");
-			if (result >= 0)
-				result = sd_bus_message_append(reply, "u", relation.first);
-			if (result >= 0)
-				result = sd_bus_message_open_container(reply, 'a', "(so)");
-			if (result >= 0)
-				result = AppendRef(reply, bridge, relation.second);
-			if (result >= 0)
-				result = sd_bus_message_close_container(reply);
-			if (result >= 0)
-				result = sd_bus_message_close_container(reply);
-		}
-		if (result >= 0)
-			result = sd_bus_message_close_container(reply);
-		if (result >= 0)
-			result = sd_bus_send(NULL, reply, NULL);
-		sd_bus_message_unref(reply);
-		return result;
+		AccessibleRef ref = CallRef(call);
+		// Each relation with its one target.
+		return Reply(call, [&](sd_bus_message* reply) {
+			return AppendArray(reply, "(ua(so))", bridge->fTree.Relations(ref),
+				[&](const std::pair<uint32, AccessibleRef>& relation) {
+					int result = sd_bus_message_open_container(reply, 'r',
+						"ua(so)");
+					if (result >= 0)
+						result = sd_bus_message_append(reply, "u",
+							relation.first);
+					if (result >= 0)
+						result = AppendArray(reply, "(so)",
+							std::vector<AccessibleRef>(1, relation.second),
+							[&](const AccessibleRef& target) {
+								return AppendRef(reply, bridge, target);
+							});
+					if (result >= 0)
+						result = sd_bus_message_close_container(reply);
+					return result;
+				});
+		});
 	}
 
 	static	int				GetRole(sd_bus_message* call, void* userdata,
 								sd_bus_error*)
 	{
-		AccessibleRef ref;
-		Ref(call, &ref);
+		AccessibleRef ref = CallRef(call);
 		return sd_bus_reply_method_return(call, "u",
 			Bridge(userdata)->fTree.Role(ref));
 	}
@@ -325,8 +373,7 @@ public:
 			{ 39, "panel" }, { 43, "push button" }, { 49, "scroll pane" },
 			{ 50, "separator" }, { 75, "application" }, { 79, "entry" }
 		};
-		AccessibleRef ref;
-		Ref(call, &ref);
+		AccessibleRef ref = CallRef(call);
 		auto name = kNames.find(Bridge(userdata)->fTree.Role(ref));
 		return sd_bus_reply_method_return(call, "s",
 			name != kNames.end() ? name->second : "unknown");
@@ -335,8 +382,7 @@ public:
 	static	int				GetState(sd_bus_message* call, void* userdata,
 								sd_bus_error*)
 	{
-		AccessibleRef ref;
-		Ref(call, &ref);
+		AccessibleRef ref = CallRef(call);
 		uint32 states[2];
 		Bridge(userdata)->fTree.GetStates(ref, states);
 		return sd_bus_reply_method_return(call, "au", 2, states[0],
@@ -360,8 +406,7 @@ public:
 	static	int				GetInterfaces(sd_bus_message* call,
 								void* userdata, sd_bus_error*)
 	{
-		AccessibleRef ref;
-		Ref(call, &ref);
+		AccessibleRef ref = CallRef(call);
 		uint32 interfaces = Bridge(userdata)->fTree.Interfaces(ref);
 		std::vector<const char*> names(1, kAccessible);
 		if ((interfaces & AccessibleTree::kApplicationInterface) != 0)
@@ -376,20 +421,11 @@ public:
 			names.push_back(kEditableText);
 		if ((interfaces & AccessibleTree::kSelection) != 0)
 			names.push_back(kSelection);
-		sd_bus_message* reply = NULL;
-		int result = sd_bus_message_new_method_return(call, &reply);
-		if (result >= 0)
-			result = sd_bus_message_open_container(reply, 'a', "s");
-		for (const char* name : names) {
-			if (result >= 0)
-				result = sd_bus_message_append(reply, "s", name);
-		}
-		if (result >= 0)
-			result = sd_bus_message_close_container(reply);
-		if (result >= 0)
-			result = sd_bus_send(NULL, reply, NULL);
-		sd_bus_message_unref(reply);
-		return result;
+		return Reply(call, [&](sd_bus_message* reply) {
+			return AppendArray(reply, "s", names, [&](const char* name) {
+				return sd_bus_message_append(reply, "s", name);
+			});
+		});
 	}
 
 	// org.a11y.atspi.Application
@@ -470,10 +506,9 @@ public:
 	{
 		AccessibilityBridge* bridge = Bridge(userdata);
 		AccessibleRef ref;
-		Ref(call, &ref);
 		int32 x, y;
 		uint32 coordType;
-		int result = sd_bus_message_read(call, "iiu", &x, &y, &coordType);
+		int result = Arguments(call, &ref, "iiu", &x, &y, &coordType);
 		if (result < 0)
 			return result;
 		int32 extents[4];
@@ -488,10 +523,9 @@ public:
 	{
 		AccessibilityBridge* bridge = Bridge(userdata);
 		AccessibleRef ref;
-		Ref(call, &ref);
 		int32 x, y;
 		uint32 coordType;
-		int result = sd_bus_message_read(call, "iiu", &x, &y, &coordType);
+		int result = Arguments(call, &ref, "iiu", &x, &y, &coordType);
 		if (result < 0)
 			return result;
 		ToScreen(bridge, ref, coordType, &x, &y);
@@ -502,9 +536,8 @@ public:
 								sd_bus_error*)
 	{
 		AccessibleRef ref;
-		Ref(call, &ref);
 		uint32 coordType;
-		int result = sd_bus_message_read(call, "u", &coordType);
+		int result = Arguments(call, &ref, "u", &coordType);
 		if (result < 0)
 			return result;
 		int32 extents[4];
@@ -517,9 +550,8 @@ public:
 								sd_bus_error*)
 	{
 		AccessibleRef ref;
-		Ref(call, &ref);
 		uint32 coordType;
-		int result = sd_bus_message_read(call, "u", &coordType);
+		int result = Arguments(call, &ref, "u", &coordType);
 		if (result < 0)
 			return result;
 		int32 extents[4];
@@ -531,8 +563,7 @@ public:
 	static	int				GetSize(sd_bus_message* call, void* userdata,
 								sd_bus_error*)
 	{
-		AccessibleRef ref;
-		Ref(call, &ref);
+		AccessibleRef ref = CallRef(call);
 		int32 extents[4];
 		Extents(Bridge(userdata), ref, kCoordScreen, extents);
 		return sd_bus_reply_method_return(call, "ii", extents[2],
@@ -542,8 +573,7 @@ public:
 	static	int				GetLayer(sd_bus_message* call, void*,
 								sd_bus_error*)
 	{
-		AccessibleRef ref;
-		Ref(call, &ref);
+		AccessibleRef ref = CallRef(call);
 		return sd_bus_reply_method_return(call, "u",
 			ref.type == AccessibleRef::kWindow ? kLayerWindow : kLayerWidget);
 	}
@@ -575,17 +605,14 @@ public:
 								sd_bus_message* reply, void* userdata,
 								sd_bus_error*)
 	{
-		AccessibleRef ref;
-		AccessibleRef::FromPath(path, &ref);
 		return sd_bus_message_append(reply, "i",
-			(int32)Bridge(userdata)->fTree.Actions(ref).size());
+			(int32)Bridge(userdata)->fTree.Actions(PathRef(path)).size());
 	}
 
 	static	std::string		ActionName(sd_bus_message* call, void* userdata,
 								int* result)
 	{
-		AccessibleRef ref;
-		Ref(call, &ref);
+		AccessibleRef ref = CallRef(call);
 		int32 index;
 		*result = sd_bus_message_read(call, "i", &index);
 		if (*result < 0)
@@ -619,23 +646,15 @@ public:
 	static	int				GetActions(sd_bus_message* call, void* userdata,
 								sd_bus_error*)
 	{
-		AccessibleRef ref;
-		Ref(call, &ref);
-		sd_bus_message* reply = NULL;
-		int result = sd_bus_message_new_method_return(call, &reply);
-		if (result >= 0)
-			result = sd_bus_message_open_container(reply, 'a', "(sss)");
-		for (const std::string& name : Bridge(userdata)->fTree.Actions(ref)) {
-			if (result >= 0)
-				result = sd_bus_message_append(reply, "(sss)", name.c_str(),
-					"", "");
-		}
-		if (result >= 0)
-			result = sd_bus_message_close_container(reply);
-		if (result >= 0)
-			result = sd_bus_send(NULL, reply, NULL);
-		sd_bus_message_unref(reply);
-		return result;
+		AccessibleRef ref = CallRef(call);
+		return Reply(call, [&](sd_bus_message* reply) {
+			return AppendArray(reply, "(sss)",
+				Bridge(userdata)->fTree.Actions(ref),
+				[&](const std::string& name) {
+					return sd_bus_message_append(reply, "(sss)", name.c_str(),
+						"", "");
+				});
+		});
 	}
 
 	static	int				DoAction(sd_bus_message* call, void* userdata,
@@ -643,17 +662,14 @@ public:
 	{
 		AccessibilityBridge* bridge = Bridge(userdata);
 		AccessibleRef ref;
-		Ref(call, &ref);
 		int32 index;
-		int result = sd_bus_message_read(call, "i", &index);
+		int result = Arguments(call, &ref, "i", &index);
 		if (result < 0)
 			return result;
 		BMessage input;
 		int32 window;
-		bool done = bridge->fTree.ActionInput(ref, index, &input, &window);
-		if (done)
-			bridge->_Post(window, &input);
-		return sd_bus_reply_method_return(call, "b", done);
+		bool made = bridge->fTree.ActionInput(ref, index, &input, &window);
+		return PostInput(call, made, window, &input);
 	}
 
 	// org.a11y.atspi.Text
@@ -663,10 +679,8 @@ public:
 								sd_bus_message* reply, void* userdata,
 								sd_bus_error*)
 	{
-		AccessibleRef ref;
-		AccessibleRef::FromPath(path, &ref);
 		return sd_bus_message_append(reply, "i",
-			CountCharacters(Bridge(userdata)->fTree.Text(ref)));
+			CountCharacters(Bridge(userdata)->fTree.Text(PathRef(path))));
 	}
 
 	static	int				GetCaretOffset(sd_bus*, const char* path,
@@ -676,28 +690,18 @@ public:
 	{
 		// The caret is the display's; the kit knows the selection's end.
 		AccessibilityBridge* bridge = Bridge(userdata);
-		AccessibleRef ref;
-		AccessibleRef::FromPath(path, &ref);
-		MirrorWindow* window = bridge->fMirror.FindWindow(ref.window);
-		const MirrorView* view = window != NULL ? window->FindView(ref.id)
-			: NULL;
-		int32 caret = 0;
-		if (view != NULL) {
-			std::string text = bridge->fTree.Text(ref);
-			size_t end = std::min((size_t)std::max(view->selectionEnd, 0),
-				text.size());
-			caret = CountCharacters(text.substr(0, end));
-		}
-		return sd_bus_message_append(reply, "i", caret);
+		AccessibleRef ref = PathRef(path);
+		const MirrorView* view = View(bridge, ref);
+		return sd_bus_message_append(reply, "i", view != NULL
+			? Characters(bridge->fTree.Text(ref), view->selectionEnd) : 0);
 	}
 
 	static	int				GetText(sd_bus_message* call, void* userdata,
 								sd_bus_error*)
 	{
 		AccessibleRef ref;
-		Ref(call, &ref);
 		int32 start, end;
-		int result = sd_bus_message_read(call, "ii", &start, &end);
+		int result = Arguments(call, &ref, "ii", &start, &end);
 		if (result < 0)
 			return result;
 		return sd_bus_reply_method_return(call, "s",
@@ -708,9 +712,8 @@ public:
 								void* userdata, sd_bus_error*)
 	{
 		AccessibleRef ref;
-		Ref(call, &ref);
 		int32 offset;
-		int result = sd_bus_message_read(call, "i", &offset);
+		int result = Arguments(call, &ref, "i", &offset);
 		if (result < 0)
 			return result;
 		std::string character = Substring(Bridge(userdata)->fTree.Text(ref),
@@ -728,19 +731,13 @@ public:
 		return sd_bus_reply_method_return(call, "i", code);
 	}
 
-	// The whole text is one line, one sentence and one paragraph; words
-	// and characters are cut as asked.
-	static	int				GetStringAtOffset(sd_bus_message* call,
-								void* userdata, sd_bus_error*)
+	// The piece of the text at the offset, with its start and end: a
+	// character (granularity 0), a word (1), or else the whole text, which
+	// is one line, one sentence and one paragraph.
+	static	int				ReplyPiece(sd_bus_message* call,
+								const std::string& text, int32 offset,
+								uint32 granularity)
 	{
-		AccessibleRef ref;
-		Ref(call, &ref);
-		int32 offset;
-		uint32 granularity;
-		int result = sd_bus_message_read(call, "iu", &offset, &granularity);
-		if (result < 0)
-			return result;
-		std::string text = Bridge(userdata)->fTree.Text(ref);
 		int32 count = CountCharacters(text);
 		int32 start = 0;
 		int32 end = count;
@@ -762,40 +759,39 @@ public:
 			Substring(text, start, end).c_str(), start, end);
 	}
 
-	static	int				GetTextAtOffset(sd_bus_message* call,
-								void* userdata, sd_bus_error* error)
+	static	int				GetStringAtOffset(sd_bus_message* call,
+								void* userdata, sd_bus_error*)
 	{
-		// Boundary types map onto granularities for the one line held:
-		// char 0, word start 1 and end 2, and the rest the whole line.
 		AccessibleRef ref;
-		Ref(call, &ref);
 		int32 offset;
-		uint32 boundary;
-		int result = sd_bus_message_read(call, "iu", &offset, &boundary);
+		uint32 granularity;
+		int result = Arguments(call, &ref, "iu", &offset, &granularity);
 		if (result < 0)
 			return result;
-		std::string text = Bridge(userdata)->fTree.Text(ref);
-		int32 count = CountCharacters(text);
-		if (boundary == 0) {
-			int32 start = std::max(0, std::min(offset, count));
-			int32 end = std::min(start + 1, count);
-			return sd_bus_reply_method_return(call, "sii",
-				Substring(text, start, end).c_str(), start, end);
-		}
-		(void)error;
-		return sd_bus_reply_method_return(call, "sii", text.c_str(), 0,
-			count);
+		return ReplyPiece(call, Bridge(userdata)->fTree.Text(ref), offset,
+			granularity);
+	}
+
+	static	int				GetTextAtOffset(sd_bus_message* call,
+								void* userdata, sd_bus_error*)
+	{
+		// The older call's boundaries: a character (0), else the one line
+		// held, whole.
+		AccessibleRef ref;
+		int32 offset;
+		uint32 boundary;
+		int result = Arguments(call, &ref, "iu", &offset, &boundary);
+		if (result < 0)
+			return result;
+		return ReplyPiece(call, Bridge(userdata)->fTree.Text(ref), offset,
+			boundary == 0 ? 0 : 3);
 	}
 
 	static	int				GetNSelections(sd_bus_message* call,
 								void* userdata, sd_bus_error*)
 	{
 		AccessibilityBridge* bridge = Bridge(userdata);
-		AccessibleRef ref;
-		Ref(call, &ref);
-		MirrorWindow* window = bridge->fMirror.FindWindow(ref.window);
-		const MirrorView* view = window != NULL ? window->FindView(ref.id)
-			: NULL;
+		const MirrorView* view = View(bridge, CallRef(call));
 		return sd_bus_reply_method_return(call, "i", view != NULL
 			&& view->selectionStart != view->selectionEnd ? 1 : 0);
 	}
@@ -805,24 +801,17 @@ public:
 	{
 		AccessibilityBridge* bridge = Bridge(userdata);
 		AccessibleRef ref;
-		Ref(call, &ref);
 		int32 index;
-		int result = sd_bus_message_read(call, "i", &index);
+		int result = Arguments(call, &ref, "i", &index);
 		if (result < 0)
 			return result;
-		MirrorWindow* window = bridge->fMirror.FindWindow(ref.window);
-		const MirrorView* view = window != NULL ? window->FindView(ref.id)
-			: NULL;
+		const MirrorView* view = View(bridge, ref);
 		int32 start = 0;
 		int32 end = 0;
 		if (view != NULL && index == 0) {
 			std::string text = bridge->fTree.Text(ref);
-			size_t from = std::min((size_t)std::max(view->selectionStart, 0),
-				text.size());
-			size_t to = std::min((size_t)std::max(view->selectionEnd, 0),
-				text.size());
-			start = CountCharacters(text.substr(0, from));
-			end = CountCharacters(text.substr(0, to));
+			start = Characters(text, view->selectionStart);
+			end = Characters(text, view->selectionEnd);
 		}
 		return sd_bus_reply_method_return(call, "ii", start, end);
 	}
@@ -830,8 +819,7 @@ public:
 	static	int				GetTextAttributes(sd_bus_message* call,
 								void* userdata, sd_bus_error*)
 	{
-		AccessibleRef ref;
-		Ref(call, &ref);
+		AccessibleRef ref = CallRef(call);
 		int32 count = CountCharacters(Bridge(userdata)->fTree.Text(ref));
 		return sd_bus_reply_method_return(call, "a{ss}ii", 0, 0, count);
 	}
@@ -846,10 +834,9 @@ public:
 								void* userdata, sd_bus_error*)
 	{
 		AccessibleRef ref;
-		Ref(call, &ref);
 		int32 offset;
 		uint32 coordType;
-		int result = sd_bus_message_read(call, "iu", &offset, &coordType);
+		int result = Arguments(call, &ref, "iu", &offset, &coordType);
 		if (result < 0)
 			return result;
 		int32 extents[4];
@@ -867,19 +854,16 @@ public:
 	{
 		BMessage input;
 		int32 window;
-		bool done = bridge->fTree.TextInput(ref, text, &input, &window);
-		if (done)
-			bridge->_Post(window, &input);
-		return sd_bus_reply_method_return(call, "b", done);
+		bool made = bridge->fTree.TextInput(ref, text, &input, &window);
+		return PostInput(call, made, window, &input);
 	}
 
 	static	int				SetTextContents(sd_bus_message* call,
 								void* userdata, sd_bus_error*)
 	{
 		AccessibleRef ref;
-		Ref(call, &ref);
 		const char* text;
-		int result = sd_bus_message_read(call, "s", &text);
+		int result = Arguments(call, &ref, "s", &text);
 		if (result < 0)
 			return result;
 		return SetText(Bridge(userdata), call, ref, text);
@@ -890,11 +874,10 @@ public:
 	{
 		AccessibilityBridge* bridge = Bridge(userdata);
 		AccessibleRef ref;
-		Ref(call, &ref);
 		int32 position;
 		const char* inserted;
 		int32 length;
-		int result = sd_bus_message_read(call, "isi", &position, &inserted,
+		int result = Arguments(call, &ref, "isi", &position, &inserted,
 			&length);
 		if (result < 0)
 			return result;
@@ -910,9 +893,8 @@ public:
 	{
 		AccessibilityBridge* bridge = Bridge(userdata);
 		AccessibleRef ref;
-		Ref(call, &ref);
 		int32 start, end;
-		int result = sd_bus_message_read(call, "ii", &start, &end);
+		int result = Arguments(call, &ref, "ii", &start, &end);
 		if (result < 0)
 			return result;
 		std::string text = bridge->fTree.Text(ref);
@@ -934,10 +916,8 @@ public:
 								sd_bus_message* reply, void* userdata,
 								sd_bus_error*)
 	{
-		AccessibleRef ref;
-		AccessibleRef::FromPath(path, &ref);
 		return sd_bus_message_append(reply, "i",
-			(int32)Bridge(userdata)->fTree.SelectedChildren(ref).size());
+			(int32)Bridge(userdata)->fTree.SelectedChildren(PathRef(path)).size());
 	}
 
 	static	int				GetSelectedChild(sd_bus_message* call,
@@ -945,9 +925,8 @@ public:
 	{
 		AccessibilityBridge* bridge = Bridge(userdata);
 		AccessibleRef ref;
-		Ref(call, &ref);
 		int32 index;
-		int result = sd_bus_message_read(call, "i", &index);
+		int result = Arguments(call, &ref, "i", &index);
 		if (result < 0)
 			return result;
 		std::vector<int32> selected = bridge->fTree.SelectedChildren(ref);
@@ -963,11 +942,9 @@ public:
 	{
 		BMessage input;
 		int32 window;
-		bool done = bridge->fTree.SelectionInput(ref, children, &input,
+		bool made = bridge->fTree.SelectionInput(ref, children, &input,
 			&window);
-		if (done)
-			bridge->_Post(window, &input);
-		return sd_bus_reply_method_return(call, "b", done);
+		return PostInput(call, made, window, &input);
 	}
 
 	static	int				SelectChild(sd_bus_message* call, void* userdata,
@@ -975,9 +952,8 @@ public:
 	{
 		AccessibilityBridge* bridge = Bridge(userdata);
 		AccessibleRef ref;
-		Ref(call, &ref);
 		int32 child;
-		int result = sd_bus_message_read(call, "i", &child);
+		int result = Arguments(call, &ref, "i", &child);
 		if (result < 0)
 			return result;
 		std::vector<int32> selected;
@@ -997,9 +973,8 @@ public:
 	{
 		AccessibilityBridge* bridge = Bridge(userdata);
 		AccessibleRef ref;
-		Ref(call, &ref);
 		int32 child;
-		int result = sd_bus_message_read(call, "i", &child);
+		int result = Arguments(call, &ref, "i", &child);
 		if (result < 0)
 			return result;
 		std::vector<int32> selected = bridge->fTree.SelectedChildren(ref);
@@ -1021,9 +996,8 @@ public:
 								void* userdata, sd_bus_error*)
 	{
 		AccessibleRef ref;
-		Ref(call, &ref);
 		int32 child;
-		int result = sd_bus_message_read(call, "i", &child);
+		int result = Arguments(call, &ref, "i", &child);
 		if (result < 0)
 			return result;
 		std::vector<int32> selected
@@ -1037,8 +1011,7 @@ public:
 								sd_bus_error*)
 	{
 		AccessibilityBridge* bridge = Bridge(userdata);
-		AccessibleRef ref;
-		Ref(call, &ref);
+		AccessibleRef ref = CallRef(call);
 		if (bridge->fTree.Role(ref) != 31)
 			return sd_bus_reply_method_return(call, "b", 0);
 		std::vector<int32> all((size_t)bridge->fTree.CountChildren(ref));
@@ -1059,8 +1032,7 @@ public:
 								void* userdata, sd_bus_error*)
 	{
 		AccessibilityBridge* bridge = Bridge(userdata);
-		AccessibleRef ref;
-		Ref(call, &ref);
+		AccessibleRef ref = CallRef(call);
 		if (bridge->fTree.Role(ref) != 31)
 			return sd_bus_reply_method_return(call, "b", 0);
 		return Select(bridge, call, ref, std::vector<int32>());
@@ -1409,15 +1381,6 @@ AccessibilityBridge::_Register()
 	}
 	sd_bus_message_unref(reply);
 	return true;
-}
-
-
-void
-AccessibilityBridge::_Post(int32 window, BMessage* input)
-{
-	BMessenger messenger;
-	BMessenger::Private(&messenger).SetTo(window, -1);
-	messenger.SendMessage(input);
 }
 
 

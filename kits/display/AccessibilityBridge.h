@@ -13,7 +13,6 @@
 
 struct sd_bus;
 
-class BMessage;
 
 namespace BPrivate {
 
@@ -51,7 +50,6 @@ private:
 			void				_Drain();
 			void				_Apply(DisplayCommand& command);
 			void				_Flush();
-			void				_Post(int32 window, BMessage* input);
 
 			// Events (org.a11y.atspi.Event.*).
 			void				_Emit(const AccessibleRef& source,

@@ -10,6 +10,8 @@
 #include <Message.h>
 #include <Window.h>
 
+#include "display/MirrorInput.h"
+
 namespace BPrivate {
 
 namespace {
@@ -890,12 +892,8 @@ AccessibleTree::ActionInput(const AccessibleRef& ref, int32 action,
 		return false;
 	// A modal window or an alert in front takes every click, as on the
 	// screen.
-	const std::vector<int32>& front = fMirror.FrontToBack();
-	if (!front.empty() && front[0] != ref.window) {
-		MirrorWindow* blocker = fMirror.FindWindow(front[0]);
-		if (blocker != NULL && (blocker->isAlert || blocker->IsModal()))
-			return false;
-	}
+	if (!MirrorInput(fMirror).CanReach(ref.window))
+		return false;
 	*window = ref.window;
 	input->MakeEmpty();
 	switch (ref.type) {
@@ -950,7 +948,9 @@ AccessibleTree::TextInput(const AccessibleRef& ref, const std::string& text,
 	BMessage* input, int32* window)
 {
 	MirrorView* view = ref.type == AccessibleRef::kView ? _View(ref) : NULL;
-	if (view == NULL || view->kind != B_DISPLAY_TEXT_VIEW || !view->enabled)
+	if (view == NULL || view->kind != B_DISPLAY_TEXT_VIEW
+		|| !MirrorInput::IsUsable(*_Window(ref), *view)
+		|| !MirrorInput(fMirror).CanReach(ref.window))
 		return false;
 	*window = ref.window;
 	input->MakeEmpty();
@@ -1001,7 +1001,7 @@ AccessibleTree::SelectionInput(const AccessibleRef& ref,
 	const std::vector<int32>& children, BMessage* input, int32* window)
 {
 	MirrorView* view = ref.type == AccessibleRef::kView ? _View(ref) : NULL;
-	if (view == NULL)
+	if (view == NULL || !MirrorInput(fMirror).CanReach(ref.window))
 		return false;
 	int32 count = CountChildren(ref);
 	for (int32 child : children) {

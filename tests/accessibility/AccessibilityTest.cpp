@@ -111,7 +111,9 @@ TEST(AccessibilityTest, ScreenReaderReadsTheTreeAndPressesAButton)
 		"role names differ: \n"
 		"action 1\n"
 		"dialog Aggiungi file\n"
-		"tab chosen 1\n", output);
+		"tab behind the panel 0\n"
+		"tab chosen 1\n"
+		"page Opzioni di Gogo\n", output);
 	EXPECT_EQ("", ReadFile(home.File("tolvex.err")));
 }
 

@@ -211,10 +211,19 @@ def scenario_tree(tolvex, home):
 	print("action %d" % do_action(add, "click"))
 	panel = pump(lambda: window("dialog", "Aggiungi file"), "file panel")
 	print("dialog " + panel.name)
-	# A tab chosen through the tab list's Selection: its views show.
-	selected = tabs.querySelection().selectChild(1)
-	check = find(frame, "check box", "Disabilita psico-acustica")
-	print("tab chosen %d" % selected)
+	# The panel is modal: the window behind it takes nothing, as on the
+	# screen. Once it is gone, a tab chosen through the tab list's
+	# Selection brings its views.
+	print("tab behind the panel %d" % tabs.querySelection().selectChild(1))
+	do_action(find(panel, "push button", "Annulla"), "click")
+	pump(lambda: window("dialog", "Aggiungi file") is None, "panel closed")
+	print("tab chosen %d" % tabs.querySelection().selectChild(1))
+	pump(lambda: (lambda c: c is not None and c.getState()
+		.contains(pyatspi.STATE_SHOWING))(
+			find(frame, "check box", "Disabilita psico-acustica")),
+		"check box showing")
+	print("page %s" % ",".join(child.name for child in tabs
+		if child.getState().contains(pyatspi.STATE_SELECTED)))
 
 
 def scenario_events(tolvex, home):

@@ -417,8 +417,31 @@ TEST_F(AccessibleTreeTest, ActionsPostADisplaysInput)
 	EXPECT_EQ(1, Int32(input, "index"));
 	EXPECT_TRUE(Bool(input, "invoke"));
 
+	// Behind an alert, or a modal window, there is none; the alert's own
+	// button takes its click.
 	ShowAlert();
+	View(40, kAlertTop, B_DISPLAY_BUTTON, BRect(230, 60, 300, 84), B_NAVIGABLE,
+		kAlert);
 	EXPECT_FALSE(fTree.ActionInput(Main(kButton), 0, &input, &window));
+	EXPECT_FALSE(fTree.ActionInput(AccessibleRef::Entry(kMain, kList, 1), 0,
+		&input, &window));
+	ASSERT_TRUE(fTree.ActionInput(AccessibleRef::View(kAlert, 40), 0, &input,
+		&window));
+	EXPECT_EQ(kAlert, window);
+	Command(B_DISPLAY_WINDOW_GONE, kAlert);
+	EXPECT_TRUE(fTree.ActionInput(Main(kButton), 0, &input, &window));
+
+	// A panel opened modal (B_MODAL_APP_WINDOW_FEEL) in front.
+	Window(kAlert, kAlertTop, "Aggiungi file", BRect(150, 120, 650, 520));
+	DisplayCommand feel(B_DISPLAY_WINDOW_LOOK);
+	feel.window = kAlert;
+	feel.feel = 1;
+	ASSERT_TRUE(Apply(feel));
+	Command(B_DISPLAY_WINDOW_SHOWN, kAlert);
+	EXPECT_FALSE(fTree.ActionInput(Main(kButton), 0, &input, &window));
+	feel.feel = 0;
+	ASSERT_TRUE(Apply(feel));
+	EXPECT_TRUE(fTree.ActionInput(Main(kButton), 0, &input, &window));
 }
 
 
@@ -464,4 +487,21 @@ TEST_F(AccessibleTreeTest, TextAndSelectionInput)
 	EXPECT_EQ((uint32)B_INPUT_TAB, input.what);
 	EXPECT_EQ(1, Int32(input, "index"));
 	EXPECT_FALSE(fTree.SelectionInput(Main(kTabs), { 2 }, &input, &window));
+
+	// A text view inside a hidden view takes no text; shown again, it does.
+	Command(B_DISPLAY_VIEW_ENABLED, kMain, kInput, 1);
+	Command(B_DISPLAY_VIEW_HIDDEN, kMain, kControl, 1);
+	EXPECT_FALSE(fTree.TextInput(Main(kInput), "x", &input, &window));
+	Command(B_DISPLAY_VIEW_HIDDEN, kMain, kControl, 0);
+	EXPECT_TRUE(fTree.TextInput(Main(kInput), "x", &input, &window));
+
+	// Behind an alert neither text nor a selection goes in, as no click
+	// would; once it has gone, both do again.
+	ShowAlert();
+	EXPECT_FALSE(fTree.TextInput(Main(kInput), "x", &input, &window));
+	EXPECT_FALSE(fTree.SelectionInput(Main(kTabs), { 1 }, &input, &window));
+	EXPECT_FALSE(fTree.SelectionInput(Main(kList), { 0 }, &input, &window));
+	Command(B_DISPLAY_WINDOW_HIDDEN, kAlert);
+	EXPECT_TRUE(fTree.TextInput(Main(kInput), "x", &input, &window));
+	EXPECT_TRUE(fTree.SelectionInput(Main(kTabs), { 1 }, &input, &window));
 }

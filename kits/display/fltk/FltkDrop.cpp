@@ -4,7 +4,7 @@
 #include <Message.h>
 
 #include "display/DisplayProtocol.h"
-#include "display/fltk/FltkInput.h"
+#include "display/MirrorInput.h"
 #include "display/fltk/FltkView.h"
 
 namespace BPrivate {
@@ -108,7 +108,7 @@ PostDrop(int32 window, int x, int y, const std::string& uriList)
 		count++;
 	}
 	if (count > 0)
-		PostToWindow(window, &drop);
+		MirrorInput::Post(window, &drop);
 }
 
 } // namespace BPrivate

@@ -3,16 +3,10 @@
 
 #include <SupportDefs.h>
 
-class BMessage;
-
 namespace BPrivate {
 
-// The only ways the display thread reaches the application: it knows
-// windows by their ids and never touches a kit object.
-
-// Posts an input event to the looper of the window with this id; false
-// when the window has gone.
-bool PostToWindow(int32 window, BMessage* message);
+// How the display thread reaches the application beyond input events
+// (display/MirrorInput.h): it never touches a kit object.
 
 // Asks the application to quit as from outside the program (the X
 // connection is gone).

@@ -11,7 +11,7 @@
 #include "display/fltk/FltkButton.h"
 #include "display/fltk/FltkCheckBox.h"
 #include "display/fltk/FltkIconView.h"
-#include "display/fltk/FltkInput.h"
+#include "display/MirrorInput.h"
 #include "display/fltk/FltkListView.h"
 #include "display/fltk/FltkMenuBar.h"
 #include "display/fltk/FltkMenuField.h"
@@ -167,7 +167,7 @@ void
 FltkView::Post(BMessage* message) const
 {
 	message->AddInt32("view", fView);
-	PostToWindow(fWindow, message);
+	MirrorInput::Post(fWindow, message);
 }
 
 

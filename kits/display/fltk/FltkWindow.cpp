@@ -15,7 +15,7 @@
 #include <Window.h>
 
 #include "display/fltk/FltkDrop.h"
-#include "display/fltk/FltkInput.h"
+#include "display/MirrorInput.h"
 #include "display/fltk/FltkMenuBar.h"
 #include "display/fltk/FltkTabView.h"
 #include "display/fltk/FltkView.h"
@@ -409,7 +409,7 @@ FltkWindow::_PostKey()
 		message.AddInt32("key", function);
 	if (modifiers != 0)
 		message.AddInt32("modifiers", modifiers);
-	PostToWindow(fId, &message);
+	MirrorInput::Post(fId, &message);
 	return true;
 }
 
@@ -432,7 +432,7 @@ FltkWindow::resize(int x, int y, int width, int height)
 	BMessage frame(B_INPUT_FRAME);
 	frame.AddInt32("width", pointsWide);
 	frame.AddInt32("height", pointsHigh);
-	PostToWindow(fId, &frame);
+	MirrorInput::Post(fId, &frame);
 }
 
 
@@ -590,7 +590,7 @@ FltkWindow::_CloseBox(Fl_Widget*, void* data)
 	if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape)
 		return;
 	BMessage close(B_INPUT_CLOSE);
-	PostToWindow(static_cast<FltkWindow*>(data)->fId, &close);
+	MirrorInput::Post(static_cast<FltkWindow*>(data)->fId, &close);
 }
 
 } // namespace BPrivate

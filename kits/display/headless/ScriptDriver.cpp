@@ -18,16 +18,15 @@
 #include <Entry.h>
 #include <InterfaceDefs.h>
 #include <Message.h>
-#include <Messenger.h>
 #include <Window.h>
 
+#include "display/MirrorInput.h"
 #include "display/headless/DumpText.h"
 #include "display/headless/HeadlessDisplay.h"
 #include "display/headless/ScriptLines.h"
 #include "private/app/LooperState.h"
 #include "private/app/ApplicationPrivate.h"
 #include "private/app/Quiet.h"
-#include "private/app/MessengerPrivate.h"
 #include "private/interface/OutsideQuit.h"
 #include "private/app/HandlerPrivate.h"
 
@@ -104,16 +103,6 @@ Takes(int32 kind, int action)
 			return kind == B_DISPLAY_MENU_FIELD;
 	}
 	return false;
-}
-
-
-// Kinds that a user cannot act on while they are disabled.
-bool
-CanBeDisabled(int32 kind)
-{
-	return kind == B_DISPLAY_BUTTON || kind == B_DISPLAY_CHECK_BOX
-		|| kind == B_DISPLAY_TEXT_CONTROL || kind == B_DISPLAY_TEXT_VIEW
-		|| kind == B_DISPLAY_MENU_FIELD;
 }
 
 
@@ -547,20 +536,7 @@ ScriptDriver::_Perform(const std::vector<std::string>& words)
 std::vector<MirrorWindow*>
 ScriptDriver::_Reachable(MirrorWindow** blocker)
 {
-	DisplayMirror& mirror = fDisplay->Mirror();
-	std::vector<MirrorWindow*> shown;
-	*blocker = NULL;
-	for (int32 id : mirror.FrontToBack()) {
-		MirrorWindow* window = mirror.FindWindow(id);
-		if (window == NULL)
-			continue;
-		if (window->IsModal()) {
-			*blocker = window;
-			return std::vector<MirrorWindow*>(1, window);
-		}
-		shown.push_back(window);
-	}
-	return shown;
+	return MirrorInput(fDisplay->Mirror()).Reachable(blocker);
 }
 
 
@@ -593,7 +569,7 @@ ScriptDriver::_FindView(const std::string& name, uint32 action)
 			problem = QuoteForError(name) + " is hidden";
 			continue;
 		}
-		if (CanBeDisabled(view->kind) && !view->enabled)
+		if (MirrorInput::CanBeDisabled(view->kind) && !view->enabled)
 			_Fail(QuoteForError(name) + " is disabled");
 		Target target;
 		target.window = window->id;
@@ -634,9 +610,7 @@ ScriptDriver::_FailBlocked(MirrorWindow* blocker)
 void
 ScriptDriver::_Post(int32 window, BMessage* message)
 {
-	BMessenger messenger;
-	BMessenger::Private(&messenger).SetTo(window, -1);
-	if (messenger.SendMessage(message) != B_OK)
+	if (!MirrorInput::Post(window, message))
 		_Fail("the window is gone");
 }
 
