@@ -1408,13 +1408,11 @@ AccessibilityBridge::_Flush()
 		if (!fTree.Exists(parent))
 			continue;
 		int32 count = fTree.CountChildren(parent);
-		if (count > 0) {
-			_EmitWithObject(parent, kObjectEvent, "ChildrenChanged", "add",
-				count - 1, 0, fTree.ChildAt(parent, count - 1));
-		} else {
-			_EmitWithObject(parent, kObjectEvent, "ChildrenChanged", "remove",
-				0, 0, AccessibleRef());
-		}
+		AccessibleRef last = count > 0 ? fTree.ChildAt(parent, count - 1)
+			: AccessibleRef();
+		_Emit(parent, kObjectEvent, "ChildrenChanged",
+			count > 0 ? "add" : "remove", std::max(count - 1, 0), 0, NULL,
+			&last);
 	}
 	fChildrenChanged.clear();
 	for (const auto& changed : fSelectionChanged) {
@@ -1502,8 +1500,8 @@ AccessibilityBridge::_Apply(DisplayCommand& command)
 		case B_DISPLAY_ALERT_SHOWN:
 			// What a screen reader reads out as the alert comes up: its
 			// message, with the event.
-			_EmitWithText(windowRef, kObjectEvent, "StateChanged", "showing",
-				1, 0, window->alertText);
+			_Emit(windowRef, kObjectEvent, "StateChanged", "showing", 1, 0,
+				&window->alertText);
 			break;
 		case B_DISPLAY_WINDOW_TITLE:
 			_Emit(windowRef, kObjectEvent, "PropertyChange", "accessible-name",
@@ -1579,12 +1577,12 @@ AccessibilityBridge::_Apply(DisplayCommand& command)
 			if (mirror->kind == B_DISPLAY_STRING_VIEW
 				|| mirror->kind == B_DISPLAY_TEXT_VIEW) {
 				if (!oldText.empty()) {
-					_EmitWithText(view, kObjectEvent, "TextChanged", "delete",
-						0, CountCharacters(oldText), oldText);
+					_Emit(view, kObjectEvent, "TextChanged", "delete", 0,
+						CountCharacters(oldText), &oldText);
 				}
 				if (!mirror->text.empty()) {
-					_EmitWithText(view, kObjectEvent, "TextChanged", "insert",
-						0, CountCharacters(mirror->text), mirror->text);
+					_Emit(view, kObjectEvent, "TextChanged", "insert", 0,
+						CountCharacters(mirror->text), &mirror->text);
 				}
 			}
 			break;
@@ -1632,53 +1630,25 @@ AccessibilityBridge::_Apply(DisplayCommand& command)
 
 void
 AccessibilityBridge::_Emit(const AccessibleRef& source, const char* interface,
-	const char* member, const char* detail, int32 detail1, int32 detail2)
+	const char* member, const char* detail, int32 detail1, int32 detail2,
+	const std::string* text, const AccessibleRef* object)
 {
 	sd_bus_message* signal = NULL;
 	int result = sd_bus_message_new_signal(fBus, &signal,
 		source.Path().c_str(), interface, member);
-	if (result >= 0) {
-		result = sd_bus_message_append(signal, "siiva{sv}", detail, detail1,
-			detail2, "i", 0, 0);
-	}
 	if (result >= 0)
-		sd_bus_send(fBus, signal, NULL);
-	sd_bus_message_unref(signal);
-}
-
-
-void
-AccessibilityBridge::_EmitWithObject(const AccessibleRef& source,
-	const char* interface, const char* member, const char* detail,
-	int32 detail1, int32 detail2, const AccessibleRef& object)
-{
-	sd_bus_message* signal = NULL;
-	int result = sd_bus_message_new_signal(fBus, &signal,
-		source.Path().c_str(), interface, member);
+		result = sd_bus_message_append(signal, "sii", detail, detail1, detail2);
 	if (result >= 0) {
-		result = sd_bus_message_append(signal, "siiv", detail, detail1,
-			detail2, "(so)", fUniqueName.c_str(), object.Path().c_str());
+		if (object != NULL) {
+			result = sd_bus_message_append(signal, "v", "(so)",
+				fUniqueName.c_str(), object->Path().c_str());
+		} else if (text != NULL)
+			result = sd_bus_message_append(signal, "v", "s", text->c_str());
+		else
+			result = sd_bus_message_append(signal, "v", "i", 0);
 	}
 	if (result >= 0)
 		result = sd_bus_message_append(signal, "a{sv}", 0);
-	if (result >= 0)
-		sd_bus_send(fBus, signal, NULL);
-	sd_bus_message_unref(signal);
-}
-
-
-void
-AccessibilityBridge::_EmitWithText(const AccessibleRef& source,
-	const char* interface, const char* member, const char* detail,
-	int32 detail1, int32 detail2, const std::string& text)
-{
-	sd_bus_message* signal = NULL;
-	int result = sd_bus_message_new_signal(fBus, &signal,
-		source.Path().c_str(), interface, member);
-	if (result >= 0) {
-		result = sd_bus_message_append(signal, "siiva{sv}", detail, detail1,
-			detail2, "s", text.c_str(), 0);
-	}
 	if (result >= 0)
 		sd_bus_send(fBus, signal, NULL);
 	sd_bus_message_unref(signal);

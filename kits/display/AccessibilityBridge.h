@@ -51,19 +51,14 @@ private:
 			void				_Apply(DisplayCommand& command);
 			void				_Flush();
 
-			// Events (org.a11y.atspi.Event.*).
+			// Events (org.a11y.atspi.Event.*); what they carry beside
+			// their details is a text, an object, or else nothing.
 			void				_Emit(const AccessibleRef& source,
 									const char* interface, const char* member,
 									const char* detail, int32 detail1,
-									int32 detail2);
-			void				_EmitWithObject(const AccessibleRef& source,
-									const char* interface, const char* member,
-									const char* detail, int32 detail1,
-									int32 detail2, const AccessibleRef& object);
-			void				_EmitWithText(const AccessibleRef& source,
-									const char* interface, const char* member,
-									const char* detail, int32 detail1,
-									int32 detail2, const std::string& text);
+									int32 detail2,
+									const std::string* text = NULL,
+									const AccessibleRef* object = NULL);
 			void				_State(const AccessibleRef& source,
 									const char* state, bool on);
 
