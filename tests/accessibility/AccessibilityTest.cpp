@@ -90,6 +90,7 @@ TEST(AccessibilityTest, ScreenReaderReadsTheTreeAndPressesAButton)
 	EXPECT_EQ(0, status) << ReadFile(home.File("client.err"));
 	EXPECT_EQ("frame Tolvex 1.2a\n"
 		"application Tolvex application\n"
+		"attributes toolkit:Tolvex\n"
 		"active 1\n"
 		"Codifica! enabled 0\n"
 		"tabs File,Opzioni di Gogo,Opzioni del programma\n"

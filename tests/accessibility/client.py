@@ -147,6 +147,7 @@ def scenario_tree(tolvex, home):
 	print("frame " + frame.name)
 	app = application()
 	print("application %s %s" % (app.name, app.getRoleName()))
+	print("attributes %s" % ",".join(frame.getAttributes()))
 	states = frame.getState()
 	print("active %d" % states.contains(pyatspi.STATE_ACTIVE))
 	encode = find(frame, "push button", "Codifica!")
