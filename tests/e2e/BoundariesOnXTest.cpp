@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <math.h>
@@ -388,6 +389,49 @@ TEST_F(BoundariesOnX, AnAlertOverAWindowPartlyOffTheLeftEdgeStaysOnScreen)
 		EXPECT_EQ(main.y + main.height / 2 - shown.height / 2, shown.y);
 		PressOK(alert, window);
 	}
+}
+
+
+// A desktop with a dock along the screen's left edge leaves windows the
+// rest (_NET_WORKAREA): an alert over a window partly off that edge stops
+// at the dock, not beneath it.
+class BoundariesBesideADock : public BoundariesOnX {
+protected:
+	void SetUp() override
+	{
+		Display* display = XOpenDisplay(NULL);
+		ASSERT_NE(nullptr, display);
+		long area[4] = { 40, 0, 1024 - 40, 768 };
+		XChangeProperty(display, DefaultRootWindow(display),
+			XInternAtom(display, "_NET_WORKAREA", False), XA_CARDINAL, 32,
+			PropModeReplace, (unsigned char*)area, 4);
+		XCloseDisplay(display);
+		BoundariesOnX::SetUp();
+	}
+};
+
+
+TEST_F(BoundariesBesideADock, AnAlertStopsAtTheDock)
+{
+	ASSERT_NE(0ul, fProbe->WaitForWindow(kMainTitle));
+	WindowGeometry main;
+	ASSERT_TRUE(MoveMain(-300, 200, &main));
+	unsigned long window = 0;
+	BAlert* alert = ShowAlert("Il codificatore non risponde.", &window);
+	ASSERT_NE(0ul, window);
+	WindowGeometry shown;
+	ASSERT_TRUE(fProbe->Geometry(window, &shown));
+	EXPECT_EQ(40, shown.x);
+	EXPECT_EQ(main.y + main.height / 2 - shown.height / 2, shown.y);
+	PressOK(alert, window);
+
+	// Far enough from it, centred.
+	ASSERT_TRUE(MoveMain(300, 200, &main));
+	alert = ShowAlert("Il codificatore non risponde.", &window);
+	ASSERT_NE(0ul, window);
+	ASSERT_TRUE(fProbe->Geometry(window, &shown));
+	EXPECT_EQ(main.x + main.width / 2 - shown.width / 2, shown.x);
+	PressOK(alert, window);
 }
 
 
