@@ -564,8 +564,8 @@ TEST_F(BoundariesOnX, ALongPathInAListShowsItsFileName)
 	EXPECT_NEAR(TextWidth(path) + 6, tooltips[0].width, 2);
 	EXPECT_LT(tooltips[0].height, 2 * 16);
 	// Away from the list, it goes.
-	system(("xdotool mousemove " + std::to_string(geometry.x + 5) + " "
-		+ std::to_string(geometry.y + 75)).c_str());
+	ASSERT_EQ(0, system(("xdotool mousemove " + std::to_string(geometry.x
+		+ 5) + " " + std::to_string(geometry.y + 75)).c_str()));
 	for (int i = 0; i < 100 && !ShownTooltips().empty(); i++)
 		snooze(50000);
 	EXPECT_TRUE(ShownTooltips().empty());
