@@ -573,6 +573,13 @@ TEST_F(BoundariesOnX, ALongPathInAListShowsItsFileName)
 	ASSERT_TRUE(window->Lock());
 	EXPECT_STREQ(path.c_str(),
 		static_cast<BStringItem*>(list->ItemAt(0))->Text());
+	// A list does not own its items, as on BeOS.
+	std::vector<BListItem*> items;
+	for (int32 i = 0; i < list->CountItems(); i++)
+		items.push_back(list->ItemAt(i));
+	list->MakeEmpty();
+	for (BListItem* item : items)
+		delete item;
 	window->Quit();
 }
 
