@@ -111,6 +111,20 @@ ScreenFrame(BView* view, const WindowGeometry& window)
 }
 
 
+// Shows a window and waits until it is drawn: its X window, 0 when it did
+// not come, and what it shows.
+unsigned long
+ShowDrawn(XProbe* probe, BWindow* window, Screenshot* shot)
+{
+	window->Show();
+	unsigned long xWindow = probe->WaitForWindow(window->Title());
+	if (xWindow == 0 || !WaitUntilSettled())
+		return 0;
+	*shot = probe->GrabSettled(xWindow);
+	return shot->IsEmpty() ? 0 : xWindow;
+}
+
+
 // The windows mapped without a window manager's frame that are not the
 // application's windows: FLTK's tooltips.
 std::vector<WindowGeometry>
@@ -463,16 +477,8 @@ protected:
 TEST_P(BoundariesAtDpi, WindowsAndViewsScaleByTheDpi)
 {
 	float scale = GetParam() / 96.0f;
-	unsigned long mainWindow = fProbe->WaitForWindow(kMainTitle);
-	ASSERT_NE(0ul, mainWindow);
-	WindowGeometry main;
-	ASSERT_TRUE(fProbe->Geometry(mainWindow, &main));
-	EXPECT_NEAR(441 * scale, main.width, 1);
-	EXPECT_NEAR(281 * scale, main.height, 1);
-	EXPECT_NEAR(100 * scale, main.x, 1);
-
-	// A red view of 40 x 20 points, 10 points in from a white window's
-	// corner.
+	// A window of 100 x 80 points at (200, 150), white, and in it a red
+	// view of 40 x 20 points 10 points in from its corner.
 	BWindow* window = new BWindow(BRect(200, 150, 299, 229), "Rosso",
 		B_TITLED_WINDOW, 0);
 	BView* back = new BView(window->Bounds(), "back", B_FOLLOW_ALL_SIDES, 0);
@@ -481,16 +487,15 @@ TEST_P(BoundariesAtDpi, WindowsAndViewsScaleByTheDpi)
 	BView* red = new BView(BRect(10, 10, 49, 29), "red", B_FOLLOW_NONE, 0);
 	red->SetViewColor(255, 0, 0);
 	back->AddChild(red);
-	window->Show();
-	unsigned long redWindow = fProbe->WaitForWindow("Rosso");
+	Screenshot shot;
+	unsigned long redWindow = ShowDrawn(fProbe, window, &shot);
 	ASSERT_NE(0ul, redWindow);
-	ASSERT_TRUE(WaitUntilSettled());
 	WindowGeometry geometry;
 	ASSERT_TRUE(fProbe->Geometry(redWindow, &geometry));
+	EXPECT_NEAR(200 * scale, geometry.x, 1);
+	EXPECT_NEAR(150 * scale, geometry.y, 1);
 	EXPECT_NEAR(100 * scale, geometry.width, 1);
 	EXPECT_NEAR(80 * scale, geometry.height, 1);
-	Screenshot shot = fProbe->GrabSettled(redWindow);
-	ASSERT_FALSE(shot.IsEmpty());
 	int left = shot.width, top = shot.height, right = -1, bottom = -1;
 	for (int y = 0; y < shot.height; y++) {
 		for (int x = 0; x < shot.width; x++) {
@@ -541,12 +546,9 @@ TEST_F(BoundariesOnX, ALongPathInAListShowsItsFileName)
 	list->AddItem(new BStringItem(shown.c_str()));
 	list->AddItem(new BStringItem(shortPath.c_str()));
 	window->AddChild(list);
-	window->Show();
-	unsigned long xWindow = fProbe->WaitForWindow("Elenco");
+	Screenshot shot;
+	unsigned long xWindow = ShowDrawn(fProbe, window, &shot);
 	ASSERT_NE(0ul, xWindow);
-	ASSERT_TRUE(WaitUntilSettled());
-	Screenshot shot = fProbe->GrabSettled(xWindow);
-	ASSERT_FALSE(shot.IsEmpty());
 	// Rows of 16 pixels from the list's top; the first two alike.
 	EXPECT_EQ(0, Differences(shot, 10, 10, shot, 10, 26, kListWidth, 16));
 	EXPECT_GT(shot.CountOther(10, 10, 10 + kListWidth - 1, 25, 255, 255,
@@ -623,12 +625,9 @@ TEST_F(BoundariesOnX, AStringViewElidesOneLineAndNoMore)
 	add(10 + height, 2, "Cartella:\n" + path);
 	add(10 + 3 * height, 2, "Cartella:\n" + path + "/altro.wav");
 	BStringView* fits = add(10 + 5 * height, 3, "03 - Terzo brano.wav");
-	window->Show();
-	unsigned long reference = fProbe->WaitForWindow("Riferimenti");
+	Screenshot references;
+	unsigned long reference = ShowDrawn(fProbe, window, &references);
 	ASSERT_NE(0ul, reference);
-	ASSERT_TRUE(WaitUntilSettled());
-	Screenshot references = fProbe->GrabSettled(reference);
-	ASSERT_FALSE(references.IsEmpty());
 	EXPECT_EQ(0, Differences(references, 10, 10 + height, references, 10,
 		10 + 3 * height, width, 2 * height));
 	EXPECT_GT(references.CountOther(10, 10 + 2 * height, 10 + width - 1,
@@ -667,13 +666,9 @@ TEST_F(BoundariesOnX, AStringViewElidesOneLineAndNoMore)
 	EXPECT_TRUE(TooltipsWhenHovering((int)twoLines.left + 20,
 		(int)(twoLines.top + twoLines.bottom) / 2, 2500).empty());
 
-	progress->Show();
-	unsigned long progressWindow
-		= fProbe->WaitForWindow("Stato della codifica");
+	Screenshot shot;
+	unsigned long progressWindow = ShowDrawn(fProbe, progress, &shot);
 	ASSERT_NE(0ul, progressWindow);
-	ASSERT_TRUE(WaitUntilSettled());
-	Screenshot shot = fProbe->GrabSettled(progressWindow);
-	ASSERT_FALSE(shot.IsEmpty());
 	EXPECT_EQ(0, Differences(shot, (int)nameFrame.left, (int)nameFrame.top,
 		references, 10, 10, width, height));
 	EXPECT_GT(shot.CountOther((int)nameFrame.left, (int)nameFrame.top,
