@@ -97,6 +97,22 @@ TEST(KitBoundaryTest, DownAfterTwoSelectedEntriesSelectsTheNextOfTheLast)
 }
 
 
+// A path longer than the list is wide is drawn elided on real windows;
+// the entry, as dump and a screen reader get it, stays whole.
+TEST(KitBoundaryTest, ALongPathIsDumpedWhole)
+{
+	TemporaryHome home;
+	std::string path = home.WriteFile("Musica/Orchestra da camera di Santa "
+		"Cecilia/Le quattro stagioni (registrazione dal vivo, 1987)/"
+		"02 - La primavera, Largo e pianissimo sempre.wav", "");
+	TolvexRunner runner(home);
+	RunResult result = runner.Run("drop FilesList \"" + path
+		+ "\"\ndump\n");
+	EXPECT_EQ("item 0 selected=0 \"" + path + "\"",
+		DumpLine(result.output, "item 0 ")) << result.output;
+}
+
+
 // Folders sort before those their name starts, and the letters typed
 // together find an entry by all of them: "tr" is "traccia", not "rosso".
 TEST(KitBoundaryTest, PanelSortingAndTypeAhead)

@@ -121,6 +121,12 @@ protected:
 			case FL_MOVE:
 				_ShowWholeText(Fl::event_y());
 				return 1;
+			case FL_LEAVE:
+				// FLTK takes away only the tooltips of widgets that have
+				// one of their own; a row's goes with the pointer.
+				fTipRow = -1;
+				Fl_Tooltip::enter_area(this, 0, 0, 0, 0, NULL);
+				return 1;
 			case FL_MOUSEWHEEL:
 				ScrollTo(fTop + Fl::event_dy() * RowHeight() * 3);
 				return 1;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include <FL/Enumerations.H>
 #include <FL/Fl_Widget.H>
 #include <FL/fl_draw.H>
 
@@ -41,6 +42,15 @@ public:
 	}
 
 protected:
+	int handle(int event)
+	{
+		// Taking the pointer makes this the widget FLTK shows the
+		// tooltip of; otherwise the window would be.
+		if ((event == FL_ENTER || event == FL_MOVE) && tooltip() != NULL)
+			return 1;
+		return Fl_Widget::handle(event);
+	}
+
 	void draw()
 	{
 		fl_push_clip(x(), y(), w(), h());
