@@ -98,6 +98,7 @@ TEST(AccessibilityTest, ScreenReaderReadsTheTreeAndPressesAButton)
 		"encoder location /boot/home/config/bin/Gogo\n"
 		"character at 1 ('b', 1, 2), line at 1 ('/boot/home/config/bin/Gogo', "
 		"0, 26)\n"
+		"selections 0, caret 0\n"
 		"labelled by label Posizione di Gogo:\n"
 		"menu Lista Nuova,Salva...,Apri...,,Esci\n"
 		// The main window's frame (100, 100) and the button's place in

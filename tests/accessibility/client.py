@@ -166,6 +166,8 @@ def scenario_tree(tolvex, home):
 	print("character at 1 %r, line at 1 %r" % (
 		tuple(text.getTextAtOffset(1, pyatspi.TEXT_BOUNDARY_CHAR)),
 		tuple(text.getTextAtOffset(1, pyatspi.TEXT_BOUNDARY_LINE_START))))
+	print("selections %d, caret %d" % (text.getNSelections(),
+		text.caretOffset))
 	for relation in entry.getRelationSet():
 		if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY:
 			label = relation.getTarget(0)
