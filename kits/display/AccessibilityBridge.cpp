@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 #include <vector>
 
@@ -37,6 +38,18 @@ const char* kSelection = "org.a11y.atspi.Selection";
 const char* kObjectEvent = "org.a11y.atspi.Event.Object";
 const char* kWindowEvent = "org.a11y.atspi.Event.Window";
 const char* kFocusEvent = "org.a11y.atspi.Event.Focus";
+
+// How long after the first window is shown the bus is connected to.
+const int64 kFirstWindowGrace = 100000;
+
+
+int64
+Now()
+{
+	return std::chrono::duration_cast<std::chrono::microseconds>(
+		std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 
 // AT-SPI's coordinate types and layers.
 enum {
@@ -1170,7 +1183,8 @@ AccessibilityBridge::AccessibilityBridge(const std::string& applicationName,
 	fApplicationId(0),
 	fWake(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
 	fActive(true),
-	fStopping(false)
+	fStopping(false),
+	fFirstShown(0)
 {
 	fTree.SetScale(scale);
 	if (fWake < 0) {
@@ -1224,6 +1238,10 @@ AccessibilityBridge::Feed(const DisplayCommand& command)
 	if (!fActive)
 		return;
 	bool wake = fQueue.empty();
+	if (command.code == B_DISPLAY_WINDOW_SHOWN && fFirstShown == 0) {
+		fFirstShown = Now();
+		wake = true;
+	}
 	fQueue.push_back(command);
 	if (wake) {
 		uint64_t one = 1;
@@ -1236,7 +1254,7 @@ AccessibilityBridge::Feed(const DisplayCommand& command)
 void
 AccessibilityBridge::_Run()
 {
-	if (!_Connect() || !_Register()) {
+	if (!_AwaitFirstWindow() || !_Connect() || !_Register()) {
 		// Nobody to serve: what comes is dropped, and nothing is said.
 		std::lock_guard<std::mutex> lock(fLock);
 		fActive = false;
@@ -1284,6 +1302,36 @@ AccessibilityBridge::_Run()
 	std::lock_guard<std::mutex> lock(fLock);
 	fActive = false;
 	fQueue.clear();
+}
+
+
+// The first window comes first: connecting, and the work it makes the bus
+// and the registry do, would take the processor from its drawing. What the
+// kits send meanwhile waits in the queue, so nothing is lost; a program
+// that ends before it has shown a window never connects.
+bool
+AccessibilityBridge::_AwaitFirstWindow()
+{
+	while (!fStopping) {
+		int64 shown = fFirstShown;
+		int wait = -1;
+		if (shown != 0) {
+			int64 left = shown + kFirstWindowGrace - Now();
+			if (left <= 0)
+				return true;
+			wait = (int)((left + 999) / 1000);
+		}
+		struct pollfd fd;
+		fd.fd = fWake;
+		fd.events = POLLIN;
+		fd.revents = 0;
+		if (poll(&fd, 1, wait) > 0 && (fd.revents & POLLIN) != 0) {
+			uint64_t count;
+			ssize_t got = read(fWake, &count, sizeof(count));
+			(void)got;
+		}
+	}
+	return false;
 }
 
 

@@ -45,6 +45,7 @@ private:
 			friend class Dispatch;
 
 			void				_Run();
+			bool				_AwaitFirstWindow();
 			bool				_Connect();
 			bool				_Register();
 			void				_Drain();
@@ -76,6 +77,9 @@ private:
 			int					fWake;
 			std::atomic<bool>	fActive;
 			std::atomic<bool>	fStopping;
+			// When the first window was shown (steady clock, in
+			// microseconds); 0 before.
+			std::atomic<int64>	fFirstShown;
 			std::thread			fThread;
 
 			// Changes to children and selections, told once a drain.
