@@ -772,32 +772,23 @@ public:
 			Substring(text, start, end).c_str(), start, end);
 	}
 
-	static	int				GetStringAtOffset(sd_bus_message* call,
+	// GetStringAtOffset by granularity, and the older GetTextAtOffset,
+	// whose boundaries give a character (0), else the one line held, whole.
+	static	int				GetPieceAtOffset(sd_bus_message* call,
 								void* userdata, sd_bus_error*)
 	{
 		AccessibleRef ref;
 		int32 offset;
-		uint32 granularity;
-		int result = Arguments(call, &ref, "iu", &offset, &granularity);
+		uint32 kind;
+		int result = Arguments(call, &ref, "iu", &offset, &kind);
 		if (result < 0)
 			return result;
+		const char* member = sd_bus_message_get_member(call);
+		if (member != NULL && strcmp(member, "GetTextAtOffset") == 0
+			&& kind != 0)
+			kind = 3;
 		return ReplyPiece(call, Bridge(userdata)->fTree.Text(ref), offset,
-			granularity);
-	}
-
-	static	int				GetTextAtOffset(sd_bus_message* call,
-								void* userdata, sd_bus_error*)
-	{
-		// The older call's boundaries: a character (0), else the one line
-		// held, whole.
-		AccessibleRef ref;
-		int32 offset;
-		uint32 boundary;
-		int result = Arguments(call, &ref, "iu", &offset, &boundary);
-		if (result < 0)
-			return result;
-		return ReplyPiece(call, Bridge(userdata)->fTree.Text(ref), offset,
-			boundary == 0 ? 0 : 3);
+			kind);
 	}
 
 	static	int				GetNSelections(sd_bus_message* call,
@@ -1127,8 +1118,8 @@ static const sd_bus_vtable kTextTable[] = {
 	SD_BUS_METHOD("GetText", "ii", "s", D::GetText, 0),
 	SD_BUS_METHOD("GetCharacterAtOffset", "i", "i", D::GetCharacterAtOffset,
 		0),
-	SD_BUS_METHOD("GetStringAtOffset", "iu", "sii", D::GetStringAtOffset, 0),
-	SD_BUS_METHOD("GetTextAtOffset", "iu", "sii", D::GetTextAtOffset, 0),
+	SD_BUS_METHOD("GetStringAtOffset", "iu", "sii", D::GetPieceAtOffset, 0),
+	SD_BUS_METHOD("GetTextAtOffset", "iu", "sii", D::GetPieceAtOffset, 0),
 	SD_BUS_METHOD("GetNSelections", "", "i", D::GetNSelections, 0),
 	SD_BUS_METHOD("GetSelection", "i", "ii", D::GetSelection, 0),
 	SD_BUS_METHOD("SetCaretOffset", "i", "b", D::ReplyFalse, 0),
