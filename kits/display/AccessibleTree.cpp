@@ -16,6 +16,18 @@ namespace BPrivate {
 
 namespace {
 
+AccessibleRef
+MakeRef(AccessibleRef::Type type, int32 window, int32 id, int32 index)
+{
+	AccessibleRef ref;
+	ref.type = type;
+	ref.window = window;
+	ref.id = id;
+	ref.index = index;
+	return ref;
+}
+
+
 // AT-SPI2's numbers (atspi-constants.h); they are the protocol's.
 enum {
 	kRoleAlert = 2,
@@ -180,65 +192,42 @@ AccessibleRef::FromPath(const char* path, AccessibleRef* ref)
 AccessibleRef
 AccessibleRef::Application()
 {
-	AccessibleRef ref;
-	ref.type = kApplication;
-	return ref;
+	return MakeRef(kApplication, -1, -1, -1);
 }
 
 
 AccessibleRef
 AccessibleRef::Window(int32 window)
 {
-	AccessibleRef ref;
-	ref.type = kWindow;
-	ref.window = window;
-	return ref;
+	return MakeRef(kWindow, window, -1, -1);
 }
 
 
 AccessibleRef
 AccessibleRef::View(int32 window, int32 view)
 {
-	AccessibleRef ref;
-	ref.type = kView;
-	ref.window = window;
-	ref.id = view;
-	return ref;
+	return MakeRef(kView, window, view, -1);
 }
 
 
 AccessibleRef
 AccessibleRef::MenuItem(int32 window, int32 item)
 {
-	AccessibleRef ref;
-	ref.type = kMenuItem;
-	ref.window = window;
-	ref.id = item;
-	return ref;
+	return MakeRef(kMenuItem, window, item, -1);
 }
 
 
 AccessibleRef
 AccessibleRef::Tab(int32 window, int32 view, int32 index)
 {
-	AccessibleRef ref;
-	ref.type = kTab;
-	ref.window = window;
-	ref.id = view;
-	ref.index = index;
-	return ref;
+	return MakeRef(kTab, window, view, index);
 }
 
 
 AccessibleRef
 AccessibleRef::Entry(int32 window, int32 view, int32 index)
 {
-	AccessibleRef ref;
-	ref.type = kEntry;
-	ref.window = window;
-	ref.id = view;
-	ref.index = index;
-	return ref;
+	return MakeRef(kEntry, window, view, index);
 }
 
 

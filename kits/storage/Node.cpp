@@ -58,17 +58,8 @@ BNode::~BNode()
 status_t
 BNode::SetTo(const char* path)
 {
-	Unset();
-	std::string full;
-	status_t status = BPrivate::EntryPath(path, &full);
-	if (status != B_OK) {
-		_SetDescriptor(-1, status);
-		return status;
-	}
 	// Non-blocking, so that a FIFO does not hang the open.
-	int fd = open(full.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-	_SetDescriptor(fd, fd < 0 ? BPrivate::StatusFromErrno(errno) : B_OK);
-	return fStatus;
+	return _Open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
 }
 
 
@@ -182,6 +173,22 @@ BNode::GetAttrInfo(const char* name, attr_info* info) const
 	info->type = type;
 	info->size = (off_t)data.size();
 	return B_OK;
+}
+
+
+status_t
+BNode::_Open(const char* path, int flags)
+{
+	Unset();
+	std::string full;
+	status_t status = BPrivate::EntryPath(path, &full);
+	if (status != B_OK) {
+		_SetDescriptor(-1, status);
+		return status;
+	}
+	int fd = open(full.c_str(), flags);
+	_SetDescriptor(fd, fd < 0 ? BPrivate::StatusFromErrno(errno) : B_OK);
+	return fStatus;
 }
 
 

@@ -52,6 +52,9 @@ public:
 			status_t			RewindAttrs();
 
 protected:
+			// Unsets the node, then opens the entry at path (relative to
+			// the working folder) with these open(2) flags.
+			status_t			_Open(const char* path, int flags);
 			// Takes over the descriptor, whatever the status.
 			void				_SetDescriptor(int fd, status_t status);
 			// The path a ref names; on failure the node is left unset

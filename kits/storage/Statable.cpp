@@ -1,5 +1,24 @@
 #include <Statable.h>
 
+namespace {
+
+// One field of the node's stat, as each getter gives it.
+template<typename Value, typename Pick>
+status_t
+StatField(const BStatable& statable, Value* value, Pick pick)
+{
+	if (value == NULL)
+		return B_BAD_VALUE;
+	struct stat info;
+	status_t status = statable.GetStat(&info);
+	if (status == B_OK)
+		*value = pick(info);
+	return status;
+}
+
+} // namespace
+
+
 BStatable::~BStatable()
 {
 }
@@ -8,13 +27,8 @@ BStatable::~BStatable()
 status_t
 BStatable::GetOwner(uid_t* owner) const
 {
-	if (owner == NULL)
-		return B_BAD_VALUE;
-	struct stat info;
-	status_t status = GetStat(&info);
-	if (status == B_OK)
-		*owner = info.st_uid;
-	return status;
+	return StatField(*this, owner,
+		[](const struct stat& info) { return info.st_uid; });
 }
 
 
@@ -30,13 +44,8 @@ BStatable::SetOwner(uid_t owner)
 status_t
 BStatable::GetGroup(gid_t* group) const
 {
-	if (group == NULL)
-		return B_BAD_VALUE;
-	struct stat info;
-	status_t status = GetStat(&info);
-	if (status == B_OK)
-		*group = info.st_gid;
-	return status;
+	return StatField(*this, group,
+		[](const struct stat& info) { return info.st_gid; });
 }
 
 
@@ -52,13 +61,8 @@ BStatable::SetGroup(gid_t group)
 status_t
 BStatable::GetPermissions(mode_t* permissions) const
 {
-	if (permissions == NULL)
-		return B_BAD_VALUE;
-	struct stat info;
-	status_t status = GetStat(&info);
-	if (status == B_OK)
-		*permissions = info.st_mode & 07777;
-	return status;
+	return StatField(*this, permissions,
+		[](const struct stat& info) { return info.st_mode & 07777; });
 }
 
 

@@ -11,7 +11,6 @@
 #include <Entry.h>
 #include <Path.h>
 
-#include "private/storage/EntryPath.h"
 #include "private/storage/ErrnoStatus.h"
 
 BSymLink::BSymLink()
@@ -39,23 +38,14 @@ BSymLink::~BSymLink()
 status_t
 BSymLink::SetTo(const char* path)
 {
-	Unset();
-	std::string full;
-	status_t status = BPrivate::EntryPath(path, &full);
-	if (status != B_OK) {
-		_SetDescriptor(-1, status);
-		return status;
-	}
 	// The link's own node: a path descriptor that is not followed.
-	int fd = open(full.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+	status_t status = _Open(path, O_PATH | O_NOFOLLOW | O_CLOEXEC);
 	struct stat info;
-	if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISLNK(info.st_mode))) {
-		close(fd);
+	if (status == B_OK && (fstat(_Descriptor(), &info) != 0
+			|| !S_ISLNK(info.st_mode))) {
 		_SetDescriptor(-1, B_BAD_VALUE);
 		return B_BAD_VALUE;
 	}
-	status = fd < 0 ? BPrivate::StatusFromErrno(errno) : B_OK;
-	_SetDescriptor(fd, status);
 	return status;
 }
 

@@ -19,18 +19,19 @@ namespace {
 const char* kClient = TOLVEX_SOURCE_DIR "/tests/accessibility/client.py";
 
 
-// The client's lines for one scenario, run on a bus of its own.
+// The client's lines for one scenario, run with Tolvex on a bus of their
+// own; the client ends well, or says why.
 std::string
-RunClient(const TemporaryHome& home, const std::string& executable,
-	const std::string& scenario, int* status)
+ClientSays(const TemporaryHome& home, const std::string& scenario)
 {
+	std::string executable = TolvexRunner(home).Executable();
 	std::string command = "dbus-run-session -- /usr/bin/python3 "
 		+ Quoted(kClient) + " " + scenario + " " + Quoted(executable) + " "
 		+ Quoted(home.Path()) + " 2>" + Quoted(home.File("client.err"));
 	FILE* pipe = popen(command.c_str(), "r");
 	std::string output;
 	if (pipe == NULL) {
-		*status = -1;
+		ADD_FAILURE() << "no client";
 		return output;
 	}
 	char buffer[4096];
@@ -38,7 +39,8 @@ RunClient(const TemporaryHome& home, const std::string& executable,
 	while ((got = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
 		output.append(buffer, got);
 	int result = pclose(pipe);
-	*status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
+	EXPECT_TRUE(WIFEXITED(result) && WEXITSTATUS(result) == 0)
+		<< ReadFile(home.File("client.err"));
 	// The registry, started on the private bus, greets on the same
 	// standard output.
 	std::string lines;
@@ -83,11 +85,7 @@ private:
 TEST(AccessibilityTest, ScreenReaderReadsTheTreeAndPressesAButton)
 {
 	TemporaryHome home;
-	TolvexRunner runner(home);
-	int status;
-	std::string output = RunClient(home, runner.Executable(), "tree",
-		&status);
-	EXPECT_EQ(0, status) << ReadFile(home.File("client.err"));
+	std::string output = ClientSays(home, "tree");
 	EXPECT_EQ("frame Tolvex 1.2a\n"
 		"application Tolvex application\n"
 		"attributes toolkit:Tolvex\n"
@@ -125,11 +123,7 @@ TEST(AccessibilityTest, ScreenReaderReadsTheTreeAndPressesAButton)
 TEST(AccessibilityTest, FocusAndCheckedEvents)
 {
 	TemporaryHome home;
-	TolvexRunner runner(home);
-	int status;
-	std::string output = RunClient(home, runner.Executable(), "events",
-		&status);
-	EXPECT_EQ(0, status) << ReadFile(home.File("client.err"));
+	std::string output = ClientSays(home, "events");
 	EXPECT_EQ("focused push button Esci\n"
 		"focused page tab list \n"
 		"focused push button Aggiungi...\n"
@@ -151,11 +145,7 @@ TEST(AccessibilityTest, MainJobThroughAccessibilityAlone)
 		"case \"$last\" in *rotto*) echo 'Gogo: file rotto' >&2; exit 1;; "
 		"esac\n"
 		": > \"${last%.wav}.mp3\"\n", true);
-	TolvexRunner runner(home);
-	int status;
-	std::string output = RunClient(home, runner.Executable(), "main-job",
-		&status);
-	EXPECT_EQ(0, status) << ReadFile(home.File("client.err"));
+	std::string output = ClientSays(home, "main-job");
 	std::string music = home.File("musica");
 	EXPECT_EQ("entries " + music + "/buono.wav," + music + "/rotto.wav\n"
 		"action 1\n"
@@ -179,11 +169,7 @@ TEST(AccessibilityTest, ABigListIsToldInFewEvents)
 		list += line;
 	}
 	home.WriteFile("grande.tvx", list);
-	TolvexRunner runner(home);
-	int status;
-	std::string output = RunClient(home, runner.Executable(), "big-list",
-		&status);
-	EXPECT_EQ(0, status) << ReadFile(home.File("client.err"));
+	std::string output = ClientSays(home, "big-list");
 	std::vector<std::string> lines = SplitLines(output);
 	ASSERT_EQ(4u, lines.size()) << output;
 	EXPECT_EQ("entries 99999", lines[0]);

@@ -269,8 +269,13 @@ FallbackRemove(int fd, const char* name)
 //	#pragma mark - either store
 
 
+namespace {
+
+// The node's extended attribute where its file system keeps them, else the
+// fallback store: xattr() answers 0, or -1 with errno set.
+template<typename Xattr, typename Fallback>
 status_t
-ReadNodeValue(int fd, const char* name, std::string* value, size_t limit)
+EitherStore(int fd, const char* name, Xattr xattr, Fallback fallback)
 {
 	if (fd < 0)
 		return B_FILE_ERROR;
@@ -279,51 +284,43 @@ ReadNodeValue(int fd, const char* name, std::string* value, size_t limit)
 	if (status != B_OK)
 		return status;
 	if (!sForceFallback.load()) {
-		if (ReadXattr(fd, fullName.c_str(), value) == 0)
+		if (xattr(fullName.c_str()) == 0)
 			return B_OK;
 		if (!Unsupported(errno))
 			return StatusFromErrno(errno);
 	}
-	return FallbackRead(fd, name, value, limit);
+	return fallback();
+}
+
+} // namespace
+
+
+status_t
+ReadNodeValue(int fd, const char* name, std::string* value, size_t limit)
+{
+	return EitherStore(fd, name,
+		[&](const char* fullName) { return ReadXattr(fd, fullName, value); },
+		[&]() { return FallbackRead(fd, name, value, limit); });
 }
 
 
 status_t
 WriteNodeValue(int fd, const char* name, const std::string& value)
 {
-	if (fd < 0)
-		return B_FILE_ERROR;
-	std::string fullName;
-	status_t status = XattrName(name, &fullName);
-	if (status != B_OK)
-		return status;
-	if (!sForceFallback.load()) {
-		if (fsetxattr(fd, fullName.c_str(), value.data(), value.size(), 0)
-				== 0)
-			return B_OK;
-		if (!Unsupported(errno))
-			return StatusFromErrno(errno);
-	}
-	return FallbackWrite(fd, name, value);
+	return EitherStore(fd, name,
+		[&](const char* fullName) {
+			return fsetxattr(fd, fullName, value.data(), value.size(), 0);
+		},
+		[&]() { return FallbackWrite(fd, name, value); });
 }
 
 
 status_t
 RemoveNodeValue(int fd, const char* name)
 {
-	if (fd < 0)
-		return B_FILE_ERROR;
-	std::string fullName;
-	status_t status = XattrName(name, &fullName);
-	if (status != B_OK)
-		return status;
-	if (!sForceFallback.load()) {
-		if (fremovexattr(fd, fullName.c_str()) == 0)
-			return B_OK;
-		if (!Unsupported(errno))
-			return StatusFromErrno(errno);
-	}
-	return FallbackRemove(fd, name);
+	return EitherStore(fd, name,
+		[&](const char* fullName) { return fremovexattr(fd, fullName); },
+		[&]() { return FallbackRemove(fd, name); });
 }
 
 
