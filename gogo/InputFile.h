@@ -48,6 +48,8 @@ private:
 			bool				_MendHeader();
 			bool				_OnlyChunksFrom(off_t offset,
 									off_t length) const;
+			bool				_HasDataChunkFrom(off_t offset,
+									off_t length) const;
 
 	static	sf_count_t			_VirtualLength(void* cookie);
 	static	sf_count_t			_VirtualSeek(sf_count_t offset, int whence,

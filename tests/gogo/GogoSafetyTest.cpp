@@ -296,6 +296,11 @@ TEST_F(GogoSafetyTest, DeleteKeepsAWaveThatHoldsMoreThanItsAudio)
 		{ "chunk.wav", list, true },
 		{ "tag.wav", tag, true },
 		{ "both.wav", list + tag, true },
+		// More audio than declared, then a tag: the tag at the end does
+		// not make the audio before it a chunk.
+		{ "more-tag.wav", whole.substr(data + 8 + declared) + tag, false },
+		{ "chunk-more-tag.wav", list + whole.substr(data + 8 + declared)
+			+ tag, false },
 		{ "short-tag.wav", tag.substr(1), false },
 		{ "long-tag.wav", tag + "y", false },
 		{ "nothing.wav", "", true },
@@ -322,6 +327,59 @@ TEST_F(GogoSafetyTest, DeleteKeepsAWaveThatHoldsMoreThanItsAudio)
 			In(test.name) });
 		EXPECT_EQ(0, kept.status) << kept.errors;
 	}
+}
+
+
+// A WAV of two data chunks is refused whole, and kept: libsndfile would
+// read the last one, while the length checks and -delete look at the
+// first, so that a 0.05 s MP3 once replaced 1.5 s of audio.
+TEST_F(GogoSafetyTest, WaveOfTwoDataChunksIsRefusedAndKept)
+{
+	WriteWave(In("whole.wav"), 2, 44100, 1.5);
+	std::string whole = ReadFile(In("whole.wav"));
+	size_t data = whole.find("data", 12);
+	ASSERT_NE(std::string::npos, data);
+	std::string header = whole.substr(0, data);
+	std::string audio = whole.substr(data);
+	std::string sliver("data\144\0\0\0", 8);
+	sliver += std::string(100, '\1');
+	std::string list("LIST\5\0\0\0INFOx\0", 14);
+	std::string tag = "TAG" + std::string(125, 'x');
+	std::string empty("data\0\0\0\0", 8);
+
+	const struct {
+		const char*	name;
+		std::string	bytes;
+	} cases[] = {
+		{ "sliver.wav", header + audio + sliver + list },
+		{ "sliver-tag.wav", header + audio + sliver + tag },
+		{ "chunk-between.wav", header + audio + list + sliver },
+		{ "sliver-first.wav", header + sliver + audio },
+		{ "empty-first.wav", header + empty + audio },
+	};
+	for (const auto& test : cases) {
+		SCOPED_TRACE(test.name);
+		fHome.WriteFile(test.name, test.bytes);
+		for (bool remove : { true, false }) {
+			std::vector<std::string> words = { "-silent", "-o", In("out"),
+				In(test.name) };
+			if (remove)
+				words.insert(words.begin(), "-delete");
+			RunResult run = RunGogo(words);
+			ExpectRefused(run, test.name, "holds more than one data chunk");
+			EXPECT_EQ("Gogo: " + In(test.name) + ": holds more than one data "
+				"chunk; Gogo encodes a WAV of one only\n", run.errors);
+			EXPECT_EQ(1, run.status);
+			EXPECT_TRUE(ReadFile(In(test.name)) == test.bytes);
+		}
+	}
+
+	// One data chunk followed by other chunks is no such file.
+	fHome.WriteFile("one.wav", whole + list);
+	RunResult one = RunGogo({ "-silent", "-delete", "-o", In("out"),
+		In("one.wav") });
+	EXPECT_EQ(0, one.status) << one.errors;
+	EXPECT_FALSE(Exists(In("one.wav")));
 }
 
 
