@@ -282,6 +282,10 @@ Encoder::_Finish(InputFile& inputFile, OutputFile& output, Progress& progress,
 	int64_t framesDone)
 {
 	const std::string& input = fOptions.InputPath();
+	if (inputFile.CutShort()) {
+		return _Fail(input + " was cut short while it was encoded; no MP3 "
+			"was written");
+	}
 	if (!output.Commit())
 		return _Fail(output.Error());
 	progress.Finish(framesDone);

@@ -125,6 +125,14 @@ InputFile::Unchanged() const
 
 
 bool
+InputFile::CutShort() const
+{
+	struct stat now;
+	return fstat(fFD, &now) != 0 || now.st_size < fInfo.st_size;
+}
+
+
+bool
 InputFile::_Fail(const std::string& error)
 {
 	fError = error;
