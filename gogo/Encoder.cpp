@@ -193,7 +193,10 @@ Encoder::Run()
 				+ " frames could be read");
 		}
 		std::vector<unsigned char> tag;
-		if (encoder.InfoTag(tag) && !output.WriteAt(tag.data(), tag.size(), 0))
+		std::string error;
+		if (!encoder.InfoTag(tag, error))
+			return _Fail(input + ": " + error);
+		if (!tag.empty() && !output.WriteAt(tag.data(), tag.size(), 0))
 			return _Fail(output.Error());
 		return _Finish(inputFile, output, progress, framesDone);
 	}

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "InfoTag.h"
 #include "OutputFile.h"
 #include "Progress.h"
 
@@ -421,6 +422,8 @@ SegmentedEncoder::_Encode(const Work& work, Result& result)
 	// Only the first segment starts the stream, and so carries the tag.
 	lame_set_bWriteVbrTag(lame.get(), work.index == 0);
 	lame_set_findReplayGain(lame.get(), 0);
+	if (work.index == 0)
+		lame_set_num_samples(lame.get(), (unsigned long)fTotalFrames);
 	if (lame_init_params(lame.get()) < 0) {
 		result.error = "LAME refused the settings of a segment";
 		return;
@@ -474,8 +477,12 @@ SegmentedEncoder::_Encode(const Work& work, Result& result)
 
 
 bool
-SegmentedEncoder::InfoTag(std::vector<uint8_t>& tag) const
+SegmentedEncoder::InfoTag(std::vector<uint8_t>& tag, std::string& error)
+	const
 {
 	tag = fTagTemplate;
-	return !tag.empty();
+	if (tag.empty())
+		return true;
+	return InfoTag::Describe(tag, fFrameSizes, fMusicCrc, fFramesRead,
+		InfoTag::kNoGain, error);
 }

@@ -50,8 +50,10 @@ public:
 			const std::string&	Error() const { return fError; }
 			// The input frames read.
 			int64_t				FramesRead() const { return fFramesRead; }
-			// The LAME/Info tag for the joined stream, the first frame.
-			bool				InfoTag(std::vector<uint8_t>& tag) const;
+			// The LAME/Info tag for the joined stream, the first frame;
+			// empty where the settings have none (as lame writes none).
+			bool				InfoTag(std::vector<uint8_t>& tag,
+									std::string& error) const;
 
 	// The length of a segment, in frames of the MP3.
 	static	const int			kSegmentFrames = 384;
