@@ -182,8 +182,10 @@ Encoder::Run()
 			: SegmentedEncoder::DefaultThreads();
 		SegmentedEncoder encoder(sound, kind, channels, format.frames,
 			frameSamples, threads, configure);
-		if (!encoder.Run(output, progress))
-			return _Fail(input + ": " + encoder.Error());
+		if (!encoder.Run(output, progress)) {
+			return _Fail(!output.Error().empty() ? output.Error()
+				: input + ": " + encoder.Error());
+		}
 		framesDone = encoder.FramesRead();
 		if (sf_error(sound) != SF_ERR_NO_ERROR)
 			return _Fail(input + ": " + sf_strerror(sound));

@@ -121,6 +121,16 @@ TEST_F(GogoSafetyTest, FullDiskLeavesNoFileAndKeepsAnOlderOne)
 		<< full.errors;
 	EXPECT_TRUE(FolderNames(In("out")).empty());
 
+	// The same message when the disk fills up in the middle of a file
+	// encoded in segments on several threads.
+	WriteWave(In("long.wav"), 2, 44100, 25);
+	RunResult middle = RunGogo({ "-silent", "-threads", "2", "-o", In("out"),
+		In("long.wav") }, 200000);
+	EXPECT_EQ(1, middle.status);
+	EXPECT_EQ("Gogo: cannot write " + In("out/long.mp3") + ": File too "
+		"large\n", middle.errors);
+	EXPECT_TRUE(FolderNames(In("out")).empty());
+
 	// An MP3 of the same name stays as it was until a new one is whole.
 	fHome.WriteFile("out/z.mp3", "older");
 	full = RunGogo({ "-o", In("out"), In("z.wav") }, 8192);
