@@ -156,8 +156,8 @@ Encoder::Run()
 	// single stream's do, so such settings stay on one stream.
 	const bool segmented = !fOptions.SingleStream() && lengthKnown
 		&& lame_get_out_samplerate(lame.get()) == format.samplerate
-		&& frameSamples > 0 && format.frames
-			> (int64_t)SegmentedEncoder::kSegmentFrames * frameSamples;
+		&& frameSamples > 0
+		&& SegmentedEncoder::SegmentCount(format.frames, frameSamples) > 1;
 
 	OutputFile output;
 	if (!output.Open(fOptions.OutputDirectoryToUse(), fOptions.OutputName()))

@@ -156,10 +156,8 @@ SegmentedEncoder::SegmentedEncoder(SNDFILE* sound, sample_kind kind,
 	fMusicBytes(0),
 	fMusicCrc(0)
 {
-	int64_t length = (int64_t)kSegmentFrames * frameSamples;
-	fSegments = (size_t)((totalFrames + length - 1) / length);
-	if (fSegments == 0)
-		fSegments = 1;
+	fSegments = SegmentCount(totalFrames, frameSamples);
+	fSegmentFrames = SegmentFrames(totalFrames, frameSamples);
 	// Each worker busy, one segment waiting for it, and one being read:
 	// the writer waits for the oldest while the others go on.
 	fWindow = (size_t)fThreads + 2;
@@ -180,6 +178,26 @@ SegmentedEncoder::DefaultThreads()
 		return 1;
 	int count = CPU_COUNT(&set);
 	return count < 1 ? 1 : count;
+}
+
+
+/*static*/ size_t
+SegmentedEncoder::SegmentCount(int64_t totalFrames, int frameSamples)
+{
+	int64_t most = totalFrames / ((int64_t)kMinSegmentFrames * frameSamples);
+	size_t count = 1;
+	while ((int64_t)count * 2 <= most)
+		count *= 2;
+	return count;
+}
+
+
+/*static*/ int64_t
+SegmentedEncoder::SegmentFrames(int64_t totalFrames, int frameSamples)
+{
+	int64_t frames = (totalFrames + frameSamples - 1) / frameSamples;
+	int64_t count = (int64_t)SegmentCount(totalFrames, frameSamples);
+	return (frames + count - 1) / count;
 }
 
 
@@ -293,7 +311,7 @@ SegmentedEncoder::_Abort(const std::string& error)
 void
 SegmentedEncoder::_Read()
 {
-	const int64_t length = (int64_t)kSegmentFrames * fFrameSamples;
+	const int64_t length = fSegmentFrames * fFrameSamples;
 	const int64_t leadIn = (int64_t)kLeadInFrames * fFrameSamples;
 	const int64_t runOut = (int64_t)kRunOutFrames * fFrameSamples;
 	const size_t frameBytes = _SampleSize() * fChannels;
@@ -397,8 +415,8 @@ SegmentedEncoder::_Work()
 		work.reset();
 		{
 			std::lock_guard<std::mutex> lock(fLock);
-			fDone[result->segment.boundaryFrame / kSegmentFrames]
-				= std::move(result);
+			size_t index = result->index;
+			fDone[index] = std::move(result);
 		}
 		fChanged.notify_all();
 	}
@@ -408,9 +426,10 @@ SegmentedEncoder::_Work()
 void
 SegmentedEncoder::_Encode(const Work& work, Result& result)
 {
+	result.index = work.index;
 	EncodedSegment& segment = result.segment;
 	segment.firstFrame = work.firstSample / fFrameSamples;
-	segment.boundaryFrame = (int64_t)work.index * kSegmentFrames;
+	segment.boundaryFrame = (int64_t)work.index * fSegmentFrames;
 	segment.lastCleanFrame = work.last ? INT64_MAX
 		: (work.firstSample + work.samples) / fFrameSamples - 2;
 

@@ -55,13 +55,22 @@ public:
 			bool				InfoTag(std::vector<uint8_t>& tag,
 									std::string& error) const;
 
-	// The length of a segment, in frames of the MP3.
-	static	const int			kSegmentFrames = 384;
+	// A segment is at least this many frames of the MP3 long (and less
+	// than twice as long), so that the frames encoded twice stay few.
+	static	const int			kMinSegmentFrames = 400;
 	// Frames a segment's encoder starts early, and runs past its end.
 	static	const int			kLeadInFrames = 16;
 	static	const int			kRunOutFrames = 4;
 
 	static	int					DefaultThreads();
+	// How many segments an input of totalFrames gets: a power of two, so
+	// that they share out evenly over 2, 4, 8 ... threads, each at least
+	// kMinSegmentFrames long; 1 for inputs too short to gain.
+	static	size_t				SegmentCount(int64_t totalFrames,
+									int frameSamples);
+	// Their length in frames of the MP3; the last may be a little shorter.
+	static	int64_t				SegmentFrames(int64_t totalFrames,
+									int frameSamples);
 
 private:
 	struct Work {
@@ -72,6 +81,7 @@ private:
 			std::vector<uint8_t> data;
 	};
 	struct Result {
+			size_t				index;
 			EncodedSegment		segment;
 			std::vector<uint8_t> tag;
 			std::string			error;
@@ -91,6 +101,7 @@ private:
 			int					fThreads;
 			Configure			fConfigure;
 			size_t				fSegments;
+			int64_t				fSegmentFrames;
 			size_t				fWindow;
 
 			std::mutex			fLock;

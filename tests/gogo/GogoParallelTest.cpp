@@ -19,8 +19,30 @@
 
 namespace {
 
-// A segment is 384 frames; at 44.1 kHz about 10 s.
-const int kSegmentFrames = 384;
+// An input gets the largest power of two of segments that are at least 400
+// frames long: about 10.4 s at 44.1 kHz, so 20.9 s make two.
+const int kMinSegmentFrames = 400;
+
+
+size_t
+SegmentCount(size_t samples, int frameSamples)
+{
+	size_t most = samples / ((size_t)kMinSegmentFrames * frameSamples);
+	size_t count = 1;
+	while (count * 2 <= most)
+		count *= 2;
+	return count;
+}
+
+
+// The sample where the second segment's own audio begins.
+size_t
+FirstBoundary(size_t samples, int frameSamples)
+{
+	size_t frames = (samples + frameSamples - 1) / frameSamples;
+	size_t count = SegmentCount(samples, frameSamples);
+	return (frames + count - 1) / count * frameSamples;
+}
 
 
 class GogoParallelTest : public testing::Test {
@@ -149,7 +171,7 @@ MakeSignal(signal_kind kind, int channels, int rate, double seconds,
 			}
 		}
 	}
-	size_t boundary = (size_t)kSegmentFrames * frameSamples;
+	size_t boundary = FirstBoundary(frames, frameSamples);
 	if (kind == SIGNAL_SILENT_JOIN) {
 		for (size_t i = boundary - rate; i < boundary + rate && i < frames;
 				i++) {
@@ -302,37 +324,38 @@ struct Setting {
 	int			rate;
 	std::vector<std::string> gogo;
 	std::vector<std::string> lame;
+	// In segments of the least length: 2.3 give two, 4.2 four, 8.2 eight.
 	double		segments;
 	// Constant bit rate: sizes within 0.1% of lame's; VBR within 1%.
 	double		sizeTolerance;
 };
 
 
-// Every mode and rate once, at two and a half segments (eight for one):
+// Every mode and rate once, in two segments (four and eight for two):
 // the same bytes on 1, 2 and 8 threads, every frame decodes, a gapless
 // decode has the input's length and the tag describes the stream.
 TEST_F(GogoParallelTest, SameStreamOnAnyThreadsAndWhole)
 {
 	const Setting settings[] = {
-		{ "stereo128.wav", 2, 44100, { "-b", "128" }, { "-b", "128" }, 2.5,
+		{ "stereo128.wav", 2, 44100, { "-b", "128" }, { "-b", "128" }, 2.3,
 			0.001 },
 		{ "joint.wav", 2, 44100, { "-b", "160", "-m", "j" },
-			{ "-b", "160", "-m", "j" }, 8.2, 0.001 },
-		{ "vbr.wav", 2, 44100, { "-v", "2" }, { "-V", "2" }, 2.5, 0.01 },
+			{ "-b", "160", "-m", "j" }, 4.2, 0.001 },
+		{ "vbr.wav", 2, 44100, { "-v", "2" }, { "-V", "2" }, 2.3, 0.01 },
 		{ "nopsy.wav", 2, 44100, { "-nopsy", "-b", "128" },
-			{ "-q", "9", "-b", "128" }, 2.5, 0.001 },
+			{ "-q", "9", "-b", "128" }, 2.3, 0.001 },
 		{ "mono48.wav", 1, 48000, { "-b", "64", "-m", "m" },
-			{ "-b", "64", "-m", "m" }, 2.5, 0.001 },
+			{ "-b", "64", "-m", "m" }, 2.3, 0.001 },
 		{ "stereo32.wav", 2, 32000, { "-b", "96", "-m", "s" },
-			{ "-b", "96", "-m", "s" }, 2.5, 0.001 },
-		{ "low22.wav", 1, 22050, { "-b", "32" }, { "-b", "32" }, 2.5,
+			{ "-b", "96", "-m", "s" }, 2.3, 0.001 },
+		{ "low22.wav", 1, 22050, { "-b", "32" }, { "-b", "32" }, 2.3,
 			0.001 },
-		{ "low16vbr.wav", 2, 16000, { "-v", "5" }, { "-V", "5" }, 2.5, 0.01 },
+		{ "low16vbr.wav", 2, 16000, { "-v", "5" }, { "-V", "5" }, 8.2, 0.01 },
 	};
 	for (const Setting& setting : settings) {
 		SCOPED_TRACE(setting.name);
 		int frameSamples = setting.rate >= 32000 ? 1152 : 576;
-		double seconds = setting.segments * kSegmentFrames * frameSamples
+		double seconds = setting.segments * kMinSegmentFrames * frameSamples
 			/ setting.rate;
 		std::vector<float> input = MakeSignal(SIGNAL_MUSIC, setting.channels,
 			setting.rate, seconds, frameSamples);
@@ -413,7 +436,7 @@ TEST_F(GogoParallelTest, AsGoodAsLameAtEveryJoin)
 	for (const auto& test : cases) {
 		SCOPED_TRACE(test.name);
 		std::vector<float> input = MakeSignal(test.kind, channels, rate,
-			3.2 * kSegmentFrames * 1152 / rate, 1152);
+			3.2 * kMinSegmentFrames * 1152 / rate, 1152);
 		std::string wave = In(test.name);
 		WriteSamples(wave, input, channels, rate);
 		// What the decoder sees is what the WAV holds, 16 bits.
@@ -474,15 +497,16 @@ TEST_F(GogoParallelTest, AsGoodAsLameAtEveryJoin)
 }
 
 
-// An input of one segment is lame's stream; one sample more makes a second
-// segment of a single sample, which still joins into a whole stream.
+// An input one sample short of two segments is lame's stream; with that
+// sample it is two, joined into a whole stream.
 TEST_F(GogoParallelTest, OneSegmentAndOneSampleMore)
 {
-	const size_t segment = (size_t)kSegmentFrames * 1152;
+	const size_t two = 2 * (size_t)kMinSegmentFrames * 1152;
+	const size_t segment = two - 1;
 	std::vector<float> all = MakeSignal(SIGNAL_MUSIC, 2, 44100,
-		(segment + 1.0) / 44100, 1152);
-	ASSERT_GE(all.size(), 2 * (segment + 1));
-	for (size_t frames : { segment, segment + 1 }) {
+		(two + 1.0) / 44100, 1152);
+	ASSERT_GE(all.size(), 2 * two);
+	for (size_t frames : { segment, two }) {
 		SCOPED_TRACE(frames);
 		std::vector<float> input(all.begin(), all.begin() + 2 * frames);
 		WriteSamples(In("edge.wav"), input, 2, 44100);
@@ -505,7 +529,7 @@ TEST_F(GogoParallelTest, OneSegmentAndOneSampleMore)
 // is long enough for segments.
 TEST_F(GogoParallelTest, SingleStreamIsLames)
 {
-	std::vector<float> input = MakeSignal(SIGNAL_MUSIC, 2, 44100, 12, 1152);
+	std::vector<float> input = MakeSignal(SIGNAL_MUSIC, 2, 44100, 22, 1152);
 	WriteSamples(In("long.wav"), input, 2, 44100);
 	RunResult run = RunGogo({ "-single", "-b", "128", "-silent",
 		In("long.wav") });
