@@ -273,13 +273,14 @@ main(int argc, char** argv)
 		std::string header = "RIFF";
 		PutLE(header, 0xFFFFFFFF, 4);
 		header += "WAVEfmt ";
+		// 64-bit samples at 48 kHz: 1.75 hours of stereo sound.
 		PutLE(header, 16, 4);
-		PutLE(header, 1, 2);
+		PutLE(header, 3, 2);
 		PutLE(header, 2, 2);
-		PutLE(header, 44100, 4);
-		PutLE(header, 44100 * 4, 4);
-		PutLE(header, 4, 2);
+		PutLE(header, 48000, 4);
+		PutLE(header, 48000 * 16, 4);
 		PutLE(header, 16, 2);
+		PutLE(header, 64, 2);
 		header += "data";
 		PutLE(header, 0xFFFFFFFF, 4);
 		int fd = open(huge.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
