@@ -4,11 +4,13 @@
 // ratios, and Gogo's peak memory is the highest of its runs
 // (bench/README.md). lame runs at the priority of Gogo's workers (batch,
 // 5 steps nicer), so that on a busy machine the ratio still measures the
-// threads, not the priority. --big also encodes a sparse WAV of 4.5 GiB once, for
-// its peak memory.
+// threads, not the priority. --batch times twelve files of 30 s encoded
+// one after the other, as Tolvex runs them, against the same with
+// -threads 1; --big encodes a sparse WAV of 4.5 GiB once, for its peak
+// memory.
 //
 //	gogo_speed_bench [-n RUNS] [--seconds S] [--gogo PATH] [--lame PATH]
-//		[--big]
+//		[--batch] [--big]
 
 #include <errno.h>
 #include <fcntl.h>
@@ -155,7 +157,7 @@ int
 Usage()
 {
 	fprintf(stderr, "usage: gogo_speed_bench [-n RUNS] [--seconds S] "
-		"[--gogo PATH] [--lame PATH] [--big]\n");
+		"[--gogo PATH] [--lame PATH] [--batch] [--big]\n");
 	return 1;
 }
 
@@ -168,12 +170,13 @@ main(int argc, char** argv)
 	int runs = 7;
 	int seconds = 60;
 	bool big = false;
+	bool batch = false;
 	std::string gogo = GOGO_BINARY;
 	std::string lame = "lame";
 	for (int i = 1; i < argc; i++) {
 		std::string option = argv[i];
-		if (option == "--big") {
-			big = true;
+		if (option == "--big" || option == "--batch") {
+			(option == "--big" ? big : batch) = true;
 			continue;
 		}
 		if (i + 1 >= argc)
@@ -264,6 +267,47 @@ main(int argc, char** argv)
 			"on 2 cores)\n", Median(lameWall) / Median(gogoWall));
 		printf("Gogo / lame, median CPU time: %.3f (target at most 1.05)\n",
 			Median(gogoCpu) / Median(lameCpu));
+	}
+
+	if (batch && result == 0) {
+		// Twelve files of 30 s, one Gogo after the other as Tolvex's run
+		// starts them, on every thread and on one.
+		std::vector<std::string> waves;
+		for (int i = 0; i < 12 && result == 0; i++) {
+			waves.push_back(base + "/batch" + std::to_string(i) + ".wav");
+			if (!WriteWave(waves.back(), 30))
+				result = 1;
+		}
+		std::vector<double> allWall, oneWall;
+		for (int i = 0; i < runs && result == 0; i++) {
+			for (int j = 0; j < 2 && result == 0; j++) {
+				bool all = (i + j) % 2 == 0;
+				double wall = 0;
+				for (const std::string& wave : waves) {
+					std::vector<std::string> words = { gogo, "-b", "128",
+						"-o", gogoOut, wave };
+					if (!all)
+						words.insert(words.begin() + 1, { "-threads", "1" });
+					Timing timing;
+					if (!Run(words, timing)) {
+						result = 1;
+						break;
+					}
+					wall += timing.wall;
+				}
+				(all ? allWall : oneWall).push_back(wall);
+			}
+		}
+		if (result == 0) {
+			printf("12 files of 30 s, one after the other: %.2f s on every "
+				"thread, %.2f s with -threads 1; ratio %.3f (target at "
+				"least 1.8 on 2 cores)\n", Median(allWall), Median(oneWall),
+				Median(oneWall) / Median(allWall));
+		}
+		for (size_t i = 0; i < waves.size(); i++) {
+			unlink(waves[i].c_str());
+			unlink((gogoOut + "/batch" + std::to_string(i) + ".mp3").c_str());
+		}
 	}
 
 	if (big && result == 0) {
