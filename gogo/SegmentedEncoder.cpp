@@ -14,6 +14,10 @@
 #include "Progress.h"
 
 
+// The samples of the segments under way at once, at most (but two).
+static const size_t kMaxSegmentMemory = 96 << 20;
+
+
 namespace {
 
 struct LameDeleter {
@@ -159,8 +163,14 @@ SegmentedEncoder::SegmentedEncoder(SNDFILE* sound, sample_kind kind,
 	fSegments = SegmentCount(totalFrames, frameSamples);
 	fSegmentFrames = SegmentFrames(totalFrames, frameSamples);
 	// Each worker busy, one segment waiting for it, and one being read:
-	// the writer waits for the oldest while the others go on.
+	// the writer waits for the oldest while the others go on. Many threads
+	// get no more segments at once than fit in kMaxSegmentMemory.
 	fWindow = (size_t)fThreads + 2;
+	size_t segmentBytes = (size_t)(fSegmentFrames + kLeadInFrames
+		+ kRunOutFrames) * frameSamples * channels * _SampleSize();
+	size_t most = kMaxSegmentMemory / (segmentBytes > 0 ? segmentBytes : 1);
+	if (fWindow > most)
+		fWindow = most < 2 ? 2 : most;
 }
 
 
