@@ -109,14 +109,3 @@ Mp3Frames::ParseAll(const uint8_t* bytes, size_t size,
 	return true;
 }
 
-
-/*static*/ void
-Mp3Frames::SetMainDataBegin(uint8_t* bytes, const Mp3Frame& frame, int value)
-{
-	uint8_t* side = bytes + frame.sideInfoOffset;
-	if (frame.mpeg1) {
-		side[0] = (uint8_t)(value >> 1);
-		side[1] = (uint8_t)((side[1] & 0x7f) | ((value & 1) << 7));
-	} else
-		side[0] = (uint8_t)value;
-}

@@ -37,9 +37,6 @@ public:
 	// else is found.
 	static	bool				ParseAll(const uint8_t* bytes, size_t size,
 									std::vector<Mp3Frame>& frames);
-	// Rewrites a frame's main_data_begin.
-	static	void				SetMainDataBegin(uint8_t* bytes,
-									const Mp3Frame& frame, int value);
 };
 
 #endif	// MP3_FRAMES_H

@@ -228,7 +228,6 @@ SegmentedEncoder::Run(OutputFile& output, Progress& progress)
 		workers.emplace_back(&SegmentedEncoder::_Work, this);
 
 	std::vector<uint8_t> blank;
-	bool wroteBlank = false;
 	SegmentJoiner joiner([&output](const uint8_t* bytes, size_t size) {
 		return output.Write(bytes, size);
 	});
@@ -267,7 +266,6 @@ SegmentedEncoder::Run(OutputFile& output, Progress& progress)
 				ok = false;
 				break;
 			}
-			wroteBlank = true;
 		}
 		int64_t written = result->segment.boundaryFrame;
 		if (!joiner.Add(std::move(result->segment))) {
@@ -281,7 +279,6 @@ SegmentedEncoder::Run(OutputFile& output, Progress& progress)
 		_Abort(output.Error());
 		ok = false;
 	}
-	(void)wroteBlank;
 
 	{
 		std::lock_guard<std::mutex> lock(fLock);
