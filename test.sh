@@ -10,13 +10,14 @@ cd "$(dirname "$0")"
 # Real-window tests and the benchmark harness run on Xvfb; xdotool and
 # x11-utils (xwininfo, xprop) look at and act on its windows, and the
 # keyboard walk runs under a window manager (openbox). Gogo builds on
-# libmp3lame and libsndfile; its tests compare its MP3s with lame's, and
-# with those of the GNU parallel recipe in docs/beyond-one-machine.md.
+# libmp3lame and libsndfile; its tests compare its MP3s with lame's (decoded
+# with libmpg123), and with those of the GNU parallel recipe in
+# docs/beyond-one-machine.md.
 tools/install-packages.sh cmake make g++ libgtest-dev libfltk1.3-dev \
 	libx11-dev shared-mime-info attr util-linux xvfb xauth xdotool x11-utils \
 	openbox fonts-liberation \
-	libmp3lame-dev libsndfile1-dev lame parallel xdg-utils desktop-file-utils \
-	libfile-mimeinfo-perl clang libclang-rt-dev
+	libmp3lame-dev libsndfile1-dev lame libmpg123-dev mpg123 parallel \
+	xdg-utils desktop-file-utils libfile-mimeinfo-perl clang libclang-rt-dev
 # The accessibility bridge speaks D-Bus through sd-bus; its tests read the
 # tree as a screen reader does, on a private bus with at-spi2-core's.
 tools/install-packages.sh libsystemd-dev pkg-config dbus at-spi2-core python3-pyatspi

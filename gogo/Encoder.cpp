@@ -14,6 +14,7 @@
 #include "InputFile.h"
 #include "OutputFile.h"
 #include "Progress.h"
+#include "SegmentedEncoder.h"
 
 
 // As many frames per call as an MPEG-1 frame holds.
@@ -99,46 +100,64 @@ Encoder::Run()
 			expectedFrames = declared;
 	}
 
+	const GogoOptions& options = fOptions;
+	const int sampleRate = format.samplerate;
+	const int channelCount = format.channels;
+	auto configure = [&options, sampleRate, channelCount](
+		lame_global_flags* flags) {
+		lame_set_in_samplerate(flags, sampleRate);
+		lame_set_num_channels(flags, channelCount);
+		// The tag records the ReplayGain of the track, as lame's own front
+		// end writes it; the ID3 tags are none of Gogo's business.
+		lame_set_findReplayGain(flags, 1);
+		lame_set_write_id3tag_automatic(flags, 0);
+		if (options.VbrQuality() >= 0) {
+			lame_set_VBR(flags, vbr_default);
+			lame_set_VBR_quality(flags, (float)options.VbrQuality());
+		} else if (options.BitRate() > 0) {
+			lame_set_VBR(flags, vbr_off);
+			lame_set_brate(flags, options.BitRate());
+		}
+		switch (options.Mode()) {
+			case GogoOptions::MODE_MONO:
+				lame_set_mode(flags, MONO);
+				break;
+			case GogoOptions::MODE_STEREO:
+				lame_set_mode(flags, STEREO);
+				break;
+			case GogoOptions::MODE_JOINT_STEREO:
+				lame_set_mode(flags, JOINT_STEREO);
+				break;
+			case GogoOptions::MODE_DEFAULT:
+				break;
+		}
+		// Quality 9 is LAME's setting without the psycho-acoustic model.
+		if (options.NoPsycho())
+			lame_set_quality(flags, 9);
+		return true;
+	};
+
 	std::unique_ptr<lame_global_flags, LameDeleter> lame(lame_init());
 	if (!lame)
 		return _Fail("LAME could not start");
-	lame_set_in_samplerate(lame.get(), format.samplerate);
-	lame_set_num_channels(lame.get(), format.channels);
+	configure(lame.get());
 	if (lengthKnown)
 		lame_set_num_samples(lame.get(), (unsigned long)format.frames);
-	// The tag records the ReplayGain of the track, as lame's own front end
-	// writes it; the ID3 tags are none of Gogo's business.
-	lame_set_findReplayGain(lame.get(), 1);
-	lame_set_write_id3tag_automatic(lame.get(), 0);
-	if (fOptions.VbrQuality() >= 0) {
-		lame_set_VBR(lame.get(), vbr_default);
-		lame_set_VBR_quality(lame.get(), (float)fOptions.VbrQuality());
-	} else if (fOptions.BitRate() > 0) {
-		lame_set_VBR(lame.get(), vbr_off);
-		lame_set_brate(lame.get(), fOptions.BitRate());
-	}
-	switch (fOptions.Mode()) {
-		case GogoOptions::MODE_MONO:
-			lame_set_mode(lame.get(), MONO);
-			break;
-		case GogoOptions::MODE_STEREO:
-			lame_set_mode(lame.get(), STEREO);
-			break;
-		case GogoOptions::MODE_JOINT_STEREO:
-			lame_set_mode(lame.get(), JOINT_STEREO);
-			break;
-		case GogoOptions::MODE_DEFAULT:
-			break;
-	}
-	// Quality 9 is LAME's setting without the psycho-acoustic model.
-	if (fOptions.NoPsycho())
-		lame_set_quality(lame.get(), 9);
 	if (lame_init_params(lame.get()) < 0) {
 		return _Fail(input + ": LAME cannot encode this input ("
 			+ std::to_string(format.samplerate) + " Hz, "
 			+ std::to_string(format.channels) + " channels) with these "
 			"options");
 	}
+	// An input of one segment or less gains nothing from threads, and is
+	// encoded as one stream: the same as lame's.
+	const int frameSamples = lame_get_framesize(lame.get());
+	// Where LAME resamples, a segment's frames would not start where the
+	// single stream's do, so such settings stay on one stream.
+	const bool segmented = !fOptions.SingleStream() && lengthKnown
+		&& lame_get_out_samplerate(lame.get()) == format.samplerate
+		&& frameSamples > 0
+		&& SegmentedEncoder::SegmentCount(format.frames, frameSamples) > 1;
 
 	OutputFile output;
 	if (!output.Open(fOptions.OutputDirectoryToUse(), fOptions.OutputName()))
@@ -153,6 +172,36 @@ Encoder::Run()
 		lengthKnown ? format.frames : 0, format.samplerate);
 
 	int64_t framesDone = 0;
+	if (segmented) {
+		lame.reset();
+		SegmentedEncoder::sample_kind kind = floating
+			? SegmentedEncoder::SAMPLES_FLOAT : narrow
+				? SegmentedEncoder::SAMPLES_SHORT
+				: SegmentedEncoder::SAMPLES_INT;
+		int threads = fOptions.Threads() > 0 ? fOptions.Threads()
+			: SegmentedEncoder::DefaultThreads();
+		SegmentedEncoder encoder(sound, kind, channels, format.frames,
+			frameSamples, threads, configure);
+		if (!encoder.Run(output, progress)) {
+			return _Fail(!output.Error().empty() ? output.Error()
+				: input + ": " + encoder.Error());
+		}
+		framesDone = encoder.FramesRead();
+		if (sf_error(sound) != SF_ERR_NO_ERROR)
+			return _Fail(input + ": " + sf_strerror(sound));
+		if (lengthExact && framesDone != expectedFrames) {
+			return _Fail(input + ": only " + std::to_string(framesDone)
+				+ " of " + std::to_string(expectedFrames)
+				+ " frames could be read");
+		}
+		std::vector<unsigned char> tag;
+		std::string error;
+		if (!encoder.InfoTag(tag, error))
+			return _Fail(input + ": " + error);
+		if (!tag.empty() && !output.WriteAt(tag.data(), tag.size(), 0))
+			return _Fail(output.Error());
+		return _Finish(inputFile, output, progress, framesDone);
+	}
 	for (;;) {
 		sf_count_t frames;
 		int bytes;
@@ -229,6 +278,19 @@ Encoder::Run()
 	if (tagSize > 0 && !output.WriteAt(tag.data(), tagSize, 0))
 		return _Fail(output.Error());
 
+	return _Finish(inputFile, output, progress, framesDone);
+}
+
+
+int
+Encoder::_Finish(InputFile& inputFile, OutputFile& output, Progress& progress,
+	int64_t framesDone)
+{
+	const std::string& input = fOptions.InputPath();
+	if (inputFile.CutShort()) {
+		return _Fail(input + " was cut short while it was encoded; no MP3 "
+			"was written");
+	}
 	if (!output.Commit())
 		return _Fail(output.Error());
 	progress.Finish(framesDone);

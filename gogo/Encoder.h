@@ -3,11 +3,17 @@
 
 #include <string>
 
-class GogoOptions;
+#include <stdint.h>
 
-// One run of Gogo: reads the input with libsndfile, encodes it with LAME as
-// the lame command does for the same settings (so the bytes are the same),
-// and writes the MP3 through an OutputFile.
+class GogoOptions;
+class InputFile;
+class OutputFile;
+class Progress;
+
+// One run of Gogo: reads the input with libsndfile, encodes it with LAME,
+// on every thread it may use where the input is long enough, else (and
+// with -single) as the lame command does for the same settings, byte for
+// byte, and writes the MP3 through an OutputFile.
 class Encoder {
 public:
 								Encoder(const GogoOptions& options);
@@ -18,6 +24,10 @@ public:
 
 private:
 			int					_Fail(const std::string& error);
+			// Commits the MP3, then deletes the input if asked and safe.
+			int					_Finish(InputFile& inputFile,
+									OutputFile& output, Progress& progress,
+									int64_t framesDone);
 
 			const GogoOptions&	fOptions;
 			std::string			fError;

@@ -20,7 +20,9 @@ GogoOptions::GogoOptions()
 	fNoPsycho(false),
 	fDeleteInput(false),
 	fSilent(false),
-	fVbrQuality(-1)
+	fVbrQuality(-1),
+	fThreads(0),
+	fSingleStream(false)
 {
 }
 
@@ -59,7 +61,8 @@ GogoOptions::Parse(const std::vector<std::string>& allWords)
 	// "Gogo -b 128" has no input: do not take an option for a file name.
 	if (fInputPath == "-nopsy" || fInputPath == "-delete"
 		|| fInputPath == "-silent" || fInputPath == "-b" || fInputPath == "-m"
-		|| fInputPath == "-o" || fInputPath == "-v") {
+		|| fInputPath == "-o" || fInputPath == "-v"
+		|| fInputPath == "-threads" || fInputPath == "-single") {
 		_Fail("no input file given after the options");
 		return PARSE_ERROR;
 	}
@@ -84,7 +87,17 @@ GogoOptions::Parse(const std::vector<std::string>& allWords)
 				_Fail("-v " + words[i] + ": the VBR quality is 0 to 9");
 				return PARSE_ERROR;
 			}
-		} else if (word == "-m") {
+		} else if (word == "-threads") {
+			if (!_TakeNumber(words, i, fThreads))
+				return PARSE_ERROR;
+			if (fThreads < 1 || fThreads > 256) {
+				_Fail("-threads " + words[i] + ": the number of threads is "
+					"1 to 256");
+				return PARSE_ERROR;
+			}
+		} else if (word == "-single")
+			fSingleStream = true;
+		else if (word == "-m") {
 			std::string value;
 			if (!_TakeValue(words, i, value))
 				return PARSE_ERROR;
@@ -176,6 +189,10 @@ GogoOptions::Usage()
 		"  -o DIR     write the MP3 into the folder DIR instead of beside INPUT\n"
 		"  -v N       variable bit rate of quality N, 0 (best) to 9 (as lame -V N);\n"
 		"             the later of -b and -v counts\n"
+		"  -threads N encode on N threads (default: one per CPU Gogo may use);\n"
+		"             the MP3 is the same for any N\n"
+		"  -single    encode as one stream on one thread, the same MP3 byte for\n"
+		"             byte as lame with the same options (slower)\n"
 		"  -silent    print no progress\n"
 		"  --help     print this text and exit\n"
 		"\n"

@@ -35,6 +35,10 @@ public:
 			bool				NoPsycho() const { return fNoPsycho; }
 			bool				DeleteInput() const { return fDeleteInput; }
 			bool				Silent() const { return fSilent; }
+			// 0 for as many as the CPUs Gogo may use.
+			int					Threads() const { return fThreads; }
+			// One LAME stream on one thread, the same bytes as lame's.
+			bool				SingleStream() const { return fSingleStream; }
 			// -1 for constant bit rate.
 			int					VbrQuality() const { return fVbrQuality; }
 			const std::string&	OutputDirectory() const
@@ -64,6 +68,8 @@ private:
 			bool				fDeleteInput;
 			bool				fSilent;
 			int					fVbrQuality;
+			int					fThreads;
+			bool				fSingleStream;
 			std::string			fOutputDirectory;
 			std::string			fInputPath;
 };

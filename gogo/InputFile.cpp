@@ -125,6 +125,14 @@ InputFile::Unchanged() const
 
 
 bool
+InputFile::CutShort() const
+{
+	struct stat now;
+	return fstat(fFD, &now) != 0 || now.st_size < fInfo.st_size;
+}
+
+
+bool
 InputFile::_Fail(const std::string& error)
 {
 	fError = error;
@@ -177,12 +185,20 @@ InputFile::_MendHeader()
 
 		fDataOffset = audio;
 		fDataSize = size;
-		if ((size != 0 && size != 0xFFFFFFFF) || audio >= length)
-			return true;
 		// An empty data chunk may well be followed by other chunks; only
 		// what is not a chain of chunks to the end is taken for audio.
-		if (size == 0 && _OnlyChunksFrom(audio, length))
+		if ((size != 0 && size != 0xFFFFFFFF) || audio >= length
+			|| (size == 0 && _OnlyChunksFrom(audio, length))) {
+			// libsndfile reads the last data chunk, while what -delete
+			// and the length checks rest on is this first one: a second
+			// would make the MP3 hold other audio than they looked at.
+			off_t next = audio + size + (size & 1);
+			if (size != 0xFFFFFFFF && _HasDataChunkFrom(next, length)) {
+				return _Fail(fPath + ": holds more than one data chunk; "
+					"Gogo encodes a WAV of one only");
+			}
 			return true;
+		}
 
 		std::vector<unsigned char> start(audio);
 		if (!_ReadAt(start.data(), start.size(), 0))
@@ -263,6 +279,24 @@ InputFile::_OnlyChunksFrom(off_t offset, off_t length) const
 		if (end > length)
 			return false;
 		offset = end == length ? end : end + (size & 1);
+	}
+	return false;
+}
+
+
+// Whether the chain of chunks from offset holds a data chunk, as far as
+// it can be followed.
+bool
+InputFile::_HasDataChunkFrom(off_t offset, off_t length) const
+{
+	for (int i = 0; i < kMaxChunks && offset + 8 <= length; i++) {
+		unsigned char chunk[8];
+		if (!_ReadAt(chunk, sizeof(chunk), offset) || !IsChunkId(chunk))
+			return false;
+		if (memcmp(chunk, "data", 4) == 0)
+			return true;
+		uint32_t size = ReadLittle32(chunk + 4);
+		offset += 8 + (off_t)size + (size & 1);
 	}
 	return false;
 }

@@ -30,6 +30,10 @@ public:
 			// the size and modification time it had then: only such a
 			// file may be deleted once its audio is encoded.
 			bool				Unchanged() const;
+			// Whether the open file has become shorter than it was when it
+			// was opened: Gogo reads ahead, so a file cut short after its
+			// end was read shows only here.
+			bool				CutShort() const;
 			// Whether all that follows the audio of a WAV is other chunks
 			// or an ID3v1 tag: bytes after a data chunk that says less
 			// than the file holds are not encoded, and the file must not
@@ -47,6 +51,8 @@ private:
 									off_t offset) const;
 			bool				_MendHeader();
 			bool				_OnlyChunksFrom(off_t offset,
+									off_t length) const;
+			bool				_HasDataChunkFrom(off_t offset,
 									off_t length) const;
 
 	static	sf_count_t			_VirtualLength(void* cookie);

@@ -294,7 +294,8 @@ TEST_F(GogoEncodeTest, HelpDescribesEveryOption)
 	RunResult help = RunGogo({ "--help" });
 	EXPECT_EQ(0, help.status);
 	for (const char* option : { "-b KBPS", "-m MODE", "-nopsy", "-delete",
-			"-o DIR", "-v N", "-silent", "--help", "lame -q 9" }) {
+			"-o DIR", "-v N", "-threads N", "-single", "-silent", "--help",
+			"lame -q 9" }) {
 		EXPECT_NE(std::string::npos, help.output.find(option)) << option;
 	}
 }

@@ -121,6 +121,16 @@ TEST_F(GogoSafetyTest, FullDiskLeavesNoFileAndKeepsAnOlderOne)
 		<< full.errors;
 	EXPECT_TRUE(FolderNames(In("out")).empty());
 
+	// The same message when the disk fills up in the middle of a file
+	// encoded in segments on several threads.
+	WriteWave(In("long.wav"), 2, 44100, 25);
+	RunResult middle = RunGogo({ "-silent", "-threads", "2", "-o", In("out"),
+		In("long.wav") }, 200000);
+	EXPECT_EQ(1, middle.status);
+	EXPECT_EQ("Gogo: cannot write " + In("out/long.mp3") + ": File too "
+		"large\n", middle.errors);
+	EXPECT_TRUE(FolderNames(In("out")).empty());
+
 	// An MP3 of the same name stays as it was until a new one is whole.
 	fHome.WriteFile("out/z.mp3", "older");
 	full = RunGogo({ "-o", In("out"), In("z.wav") }, 8192);
@@ -245,6 +255,13 @@ TEST_F(GogoSafetyTest, BadCommandLinesGiveAMessage)
 		{ { "-m", "q", In("c.wav") }, "-m q: the mode is m, s or j" },
 		{ { "-v", "10", In("c.wav") }, "-v 10: the VBR quality is 0 to 9" },
 		{ { "-o", In("c.wav") }, "-o needs a value" },
+		{ { "-threads", "0", In("c.wav") },
+			"-threads 0: the number of threads is 1 to 256" },
+		{ { "-threads", "257", In("c.wav") },
+			"-threads 257: the number of threads is 1 to 256" },
+		{ { "-threads", "two", In("c.wav") }, "-threads two: not a number" },
+		{ { In("c.wav"), "-threads" }, "no input file" },
+		{ { In("c.wav"), "-single" }, "no input file" },
 		{ { In("c.wav"), "-b" }, "no input file" },
 		{ { }, "no input file" },
 		{ { "", "" }, "no input file" },
@@ -296,6 +313,11 @@ TEST_F(GogoSafetyTest, DeleteKeepsAWaveThatHoldsMoreThanItsAudio)
 		{ "chunk.wav", list, true },
 		{ "tag.wav", tag, true },
 		{ "both.wav", list + tag, true },
+		// More audio than declared, then a tag: the tag at the end does
+		// not make the audio before it a chunk.
+		{ "more-tag.wav", whole.substr(data + 8 + declared) + tag, false },
+		{ "chunk-more-tag.wav", list + whole.substr(data + 8 + declared)
+			+ tag, false },
 		{ "short-tag.wav", tag.substr(1), false },
 		{ "long-tag.wav", tag + "y", false },
 		{ "nothing.wav", "", true },
@@ -322,6 +344,59 @@ TEST_F(GogoSafetyTest, DeleteKeepsAWaveThatHoldsMoreThanItsAudio)
 			In(test.name) });
 		EXPECT_EQ(0, kept.status) << kept.errors;
 	}
+}
+
+
+// A WAV of two data chunks is refused whole, and kept: libsndfile would
+// read the last one, while the length checks and -delete look at the
+// first, so that a 0.05 s MP3 once replaced 1.5 s of audio.
+TEST_F(GogoSafetyTest, WaveOfTwoDataChunksIsRefusedAndKept)
+{
+	WriteWave(In("whole.wav"), 2, 44100, 1.5);
+	std::string whole = ReadFile(In("whole.wav"));
+	size_t data = whole.find("data", 12);
+	ASSERT_NE(std::string::npos, data);
+	std::string header = whole.substr(0, data);
+	std::string audio = whole.substr(data);
+	std::string sliver("data\144\0\0\0", 8);
+	sliver += std::string(100, '\1');
+	std::string list("LIST\5\0\0\0INFOx\0", 14);
+	std::string tag = "TAG" + std::string(125, 'x');
+	std::string empty("data\0\0\0\0", 8);
+
+	const struct {
+		const char*	name;
+		std::string	bytes;
+	} cases[] = {
+		{ "sliver.wav", header + audio + sliver + list },
+		{ "sliver-tag.wav", header + audio + sliver + tag },
+		{ "chunk-between.wav", header + audio + list + sliver },
+		{ "sliver-first.wav", header + sliver + audio },
+		{ "empty-first.wav", header + empty + audio },
+	};
+	for (const auto& test : cases) {
+		SCOPED_TRACE(test.name);
+		fHome.WriteFile(test.name, test.bytes);
+		for (bool remove : { true, false }) {
+			std::vector<std::string> words = { "-silent", "-o", In("out"),
+				In(test.name) };
+			if (remove)
+				words.insert(words.begin(), "-delete");
+			RunResult run = RunGogo(words);
+			ExpectRefused(run, test.name, "holds more than one data chunk");
+			EXPECT_EQ("Gogo: " + In(test.name) + ": holds more than one data "
+				"chunk; Gogo encodes a WAV of one only\n", run.errors);
+			EXPECT_EQ(1, run.status);
+			EXPECT_TRUE(ReadFile(In(test.name)) == test.bytes);
+		}
+	}
+
+	// One data chunk followed by other chunks is no such file.
+	fHome.WriteFile("one.wav", whole + list);
+	RunResult one = RunGogo({ "-silent", "-delete", "-o", In("out"),
+		In("one.wav") });
+	EXPECT_EQ(0, one.status) << one.errors;
+	EXPECT_FALSE(Exists(In("one.wav")));
 }
 
 
