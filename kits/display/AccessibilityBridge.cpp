@@ -1,6 +1,7 @@
 #include "display/AccessibilityBridge.h"
 
 #include <poll.h>
+#include <stdint.h>
 #include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
@@ -510,8 +511,12 @@ public:
 			return;
 		int32 window[4];
 		bridge->fTree.GetExtents(AccessibleRef::Window(ref.window), window);
-		*x += window[0];
-		*y += window[1];
+		// Any client may ask for any point: far ones stay far, and do not
+		// wrap round to a point on the screen.
+		*x = (int32)std::max<int64>(INT32_MIN,
+			std::min<int64>(INT32_MAX, (int64)*x + window[0]));
+		*y = (int32)std::max<int64>(INT32_MIN,
+			std::min<int64>(INT32_MAX, (int64)*y + window[1]));
 	}
 
 	static	int				Contains(sd_bus_message* call, void* userdata,
@@ -729,8 +734,10 @@ public:
 		int result = Arguments(call, &ref, "i", &offset);
 		if (result < 0)
 			return result;
-		std::string character = Substring(Bridge(userdata)->fTree.Text(ref),
-			offset, offset + 1);
+		std::string text = Bridge(userdata)->fTree.Text(ref);
+		std::string character;
+		if (offset >= 0 && offset < CountCharacters(text))
+			character = Substring(text, offset, offset + 1);
 		// The code point of the UTF-8 character.
 		int32 code = 0;
 		if (!character.empty()) {

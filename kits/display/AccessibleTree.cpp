@@ -883,6 +883,12 @@ AccessibleTree::ActionInput(const AccessibleRef& ref, int32 action,
 	// screen.
 	if (!MirrorInput(fMirror).CanReach(ref.window))
 		return false;
+	// What the window would drop is not promised to the caller either.
+	MirrorWindow* mirror = _Window(ref);
+	MirrorView* view = ref.type != AccessibleRef::kMenuItem ? _View(ref)
+		: NULL;
+	if (view != NULL && !MirrorInput::IsUsable(*mirror, *view))
+		return false;
 	*window = ref.window;
 	input->MakeEmpty();
 	switch (ref.type) {
@@ -891,6 +897,9 @@ AccessibleTree::ActionInput(const AccessibleRef& ref, int32 action,
 			input->AddInt32("view", ref.id);
 			return true;
 		case AccessibleRef::kTab:
+			if (ref.index < 0 || ref.index >= (int32)view->tabs.size()
+				|| !view->tabs[ref.index].enabled)
+				return false;
 			input->what = B_INPUT_TAB;
 			input->AddInt32("view", ref.id);
 			input->AddInt32("index", ref.index);
@@ -907,7 +916,11 @@ AccessibleTree::ActionInput(const AccessibleRef& ref, int32 action,
 			AccessibleRef owner = Parent(ref);
 			while (owner.type == AccessibleRef::kMenuItem)
 				owner = Parent(owner);
-			if (owner.type != AccessibleRef::kView)
+			MirrorView* ownerView = owner.type == AccessibleRef::kView
+				? _View(owner) : NULL;
+			if (ownerView == NULL
+				|| !MirrorInput::IsUsable(*mirror, *ownerView)
+				|| !_ItemChain(*mirror, ref.id))
 				return false;
 			input->what = B_INPUT_MENU_ITEM;
 			input->AddInt32("view", owner.id);
@@ -917,6 +930,21 @@ AccessibleTree::ActionInput(const AccessibleRef& ref, int32 action,
 		default:
 			return false;
 	}
+}
+
+
+// An item chosen in a disabled menu, or a disabled item itself, is dropped
+// by the menu as a click on it would be.
+bool
+AccessibleTree::_ItemChain(const MirrorWindow& window, int32 item)
+{
+	while (item > 0) {
+		auto found = window.items.find(item);
+		if (found == window.items.end() || !found->second.enabled)
+			return false;
+		item = found->second.parent;
+	}
+	return true;
 }
 
 
@@ -990,7 +1018,8 @@ AccessibleTree::SelectionInput(const AccessibleRef& ref,
 	const std::vector<int32>& children, BMessage* input, int32* window)
 {
 	MirrorView* view = ref.type == AccessibleRef::kView ? _View(ref) : NULL;
-	if (view == NULL || !MirrorInput(fMirror).CanReach(ref.window))
+	if (view == NULL || !MirrorInput::IsUsable(*_Window(ref), *view)
+		|| !MirrorInput(fMirror).CanReach(ref.window))
 		return false;
 	int32 count = CountChildren(ref);
 	for (int32 child : children) {

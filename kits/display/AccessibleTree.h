@@ -138,6 +138,8 @@ private:
 			AccessibleRef		_ViewParent(const MirrorWindow& window,
 									const MirrorView& view);
 			std::vector<int32>	_ShownWindows();
+	static	bool				_ItemChain(const MirrorWindow& window,
+									int32 item);
 			const MirrorView*	_TextViewOf(const MirrorWindow& window,
 									const MirrorView& control);
 			const MirrorView*	_ControlOf(const MirrorWindow& window,

@@ -231,6 +231,25 @@ enum display_input_code {
 	B_INPUT_FRAME = '_IFR'
 };
 
+inline bool
+IsUserInput(uint32 what)
+{
+	switch (what) {
+		case B_INPUT_CLICK:
+		case B_INPUT_MENU_ITEM:
+		case B_INPUT_TAB:
+		case B_INPUT_CLOSE:
+		case B_INPUT_DROP:
+		case B_INPUT_KEY:
+		case B_INPUT_SELECTION:
+		case B_INPUT_PANEL_FILL:
+		case B_INPUT_TEXT:
+		case B_INPUT_FRAME:
+			return true;
+	}
+	return false;
+}
+
 } // namespace BPrivate
 
 #endif

@@ -2,12 +2,18 @@
 // lines (notifications.py, beside this file) on a private session bus
 // records every notification Tolvex sends.
 
+#include <signal.h>
+#include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <unistd.h>
 
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include <Errors.h>
+#include <Notification.h>
 
 #include "TestSupport.h"
 
@@ -124,4 +130,67 @@ TEST_F(NotificationTest, NoServiceChangesNothing)
 	EXPECT_EQ("", record);
 	EXPECT_EQ("", ReadFile(fHome.File("err")));
 	EXPECT_EQ(0, access(Music("uno.mp3").c_str(), F_OK));
+}
+
+
+// The window that sends a notification is never held up by the service:
+// this one answers only once the caller has gone on (HOLD appears after
+// Send returned), which a Send that waited could never see.
+TEST(NotificationSendTest, SendReturnsBeforeTheServiceAnswers)
+{
+	TemporaryHome home;
+	FILE* daemon = popen("dbus-daemon --session --fork --print-address=1 "
+		"--print-pid=1", "r");
+	ASSERT_TRUE(daemon != NULL);
+	char address[512] = "";
+	char pid[32] = "";
+	ASSERT_TRUE(fgets(address, sizeof(address), daemon) != NULL);
+	ASSERT_TRUE(fgets(pid, sizeof(pid), daemon) != NULL);
+	pclose(daemon);
+	address[strcspn(address, "\n")] = '\0';
+	std::string oldAddress = getenv("DBUS_SESSION_BUS_ADDRESS") != NULL
+		? getenv("DBUS_SESSION_BUS_ADDRESS") : "";
+	setenv("DBUS_SESSION_BUS_ADDRESS", address, 1);
+
+	std::string record = home.File("record");
+	std::string ready = home.File("ready");
+	std::string hold = home.File("hold");
+	std::string server = "/usr/bin/python3 " + Quoted(kServer) + " "
+		+ Quoted(record) + " " + Quoted(ready) + " " + Quoted(hold)
+		+ " 2>/dev/null & echo $!";
+	FILE* started = popen(server.c_str(), "r");
+	ASSERT_TRUE(started != NULL);
+	char serverPid[32] = "";
+	ASSERT_TRUE(fgets(serverPid, sizeof(serverPid), started) != NULL);
+	pclose(started);
+	for (int i = 0; i < 600 && access(ready.c_str(), F_OK) != 0; i++)
+		usleep(100000);
+	ASSERT_EQ(0, access(ready.c_str(), F_OK));
+
+	BNotification notification(B_INFORMATION_NOTIFICATION);
+	notification.SetTitle("Tolvex");
+	notification.SetContent("Codifica terminata: 1 file codificati.");
+	// A minute's timeout: a Send that waited would outlast the test.
+	EXPECT_EQ(B_OK, notification.Send(60000000));
+	// The call reached the service, which is still holding it.
+	for (int i = 0; i < 600 && ReadFile(record).empty(); i++)
+		usleep(100000);
+	EXPECT_TRUE(Contains(ReadFile(record),
+		"|Tolvex|Codifica terminata: 1 file codificati.|1\n"))
+		<< ReadFile(record);
+	home.WriteFile("hold", "");
+
+	// No bus, no promise.
+	unsetenv("DBUS_SESSION_BUS_ADDRESS");
+	const char* runtime = getenv("XDG_RUNTIME_DIR");
+	std::string oldRuntime = runtime != NULL ? runtime : "";
+	unsetenv("XDG_RUNTIME_DIR");
+	EXPECT_EQ(B_ERROR, notification.Send());
+	if (!oldRuntime.empty())
+		setenv("XDG_RUNTIME_DIR", oldRuntime.c_str(), 1);
+
+	kill(atoi(serverPid), SIGTERM);
+	kill(atoi(pid), SIGTERM);
+	if (!oldAddress.empty())
+		setenv("DBUS_SESSION_BUS_ADDRESS", oldAddress.c_str(), 1);
 }

@@ -33,6 +33,12 @@ public:
 	{
 	}
 
+	explicit RecordingWindow(window_feel feel)
+		: BWindow(BRect(0, 0, 299, 199), "Modale", B_MODAL_WINDOW_LOOK, feel,
+			0)
+	{
+	}
+
 	void MessageReceived(BMessage* message) override
 	{
 		std::lock_guard<std::mutex> lock(fLock);
@@ -172,6 +178,116 @@ TEST(InputTest, TheWindowRefusesInputTheUserCouldNotGive)
 	ASSERT_EQ(2u, received.size());
 	EXPECT_EQ((uint32)'NWLS', received[1]);
 
+	ASSERT_TRUE(window->Lock());
+	window->Quit();
+}
+
+
+// A modal window in front takes the input of every other window of the
+// application, whoever posts it: the window behind refuses it itself, as
+// the screen refuses a click on it. The one in front takes it, and so does
+// the window behind once the modal one has gone.
+TEST(InputTest, AModalWindowInFrontRefusesInputToTheOthers)
+{
+	TemporaryHome home;
+	RecordingWindow* window = new RecordingWindow();
+	BButton* quit = new BButton(BRect(10, 10, 80, 30), "Quit", "Esci",
+		new BMessage('QUIT'));
+	window->AddChild(quit);
+	window->Show();
+
+	RecordingWindow* panel = new RecordingWindow(B_MODAL_APP_WINDOW_FEEL);
+	BButton* cancel = new BButton(BRect(10, 10, 80, 30), "Cancel", "Annulla",
+		new BMessage('CNCL'));
+	panel->AddChild(cancel);
+	RecordingWindow* other = new RecordingWindow(B_MODAL_APP_WINDOW_FEEL);
+	BButton* ok = new BButton(BRect(10, 10, 80, 30), "Ok", "OK",
+		new BMessage('OKOK'));
+	other->AddChild(ok);
+	panel->Show();
+
+	BMessage close(B_INPUT_CLOSE);
+	BMessage tab(B_INPUT_KEY);
+	tab.AddString("bytes", "\t");
+	Click(window, quit);
+	Send(window, &close);
+	Send(window, &tab);
+	EXPECT_TRUE(window->Received().empty());
+	EXPECT_EQ(NULL, window->CurrentFocus());
+	Click(panel, cancel);
+	EXPECT_EQ(std::vector<uint32>(1, (uint32)'CNCL'), panel->Received());
+
+	// A second modal window over the first: only the last one shown.
+	other->Show();
+	Click(panel, cancel);
+	Click(other, ok);
+	EXPECT_EQ(1u, panel->Received().size());
+	EXPECT_EQ(std::vector<uint32>(1, (uint32)'OKOK'), other->Received());
+	ASSERT_TRUE(other->Lock());
+	other->Hide();
+	other->Unlock();
+	Click(panel, cancel);
+	EXPECT_EQ(2u, panel->Received().size());
+	Click(window, quit);
+	EXPECT_TRUE(window->Received().empty());
+
+	ASSERT_TRUE(panel->Lock());
+	panel->Quit();
+	ASSERT_TRUE(WaitUntilQuiet());
+	Click(window, quit);
+	Send(window, &close);
+	EXPECT_EQ(std::vector<uint32>({ (uint32)'QUIT',
+		(uint32)B_QUIT_REQUESTED }), window->Received());
+
+	ASSERT_TRUE(other->Lock());
+	other->Quit();
+	ASSERT_TRUE(window->Lock());
+	window->Quit();
+}
+
+
+// Two clicks posted back to back, the first opening a modal window: the
+// second comes after what the first caused, so the modal window takes it.
+TEST(InputTest, ASecondClickQueuedBehindOneThatOpensAModalWindowIsRefused)
+{
+	TemporaryHome home;
+	RecordingWindow* panel = new RecordingWindow(B_MODAL_APP_WINDOW_FEEL);
+
+	class Opener : public RecordingWindow {
+	public:
+		explicit Opener(BWindow* panel) : fPanel(panel) {}
+		void MessageReceived(BMessage* message) override
+		{
+			RecordingWindow::MessageReceived(message);
+			if (message->what == 'OPEN')
+				fPanel->Show();
+		}
+		BWindow* fPanel;
+	};
+	Opener* window = new Opener(panel);
+	BButton* open = new BButton(BRect(10, 10, 80, 30), "Open", "Aggiungi...",
+		new BMessage('OPEN'));
+	window->AddChild(open);
+	BButton* quit = new BButton(BRect(10, 40, 80, 60), "Quit", "Esci",
+		new BMessage('QUIT'));
+	window->AddChild(quit);
+	window->Show();
+
+	BMessage first(B_INPUT_CLICK);
+	first.AddInt32("view", BHandler::Private(open).Token());
+	BMessage second(B_INPUT_CLICK);
+	second.AddInt32("view", BHandler::Private(quit).Token());
+	// Both queued before the window handles either.
+	ASSERT_TRUE(window->Lock());
+	ASSERT_EQ(B_OK, BMessenger(window).SendMessage(&first));
+	ASSERT_EQ(B_OK, BMessenger(window).SendMessage(&second));
+	window->Unlock();
+	ASSERT_TRUE(WaitUntilQuiet());
+	EXPECT_EQ(std::vector<uint32>(1, (uint32)'OPEN'), window->Received());
+	EXPECT_FALSE(panel->IsHidden());
+
+	ASSERT_TRUE(panel->Lock());
+	panel->Quit();
 	ASSERT_TRUE(window->Lock());
 	window->Quit();
 }
