@@ -12,7 +12,7 @@
 
 #include <Application.h>
 
-#include "display/AccessibilityBridge.h"
+#include "display/accessibility/AccessibilityBridge.h"
 #include "display/headless/HeadlessDisplay.h"
 
 namespace BPrivate {

@@ -11,7 +11,7 @@
 #include <Message.h>
 #include <Window.h>
 
-#include "display/AccessibleTree.h"
+#include "display/accessibility/AccessibleTree.h"
 
 using namespace BPrivate;
 

@@ -1,4 +1,4 @@
-#include "display/AccessibleTree.h"
+#include "display/accessibility/AccessibleTree.h"
 
 #include <stdio.h>
 #include <stdlib.h>
