@@ -44,6 +44,21 @@ Feed(const DisplayCommand& command)
 }
 
 
+} // namespace
+
+
+std::string
+AccessibilityBusAddress()
+{
+	if (!sBridged.load(std::memory_order_relaxed))
+		return "";
+	std::lock_guard<std::mutex> lock(sBridgeLock);
+	return sBridge != NULL ? sBridge->BusAddress() : "";
+}
+
+
+namespace {
+
 // The guide to driving the program headless, where an install put it
 // (PREFIX/share/doc/NAME/driving.md for PREFIX/lib/NAME/PROGRAM); else its
 // place in the sources.

@@ -2,8 +2,6 @@
 // lines (notifications.py, beside this file) on a private session bus
 // records every notification Tolvex sends.
 
-#include <signal.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
@@ -139,33 +137,12 @@ TEST_F(NotificationTest, NoServiceChangesNothing)
 TEST(NotificationSendTest, SendReturnsBeforeTheServiceAnswers)
 {
 	TemporaryHome home;
-	FILE* daemon = popen("dbus-daemon --session --fork --print-address=1 "
-		"--print-pid=1", "r");
-	ASSERT_TRUE(daemon != NULL);
-	char address[512] = "";
-	char pid[32] = "";
-	ASSERT_TRUE(fgets(address, sizeof(address), daemon) != NULL);
-	ASSERT_TRUE(fgets(pid, sizeof(pid), daemon) != NULL);
-	pclose(daemon);
-	address[strcspn(address, "\n")] = '\0';
-	std::string oldAddress = getenv("DBUS_SESSION_BUS_ADDRESS") != NULL
-		? getenv("DBUS_SESSION_BUS_ADDRESS") : "";
-	setenv("DBUS_SESSION_BUS_ADDRESS", address, 1);
-
+	PrivateSessionBus bus;
 	std::string record = home.File("record");
 	std::string ready = home.File("ready");
 	std::string hold = home.File("hold");
-	std::string server = "/usr/bin/python3 " + Quoted(kServer) + " "
-		+ Quoted(record) + " " + Quoted(ready) + " " + Quoted(hold)
-		+ " 2>/dev/null & echo $!";
-	FILE* started = popen(server.c_str(), "r");
-	ASSERT_TRUE(started != NULL);
-	char serverPid[32] = "";
-	ASSERT_TRUE(fgets(serverPid, sizeof(serverPid), started) != NULL);
-	pclose(started);
-	for (int i = 0; i < 600 && access(ready.c_str(), F_OK) != 0; i++)
-		usleep(100000);
-	ASSERT_EQ(0, access(ready.c_str(), F_OK));
+	ASSERT_TRUE(bus.StartService("/usr/bin/python3 " + Quoted(kServer) + " "
+		+ Quoted(record) + " " + Quoted(ready) + " " + Quoted(hold), ready));
 
 	BNotification notification(B_INFORMATION_NOTIFICATION);
 	notification.SetTitle("Tolvex");
@@ -188,9 +165,4 @@ TEST(NotificationSendTest, SendReturnsBeforeTheServiceAnswers)
 	EXPECT_EQ(B_ERROR, notification.Send());
 	if (!oldRuntime.empty())
 		setenv("XDG_RUNTIME_DIR", oldRuntime.c_str(), 1);
-
-	kill(atoi(serverPid), SIGTERM);
-	kill(atoi(pid), SIGTERM);
-	if (!oldAddress.empty())
-		setenv("DBUS_SESSION_BUS_ADDRESS", oldAddress.c_str(), 1);
 }

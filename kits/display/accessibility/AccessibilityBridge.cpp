@@ -122,6 +122,14 @@ AccessibilityBridge::~AccessibilityBridge()
 }
 
 
+std::string
+AccessibilityBridge::BusAddress()
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	return fActive ? fAddress : std::string();
+}
+
+
 bool
 AccessibilityBridge::MayHaveBus()
 {
@@ -292,6 +300,7 @@ AccessibilityBridge::_Connect()
 		return false;
 	}
 	fState.uniqueName = unique;
+	fConnectedAddress = address;
 	return true;
 }
 
@@ -340,6 +349,8 @@ AccessibilityBridge::_Register()
 	sd_bus_message_unref(reply);
 	fSender = new EventSender(fBus, fState.uniqueName);
 	fEvents = new AccessibleEvents(fState.mirror, fState.tree, *fSender);
+	std::lock_guard<std::mutex> lock(fLock);
+	fAddress = fConnectedAddress;
 	return true;
 }
 

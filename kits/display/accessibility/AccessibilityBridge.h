@@ -30,6 +30,9 @@ public:
 			void				Feed(const DisplayCommand& command);
 			// False once the bridge found no bus to serve.
 			bool				IsActive() const { return fActive; }
+			// The accessibility bus served, once the application is
+			// registered there; else empty.
+			std::string			BusAddress();
 
 			// Where it is not served: no AT_SPI_BUS_ADDRESS, no session bus
 			// address and no session bus socket. Cheap, for start-up.
@@ -46,11 +49,14 @@ private:
 
 			BridgeState			fState;
 			sd_bus*				fBus;
+			// Known to the bridge's thread alone until it is registered.
+			std::string			fConnectedAddress;
 			EventSender*		fSender;
 			AccessibleEvents*	fEvents;
 
 			std::mutex			fLock;
 			std::deque<DisplayCommand> fQueue;
+			std::string			fAddress;
 			int					fWake;
 			std::atomic<bool>	fActive;
 			std::atomic<bool>	fStopping;
