@@ -420,7 +420,8 @@ DisplayMirror::Apply(const DisplayCommand& command)
 		case B_DISPLAY_TEXT_SELECTION:
 			view->selectionStart = command.index;
 			view->selectionEnd = command.value;
-			view->selections++;
+			if ((command.flags & B_DISPLAY_SELECTION_FROM_USER) == 0)
+				view->selections++;
 			return true;
 	}
 	return false;

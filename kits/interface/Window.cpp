@@ -222,6 +222,7 @@ BWindow::DispatchMessage(BMessage* message, BHandler* handler)
 		case BPrivate::B_INPUT_KEY:
 		case BPrivate::B_INPUT_SELECTION:
 		case BPrivate::B_INPUT_TEXT:
+		case BPrivate::B_INPUT_CARET:
 		case BPrivate::B_INPUT_FRAME:
 			_DispatchInput(message);
 			return;
@@ -356,8 +357,23 @@ BWindow::_DispatchInput(BMessage* message)
 		{
 			BTextView* textView = dynamic_cast<BTextView*>(view);
 			const char* text;
+			int32 caret = -1;
+			int32 anchor = -1;
+			if (message->FindInt32("caret", &caret) != B_OK
+				|| message->FindInt32("anchor", &anchor) != B_OK)
+				caret = anchor = -1;
 			if (textView != NULL && message->FindString("text", &text) == B_OK)
-				BTextView::Private(textView).ApplyTyped(text);
+				BTextView::Private(textView).ApplyTyped(text, anchor, caret);
+			break;
+		}
+		case BPrivate::B_INPUT_CARET:
+		{
+			BTextView* textView = dynamic_cast<BTextView*>(view);
+			int32 caret;
+			int32 anchor;
+			if (textView != NULL && message->FindInt32("caret", &caret) == B_OK
+				&& message->FindInt32("anchor", &anchor) == B_OK)
+				BTextView::Private(textView).ApplyCaret(anchor, caret);
 			break;
 		}
 	}

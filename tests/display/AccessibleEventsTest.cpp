@@ -173,3 +173,75 @@ TEST_F(AccessibleEventsTest, ALabelsNewTextIsToldAsItsName)
 	Apply(B_DISPLAY_VIEW_TEXT, kMain, kLabel, "File 2 di 4");
 	EXPECT_TRUE(Heard().empty());
 }
+
+
+// Typing, deleting and pasting in a text view are told as what changed,
+// where it changed, in characters; the caret as it moves, the user's own
+// told back by the kit. Table: the text before, after, and what is heard.
+TEST_F(AccessibleEventsTest, TextChangesAreToldWhereTheyHappen)
+{
+	const std::string input = Path(kMain, kInput);
+	struct Case {
+		const char* before;
+		const char* after;
+		std::vector<std::string> heard;
+	} cases[] = {
+		{ "", "/home", { "Object:TextChanged:insert " + input
+			+ " 0 5 '/home'" } },
+		// A character typed in the middle.
+		{ "/hme", "/home", { "Object:TextChanged:insert " + input
+			+ " 2 1 'o'" } },
+		// Backspace at the end; Delete at the start.
+		{ "/home/", "/home", { "Object:TextChanged:delete " + input
+			+ " 5 1 '/'" } },
+		{ "x/home", "/home", { "Object:TextChanged:delete " + input
+			+ " 0 1 'x'" } },
+		// A selection replaced by a paste: both, at the same place.
+		{ "/home/tu/a.wav", "/home/io/a.wav", {
+			"Object:TextChanged:delete " + input + " 6 2 'tu'",
+			"Object:TextChanged:insert " + input + " 6 2 'io'" } },
+		// Offsets count characters, not bytes: "è" is two bytes, and a
+		// change next to it never splits it.
+		{ "città.wav", "cittè.wav", {
+			"Object:TextChanged:delete " + input + " 4 1 '\xc3\xa0'",
+			"Object:TextChanged:insert " + input + " 4 1 '\xc3\xa8'" } },
+		{ "\xc3\xa8", "a\xc3\xa8", { "Object:TextChanged:insert " + input
+			+ " 0 1 'a'" } },
+		// Repeated letters: the change is told once, at the first place
+		// that differs.
+		{ "aaa", "aaaa", { "Object:TextChanged:insert " + input
+			+ " 3 1 'a'" } },
+		{ "/home", "", { "Object:TextChanged:delete " + input
+			+ " 0 5 '/home'" } },
+	};
+	for (const Case& test : cases) {
+		Apply(B_DISPLAY_VIEW_TEXT, kMain, kInput, test.before);
+		Heard();
+		Apply(B_DISPLAY_VIEW_TEXT, kMain, kInput, test.after);
+		EXPECT_EQ(test.heard, Heard()) << test.before << " -> " << test.after;
+	}
+
+	// The caret, in characters, each time it moves; a selection made or
+	// given up is told as well.
+	Apply(B_DISPLAY_VIEW_TEXT, kMain, kInput, "citt\xc3\xa0.wav");
+	Heard();
+	DisplayCommand caret(B_DISPLAY_TEXT_SELECTION);
+	caret.window = kMain;
+	caret.view = kInput;
+	caret.flags = B_DISPLAY_SELECTION_FROM_USER;
+	caret.index = caret.value = 6;		// after "città"
+	fEvents.Apply(caret);
+	EXPECT_EQ(std::vector<std::string>({ "Object:TextCaretMoved " + input
+		+ " 5 0" }), Heard());
+	fEvents.Apply(caret);
+	EXPECT_TRUE(Heard().empty());
+	caret.index = 0;
+	fEvents.Apply(caret);
+	EXPECT_EQ(std::vector<std::string>({ "Object:TextSelectionChanged "
+		+ input + " 0 0" }), Heard());
+	caret.index = caret.value = 10;
+	fEvents.Apply(caret);
+	EXPECT_EQ(std::vector<std::string>({ "Object:TextSelectionChanged "
+		+ input + " 0 0", "Object:TextCaretMoved " + input + " 9 0" }),
+		Heard());
+}

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include <Button.h>
@@ -13,6 +14,7 @@
 #include <PopUpMenu.h>
 #include <TabView.h>
 #include <TextControl.h>
+#include <TextView.h>
 #include <View.h>
 #include <Window.h>
 
@@ -288,6 +290,75 @@ TEST(InputTest, ASecondClickQueuedBehindOneThatOpensAModalWindowIsRefused)
 
 	ASSERT_TRUE(panel->Lock());
 	panel->Quit();
+	ASSERT_TRUE(window->Lock());
+	window->Quit();
+}
+
+
+// The caret the user moves in a text field is kept by the kit, in bytes,
+// at a character's start and within the text: with typing, alone, or at
+// the end when the display does not say.
+TEST(InputTest, TheUsersCaretIsKeptByTheTextView)
+{
+	TemporaryHome home;
+	RecordingWindow* window = new RecordingWindow();
+	BTextControl* text = new BTextControl(BRect(0, 50, 250, 70), "Text",
+		"Altri parametri:", "", NULL);
+	window->AddChild(text);
+	window->Show();
+	BTextView* view = text->TextView();
+	auto selection = [&]() {
+		int32 start = -1;
+		int32 end = -1;
+		EXPECT_TRUE(window->Lock());
+		view->GetSelection(&start, &end);
+		window->Unlock();
+		return std::make_pair(start, end);
+	};
+	auto send = [&](uint32 what, const char* typed, int32 anchor,
+			int32 caret) {
+		BMessage input(what);
+		input.AddInt32("view", BHandler::Private(view).Token());
+		if (typed != NULL)
+			input.AddString("text", typed);
+		if (caret >= 0) {
+			input.AddInt32("caret", caret);
+			input.AddInt32("anchor", anchor);
+		}
+		Send(window, &input);
+	};
+
+	send(B_INPUT_TEXT, "citt\xc3\xa0", -1, -1);
+	EXPECT_EQ(std::make_pair(6, 6), selection());
+	send(B_INPUT_TEXT, "xcitt\xc3\xa0", 1, 1);
+	EXPECT_EQ(std::make_pair(1, 1), selection());
+	struct Case {
+		int32 anchor;
+		int32 caret;
+		std::pair<int32, int32> kept;
+	} cases[] = {
+		{ 0, 0, { 0, 0 } },
+		{ 7, 7, { 7, 7 } },
+		{ 2, 5, { 2, 5 } },
+		// Backwards: the same bytes selected.
+		{ 5, 2, { 2, 5 } },
+		// Inside "à", past the end, before the start.
+		{ 6, 6, { 5, 5 } },
+		{ 99, 99, { 7, 7 } },
+		{ -4, 1, { 0, 1 } },
+	};
+	for (const Case& test : cases) {
+		send(B_INPUT_CARET, NULL, test.anchor, test.caret);
+		EXPECT_EQ(test.kept, selection()) << test.anchor << "," << test.caret;
+	}
+
+	// A field that cannot be edited keeps its caret.
+	ASSERT_TRUE(window->Lock());
+	view->MakeEditable(false);
+	window->Unlock();
+	send(B_INPUT_CARET, NULL, 3, 3);
+	EXPECT_EQ(std::make_pair(0, 1), selection());
+
 	ASSERT_TRUE(window->Lock());
 	window->Quit();
 }

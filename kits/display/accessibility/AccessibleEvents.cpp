@@ -59,6 +59,8 @@ AccessibleEvents::Apply(DisplayCommand& command)
 	AccessibleRef oldParent;
 	int32 oldValue = 0;
 	std::string oldText;
+	int32 oldStart = 0;
+	int32 oldEnd = 0;
 	int32 oldTab = -1;
 	uint32 oldItemFlags = 0;
 	bool oldItemEnabled = true;
@@ -71,6 +73,8 @@ AccessibleEvents::Apply(DisplayCommand& command)
 		if (const MirrorView* mirror = window->FindView(command.view)) {
 			oldValue = mirror->value;
 			oldText = mirror->text;
+			oldStart = mirror->selectionStart;
+			oldEnd = mirror->selectionEnd;
 			oldTab = mirror->selectedTab;
 		}
 		auto item = window->items.find(command.item);
@@ -198,16 +202,49 @@ AccessibleEvents::Apply(DisplayCommand& command)
 				_Emit(view, kObjectEvent, "PropertyChange",
 					"accessible-name", 0, 0);
 			}
-			if (mirror->kind == B_DISPLAY_STRING_VIEW
-				|| mirror->kind == B_DISPLAY_TEXT_VIEW) {
-				if (!oldText.empty()) {
-					_Emit(view, kObjectEvent, "TextChanged", "delete", 0,
-						CountCharacters(oldText), &oldText);
+			if (mirror->kind == B_DISPLAY_STRING_VIEW) {
+				// A label is read whole.
+				_TextChanged(view, oldText, 0, oldText.size(), mirror->text,
+					0, mirror->text.size());
+			} else if (mirror->kind == B_DISPLAY_TEXT_VIEW) {
+				// What typing, deleting or pasting changed, and only that,
+				// where it was: what a screen reader echoes.
+				size_t prefix = 0;
+				size_t most = std::min(oldText.size(), mirror->text.size());
+				while (prefix < most && oldText[prefix] == mirror->text[prefix])
+					prefix++;
+				while (prefix > 0 && ((unsigned char)oldText[prefix] & 0xc0)
+						== 0x80)
+					prefix--;
+				size_t suffix = 0;
+				while (suffix < most - prefix
+					&& oldText[oldText.size() - 1 - suffix]
+						== mirror->text[mirror->text.size() - 1 - suffix])
+					suffix++;
+				while (suffix > 0 && ((unsigned char)oldText[oldText.size()
+						- suffix] & 0xc0) == 0x80)
+					suffix--;
+				_TextChanged(view, oldText, prefix, oldText.size() - suffix,
+					mirror->text, prefix, mirror->text.size() - suffix);
+			}
+			break;
+		}
+		case B_DISPLAY_TEXT_SELECTION:
+		{
+			const MirrorView* mirror = window->FindView(command.view);
+			if (mirror == NULL || mirror->kind != B_DISPLAY_TEXT_VIEW)
+				break;
+			if (mirror->selectionStart != oldStart
+				|| mirror->selectionEnd != oldEnd) {
+				if (oldStart != oldEnd
+					|| mirror->selectionStart != mirror->selectionEnd) {
+					_Emit(view, kObjectEvent, "TextSelectionChanged", "", 0,
+						0);
 				}
-				if (!mirror->text.empty()) {
-					_Emit(view, kObjectEvent, "TextChanged", "insert", 0,
-						CountCharacters(mirror->text), &mirror->text);
-				}
+			}
+			if (mirror->selectionEnd != oldEnd) {
+				_Emit(view, kObjectEvent, "TextCaretMoved", "",
+					CharacterOffset(mirror->text, mirror->selectionEnd), 0);
 			}
 			break;
 		}
@@ -248,6 +285,28 @@ AccessibleEvents::Apply(DisplayCommand& command)
 			break;
 		default:
 			break;
+	}
+}
+
+
+// The bytes from to end of the old text gave way to those of the new one:
+// told as a deletion and an insertion at the character they start at.
+void
+AccessibleEvents::_TextChanged(const AccessibleRef& view,
+	const std::string& oldText, size_t oldFrom, size_t oldEnd,
+	const std::string& newText, size_t newFrom, size_t newEnd)
+{
+	if (oldEnd > oldFrom) {
+		std::string gone = oldText.substr(oldFrom, oldEnd - oldFrom);
+		_Emit(view, kObjectEvent, "TextChanged", "delete",
+			CharacterOffset(oldText, (int32)oldFrom), CountCharacters(gone),
+			&gone);
+	}
+	if (newEnd > newFrom) {
+		std::string added = newText.substr(newFrom, newEnd - newFrom);
+		_Emit(view, kObjectEvent, "TextChanged", "insert",
+			CharacterOffset(newText, (int32)newFrom), CountCharacters(added),
+			&added);
 	}
 }
 

@@ -56,6 +56,11 @@ private:
 									const AccessibleRef* object = NULL);
 			void				_State(const AccessibleRef& source,
 									const char* state, bool on);
+			void				_TextChanged(const AccessibleRef& view,
+									const std::string& oldText,
+									size_t oldFrom, size_t oldEnd,
+									const std::string& newText,
+									size_t newFrom, size_t newEnd);
 
 			DisplayMirror&		fMirror;
 			AccessibleTree&		fTree;
