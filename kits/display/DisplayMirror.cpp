@@ -250,6 +250,7 @@ DisplayMirror::Apply(const DisplayCommand& command)
 			window->isAlert = true;
 			window->alertName = command.name;
 			window->alertText = command.text;
+			window->alertType = command.value;
 			return true;
 
 		case B_DISPLAY_VIEW_ADDED:

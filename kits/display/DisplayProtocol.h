@@ -107,7 +107,7 @@ enum display_command_code {
 	B_DISPLAY_TAB_CHOSEN,
 
 	// The window is an alert, now showing: window, name (the alert's
-	// name), text (its message)
+	// name), text (its message), value (its alert_type)
 	B_DISPLAY_ALERT_SHOWN,
 
 	// Entries of a list view, one command each so that a big list goes

@@ -301,6 +301,7 @@ BAlert::Go()
 			= Private(this).Command(BPrivate::B_DISPLAY_ALERT_SHOWN);
 		command.name = Title();
 		command.text = Text() != NULL ? Text() : "";
+		command.value = fType;
 		BPrivate::SendToDisplay(command);
 		Unlock();
 	}

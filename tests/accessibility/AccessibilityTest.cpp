@@ -149,7 +149,7 @@ TEST(AccessibilityTest, MainJobThroughAccessibilityAlone)
 	std::string music = home.File("musica");
 	EXPECT_EQ("entries " + music + "/buono.wav," + music + "/rotto.wav\n"
 		"action 1\n"
-		"alert EncodeErrors: Codifica terminata: 1 file su 2 non è stato "
+		"alert Errore: Codifica terminata: 1 file su 2 non è stato "
 		"codificato.\\n" + music + "/rotto.wav: Gogo: file rotto\n", output);
 	EXPECT_EQ(0, access((music + "/buono.mp3").c_str(), F_OK));
 	EXPECT_NE(0, access((music + "/rotto.mp3").c_str(), F_OK));

@@ -73,7 +73,9 @@ enum {
 
 enum {
 	kRelationLabelFor = 1,
-	kRelationLabelledBy = 2
+	kRelationLabelledBy = 2,
+	kRelationDescriptionFor = 17,
+	kRelationDescribedBy = 18
 };
 
 const char* kPathPrefix = "/org/a11y/atspi/accessible/";
@@ -437,6 +439,29 @@ AccessibleTree::_ControlOf(const MirrorWindow& window,
 }
 
 
+// The text field a browsing button fills: a button whose label ends in
+// "..." (it opens a panel) beside a text control of the same parent, on
+// the same row. "Sfoglia..." alone tells a listener nothing.
+const MirrorView*
+AccessibleTree::_FieldOf(const MirrorWindow& window, const MirrorView& button)
+{
+	if (button.kind != B_DISPLAY_BUTTON || button.label.size() < 3
+		|| button.label.compare(button.label.size() - 3, 3, "...") != 0)
+		return NULL;
+	const MirrorView* parent = window.FindView(button.parent);
+	if (parent == NULL)
+		return NULL;
+	for (int32 id : parent->children) {
+		const MirrorView* control = window.FindView(id);
+		if (control != NULL && control->kind == B_DISPLAY_TEXT_CONTROL
+			&& control->frame.top <= button.frame.bottom
+			&& control->frame.bottom >= button.frame.top)
+			return control;
+	}
+	return NULL;
+}
+
+
 std::string
 AccessibleTree::Name(const AccessibleRef& ref)
 {
@@ -448,7 +473,18 @@ AccessibleTree::Name(const AccessibleRef& ref)
 			MirrorWindow* window = _Window(ref);
 			if (window == NULL)
 				return "";
-			return window->title.empty() ? window->alertName : window->title;
+			if (!window->isAlert)
+				return window->title;
+			// A listener hears what the icon shows: the alert's name, its
+			// title too, is for scripts.
+			switch (window->alertType) {
+				case B_STOP_ALERT:
+					return "Errore";
+				case B_WARNING_ALERT:
+					return "Attenzione";
+				default:
+					return "Informazione";
+			}
 		}
 		case AccessibleRef::kMenuItem:
 		{
@@ -496,12 +532,16 @@ AccessibleTree::Name(const AccessibleRef& ref)
 std::string
 AccessibleTree::Description(const AccessibleRef& ref)
 {
-	// An alert's message, so that the window's own event carries what a
-	// screen reader reads out.
-	if (ref.type == AccessibleRef::kWindow) {
+	// An alert's message is read from its label, and travels with the
+	// alert's own event: as its description too, a screen reader would
+	// read it twice.
+	if (ref.type == AccessibleRef::kView) {
 		MirrorWindow* window = _Window(ref);
-		if (window != NULL && window->isAlert)
-			return window->alertText;
+		MirrorView* view = _View(ref);
+		if (window != NULL && view != NULL) {
+			if (const MirrorView* field = _FieldOf(*window, *view))
+				return field->label;
+		}
 	}
 	return "";
 }
@@ -777,6 +817,10 @@ AccessibleTree::Relations(const AccessibleRef& ref)
 	if (const MirrorView* control = _ControlOf(*window, *view)) {
 		relations.push_back(std::make_pair((uint32)kRelationLabelledBy,
 			AccessibleRef::View(ref.window, control->id)));
+	}
+	if (const MirrorView* field = _FieldOf(*window, *view)) {
+		relations.push_back(std::make_pair((uint32)kRelationDescribedBy,
+			AccessibleRef::View(ref.window, field->id)));
 	}
 	return relations;
 }

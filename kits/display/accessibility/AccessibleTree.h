@@ -140,6 +140,8 @@ private:
 			std::vector<int32>	_ShownWindows();
 	static	bool				_ItemChain(const MirrorWindow& window,
 									int32 item);
+			const MirrorView*	_FieldOf(const MirrorWindow& window,
+									const MirrorView& button);
 			const MirrorView*	_TextViewOf(const MirrorWindow& window,
 									const MirrorView& control);
 			const MirrorView*	_ControlOf(const MirrorWindow& window,
