@@ -274,7 +274,7 @@ def scenario_main_job(tolvex, home):
 		pump(lambda: path.queryText().getText(0, -1)
 			== os.path.join(music, name), "path typed")
 		do_action(find(panel, "push button", "Aggiungi"), "click")
-	files = find(frame, "list", "")
+	files = find(frame, "list", "File")
 	pump(lambda: files.childCount == 2, "two entries")
 	print("entries " + ",".join(item.name for item in files))
 	encode = find(frame, "push button", "Codifica!")
@@ -291,7 +291,7 @@ def scenario_big_list(tolvex, home):
 	for kind in ("object:", "window:", "focus:"):
 		pyatspi.Registry.registerEventListener(listen, kind)
 	frame = main_window()
-	files = find(frame, "list", "")
+	files = find(frame, "list", "File")
 	pump(lambda: True, "nothing")
 	del events[:]
 	started = time.time()

@@ -352,6 +352,18 @@ TEST_F(AccessibleTreeTest, RolesAndNames)
 		ASSERT_TRUE(Apply(alert));
 		EXPECT_EQ(kind.name, fTree.Name(AccessibleRef::Window(kAlert)));
 	}
+
+	// A list is named by the tab whose page holds it, its place among the
+	// tab view's container's pages; one outside any is not.
+	View(60, kTabs, B_DISPLAY_PLAIN_VIEW, BRect(3, 23, 427, 219));
+	View(61, 60, B_DISPLAY_PLAIN_VIEW, BRect(0, 0, 400, 180));
+	View(62, 60, B_DISPLAY_PLAIN_VIEW, BRect(0, 0, 400, 180));
+	View(63, 61, B_DISPLAY_SCROLL_VIEW, BRect(0, 0, 400, 150));
+	View(64, 63, B_DISPLAY_LIST_VIEW, BRect(2, 2, 392, 148));
+	View(65, 62, B_DISPLAY_LIST_VIEW, BRect(2, 2, 392, 148));
+	EXPECT_EQ("File", fTree.Name(Main(64)));
+	EXPECT_EQ("Opzioni di Gogo", fTree.Name(Main(65)));
+	EXPECT_EQ("", fTree.Name(Main(kList)));
 }
 
 

@@ -523,9 +523,35 @@ AccessibleTree::Name(const AccessibleRef& ref)
 			const MirrorView* control = _ControlOf(*window, *view);
 			return control != NULL ? control->label : "";
 		}
+		case B_DISPLAY_LIST_VIEW:
+			return _ListName(*window, *view);
 		default:
 			return "";
 	}
+}
+
+
+// A list has no label of its own: it is named by the tab whose page holds
+// it ("File"), else by its window when that is a panel ("Aggiungi file"),
+// so that a listener hears more than "list".
+std::string
+AccessibleTree::_ListName(const MirrorWindow& window, const MirrorView& list)
+{
+	const MirrorView* page = &list;
+	while (page != NULL) {
+		const MirrorView* container = window.FindView(page->parent);
+		const MirrorView* tabs = container != NULL
+			? window.FindView(container->parent) : NULL;
+		if (tabs != NULL && tabs->kind == B_DISPLAY_TAB_VIEW) {
+			auto at = std::find(container->children.begin(),
+				container->children.end(), page->id);
+			size_t index = at - container->children.begin();
+			if (index < tabs->tabs.size())
+				return tabs->tabs[index].label;
+		}
+		page = container;
+	}
+	return window.isPanel ? window.title : "";
 }
 
 

@@ -142,6 +142,8 @@ private:
 									int32 item);
 			const MirrorView*	_FieldOf(const MirrorWindow& window,
 									const MirrorView& button);
+			std::string			_ListName(const MirrorWindow& window,
+									const MirrorView& list);
 			const MirrorView*	_TextViewOf(const MirrorWindow& window,
 									const MirrorView& control);
 			const MirrorView*	_ControlOf(const MirrorWindow& window,
