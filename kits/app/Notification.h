@@ -14,7 +14,7 @@ enum notification_type {
 
 // A message for the user from the desktop's notification service
 // (org.freedesktop.Notifications on the session bus), as Haiku's
-// notification server shows them. Where there is no service, Send fails
+// notification server shows them. Where there is no service, it is lost
 // quietly.
 class BNotification {
 public:
@@ -32,8 +32,10 @@ public:
 			const char*			Content() const { return fContent.c_str(); }
 			void				SetContent(const char* content);
 
-			// Waits at most the timeout (-1: a few seconds) for the service
-			// to take it.
+			// Returns at once: the notification is delivered from a thread
+			// of its own, which waits at most the timeout (-1: a few
+			// seconds) for the service to take it. B_ERROR where there is
+			// no session bus to send it on.
 			status_t			Send(bigtime_t timeout = -1);
 
 private:

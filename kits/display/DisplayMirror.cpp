@@ -250,6 +250,7 @@ DisplayMirror::Apply(const DisplayCommand& command)
 			window->isAlert = true;
 			window->alertName = command.name;
 			window->alertText = command.text;
+			window->alertType = command.value;
 			return true;
 
 		case B_DISPLAY_VIEW_ADDED:
@@ -420,7 +421,8 @@ DisplayMirror::Apply(const DisplayCommand& command)
 		case B_DISPLAY_TEXT_SELECTION:
 			view->selectionStart = command.index;
 			view->selectionEnd = command.value;
-			view->selections++;
+			if ((command.flags & B_DISPLAY_SELECTION_FROM_USER) == 0)
+				view->selections++;
 			return true;
 	}
 	return false;

@@ -67,6 +67,7 @@ struct MirrorWindow {
 	bool					isAlert = false;
 	std::string				alertName;
 	std::string				alertText;
+	int32					alertType = 0;	// its alert_type
 	bool					isPanel = false;
 	// As BWindow::SetSizeLimits gives them: least width and height in
 	// left and top, greatest in right and bottom.

@@ -107,7 +107,7 @@ enum display_command_code {
 	B_DISPLAY_TAB_CHOSEN,
 
 	// The window is an alert, now showing: window, name (the alert's
-	// name), text (its message)
+	// name), text (its message), value (its alert_type)
 	B_DISPLAY_ALERT_SHOWN,
 
 	// Entries of a list view, one command each so that a big list goes
@@ -138,9 +138,12 @@ enum display_command_code {
 	// by entry queues one command, not one an entry.
 	B_DISPLAY_LIST_ITEMS_REMOVED,
 	// window, view (a text view), index (the first byte selected), value
-	// (the byte after the last; equal to index: nothing selected). Typing
-	// replaces what is selected. Every B_DISPLAY_VIEW_TEXT to a text view
-	// leaves nothing selected.
+	// (the byte after the last; equal to index: nothing selected, the
+	// caret there). Typing replaces what is selected. Every
+	// B_DISPLAY_VIEW_TEXT to a text view leaves nothing selected. flags
+	// B_DISPLAY_SELECTION_FROM_USER: the user's own caret or selection,
+	// told back for whoever reads the kit's state (a screen reader); the
+	// display, whose caret it is, has it already.
 	B_DISPLAY_TEXT_SELECTION,
 	// window, rect (left: the least width, top: the least height, right:
 	// the greatest width, bottom: the greatest height, as frame widths)
@@ -186,6 +189,11 @@ struct DisplayCommand {
 
 // Input events: messages a display posts to a window's looper. Fields:
 // "view" (int32, the view's id) unless noted.
+// B_DISPLAY_TEXT_SELECTION's flags.
+enum {
+	B_DISPLAY_SELECTION_FROM_USER = 0x01
+};
+
 enum display_input_code {
 	// A click on a button (or any view that takes clicks); "where"
 	// (BPoint, in the view's coordinates) is optional: the centre.
@@ -223,13 +231,39 @@ enum display_input_code {
 	// The text of a text view as the user has typed it: "view" (the text
 	// view), "text" (string, UTF-8). The kit keeps at most its limit of
 	// bytes, cut at a character's boundary.
+	// "caret", "anchor" (int32, optional): where the caret and the other
+	// end of the selection are after the change, in bytes; without them,
+	// at the end of the text.
 	B_INPUT_TEXT = '_ITX',
+	// The user moved the caret, or the selection, in a text view without
+	// changing its text: "view", "caret", "anchor" (int32, bytes).
+	B_INPUT_CARET = '_ICR',
 	// The user resized the window: "width", "height" (int32, as a frame's
 	// Width and Height count). No "view". The kit keeps it within the window's
 	// flags and size limits, resizes the views by their resizing modes
 	// and tells the display the frame it took.
 	B_INPUT_FRAME = '_IFR'
 };
+
+inline bool
+IsUserInput(uint32 what)
+{
+	switch (what) {
+		case B_INPUT_CLICK:
+		case B_INPUT_MENU_ITEM:
+		case B_INPUT_TAB:
+		case B_INPUT_CLOSE:
+		case B_INPUT_DROP:
+		case B_INPUT_KEY:
+		case B_INPUT_SELECTION:
+		case B_INPUT_PANEL_FILL:
+		case B_INPUT_TEXT:
+		case B_INPUT_CARET:
+		case B_INPUT_FRAME:
+			return true;
+	}
+	return false;
+}
 
 } // namespace BPrivate
 

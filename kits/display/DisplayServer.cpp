@@ -12,7 +12,7 @@
 
 #include <Application.h>
 
-#include "display/AccessibilityBridge.h"
+#include "display/accessibility/AccessibilityBridge.h"
 #include "display/headless/HeadlessDisplay.h"
 
 namespace BPrivate {
@@ -43,6 +43,21 @@ Feed(const DisplayCommand& command)
 		sBridge->Feed(command);
 }
 
+
+} // namespace
+
+
+std::string
+AccessibilityBusAddress()
+{
+	if (!sBridged.load(std::memory_order_relaxed))
+		return "";
+	std::lock_guard<std::mutex> lock(sBridgeLock);
+	return sBridge != NULL ? sBridge->BusAddress() : "";
+}
+
+
+namespace {
 
 // The guide to driving the program headless, where an install put it
 // (PREFIX/share/doc/NAME/driving.md for PREFIX/lib/NAME/PROGRAM); else its

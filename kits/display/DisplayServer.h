@@ -60,6 +60,10 @@ public:
 	virtual	int					ExitStatus();
 };
 
+// The address of the accessibility bus the application is served on, once
+// it is; empty before, and where there is none. Cheap when there is none.
+std::string AccessibilityBusAddress();
+
 // Sends a command to the current display.
 void SendToDisplay(const DisplayCommand& command);
 void SendToDisplay(DisplayCommand&& command);

@@ -301,6 +301,7 @@ BAlert::Go()
 			= Private(this).Command(BPrivate::B_DISPLAY_ALERT_SHOWN);
 		command.name = Title();
 		command.text = Text() != NULL ? Text() : "";
+		command.value = fType;
 		BPrivate::SendToDisplay(command);
 		Unlock();
 	}
@@ -354,6 +355,7 @@ BAlert::DispatchMessage(BMessage* message, BHandler* handler)
 	int32 view;
 	int32 modifiers = 0;
 	if (message->what == BPrivate::B_INPUT_KEY && !IsHidden()
+		&& !BWindow::Private(this).IsBehindModal()
 		&& message->FindString("bytes", &bytes) == B_OK
 		&& bytes[0] != '\0' && bytes[1] == '\0'
 		&& message->FindInt32("view", &view) != B_OK

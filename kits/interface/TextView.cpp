@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 
 #include <Message.h>
@@ -38,7 +39,7 @@ BTextView::Private::FittingBytes(const char* text, int32 max)
 
 
 void
-BTextView::Private::ApplyTyped(const char* text)
+BTextView::Private::ApplyTyped(const char* text, int32 start, int32 end)
 {
 	if (!fView->fEditable)
 		return;
@@ -46,11 +47,12 @@ BTextView::Private::ApplyTyped(const char* text)
 	if (control != NULL && !control->IsEnabled())
 		return;
 	bool changed = fView->_SetText(text);
-	fView->fSelectionStart = fView->fSelectionEnd = 0;
 	// The display shows what the user typed; where the limit cut it, or
 	// nothing changed, it is told again what the view holds.
 	BView::Private(fView).SendText(BPrivate::B_DISPLAY_VIEW_TEXT,
 		fView->fText);
+	int32 length = (int32)strlen(fView->fText);
+	_SetCaret(start < 0 ? length : start, end < 0 ? length : end);
 	if (changed && control != NULL)
 		control->_TextChanged();
 }
@@ -139,7 +141,36 @@ BTextView::GetSelection(int32* startOffset, int32* endOffset) const
 
 
 void
-BTextView::_SendSelection() const
+BTextView::Private::ApplyCaret(int32 start, int32 end)
+{
+	if (!fView->fEditable)
+		return;
+	_SetCaret(start, end);
+}
+
+
+// Where the user's caret is, told back: kept by the kit (a screen reader
+// reads it from there), and marked as the user's, so that the display,
+// whose caret it is, does not apply it again behind later keys.
+void
+BTextView::Private::_SetCaret(int32 start, int32 end)
+{
+	int32 length = (int32)strlen(fView->fText);
+	auto boundary = [&](int32 offset) {
+		offset = std::max((int32)0, std::min(offset, length));
+		while (offset > 0 && ((unsigned char)fView->fText[offset] & 0xc0)
+				== 0x80)
+			offset--;
+		return offset;
+	};
+	fView->fSelectionStart = boundary(std::min(start, end));
+	fView->fSelectionEnd = boundary(std::max(start, end));
+	fView->_SendSelection(true);
+}
+
+
+void
+BTextView::_SendSelection(bool fromUser) const
 {
 	BView::Private view(this);
 	if (!view.IsAttached())
@@ -148,6 +179,7 @@ BTextView::_SendSelection() const
 		= view.Command(BPrivate::B_DISPLAY_TEXT_SELECTION);
 	command.index = fSelectionStart;
 	command.value = fSelectionEnd;
+	command.flags = fromUser ? BPrivate::B_DISPLAY_SELECTION_FROM_USER : 0;
 	view.Send(command);
 }
 

@@ -43,7 +43,7 @@ private:
 			// Keeps at most fMaxBytes of the text, whole characters only;
 			// true when the text changed.
 			bool				_SetText(const char* text);
-			void				_SendSelection() const;
+			void				_SendSelection(bool fromUser = false) const;
 
 			char*				fText;
 			int32				fMaxBytes;

@@ -5,6 +5,8 @@
 #include <string.h>
 
 #include <algorithm>
+#include <mutex>
+#include <vector>
 
 #include <Application.h>
 #include <Button.h>
@@ -73,6 +75,33 @@ IsNavigable(BView* view)
 		return text->IsEditable() && (control == NULL || control->IsEnabled());
 	}
 	return true;
+}
+
+
+// Shown windows of modal feel, in the order they came up: the last one is
+// the one in front, the only window a user can reach. Kept by the kit, not
+// only by the displays, because input reaches a window from more than one
+// poster (a display, the script driver, a screen reader's actions), each
+// judging from a copy that may be behind.
+std::mutex sModalLock;
+std::vector<const BWindow*> sModalWindows;
+
+
+bool
+IsModalFeel(window_feel feel)
+{
+	return feel == B_MODAL_APP_WINDOW_FEEL || feel == B_MODAL_ALL_WINDOW_FEEL;
+}
+
+
+void
+SetModalShown(const BWindow* window, bool shown)
+{
+	std::lock_guard<std::mutex> lock(sModalLock);
+	sModalWindows.erase(std::remove(sModalWindows.begin(),
+		sModalWindows.end(), window), sModalWindows.end());
+	if (shown && IsModalFeel(window->Feel()))
+		sModalWindows.push_back(window);
 }
 
 
@@ -153,8 +182,17 @@ BWindow::_Init(BRect frame, const char* title, uint32 flags, uint32 workspace)
 }
 
 
+bool
+BWindow::Private::IsBehindModal() const
+{
+	std::lock_guard<std::mutex> lock(sModalLock);
+	return !sModalWindows.empty() && sModalWindows.back() != fWindow;
+}
+
+
 BWindow::~BWindow()
 {
+	SetModalShown(this, false);
 	BPrivate::SendToDisplay(
 		Private(this).Command(BPrivate::B_DISPLAY_WINDOW_GONE));
 	if (be_app != NULL)
@@ -169,6 +207,12 @@ BWindow::~BWindow()
 void
 BWindow::DispatchMessage(BMessage* message, BHandler* handler)
 {
+	if (BPrivate::IsUserInput(message->what) && Private(this).IsBehindModal()
+		&& message->what != BPrivate::B_INPUT_FRAME) {
+		// As for a click on the screen; the window manager's resizing
+		// still holds.
+		return;
+	}
 	switch (message->what) {
 		case BPrivate::B_INPUT_CLICK:
 		case BPrivate::B_INPUT_MENU_ITEM:
@@ -178,6 +222,7 @@ BWindow::DispatchMessage(BMessage* message, BHandler* handler)
 		case BPrivate::B_INPUT_KEY:
 		case BPrivate::B_INPUT_SELECTION:
 		case BPrivate::B_INPUT_TEXT:
+		case BPrivate::B_INPUT_CARET:
 		case BPrivate::B_INPUT_FRAME:
 			_DispatchInput(message);
 			return;
@@ -312,8 +357,23 @@ BWindow::_DispatchInput(BMessage* message)
 		{
 			BTextView* textView = dynamic_cast<BTextView*>(view);
 			const char* text;
+			int32 caret = -1;
+			int32 anchor = -1;
+			if (message->FindInt32("caret", &caret) != B_OK
+				|| message->FindInt32("anchor", &anchor) != B_OK)
+				caret = anchor = -1;
 			if (textView != NULL && message->FindString("text", &text) == B_OK)
-				BTextView::Private(textView).ApplyTyped(text);
+				BTextView::Private(textView).ApplyTyped(text, anchor, caret);
+			break;
+		}
+		case BPrivate::B_INPUT_CARET:
+		{
+			BTextView* textView = dynamic_cast<BTextView*>(view);
+			int32 caret;
+			int32 anchor;
+			if (textView != NULL && message->FindInt32("caret", &caret) == B_OK
+				&& message->FindInt32("anchor", &anchor) == B_OK)
+				BTextView::Private(textView).ApplyCaret(anchor, caret);
 			break;
 		}
 	}
@@ -497,6 +557,7 @@ BWindow::Show()
 		return;
 	fShowLevel--;
 	if (fShowLevel == 0) {
+		SetModalShown(this, true);
 		BPrivate::SendToDisplay(
 			Private(this).Command(BPrivate::B_DISPLAY_WINDOW_SHOWN));
 	}
@@ -513,6 +574,7 @@ BWindow::Hide()
 		return;
 	fShowLevel++;
 	if (fShowLevel == 1) {
+		SetModalShown(this, false);
 		BPrivate::SendToDisplay(
 			Private(this).Command(BPrivate::B_DISPLAY_WINDOW_HIDDEN));
 	}

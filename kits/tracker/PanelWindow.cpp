@@ -26,6 +26,7 @@
 #include "display/DisplayProtocol.h"
 #include "private/app/HandlerPrivate.h"
 #include "private/interface/ListViewPrivate.h"
+#include "private/interface/WindowPrivate.h"
 
 namespace {
 
@@ -282,6 +283,11 @@ BFilePanel::PanelWindow::~PanelWindow()
 void
 BFilePanel::PanelWindow::DispatchMessage(BMessage* message, BHandler* handler)
 {
+	if (BPrivate::IsUserInput(message->what)
+		&& BWindow::Private(this).IsBehindModal()) {
+		BWindow::DispatchMessage(message, handler);
+		return;
+	}
 	if (message->what == BPrivate::B_INPUT_CLOSE) {
 		if (!IsHidden())
 			_Cancel();

@@ -149,7 +149,7 @@ TEST(AccessibilityTest, MainJobThroughAccessibilityAlone)
 	std::string music = home.File("musica");
 	EXPECT_EQ("entries " + music + "/buono.wav," + music + "/rotto.wav\n"
 		"action 1\n"
-		"alert EncodeErrors: Codifica terminata: 1 file su 2 non è stato "
+		"alert Errore: Codifica terminata: 1 file su 2 non è stato "
 		"codificato.\\n" + music + "/rotto.wav: Gogo: file rotto\n", output);
 	EXPECT_EQ(0, access((music + "/buono.mp3").c_str(), F_OK));
 	EXPECT_NE(0, access((music + "/rotto.mp3").c_str(), F_OK));
@@ -226,4 +226,25 @@ TEST(AccessibilityTest, NoBusChangesNothing)
 	EXPECT_EQ(mainWindow, ReadFile(home.File("out")).substr(0,
 		mainWindow.size()));
 	EXPECT_TRUE(Contains(ReadFile(home.File("owner")), "boolean false"));
+}
+
+
+// A hostile client on the session's accessibility bus: points and offsets
+// at the ends of an int, an action on a disabled button, and two actions
+// sent back to back that the second of which a modal panel must stop.
+TEST(AccessibilityTest, AHostileClientGetsNothingItCouldNotDoByHand)
+{
+	TemporaryHome home;
+	std::string output = ClientSays(home, "hostile");
+	EXPECT_EQ("far point /org/a11y/atspi/null\n"
+		"far negative point /org/a11y/atspi/null\n"
+		"character at 2147483647: 0\n"
+		"character at -2147483648: 0\n"
+		"character at 25: 111\n"
+		"character at 26: 0\n"
+		"Rimuovi enabled 0, action False\n"
+		"panel Aggiungi file\n"
+		"still running True\n"
+		"panel still shown True\n", output);
+	EXPECT_EQ("", ReadFile(home.File("tolvex.err")));
 }

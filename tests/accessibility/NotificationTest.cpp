@@ -3,11 +3,15 @@
 // records every notification Tolvex sends.
 
 #include <stdlib.h>
+#include <string.h>
 #include <unistd.h>
 
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include <Errors.h>
+#include <Notification.h>
 
 #include "TestSupport.h"
 
@@ -124,4 +128,41 @@ TEST_F(NotificationTest, NoServiceChangesNothing)
 	EXPECT_EQ("", record);
 	EXPECT_EQ("", ReadFile(fHome.File("err")));
 	EXPECT_EQ(0, access(Music("uno.mp3").c_str(), F_OK));
+}
+
+
+// The window that sends a notification is never held up by the service:
+// this one answers only once the caller has gone on (HOLD appears after
+// Send returned), which a Send that waited could never see.
+TEST(NotificationSendTest, SendReturnsBeforeTheServiceAnswers)
+{
+	TemporaryHome home;
+	PrivateSessionBus bus;
+	std::string record = home.File("record");
+	std::string ready = home.File("ready");
+	std::string hold = home.File("hold");
+	ASSERT_TRUE(bus.StartService("/usr/bin/python3 " + Quoted(kServer) + " "
+		+ Quoted(record) + " " + Quoted(ready) + " " + Quoted(hold), ready));
+
+	BNotification notification(B_INFORMATION_NOTIFICATION);
+	notification.SetTitle("Tolvex");
+	notification.SetContent("Codifica terminata: 1 file codificati.");
+	// A minute's timeout: a Send that waited would outlast the test.
+	EXPECT_EQ(B_OK, notification.Send(60000000));
+	// The call reached the service, which is still holding it.
+	for (int i = 0; i < 600 && ReadFile(record).empty(); i++)
+		usleep(100000);
+	EXPECT_TRUE(Contains(ReadFile(record),
+		"|Tolvex|Codifica terminata: 1 file codificati.|1\n"))
+		<< ReadFile(record);
+	home.WriteFile("hold", "");
+
+	// No bus, no promise.
+	unsetenv("DBUS_SESSION_BUS_ADDRESS");
+	const char* runtime = getenv("XDG_RUNTIME_DIR");
+	std::string oldRuntime = runtime != NULL ? runtime : "";
+	unsetenv("XDG_RUNTIME_DIR");
+	EXPECT_EQ(B_ERROR, notification.Send());
+	if (!oldRuntime.empty())
+		setenv("XDG_RUNTIME_DIR", oldRuntime.c_str(), 1);
 }

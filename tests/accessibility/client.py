@@ -274,7 +274,7 @@ def scenario_main_job(tolvex, home):
 		pump(lambda: path.queryText().getText(0, -1)
 			== os.path.join(music, name), "path typed")
 		do_action(find(panel, "push button", "Aggiungi"), "click")
-	files = find(frame, "list", "")
+	files = find(frame, "list", "File")
 	pump(lambda: files.childCount == 2, "two entries")
 	print("entries " + ",".join(item.name for item in files))
 	encode = find(frame, "push button", "Codifica!")
@@ -291,7 +291,7 @@ def scenario_big_list(tolvex, home):
 	for kind in ("object:", "window:", "focus:"):
 		pyatspi.Registry.registerEventListener(listen, kind)
 	frame = main_window()
-	files = find(frame, "list", "")
+	files = find(frame, "list", "File")
 	pump(lambda: True, "nothing")
 	del events[:]
 	started = time.time()
@@ -310,7 +310,52 @@ def scenario_big_list(tolvex, home):
 	sys.stderr.write("events: %r\n" % events[:20])
 
 
+def scenario_hostile(tolvex, home):
+	"""What any process of the session may send: far points and offsets,
+	actions on what cannot act, two actions sent without waiting."""
+	frame = main_window()
+	app = application()
+	bus = accessibility_bus()
+	name = app.app.bus_name
+	at = raw_call(bus, name, frame.path, "org.a11y.atspi.Component",
+		"GetAccessibleAtPoint", GLib.Variant("(iiu)", (2147483647, 0, 1)))[0]
+	print("far point %s" % at[1])
+	at = raw_call(bus, name, frame.path, "org.a11y.atspi.Component",
+		"GetAccessibleAtPoint", GLib.Variant("(iiu)", (-2147483648, -5, 1)))[0]
+	print("far negative point %s" % at[1])
+	entry = find(frame, "entry", "Posizione di Gogo:")
+	for offset in (2147483647, -2147483648, 25, 26):
+		code = raw_call(bus, name, entry.path, "org.a11y.atspi.Text",
+			"GetCharacterAtOffset", GLib.Variant("(i)", (offset,)))[0]
+		print("character at %d: %d" % (offset, code))
+	remove = find(frame, "push button", "Rimuovi")
+	print("Rimuovi enabled %d, action %s" % (
+		remove.getState().contains(pyatspi.STATE_ENABLED),
+		raw_call(bus, name, remove.path, "org.a11y.atspi.Action", "DoAction",
+			GLib.Variant("(i)", (0,)))[0]))
+	# "Aggiungi..." and "Esci" back to back, no reply awaited in between:
+	# the panel comes up and takes the second click, as on the screen.
+	add = find(frame, "push button", "Aggiungi...")
+	esci = find(frame, "push button", "Esci")
+	replies = []
+	for obj in (add, esci):
+		bus.call(name, obj.path, "org.a11y.atspi.Action", "DoAction",
+			GLib.Variant("(i)", (0,)), None, Gio.DBusCallFlags.NONE, -1,
+			None, lambda source, result: replies.append(
+				source.call_finish(result)))
+	pump(lambda: len(replies) == 2, "two replies")
+	panel = pump(lambda: window("dialog", "Aggiungi file"), "file panel")
+	print("panel " + panel.name)
+	# Whatever the second reply said, nothing more comes of it.
+	end = time.time() + 1
+	pump(lambda: time.time() > end, "a second")
+	print("still running %s" % (tolvex.process.poll() is None))
+	print("panel still shown %s" % (window("dialog", "Aggiungi file")
+		is not None))
+
+
 SCENARIOS = {
+	"hostile": scenario_hostile,
 	"big-list": scenario_big_list,
 	"tree": scenario_tree,
 	"events": scenario_events,

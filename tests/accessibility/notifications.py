@@ -1,10 +1,13 @@
 #!/usr/bin/python3
 # A desktop notification service of the fewest lines, on the session bus:
 # each Notify call is appended to RECORD as "APP|SUMMARY|BODY|URGENCY",
-# one a line; READY appears once the service's name is owned.
+# one a line; READY appears once the service's name is owned. With HOLD,
+# a call is recorded at once but answered only once the file HOLD exists:
+# a service that keeps its caller waiting.
 #
-#   notifications.py RECORD READY
+#   notifications.py RECORD READY [HOLD]
 
+import os
 import sys
 
 from gi.repository import Gio, GLib
@@ -28,6 +31,7 @@ INTERFACE = """
 """
 
 record, ready = sys.argv[1], sys.argv[2]
+hold = sys.argv[3] if len(sys.argv) > 3 else None
 count = [0]
 
 
@@ -38,7 +42,17 @@ def call(connection, sender, path, interface, method, parameters,
 		out.write("%s|%s|%s|%s\n" % (app, summary, body.replace("\n", "\\n"),
 			hints.get("urgency", "")))
 	count[0] += 1
-	invocation.return_value(GLib.Variant("(u)", (count[0],)))
+	answer = GLib.Variant("(u)", (count[0],))
+	if hold is None:
+		invocation.return_value(answer)
+		return
+
+	def later():
+		if not os.path.exists(hold):
+			return True
+		invocation.return_value(answer)
+		return False
+	GLib.timeout_add(20, later)
 
 
 def acquired(connection, name):

@@ -11,7 +11,7 @@
 #include <Message.h>
 #include <Window.h>
 
-#include "display/AccessibleTree.h"
+#include "display/accessibility/AccessibleTree.h"
 
 using namespace BPrivate;
 
@@ -190,10 +190,11 @@ protected:
 
 	void ShowAlert()
 	{
-		Window(kAlert, kAlertTop, "", BRect(200, 200, 509, 290));
+		Window(kAlert, kAlertTop, "EncodeErrors", BRect(200, 200, 509, 290));
 		DisplayCommand alert(B_DISPLAY_ALERT_SHOWN);
 		alert.window = kAlert;
 		alert.name = "EncodeErrors";
+		alert.value = 4;		// B_STOP_ALERT
 		alert.text = "Codifica terminata.";
 		Command(B_DISPLAY_WINDOW_SHOWN, kAlert);
 		ASSERT_TRUE(Apply(alert));
@@ -289,6 +290,24 @@ TEST_F(AccessibleTreeTest, RolesAndNames)
 	EXPECT_EQ(1u, relations[0].first);
 	EXPECT_TRUE(relations[0].second == Main(kInput));
 
+	// A browsing button is described by the field it fills, on its row;
+	// one elsewhere, or one that opens nothing, is not.
+	View(50, kBox, B_DISPLAY_BUTTON, BRect(334, 0, 408, 20));
+	Label(50, "Sfoglia...");
+	View(51, kBox, B_DISPLAY_BUTTON, BRect(334, 30, 408, 50));
+	Label(51, "Aggiungi...");
+	View(52, kBox, B_DISPLAY_BUTTON, BRect(334, 20, 408, 40));
+	Label(52, "Vai");
+	EXPECT_EQ("Posizione di Gogo:", fTree.Description(Main(50)));
+	relations = fTree.Relations(Main(50));
+	ASSERT_EQ(1u, relations.size());
+	EXPECT_EQ(18u, relations[0].first);
+	EXPECT_TRUE(relations[0].second == Main(kControl));
+	for (int32 other : { 51, 52, (int)kButton }) {
+		EXPECT_EQ("", fTree.Description(Main(other))) << other;
+		EXPECT_TRUE(fTree.Relations(Main(other)).empty()) << other;
+	}
+
 	EXPECT_EQ(kRoleComboBox, fTree.Role(Main(kField)));
 	ASSERT_EQ(2, fTree.CountChildren(Main(kField)));
 	EXPECT_EQ(kRoleCheckMenuItem, fTree.Role(AccessibleRef::MenuItem(kMain,
@@ -313,10 +332,38 @@ TEST_F(AccessibleTreeTest, RolesAndNames)
 
 	ShowAlert();
 	EXPECT_EQ(kRoleAlert, fTree.Role(AccessibleRef::Window(kAlert)));
-	EXPECT_EQ("EncodeErrors", fTree.Name(AccessibleRef::Window(kAlert)));
-	EXPECT_EQ("Codifica terminata.",
-		fTree.Description(AccessibleRef::Window(kAlert)));
+	// Named by its kind, never by its name for scripts; its message is its
+	// label's, not its description too.
+	EXPECT_EQ("Errore", fTree.Name(AccessibleRef::Window(kAlert)));
+	EXPECT_EQ("", fTree.Description(AccessibleRef::Window(kAlert)));
 	EXPECT_EQ("", fTree.Description(AccessibleRef::Window(kMain)));
+	struct Kind {
+		int32 type;
+		const char* name;
+	} kinds[] = {
+		{ 0, "Informazione" }, { 1, "Informazione" }, { 2, "Informazione" },
+		{ 3, "Attenzione" }, { 4, "Errore" }
+	};
+	for (const Kind& kind : kinds) {
+		DisplayCommand alert(B_DISPLAY_ALERT_SHOWN);
+		alert.window = kAlert;
+		alert.name = "MimeInstalled";
+		alert.value = kind.type;
+		ASSERT_TRUE(Apply(alert));
+		EXPECT_EQ(kind.name, fTree.Name(AccessibleRef::Window(kAlert)));
+	}
+
+	// A list is named by the tab whose page holds it, its place among the
+	// tab view's container's pages; one outside any is not.
+	View(60, kTabs, B_DISPLAY_PLAIN_VIEW, BRect(3, 23, 427, 219));
+	View(61, 60, B_DISPLAY_PLAIN_VIEW, BRect(0, 0, 400, 180));
+	View(62, 60, B_DISPLAY_PLAIN_VIEW, BRect(0, 0, 400, 180));
+	View(63, 61, B_DISPLAY_SCROLL_VIEW, BRect(0, 0, 400, 150));
+	View(64, 63, B_DISPLAY_LIST_VIEW, BRect(2, 2, 392, 148));
+	View(65, 62, B_DISPLAY_LIST_VIEW, BRect(2, 2, 392, 148));
+	EXPECT_EQ("File", fTree.Name(Main(64)));
+	EXPECT_EQ("Opzioni di Gogo", fTree.Name(Main(65)));
+	EXPECT_EQ("", fTree.Name(Main(kList)));
 }
 
 

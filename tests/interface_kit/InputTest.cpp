@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include <Button.h>
@@ -13,6 +14,7 @@
 #include <PopUpMenu.h>
 #include <TabView.h>
 #include <TextControl.h>
+#include <TextView.h>
 #include <View.h>
 #include <Window.h>
 
@@ -30,6 +32,12 @@ class RecordingWindow : public BWindow {
 public:
 	RecordingWindow(uint32 flags = 0)
 		: BWindow(BRect(0, 0, 299, 199), "Registro", B_TITLED_WINDOW, flags)
+	{
+	}
+
+	explicit RecordingWindow(window_feel feel)
+		: BWindow(BRect(0, 0, 299, 199), "Modale", B_MODAL_WINDOW_LOOK, feel,
+			0)
 	{
 	}
 
@@ -171,6 +179,185 @@ TEST(InputTest, TheWindowRefusesInputTheUserCouldNotGive)
 	std::vector<uint32> received = window->Received();
 	ASSERT_EQ(2u, received.size());
 	EXPECT_EQ((uint32)'NWLS', received[1]);
+
+	ASSERT_TRUE(window->Lock());
+	window->Quit();
+}
+
+
+// A modal window in front takes the input of every other window of the
+// application, whoever posts it: the window behind refuses it itself, as
+// the screen refuses a click on it. The one in front takes it, and so does
+// the window behind once the modal one has gone.
+TEST(InputTest, AModalWindowInFrontRefusesInputToTheOthers)
+{
+	TemporaryHome home;
+	RecordingWindow* window = new RecordingWindow();
+	BButton* quit = new BButton(BRect(10, 10, 80, 30), "Quit", "Esci",
+		new BMessage('QUIT'));
+	window->AddChild(quit);
+	window->Show();
+
+	RecordingWindow* panel = new RecordingWindow(B_MODAL_APP_WINDOW_FEEL);
+	BButton* cancel = new BButton(BRect(10, 10, 80, 30), "Cancel", "Annulla",
+		new BMessage('CNCL'));
+	panel->AddChild(cancel);
+	RecordingWindow* other = new RecordingWindow(B_MODAL_APP_WINDOW_FEEL);
+	BButton* ok = new BButton(BRect(10, 10, 80, 30), "Ok", "OK",
+		new BMessage('OKOK'));
+	other->AddChild(ok);
+	panel->Show();
+
+	BMessage close(B_INPUT_CLOSE);
+	BMessage tab(B_INPUT_KEY);
+	tab.AddString("bytes", "\t");
+	Click(window, quit);
+	Send(window, &close);
+	Send(window, &tab);
+	EXPECT_TRUE(window->Received().empty());
+	EXPECT_EQ(NULL, window->CurrentFocus());
+	Click(panel, cancel);
+	EXPECT_EQ(std::vector<uint32>(1, (uint32)'CNCL'), panel->Received());
+
+	// A second modal window over the first: only the last one shown.
+	other->Show();
+	Click(panel, cancel);
+	Click(other, ok);
+	EXPECT_EQ(1u, panel->Received().size());
+	EXPECT_EQ(std::vector<uint32>(1, (uint32)'OKOK'), other->Received());
+	ASSERT_TRUE(other->Lock());
+	other->Hide();
+	other->Unlock();
+	Click(panel, cancel);
+	EXPECT_EQ(2u, panel->Received().size());
+	Click(window, quit);
+	EXPECT_TRUE(window->Received().empty());
+
+	ASSERT_TRUE(panel->Lock());
+	panel->Quit();
+	ASSERT_TRUE(WaitUntilQuiet());
+	Click(window, quit);
+	Send(window, &close);
+	EXPECT_EQ(std::vector<uint32>({ (uint32)'QUIT',
+		(uint32)B_QUIT_REQUESTED }), window->Received());
+
+	ASSERT_TRUE(other->Lock());
+	other->Quit();
+	ASSERT_TRUE(window->Lock());
+	window->Quit();
+}
+
+
+// Two clicks posted back to back, the first opening a modal window: the
+// second comes after what the first caused, so the modal window takes it.
+TEST(InputTest, ASecondClickQueuedBehindOneThatOpensAModalWindowIsRefused)
+{
+	TemporaryHome home;
+	RecordingWindow* panel = new RecordingWindow(B_MODAL_APP_WINDOW_FEEL);
+
+	class Opener : public RecordingWindow {
+	public:
+		explicit Opener(BWindow* panel) : fPanel(panel) {}
+		void MessageReceived(BMessage* message) override
+		{
+			RecordingWindow::MessageReceived(message);
+			if (message->what == 'OPEN')
+				fPanel->Show();
+		}
+		BWindow* fPanel;
+	};
+	Opener* window = new Opener(panel);
+	BButton* open = new BButton(BRect(10, 10, 80, 30), "Open", "Aggiungi...",
+		new BMessage('OPEN'));
+	window->AddChild(open);
+	BButton* quit = new BButton(BRect(10, 40, 80, 60), "Quit", "Esci",
+		new BMessage('QUIT'));
+	window->AddChild(quit);
+	window->Show();
+
+	BMessage first(B_INPUT_CLICK);
+	first.AddInt32("view", BHandler::Private(open).Token());
+	BMessage second(B_INPUT_CLICK);
+	second.AddInt32("view", BHandler::Private(quit).Token());
+	// Both queued before the window handles either.
+	ASSERT_TRUE(window->Lock());
+	ASSERT_EQ(B_OK, BMessenger(window).SendMessage(&first));
+	ASSERT_EQ(B_OK, BMessenger(window).SendMessage(&second));
+	window->Unlock();
+	ASSERT_TRUE(WaitUntilQuiet());
+	EXPECT_EQ(std::vector<uint32>(1, (uint32)'OPEN'), window->Received());
+	EXPECT_FALSE(panel->IsHidden());
+
+	ASSERT_TRUE(panel->Lock());
+	panel->Quit();
+	ASSERT_TRUE(window->Lock());
+	window->Quit();
+}
+
+
+// The caret the user moves in a text field is kept by the kit, in bytes,
+// at a character's start and within the text: with typing, alone, or at
+// the end when the display does not say.
+TEST(InputTest, TheUsersCaretIsKeptByTheTextView)
+{
+	TemporaryHome home;
+	RecordingWindow* window = new RecordingWindow();
+	BTextControl* text = new BTextControl(BRect(0, 50, 250, 70), "Text",
+		"Altri parametri:", "", NULL);
+	window->AddChild(text);
+	window->Show();
+	BTextView* view = text->TextView();
+	auto selection = [&]() {
+		int32 start = -1;
+		int32 end = -1;
+		EXPECT_TRUE(window->Lock());
+		view->GetSelection(&start, &end);
+		window->Unlock();
+		return std::make_pair(start, end);
+	};
+	auto send = [&](uint32 what, const char* typed, int32 anchor,
+			int32 caret) {
+		BMessage input(what);
+		input.AddInt32("view", BHandler::Private(view).Token());
+		if (typed != NULL)
+			input.AddString("text", typed);
+		if (caret >= 0) {
+			input.AddInt32("caret", caret);
+			input.AddInt32("anchor", anchor);
+		}
+		Send(window, &input);
+	};
+
+	send(B_INPUT_TEXT, "citt\xc3\xa0", -1, -1);
+	EXPECT_EQ(std::make_pair(6, 6), selection());
+	send(B_INPUT_TEXT, "xcitt\xc3\xa0", 1, 1);
+	EXPECT_EQ(std::make_pair(1, 1), selection());
+	struct Case {
+		int32 anchor;
+		int32 caret;
+		std::pair<int32, int32> kept;
+	} cases[] = {
+		{ 0, 0, { 0, 0 } },
+		{ 7, 7, { 7, 7 } },
+		{ 2, 5, { 2, 5 } },
+		// Backwards: the same bytes selected.
+		{ 5, 2, { 2, 5 } },
+		// Inside "à", past the end, before the start.
+		{ 6, 6, { 5, 5 } },
+		{ 99, 99, { 7, 7 } },
+		{ -4, 1, { 0, 1 } },
+	};
+	for (const Case& test : cases) {
+		send(B_INPUT_CARET, NULL, test.anchor, test.caret);
+		EXPECT_EQ(test.kept, selection()) << test.anchor << "," << test.caret;
+	}
+
+	// A field that cannot be edited keeps its caret.
+	ASSERT_TRUE(window->Lock());
+	view->MakeEditable(false);
+	window->Unlock();
+	send(B_INPUT_CARET, NULL, 3, 3);
+	EXPECT_EQ(std::make_pair(0, 1), selection());
 
 	ASSERT_TRUE(window->Lock());
 	window->Quit();

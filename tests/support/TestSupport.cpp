@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <errno.h>
+#include <stdio.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -299,4 +300,61 @@ Quoted(const std::string& text)
 	for (char c : text)
 		quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
 	return quoted + "'";
+}
+
+
+PrivateSessionBus::PrivateSessionBus()
+	:
+	fHadAddress(getenv("DBUS_SESSION_BUS_ADDRESS") != NULL)
+{
+	if (fHadAddress)
+		fOldAddress = getenv("DBUS_SESSION_BUS_ADDRESS");
+	FILE* daemon = popen("dbus-daemon --session --fork --print-address=1 "
+		"--print-pid=1 2>/dev/null", "r");
+	if (daemon == NULL)
+		return;
+	char address[512] = "";
+	char pid[32] = "";
+	if (fgets(address, sizeof(address), daemon) != NULL
+		&& fgets(pid, sizeof(pid), daemon) != NULL) {
+		address[strcspn(address, "\n")] = '\0';
+		fAddress = address;
+		fPids.push_back(atoi(pid));
+		setenv("DBUS_SESSION_BUS_ADDRESS", address, 1);
+	}
+	pclose(daemon);
+}
+
+
+PrivateSessionBus::~PrivateSessionBus()
+{
+	// The services first, the bus last.
+	for (auto pid = fPids.rbegin(); pid != fPids.rend(); pid++) {
+		if (*pid > 0)
+			kill(*pid, SIGTERM);
+	}
+	if (fHadAddress)
+		setenv("DBUS_SESSION_BUS_ADDRESS", fOldAddress.c_str(), 1);
+	else
+		unsetenv("DBUS_SESSION_BUS_ADDRESS");
+}
+
+
+bool
+PrivateSessionBus::StartService(const std::string& command,
+	const std::string& readyFile)
+{
+	if (fAddress.empty())
+		return false;
+	FILE* started = popen((command + " >/dev/null 2>&1 & echo $!").c_str(),
+		"r");
+	if (started == NULL)
+		return false;
+	char pid[32] = "";
+	if (fgets(pid, sizeof(pid), started) != NULL)
+		fPids.push_back(atoi(pid));
+	pclose(started);
+	for (int i = 0; i < 600 && access(readyFile.c_str(), F_OK) != 0; i++)
+		usleep(100000);
+	return access(readyFile.c_str(), F_OK) == 0;
 }

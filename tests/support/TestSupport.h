@@ -75,6 +75,28 @@ bool InstallFakeBrowser(const TemporaryHome& home, const std::string& record);
 // after the timeout.
 bool WaitUntilQuiet(int timeoutSeconds = 10);
 
+// A D-Bus session bus of the test's own (dbus-daemon), and the services
+// started on it, ended with it. While it lives, DBUS_SESSION_BUS_ADDRESS
+// names it in this process.
+class PrivateSessionBus {
+public:
+								PrivateSessionBus();
+								~PrivateSessionBus();
+
+			const std::string&	Address() const { return fAddress; }
+			// Starts a program on the bus, and waits (at most a minute)
+			// for the file it creates once it is ready; false when it did
+			// not.
+			bool				StartService(const std::string& command,
+									const std::string& readyFile);
+
+private:
+			std::string			fAddress;
+			std::string			fOldAddress;
+			bool				fHadAddress;
+			std::vector<int>	fPids;
+};
+
 std::string ReadFile(const std::string& path);
 // The file's content once it exists: a program started by the one under
 // test may still be writing when that one has ended. "" after the timeout.

@@ -25,6 +25,7 @@
 #include <Application.h>
 #include <Window.h>
 
+#include "display/accessibility/DeviceEvents.h"
 #include "display/fltk/FltkIcon.h"
 #include "display/fltk/FltkInput.h"
 #include "display/fltk/FltkView.h"
@@ -34,6 +35,50 @@
 namespace BPrivate {
 
 namespace {
+
+// Used by the display's thread alone, as FLTK is.
+DeviceEvents* sDeviceEvents = NULL;
+
+
+// Every key, pressed or released, goes to the screen reader first, while
+// one is served; what it takes for itself (its own commands) no window
+// gets. Without an accessibility bus this is one atomic load a key.
+int
+DispatchEvent(int event, Fl_Window* window)
+{
+	if ((event == FL_KEYDOWN || event == FL_KEYUP) && fl_xevent != NULL
+		&& (fl_xevent->type == KeyPress || fl_xevent->type == KeyRelease)
+		&& sDeviceEvents != NULL) {
+		XKeyEvent xkey = fl_xevent->xkey;
+		DeviceKey key;
+		key.pressed = event == FL_KEYDOWN;
+		key.keysym = (int32)XLookupKeysym(&xkey, 0);
+		// The keysym the modifiers make (Shift+a: A), as screen readers
+		// name keys.
+		char buffer[32];
+		KeySym typed = 0;
+		int length = XLookupString(&xkey, buffer, sizeof(buffer) - 1, &typed,
+			NULL);
+		if (typed != 0)
+			key.keysym = (int32)typed;
+		if (length > 0)
+			key.text.assign(buffer, (size_t)length);
+		key.isText = !key.text.empty() && (unsigned char)key.text[0] >= 0x20
+			&& key.text[0] != 0x7f;
+		if (!key.isText) {
+			// A key that types nothing goes by its name ("Return",
+			// "KP_Enter"), as other toolkits send it.
+			const char* name = XKeysymToString((KeySym)key.keysym);
+			key.text = name != NULL ? name : "";
+		}
+		key.keycode = xkey.keycode;
+		key.modifiers = xkey.state;
+		key.timestamp = (int32)xkey.time;
+		if (sDeviceEvents->Offer(key))
+			return 1;
+	}
+	return Fl::handle_(event, window);
+}
 
 // FLTK is one per process, and so is its connection to the X server: a
 // display is opened once.
@@ -347,6 +392,9 @@ FltkDisplay::_Run(std::string* message)
 	}
 
 	_CloseWindows();
+	Fl::event_dispatch(NULL);
+	delete sDeviceEvents;
+	sDeviceEvents = NULL;
 	std::lock_guard<std::mutex> lock(fLock);
 	fEnded = true;
 	fChanged.notify_all();
@@ -416,6 +464,8 @@ FltkDisplay::_Init(std::string* message)
 	Fl::visible_focus(0);
 
 	Fl::add_check(_BeforeWait, this);
+	sDeviceEvents = new DeviceEvents();
+	Fl::event_dispatch(DispatchEvent);
 	return true;
 }
 

@@ -26,7 +26,19 @@ public:
 			BMessage click(B_INPUT_CLICK);
 			fOwner->PostClick(&click);
 		}
-		return Fl_Input::handle(event);
+		int handled = Fl_Input::handle(event);
+		// Home, End, the arrows, a click or a drag: the caret a screen
+		// reader follows is the kit's.
+		switch (event) {
+			case FL_KEYBOARD:
+			case FL_SHORTCUT:
+			case FL_PUSH:
+			case FL_DRAG:
+			case FL_RELEASE:
+				fOwner->CaretMaybeMoved();
+				break;
+		}
+		return handled;
 	}
 
 private:
@@ -39,7 +51,9 @@ private:
 FltkTextView::FltkTextView(int32 window, int32 view)
 	:
 	FltkView(window, view, B_DISPLAY_TEXT_VIEW),
-	fSelections(0)
+	fSelections(0),
+	fCaret(0),
+	fAnchor(0)
 {
 	Fl_Input* input = new ClickedInput(this);
 	// The text control draws the border round it: all of the frame is for
@@ -85,9 +99,27 @@ FltkTextView::Update(const MirrorWindow&, const MirrorView& view)
 	if (view.selections != fSelections) {
 		fSelections = view.selections;
 		if (view.text == input->value()
-			&& view.selectionEnd <= input->size())
+			&& view.selectionEnd <= input->size()) {
 			input->position(view.selectionEnd, view.selectionStart);
+			fCaret = input->position();
+			fAnchor = input->mark();
+		}
 	}
+}
+
+
+void
+FltkTextView::CaretMaybeMoved()
+{
+	Fl_Input* input = static_cast<Fl_Input*>(Widget());
+	if (input->position() == fCaret && input->mark() == fAnchor)
+		return;
+	fCaret = input->position();
+	fAnchor = input->mark();
+	BMessage moved(B_INPUT_CARET);
+	moved.AddInt32("caret", fCaret);
+	moved.AddInt32("anchor", fAnchor);
+	Post(&moved);
 }
 
 
@@ -100,6 +132,10 @@ FltkTextView::_Changed(Fl_Widget* widget, void* data)
 	self->fPosted.push_back(text);
 	BMessage changed(B_INPUT_TEXT);
 	changed.AddString("text", text.c_str());
+	self->fCaret = input->position();
+	self->fAnchor = input->mark();
+	changed.AddInt32("caret", self->fCaret);
+	changed.AddInt32("anchor", self->fAnchor);
 	self->Post(&changed);
 }
 

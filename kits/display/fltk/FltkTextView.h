@@ -17,6 +17,8 @@ public:
 
 			void				PostClick(BMessage* click) const
 									{ Post(click); }
+			// Tells the kit where the caret went, when it moved.
+			void				CaretMaybeMoved();
 
 protected:
 	virtual	void				Update(const MirrorWindow& window,
@@ -30,6 +32,9 @@ private:
 			std::deque<std::string> fPosted;
 			std::string			fShown;		// the mirror's text last seen
 			uint32				fSelections;	// the mirror's last applied
+			// The caret and the selection's other end last told the kit.
+			int					fCaret;
+			int					fAnchor;
 };
 
 } // namespace BPrivate

@@ -1,11 +1,13 @@
 #include "private/app/LooperState.h"
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <set>
 
 #include <Looper.h>
 #include <Message.h>
+#include "display/DisplayProtocol.h"
 #include "private/app/HandlerPrivate.h"
 
 namespace BPrivate {
@@ -113,7 +115,25 @@ Queue(const std::shared_ptr<LooperState>& state, BMessage* message,
 			delete message;
 			return B_BAD_PORT_ID;
 		}
-		state->queue.push_back(QueuedMessage{ message, handlerToken,
+		// What a looper posts itself while it handles a message (a
+		// control's message, after a click) is that message's own
+		// consequence: it goes before user input queued behind it, as if
+		// the user had waited for it. Else a click queued behind one on
+		// "Aggiungi..." would come before the panel that click opens,
+		// which must take it.
+		auto at = state->queue.end();
+		if (message != NULL && state->dispatching
+			&& state->thread == find_thread(NULL)
+			&& !IsUserInput(message->what)) {
+			at = std::find_if(state->queue.begin(), state->queue.end(),
+				[](const QueuedMessage& queued) {
+					return queued.message == NULL
+						|| IsUserInput(queued.message->what);
+				});
+			if (at != state->queue.end() && at->message == NULL)
+				at = state->queue.end();
+		}
+		state->queue.insert(at, QueuedMessage{ message, handlerToken,
 			preferred });
 	}
 	state->queueCondition.notify_all();

@@ -16,6 +16,9 @@ public:
 			// The focus moves to view (NULL: none); the display is told.
 			void				SetFocus(BView* view) const
 									{ fWindow->_SetFocus(view); }
+			// Another modal window or alert of the application is in
+			// front: the user cannot reach this one.
+			bool				IsBehindModal() const;
 
 private:
 			BWindow*			fWindow;

@@ -1,5 +1,5 @@
-#ifndef _KITS_DISPLAY_ACCESSIBLE_TREE_H
-#define _KITS_DISPLAY_ACCESSIBLE_TREE_H
+#ifndef _KITS_DISPLAY_ACCESSIBILITY_ACCESSIBLE_TREE_H
+#define _KITS_DISPLAY_ACCESSIBILITY_ACCESSIBLE_TREE_H
 
 #include <string>
 #include <vector>
@@ -138,6 +138,12 @@ private:
 			AccessibleRef		_ViewParent(const MirrorWindow& window,
 									const MirrorView& view);
 			std::vector<int32>	_ShownWindows();
+	static	bool				_ItemChain(const MirrorWindow& window,
+									int32 item);
+			const MirrorView*	_FieldOf(const MirrorWindow& window,
+									const MirrorView& button);
+			std::string			_ListName(const MirrorWindow& window,
+									const MirrorView& list);
 			const MirrorView*	_TextViewOf(const MirrorWindow& window,
 									const MirrorView& control);
 			const MirrorView*	_ControlOf(const MirrorWindow& window,

@@ -1,4 +1,4 @@
-#include "display/AccessibleTree.h"
+#include "display/accessibility/AccessibleTree.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -73,7 +73,9 @@ enum {
 
 enum {
 	kRelationLabelFor = 1,
-	kRelationLabelledBy = 2
+	kRelationLabelledBy = 2,
+	kRelationDescriptionFor = 17,
+	kRelationDescribedBy = 18
 };
 
 const char* kPathPrefix = "/org/a11y/atspi/accessible/";
@@ -437,6 +439,29 @@ AccessibleTree::_ControlOf(const MirrorWindow& window,
 }
 
 
+// The text field a browsing button fills: a button whose label ends in
+// "..." (it opens a panel) beside a text control of the same parent, on
+// the same row. "Sfoglia..." alone tells a listener nothing.
+const MirrorView*
+AccessibleTree::_FieldOf(const MirrorWindow& window, const MirrorView& button)
+{
+	if (button.kind != B_DISPLAY_BUTTON || button.label.size() < 3
+		|| button.label.compare(button.label.size() - 3, 3, "...") != 0)
+		return NULL;
+	const MirrorView* parent = window.FindView(button.parent);
+	if (parent == NULL)
+		return NULL;
+	for (int32 id : parent->children) {
+		const MirrorView* control = window.FindView(id);
+		if (control != NULL && control->kind == B_DISPLAY_TEXT_CONTROL
+			&& control->frame.top <= button.frame.bottom
+			&& control->frame.bottom >= button.frame.top)
+			return control;
+	}
+	return NULL;
+}
+
+
 std::string
 AccessibleTree::Name(const AccessibleRef& ref)
 {
@@ -448,7 +473,18 @@ AccessibleTree::Name(const AccessibleRef& ref)
 			MirrorWindow* window = _Window(ref);
 			if (window == NULL)
 				return "";
-			return window->title.empty() ? window->alertName : window->title;
+			if (!window->isAlert)
+				return window->title;
+			// A listener hears what the icon shows: the alert's name, its
+			// title too, is for scripts.
+			switch (window->alertType) {
+				case B_STOP_ALERT:
+					return "Errore";
+				case B_WARNING_ALERT:
+					return "Attenzione";
+				default:
+					return "Informazione";
+			}
 		}
 		case AccessibleRef::kMenuItem:
 		{
@@ -487,21 +523,51 @@ AccessibleTree::Name(const AccessibleRef& ref)
 			const MirrorView* control = _ControlOf(*window, *view);
 			return control != NULL ? control->label : "";
 		}
+		case B_DISPLAY_LIST_VIEW:
+			return _ListName(*window, *view);
 		default:
 			return "";
 	}
 }
 
 
+// A list has no label of its own: it is named by the tab whose page holds
+// it ("File"), else by its window when that is a panel ("Aggiungi file"),
+// so that a listener hears more than "list".
+std::string
+AccessibleTree::_ListName(const MirrorWindow& window, const MirrorView& list)
+{
+	const MirrorView* page = &list;
+	while (page != NULL) {
+		const MirrorView* container = window.FindView(page->parent);
+		const MirrorView* tabs = container != NULL
+			? window.FindView(container->parent) : NULL;
+		if (tabs != NULL && tabs->kind == B_DISPLAY_TAB_VIEW) {
+			auto at = std::find(container->children.begin(),
+				container->children.end(), page->id);
+			size_t index = at - container->children.begin();
+			if (index < tabs->tabs.size())
+				return tabs->tabs[index].label;
+		}
+		page = container;
+	}
+	return window.isPanel ? window.title : "";
+}
+
+
 std::string
 AccessibleTree::Description(const AccessibleRef& ref)
 {
-	// An alert's message, so that the window's own event carries what a
-	// screen reader reads out.
-	if (ref.type == AccessibleRef::kWindow) {
+	// An alert's message is read from its label, and travels with the
+	// alert's own event: as its description too, a screen reader would
+	// read it twice.
+	if (ref.type == AccessibleRef::kView) {
 		MirrorWindow* window = _Window(ref);
-		if (window != NULL && window->isAlert)
-			return window->alertText;
+		MirrorView* view = _View(ref);
+		if (window != NULL && view != NULL) {
+			if (const MirrorView* field = _FieldOf(*window, *view))
+				return field->label;
+		}
 	}
 	return "";
 }
@@ -778,6 +844,10 @@ AccessibleTree::Relations(const AccessibleRef& ref)
 		relations.push_back(std::make_pair((uint32)kRelationLabelledBy,
 			AccessibleRef::View(ref.window, control->id)));
 	}
+	if (const MirrorView* field = _FieldOf(*window, *view)) {
+		relations.push_back(std::make_pair((uint32)kRelationDescribedBy,
+			AccessibleRef::View(ref.window, field->id)));
+	}
 	return relations;
 }
 
@@ -883,6 +953,12 @@ AccessibleTree::ActionInput(const AccessibleRef& ref, int32 action,
 	// screen.
 	if (!MirrorInput(fMirror).CanReach(ref.window))
 		return false;
+	// What the window would drop is not promised to the caller either.
+	MirrorWindow* mirror = _Window(ref);
+	MirrorView* view = ref.type != AccessibleRef::kMenuItem ? _View(ref)
+		: NULL;
+	if (view != NULL && !MirrorInput::IsUsable(*mirror, *view))
+		return false;
 	*window = ref.window;
 	input->MakeEmpty();
 	switch (ref.type) {
@@ -891,6 +967,9 @@ AccessibleTree::ActionInput(const AccessibleRef& ref, int32 action,
 			input->AddInt32("view", ref.id);
 			return true;
 		case AccessibleRef::kTab:
+			if (ref.index < 0 || ref.index >= (int32)view->tabs.size()
+				|| !view->tabs[ref.index].enabled)
+				return false;
 			input->what = B_INPUT_TAB;
 			input->AddInt32("view", ref.id);
 			input->AddInt32("index", ref.index);
@@ -907,7 +986,11 @@ AccessibleTree::ActionInput(const AccessibleRef& ref, int32 action,
 			AccessibleRef owner = Parent(ref);
 			while (owner.type == AccessibleRef::kMenuItem)
 				owner = Parent(owner);
-			if (owner.type != AccessibleRef::kView)
+			MirrorView* ownerView = owner.type == AccessibleRef::kView
+				? _View(owner) : NULL;
+			if (ownerView == NULL
+				|| !MirrorInput::IsUsable(*mirror, *ownerView)
+				|| !_ItemChain(*mirror, ref.id))
 				return false;
 			input->what = B_INPUT_MENU_ITEM;
 			input->AddInt32("view", owner.id);
@@ -917,6 +1000,21 @@ AccessibleTree::ActionInput(const AccessibleRef& ref, int32 action,
 		default:
 			return false;
 	}
+}
+
+
+// An item chosen in a disabled menu, or a disabled item itself, is dropped
+// by the menu as a click on it would be.
+bool
+AccessibleTree::_ItemChain(const MirrorWindow& window, int32 item)
+{
+	while (item > 0) {
+		auto found = window.items.find(item);
+		if (found == window.items.end() || !found->second.enabled)
+			return false;
+		item = found->second.parent;
+	}
+	return true;
 }
 
 
@@ -990,7 +1088,8 @@ AccessibleTree::SelectionInput(const AccessibleRef& ref,
 	const std::vector<int32>& children, BMessage* input, int32* window)
 {
 	MirrorView* view = ref.type == AccessibleRef::kView ? _View(ref) : NULL;
-	if (view == NULL || !MirrorInput(fMirror).CanReach(ref.window))
+	if (view == NULL || !MirrorInput::IsUsable(*_Window(ref), *view)
+		|| !MirrorInput(fMirror).CanReach(ref.window))
 		return false;
 	int32 count = CountChildren(ref);
 	for (int32 child : children) {
