@@ -41,6 +41,23 @@ BigList(const std::string& tag, int count)
 }
 
 
+// Big lists compared, told apart by their sizes and first differing byte
+// rather than printed whole.
+::testing::AssertionResult
+SameText(const std::string& expected, const std::string& actual)
+{
+	if (expected == actual)
+		return ::testing::AssertionSuccess();
+	size_t at = 0;
+	while (at < expected.size() && at < actual.size()
+		&& expected[at] == actual[at])
+		at++;
+	return ::testing::AssertionFailure() << "expected " << expected.size()
+		<< " bytes, got " << actual.size() << ", first difference at " << at
+		<< ": \"" << actual.substr(at > 20 ? at - 20 : 0, 60) << "\"";
+}
+
+
 // Writes into the file's own node, so that its other links see it too.
 void
 Overwrite(const std::string& path, const std::string& content)
@@ -92,15 +109,20 @@ RunWith(const TemporaryHome& home, TolvexRunner& runner,
 
 // A hard-linked list rewritten in place, killed right after each of its
 // steps (the truncation, each write, each flush): the copy of the old list
-// is there and whole at every one of them, and the next save in the folder
-// (of another list) puts it back, so that both links read the old list
-// whole, then leaves nothing behind. Unkilled, the save gives the new
-// list at both links.
+// and the new contents are there and whole at every one of them. Where the
+// rewrite was cut short, the next save in the folder (of another list)
+// puts the old list back at both links; once the list held the new
+// contents, it is left with them. Either way nothing is left behind.
+// A hand edit after the kill (in place, as an editor that keeps the file
+// does) is never undone by that next save: a list changed since is left
+// alone, with its copy beside it. Unkilled, the save gives the new list at
+// both links.
 TEST(ListSaveTest, AKillAtEachStepOfAnInPlaceSaveLeavesAWholeList)
 {
 	TemporaryHome home;
 	std::string old = BigList("old", 3000);
 	std::string fresh = BigList("new", 2500);
+	std::string edit = "0;/music/by/hand.wav\n";
 	std::string folder = home.File("kill");
 	std::string list = home.WriteFile("kill/list.tvx", old);
 	std::string other = home.File("kill/other.tvx");
@@ -110,42 +132,74 @@ TEST(ListSaveTest, AKillAtEachStepOfAnInPlaceSaveLeavesAWholeList)
 	TolvexRunner runner(home);
 
 	int steps = 0;
+	int cutShort = 0;
 	for (int step = 1; step < 40; step++) {
-		Overwrite(list, old);
-		RunResult killed = RunWith(home, runner, SaveScript(source, folder,
-			"list.tvx"), "TOLVEX_KILL_PATH=" + Quoted(list)
-			+ " TOLVEX_KILL_AFTER=" + std::to_string(step));
-		if (killed.status == 0) {
-			EXPECT_EQ("", std::string(Contains(killed.output, "alert Save")
-				? killed.output : "")) << step;
-			EXPECT_EQ(fresh, ReadFile(list)) << step;
-			EXPECT_EQ(fresh, ReadFile(other)) << step;
-			steps = step - 1;
-			break;
-		}
-		// The shell reports the kill.
-		ASSERT_EQ(128 + SIGKILL, killed.status) << step << killed.errors;
-		// The copy of the old list, and the new list as it was written.
-		std::vector<std::string> left = Listing(home, folder);
-		ASSERT_EQ(4u, left.size()) << step;
-		ASSERT_EQ(".~keep-", left[0].substr(0, 7)) << step;
-		EXPECT_EQ(".~save-", left[1].substr(0, 7)) << step;
-		EXPECT_EQ(old, ReadFile(folder + "/" + left[0])) << step;
+		for (bool byHand : { false, true }) {
+			for (const std::string& name : Listing(home, folder)) {
+				if (name != "list.tvx" && name != "other.tvx")
+					unlink((folder + "/" + name).c_str());
+			}
+			Overwrite(list, old);
+			RunResult killed = RunWith(home, runner, SaveScript(source,
+				folder, "list.tvx"), "TOLVEX_KILL_PATH=" + Quoted(list)
+				+ " TOLVEX_KILL_AFTER=" + std::to_string(step));
+			if (killed.status == 0) {
+				EXPECT_EQ("", std::string(Contains(killed.output,
+					"alert Save") ? killed.output : "")) << step;
+				EXPECT_TRUE(SameText(fresh, ReadFile(list))) << step;
+				EXPECT_TRUE(SameText(fresh, ReadFile(other))) << step;
+				EXPECT_EQ(std::vector<std::string>({ "list.tvx",
+					"other.tvx" }), Listing(home, folder)) << step;
+				steps = step - 1;
+				break;
+			}
+			// The shell reports the kill.
+			ASSERT_EQ(128 + SIGKILL, killed.status) << step << killed.errors;
+			std::vector<std::string> left = Listing(home, folder);
+			ASSERT_EQ(4u, left.size()) << step;
+			ASSERT_EQ(".~keep-", left[0].substr(0, 7)) << step;
+			ASSERT_EQ(".~save-", left[1].substr(0, 7)) << step;
+			EXPECT_TRUE(SameText(old, ReadFile(folder + "/" + left[0])))
+				<< step;
+			EXPECT_TRUE(SameText(fresh, ReadFile(folder + "/" + left[1])))
+				<< step;
+			std::string now = ReadFile(list);
+			bool whole = now == fresh;
+			ASSERT_TRUE(whole || (now.size() < fresh.size()
+				&& fresh.compare(0, now.size(), now) == 0)) << step;
+			if (!whole && !byHand)
+				cutShort++;
+			if (byHand) {
+				now += edit;
+				Overwrite(list, now);
+			}
 
-		RunResult next = RunWith(home, runner, SaveScript(empty, folder,
-			"another.tvx", 1, false), "");
-		ASSERT_EQ(0, next.status) << step << next.errors;
-		EXPECT_FALSE(Contains(next.output, "alert Save")) << next.output;
-		EXPECT_EQ(old, ReadFile(list)) << step;
-		EXPECT_EQ(old, ReadFile(other)) << step;
-		EXPECT_EQ(std::vector<std::string>({ "another.tvx", "list.tvx",
-			"other.tvx" }), Listing(home, folder)) << step;
-		unlink((folder + "/another.tvx").c_str());
+			RunResult next = RunWith(home, runner, SaveScript(empty, folder,
+				"another.tvx", 1, false), "");
+			ASSERT_EQ(0, next.status) << step << next.errors;
+			EXPECT_FALSE(Contains(next.output, "alert Save")) << next.output;
+			std::string expected = byHand ? now : whole ? fresh : old;
+			EXPECT_TRUE(SameText(expected, ReadFile(list))) << step << byHand;
+			EXPECT_TRUE(SameText(expected, ReadFile(other))) << step << byHand;
+			std::vector<std::string> after({ "another.tvx", "list.tvx",
+				"other.tvx" });
+			if (byHand)
+				after.insert(after.begin(), left.begin(), left.begin() + 2);
+			EXPECT_EQ(after, Listing(home, folder)) << step << byHand;
+			if (byHand) {
+				EXPECT_TRUE(SameText(old, ReadFile(folder + "/" + left[0])))
+					<< step;
+			}
+			unlink((folder + "/another.tvx").c_str());
+		}
+		if (steps > 0)
+			break;
 	}
-	// The truncation, a write a block of 64 KiB, the flush of the data and
-	// the flush of its type.
+	// The truncation, a write a block of 64 KiB and the flush of the data,
+	// then the flush of its type; from the last write on the list is whole.
 	EXPECT_EQ(3 + (int)((fresh.size() + 65535) / 65536), steps);
 	EXPECT_LE(7, steps);
+	EXPECT_EQ(steps - 3, cutShort);
 	EXPECT_EQ(std::vector<std::string>({ "list.tvx", "other.tvx" }),
 		Listing(home, folder));
 }
