@@ -289,6 +289,62 @@ TEST(ListSaveTest, TwoProgramsSavingOneListNeverMixIt)
 }
 
 
+// A save that waited for the list while another save replaced it (caught
+// alive, stopped, holding the list, then let go) saves over the list the
+// name now leads to, not over the file replaced: both saves report
+// success, and the list holds the one that ended last.
+TEST(ListSaveTest, ASaveThatWaitedForTheListSavesOverTheOneNowNamed)
+{
+	TemporaryHome first;
+	std::string a = first.WriteFile("a.tvx", BigList("a", 300));
+	std::string folder = first.File("waited");
+	std::string list = first.WriteFile("waited/list.tvx", BigList("old",
+		300));
+	TolvexRunner runnerA(first);
+	TemporaryHome second;
+	std::string b = second.WriteFile("b.tvx", BigList("b", 200));
+	TolvexRunner runnerB(second);
+
+	// Stopped at its first write in the folder: its new file.
+	setenv("LD_PRELOAD", READ_FAILURE_LIBRARY, 1);
+	setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+	setenv("TOLVEX_KILL_PATH", (folder + "/").c_str(), 1);
+	setenv("TOLVEX_STOP_AFTER", "1", 1);
+	pid_t pidA = runnerA.Start(SaveScript(a, folder, "list.tvx"));
+	for (const char* name : { "LD_PRELOAD", "ASAN_OPTIONS",
+			"TOLVEX_KILL_PATH", "TOLVEX_STOP_AFTER" })
+		unsetenv(name);
+	int status = 0;
+	ASSERT_EQ(pidA, waitpid(pidA, &status, WUNTRACED));
+	ASSERT_TRUE(WIFSTOPPED(status));
+
+	// The second save waits for the lock, the list open.
+	pid_t pidB = runnerB.Start(SaveScript(b, folder, "list.tvx"));
+	bool waiting = false;
+	for (int i = 0; i < 400 && !waiting; i++) {
+		std::string fds = "/proc/" + std::to_string(pidB) + "/fd";
+		for (int fd = 3; fd < 64 && !waiting; fd++) {
+			char target[4096];
+			ssize_t length = readlink((fds + "/" + std::to_string(fd))
+				.c_str(), target, sizeof(target) - 1);
+			waiting = length > 0 && std::string(target, length) == list;
+		}
+		usleep(10000);
+	}
+	ASSERT_TRUE(waiting);
+	kill(pidA, SIGCONT);
+	RunResult resultA = runnerA.Finish(60);
+	RunResult resultB = runnerB.Finish(60);
+	ASSERT_EQ(0, resultA.status) << resultA.errors;
+	ASSERT_EQ(0, resultB.status) << resultB.errors;
+	EXPECT_FALSE(Contains(resultA.output, "alert Save")) << resultA.output;
+	EXPECT_FALSE(Contains(resultB.output, "alert Save")) << resultB.output;
+	EXPECT_TRUE(SameText(ReadFile(b), ReadFile(list)));
+	EXPECT_EQ(std::vector<std::string>({ "list.tvx" }), Listing(first,
+		folder));
+}
+
+
 // A save caught alive in the middle of its rewrite (stopped) keeps its
 // files while a save in another PID namespace, which cannot see its
 // process, saves in the same folder; let go, it ends with its list whole
