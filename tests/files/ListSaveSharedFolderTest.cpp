@@ -12,6 +12,8 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/socket.h>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -88,6 +90,57 @@ PlantRecord(const std::string& path, const std::string& record)
 }
 
 
+// Another user who watches the folder and opens every file made in it at
+// once, holding it open: the bytes it could read once the saves are done,
+// as the exit status (255 at most), when told to stop: it writes a byte
+// to ready once it watches, and stops at a byte from stop.
+pid_t
+StartWatcher(uid_t user, const std::string& folder, int ready, int stop)
+{
+	pid_t pid = fork();
+	if (pid != 0)
+		return pid;
+	if (setgroups(0, NULL) != 0 || setresgid(user, user, user) != 0
+		|| setresuid(user, user, user) != 0)
+		_exit(250);
+	int watch = inotify_init1(IN_CLOEXEC);
+	if (watch < 0 || inotify_add_watch(watch, folder.c_str(), IN_CREATE) < 0)
+		_exit(251);
+	if (write(ready, "r", 1) != 1)
+		_exit(252);
+	std::vector<int> opened;
+	while (true) {
+		struct pollfd fds[2] = { { watch, POLLIN, 0 }, { stop, POLLIN, 0 } };
+		if (poll(fds, 2, -1) < 0)
+			continue;
+		if (fds[0].revents != 0) {
+			alignas(struct inotify_event) char buffer[8192];
+			ssize_t length = read(watch, buffer, sizeof(buffer));
+			for (ssize_t at = 0; at < length;) {
+				struct inotify_event* event
+					= (struct inotify_event*)(buffer + at);
+				if (event->len > 0) {
+					int fd = open((folder + "/" + event->name).c_str(),
+						O_RDONLY | O_NONBLOCK);
+					if (fd >= 0)
+						opened.push_back(fd);
+				}
+				at += sizeof(struct inotify_event) + event->len;
+			}
+		} else if (fds[1].revents != 0)
+			break;
+	}
+	size_t total = 0;
+	for (int fd : opened) {
+		char buffer[4096];
+		ssize_t got;
+		while ((got = read(fd, buffer, sizeof(buffer))) > 0)
+			total += got;
+	}
+	_exit(total < 255 ? (int)total : 255);
+}
+
+
 std::vector<std::string>
 Listing(const std::string& folder)
 {
@@ -149,7 +202,8 @@ protected:
 	// the error when one is expected.
 	RunResult SaveAsVictim(const std::string& source,
 		const std::string& folder, const std::string& name,
-		bool replacing = true, bool failing = false)
+		bool replacing = true, bool failing = false,
+		const std::string& groups = "")
 	{
 		std::string script = "menu Lista \"Apri...\"\npanel " + source
 			+ "\nmenu Lista \"Salva...\"\nsave " + folder + " " + name
@@ -159,7 +213,8 @@ protected:
 			+ " XDG_CONFIG_HOME=" + Quoted(fVictimHome + "/.config")
 			+ " XDG_DATA_HOME=" + Quoted(fVictimHome + "/.local/share")
 			+ " timeout -s KILL 60 setpriv --reuid=" + std::to_string(kVictim)
-			+ " --regid=" + std::to_string(kVictim) + " --clear-groups";
+			+ " --regid=" + std::to_string(kVictim)
+			+ (groups.empty() ? " --clear-groups" : " --groups=" + groups);
 		return RunThroughShell(*fHome, *fRunner, script, before);
 	}
 
@@ -365,4 +420,69 @@ TEST_F(SharedFolder, OnlyLinksTheKernelWouldFollowAreSavedThrough)
 	}
 	EXPECT_EQ(std::vector<std::string>({ "list.tvx", "mylink.tvx",
 		"real.tvx" }), Listing(fShared));
+}
+
+
+// A private list (0600) saved over and over, by renaming (one link) and in
+// place (two links), while another user watches the folder and opens
+// every file made in it at once: that user gets no byte of any of them.
+// A list of the user's group (0640, another group the user is in) keeps
+// its group and mode.
+TEST_F(SharedFolder, APrivateListsWorkFilesAreNeverOpenToOthers)
+{
+	std::string secret = std::string(kHeader) + "0;/victim/secret.wav\n";
+	std::string fresh = std::string(kHeader) + "0;/victim/new.wav\n";
+	std::string single = VictimFile(fShared + "/single.tvx", secret, 0600);
+	std::string linked = VictimFile(fShared + "/linked.tvx", secret, 0600);
+	ASSERT_EQ(0, AsUser(kVictim, [&]() {
+		return link(linked.c_str(), (fShared + "/linked-too.tvx").c_str());
+	}));
+	std::string source = VictimFile(fVictimHome + "/new.tvx", fresh);
+
+	int ready[2];
+	int stop[2];
+	ASSERT_EQ(0, pipe(ready));
+	ASSERT_EQ(0, pipe(stop));
+	pid_t watcher = StartWatcher(kAttacker, fShared, ready[1], stop[0]);
+	char byte;
+	ASSERT_EQ(1, read(ready[0], &byte, 1));
+	for (int round = 0; round < 4; round++) {
+		for (const char* name : { "single.tvx", "linked.tvx" }) {
+			RunResult result = SaveAsVictim(round % 2 == 0 ? source : single,
+				fShared, name);
+			ASSERT_EQ(0, result.status) << result.output << result.errors;
+			EXPECT_EQ("", Alerts(result.output)) << name;
+		}
+	}
+	ASSERT_EQ(1, write(stop[1], "s", 1));
+	int status = 0;
+	ASSERT_EQ(watcher, waitpid(watcher, &status, 0));
+	for (int fd : { ready[0], ready[1], stop[0], stop[1] })
+		close(fd);
+	ASSERT_TRUE(WIFEXITED(status));
+	EXPECT_EQ(0, WEXITSTATUS(status));
+
+	for (const std::string& path : { single, linked }) {
+		EXPECT_EQ(fresh, ReadFile(path)) << path;
+		struct stat info;
+		ASSERT_EQ(0, stat(path.c_str(), &info));
+		EXPECT_EQ(0600u, info.st_mode & 07777) << path;
+		EXPECT_EQ(kVictim, info.st_uid) << path;
+	}
+	EXPECT_EQ(fresh, ReadFile(fShared + "/linked-too.tvx"));
+
+	const gid_t group = 61034;
+	std::string shared = VictimFile(fShared + "/group.tvx", secret, 0640);
+	ASSERT_EQ(0, chown(shared.c_str(), kVictim, group));
+	RunResult result = SaveAsVictim(source, fShared, "group.tvx", true, false,
+		std::to_string(group));
+	ASSERT_EQ(0, result.status) << result.output << result.errors;
+	EXPECT_EQ("", Alerts(result.output));
+	EXPECT_EQ(fresh, ReadFile(shared));
+	struct stat info;
+	ASSERT_EQ(0, stat(shared.c_str(), &info));
+	EXPECT_EQ(0640u, info.st_mode & 07777);
+	EXPECT_EQ(group, info.st_gid);
+	EXPECT_EQ(std::vector<std::string>({ "group.tvx", "linked-too.tvx",
+		"linked.tvx", "single.tvx" }), Listing(fShared));
 }
