@@ -8,7 +8,9 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,7 +19,11 @@
 #include <string>
 #include <vector>
 
+#include <Node.h>
+#include <TypeConstants.h>
+
 #include "ListTestSupport.h"
+#include "private/storage/Attributes.h"
 #include "TestSupport.h"
 
 namespace {
@@ -342,6 +348,87 @@ TEST(ListSaveTest, ASaveThatWaitedForTheListSavesOverTheOneNowNamed)
 	EXPECT_TRUE(SameText(ReadFile(b), ReadFile(list)));
 	EXPECT_EQ(std::vector<std::string>({ "list.tvx" }), Listing(first,
 		folder));
+}
+
+
+// On a file system without attributes (a ramfs, mounted for the test),
+// an in-place save leaves in the kit's own store the list's records and
+// none of its work files, which are gone. A kept copy whose node came with
+// another copy's record (a node given again) is taken for one never
+// finished: its list, though it reads as cut short, is left as it is, and
+// the copy goes.
+TEST(ListSaveTest, WithoutAttributesTheStoreKeepsOnlyTheLists)
+{
+	if (geteuid() != 0)
+		GTEST_SKIP() << "mounting a ramfs needs root";
+	TemporaryHome home;
+	std::string folder = home.File("ramfs");
+	ASSERT_EQ(0, mkdir(folder.c_str(), 0755));
+	if (mount("none", folder.c_str(), "ramfs", 0, NULL) != 0)
+		GTEST_SKIP() << "cannot mount a ramfs here: " << strerror(errno);
+	struct Unmount {
+		std::string	path;
+		~Unmount() { umount2(path.c_str(), MNT_DETACH); }
+	} unmount = { folder };
+	std::string old = std::string(kHeader) + "0;/old/one.wav\n";
+	std::string fresh = std::string(kHeader) + "0;/new/one.wav\n";
+	std::string list = home.WriteFile("ramfs/list.tvx", old);
+	ASSERT_EQ(0, link(list.c_str(), (folder + "/other.tvx").c_str()));
+	std::string source = home.WriteFile("new.tvx", fresh);
+	std::string empty = home.WriteFile("empty.tvx", kHeader);
+	TolvexRunner runner(home);
+	auto store = [](const std::string& path) {
+		struct stat info;
+		return stat(path.c_str(), &info) != 0 ? std::string()
+			: BPrivate::AttributeFallbackFolder(info.st_dev, info.st_ino);
+	};
+	std::string stores = store(list);
+	stores.erase(stores.rfind('/'));
+
+	RunResult saved = RunWith(home, runner, SaveScript(source, folder,
+		"list.tvx"), "");
+	ASSERT_EQ(0, saved.status) << saved.errors;
+	EXPECT_FALSE(Contains(saved.output, "alert Save")) << saved.output;
+	EXPECT_EQ(fresh, ReadFile(list));
+	EXPECT_EQ(fresh, ReadFile(folder + "/other.tvx"));
+	EXPECT_EQ(std::vector<std::string>({ "list.tvx", "other.tvx" }),
+		Listing(home, folder));
+	std::string listStore = store(list);
+	EXPECT_EQ(std::vector<std::string>({ listStore.substr(
+		listStore.rfind('/') + 1) }), Listing(home, stores));
+	BNode node(list.c_str());
+	char type[64] = "";
+	EXPECT_LT(0, node.ReadAttr("BEOS:TYPE", B_MIME_STRING_TYPE, 0, type,
+		sizeof(type) - 1));
+	EXPECT_STREQ("text/x-Tolvex-list", type);
+
+	// Read as cut short: the list is the start of the new contents.
+	std::string kept = home.WriteFile("ramfs/.~keep-00000000000000c1",
+		"0;/planted/old.wav\n");
+	home.WriteFile("ramfs/.~save-00000000000000c2", fresh
+		+ "0;/planted/more.wav\n");
+	struct stat info;
+	ASSERT_EQ(0, stat(list.c_str(), &info));
+	std::string record = std::to_string((unsigned long long)info.st_dev)
+		+ " " + std::to_string((unsigned long long)info.st_ino)
+		+ " .~keep-00000000000000c9 .~save-00000000000000c2 " + list;
+	BNode keptNode(kept.c_str());
+	ASSERT_EQ((ssize_t)record.size() + 1, keptNode.WriteAttr(
+		"Tolvex:kept_for", B_STRING_TYPE, 0, record.c_str(),
+		record.size() + 1));
+	RunResult next = RunWith(home, runner, SaveScript(empty, folder,
+		"another.tvx", 1, false), "");
+	ASSERT_EQ(0, next.status) << next.errors;
+	EXPECT_FALSE(Contains(next.output, "alert Save")) << next.output;
+	EXPECT_EQ(fresh, ReadFile(list));
+	EXPECT_EQ(std::vector<std::string>({ "another.tvx", "list.tvx",
+		"other.tvx" }), Listing(home, folder));
+	std::vector<std::string> expected({ store(folder + "/another.tvx"),
+		listStore });
+	for (std::string& path : expected)
+		path.erase(0, path.rfind('/') + 1);
+	std::sort(expected.begin(), expected.end());
+	EXPECT_EQ(expected, Listing(home, stores));
 }
 
 
