@@ -254,6 +254,12 @@ CreateWorkFile(const char* folder, const char* marker, mode_t mode,
 			&& StillNamed(*file, path->Path()))
 			return B_OK;
 		file->Unset();
+		// A file that could not be opened again is not left behind; one
+		// locked by another save's clean-up goes with it.
+		struct stat now;
+		if (status != B_OK && lstat(path->Path(), &now) == 0
+			&& SameNode(now, created))
+			unlink(path->Path());
 	}
 	return B_ERROR;
 }
