@@ -169,6 +169,12 @@ TEST(ListSaveTest, AKillAtEachStepOfAnInPlaceSaveLeavesAWholeList)
 				<< step;
 			EXPECT_TRUE(SameText(fresh, ReadFile(folder + "/" + left[1])))
 				<< step;
+			// Both as open to others as the list, no more.
+			for (int i = 0; i < 2; i++) {
+				struct stat info;
+				ASSERT_EQ(0, stat((folder + "/" + left[i]).c_str(), &info));
+				EXPECT_EQ(0644u, info.st_mode & 07777) << left[i];
+			}
 			std::string now = ReadFile(list);
 			bool whole = now == fresh;
 			ASSERT_TRUE(whole || (now.size() < fresh.size()
