@@ -37,13 +37,26 @@ public:
 	// file: the user's settings.
 	static	const char*			kWorkFolder;
 
+	// What a kept copy says of itself (see _RewriteInPlace).
+	struct KeptRecord {
+		unsigned long long		device;
+		unsigned long long		node;
+		char					newName[B_FILE_NAME_LENGTH];
+		std::string				path;
+	};
+
 private:
 			status_t			_ResolveTarget(const char* path);
 			status_t			_LockTarget();
 			status_t			_Rename();
 			status_t			_RewriteInPlace(const char* type);
-			void				_CleanFolder(const char* folder);
-			bool				_PutBack(BFile* kept, const char* name);
+			void				_CleanFolder(const char* folder,
+									bool workFolder);
+			bool				_PutBack(BFile* kept,
+									const KeptRecord& record,
+									const char* folder,
+									const struct stat& folderInfo,
+									bool workFolder, const char* newPath);
 			void				_Drop();
 
 			BPath				fTarget;

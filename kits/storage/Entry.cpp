@@ -1,6 +1,8 @@
 #include <Entry.h>
 
+#include <dirent.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -12,9 +14,47 @@
 
 #include <Path.h>
 
+#include "private/storage/Attributes.h"
 #include "private/storage/EntryPath.h"
 #include "private/storage/ErrnoStatus.h"
 #include "private/storage/FolderRegistry.h"
+
+namespace {
+
+// A node that loses its last name loses what the fallback store keeps for
+// it, so that a node later given the same number does not inherit it.
+// Only a node that had one name is taken for gone: another name keeps it.
+bool
+LastName(const struct stat& info)
+{
+	return S_ISDIR(info.st_mode) || info.st_nlink <= 1;
+}
+
+
+void
+ForgetAttributes(const struct stat& info)
+{
+	std::string folder = BPrivate::AttributeFallbackFolder(info.st_dev,
+		info.st_ino);
+	int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW
+		| O_CLOEXEC);
+	if (fd < 0)
+		return;
+	DIR* dir = fdopendir(fd);
+	if (dir == NULL) {
+		close(fd);
+		return;
+	}
+	while (struct dirent* entry = readdir(dir)) {
+		if (strcmp(entry->d_name, ".") != 0
+			&& strcmp(entry->d_name, "..") != 0)
+			unlinkat(fd, entry->d_name, 0);
+	}
+	closedir(dir);
+	rmdir(folder.c_str());
+}
+
+} // namespace
 
 entry_ref::entry_ref()
 	:
@@ -321,9 +361,13 @@ BEntry::Remove()
 {
 	if (fStatus != B_OK)
 		return fStatus;
+	struct stat info;
+	bool known = lstat(fPath.c_str(), &info) == 0;
 	int result = IsDirectory() ? rmdir(fPath.c_str()) : unlink(fPath.c_str());
 	if (result != 0)
 		return BPrivate::StatusFromErrno(errno);
+	if (known && LastName(info))
+		ForgetAttributes(info);
 	return B_OK;
 }
 
@@ -344,10 +388,18 @@ BEntry::Rename(const char* path, bool clobber)
 	if (target.size() >= B_PATH_NAME_LENGTH)
 		return B_NAME_TOO_LONG;
 	struct stat st;
-	if (!clobber && lstat(target.c_str(), &st) == 0)
+	bool exists = lstat(target.c_str(), &st) == 0;
+	if (!clobber && exists)
 		return B_FILE_EXISTS;
+	// The file renamed over goes, unless it is this one under another name.
+	struct stat source;
+	bool replaces = exists && LastName(st)
+		&& lstat(fPath.c_str(), &source) == 0
+		&& (source.st_dev != st.st_dev || source.st_ino != st.st_ino);
 	if (rename(fPath.c_str(), target.c_str()) != 0)
 		return BPrivate::StatusFromErrno(errno);
+	if (replaces)
+		ForgetAttributes(st);
 	return _SetPath(target, false);
 }
 

@@ -16,7 +16,9 @@ namespace {
 int
 OpenFlags(uint32 openMode)
 {
-	int flags = O_CLOEXEC;
+	// Non-blocking, so that a FIFO or a device in a file's place cannot
+	// hang the open; such a node is refused once it is open.
+	int flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
 	switch (openMode & 0x3) {
 		case B_WRITE_ONLY: flags |= O_WRONLY; break;
 		case B_READ_WRITE: flags |= O_RDWR; break;
@@ -30,6 +32,8 @@ OpenFlags(uint32 openMode)
 		flags |= O_TRUNC;
 	if ((openMode & B_OPEN_AT_END) != 0)
 		flags |= O_APPEND;
+	if ((openMode & O_NOFOLLOW) != 0)
+		flags |= O_NOFOLLOW;
 	return flags;
 }
 
@@ -92,7 +96,8 @@ BFile::SetTo(const char* path, uint32 openMode)
 						|| refused == EROFS)
 					&& BPrivate::UserAttributeStore::IsExecutable(
 						full.c_str())))) {
-			fd = open(full.c_str(), O_RDONLY | O_CLOEXEC);
+			fd = open(full.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK
+				| O_NOCTTY | (flags & O_NOFOLLOW));
 			if (fd >= 0)
 				fDataWriteRefused = true;
 		}
@@ -105,11 +110,19 @@ BFile::SetTo(const char* path, uint32 openMode)
 		return status;
 	}
 	struct stat st;
-	if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+	if (fstat(fd, &st) != 0)
+		status = BPrivate::StatusFromErrno(errno);
+	else if (S_ISDIR(st.st_mode))
+		status = B_IS_A_DIRECTORY;
+	else if (!S_ISREG(st.st_mode))
+		status = B_NOT_ALLOWED;
+	if (status != B_OK) {
 		close(fd);
-		_SetDescriptor(-1, B_IS_A_DIRECTORY);
-		return B_IS_A_DIRECTORY;
+		_SetDescriptor(-1, status);
+		return status;
 	}
+	// A regular file's reads and writes are as they always were.
+	fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
 	fMode = openMode;
 	_SetDescriptor(fd, B_OK);
 	return B_OK;

@@ -3,7 +3,11 @@
 
 #include <Node.h>
 
-// A regular file opened with a BeOS open mode (StorageDefs.h).
+// A regular file opened with a BeOS open mode (StorageDefs.h), to which
+// O_NOFOLLOW may be added, as on Haiku, where the open modes are open(2)'s
+// flags: a link in the file's place is then refused (B_LINK_LIMIT).
+// Anything but a regular file (a folder: B_IS_A_DIRECTORY; a FIFO, a
+// device, a socket: B_NOT_ALLOWED) is refused without blocking.
 class BFile : public BNode {
 public:
 								BFile();

@@ -8,7 +8,9 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,7 +19,11 @@
 #include <string>
 #include <vector>
 
+#include <Node.h>
+#include <TypeConstants.h>
+
 #include "ListTestSupport.h"
+#include "private/storage/Attributes.h"
 #include "TestSupport.h"
 
 namespace {
@@ -38,6 +44,23 @@ BigList(const std::string& tag, int count)
 			+ std::to_string(i) + ".wav\n";
 	}
 	return list;
+}
+
+
+// Big lists compared, told apart by their sizes and first differing byte
+// rather than printed whole.
+::testing::AssertionResult
+SameText(const std::string& expected, const std::string& actual)
+{
+	if (expected == actual)
+		return ::testing::AssertionSuccess();
+	size_t at = 0;
+	while (at < expected.size() && at < actual.size()
+		&& expected[at] == actual[at])
+		at++;
+	return ::testing::AssertionFailure() << "expected " << expected.size()
+		<< " bytes, got " << actual.size() << ", first difference at " << at
+		<< ": \"" << actual.substr(at > 20 ? at - 20 : 0, 60) << "\"";
 }
 
 
@@ -92,15 +115,20 @@ RunWith(const TemporaryHome& home, TolvexRunner& runner,
 
 // A hard-linked list rewritten in place, killed right after each of its
 // steps (the truncation, each write, each flush): the copy of the old list
-// is there and whole at every one of them, and the next save in the folder
-// (of another list) puts it back, so that both links read the old list
-// whole, then leaves nothing behind. Unkilled, the save gives the new
-// list at both links.
+// and the new contents are there and whole at every one of them. Where the
+// rewrite was cut short, the next save in the folder (of another list)
+// puts the old list back at both links; once the list held the new
+// contents, it is left with them. Either way nothing is left behind.
+// A hand edit after the kill (in place, as an editor that keeps the file
+// does) is never undone by that next save: a list changed since is left
+// alone, with its copy beside it. Unkilled, the save gives the new list at
+// both links.
 TEST(ListSaveTest, AKillAtEachStepOfAnInPlaceSaveLeavesAWholeList)
 {
 	TemporaryHome home;
 	std::string old = BigList("old", 3000);
 	std::string fresh = BigList("new", 2500);
+	std::string edit = "0;/music/by/hand.wav\n";
 	std::string folder = home.File("kill");
 	std::string list = home.WriteFile("kill/list.tvx", old);
 	std::string other = home.File("kill/other.tvx");
@@ -110,42 +138,80 @@ TEST(ListSaveTest, AKillAtEachStepOfAnInPlaceSaveLeavesAWholeList)
 	TolvexRunner runner(home);
 
 	int steps = 0;
+	int cutShort = 0;
 	for (int step = 1; step < 40; step++) {
-		Overwrite(list, old);
-		RunResult killed = RunWith(home, runner, SaveScript(source, folder,
-			"list.tvx"), "TOLVEX_KILL_PATH=" + Quoted(list)
-			+ " TOLVEX_KILL_AFTER=" + std::to_string(step));
-		if (killed.status == 0) {
-			EXPECT_EQ("", std::string(Contains(killed.output, "alert Save")
-				? killed.output : "")) << step;
-			EXPECT_EQ(fresh, ReadFile(list)) << step;
-			EXPECT_EQ(fresh, ReadFile(other)) << step;
-			steps = step - 1;
-			break;
-		}
-		// The shell reports the kill.
-		ASSERT_EQ(128 + SIGKILL, killed.status) << step << killed.errors;
-		// The copy of the old list, and the new list as it was written.
-		std::vector<std::string> left = Listing(home, folder);
-		ASSERT_EQ(4u, left.size()) << step;
-		ASSERT_EQ(".~keep-", left[0].substr(0, 7)) << step;
-		EXPECT_EQ(".~save-", left[1].substr(0, 7)) << step;
-		EXPECT_EQ(old, ReadFile(folder + "/" + left[0])) << step;
+		for (bool byHand : { false, true }) {
+			for (const std::string& name : Listing(home, folder)) {
+				if (name != "list.tvx" && name != "other.tvx")
+					unlink((folder + "/" + name).c_str());
+			}
+			Overwrite(list, old);
+			RunResult killed = RunWith(home, runner, SaveScript(source,
+				folder, "list.tvx"), "TOLVEX_KILL_PATH=" + Quoted(list)
+				+ " TOLVEX_KILL_AFTER=" + std::to_string(step));
+			if (killed.status == 0) {
+				EXPECT_EQ("", std::string(Contains(killed.output,
+					"alert Save") ? killed.output : "")) << step;
+				EXPECT_TRUE(SameText(fresh, ReadFile(list))) << step;
+				EXPECT_TRUE(SameText(fresh, ReadFile(other))) << step;
+				EXPECT_EQ(std::vector<std::string>({ "list.tvx",
+					"other.tvx" }), Listing(home, folder)) << step;
+				steps = step - 1;
+				break;
+			}
+			// The shell reports the kill.
+			ASSERT_EQ(128 + SIGKILL, killed.status) << step << killed.errors;
+			std::vector<std::string> left = Listing(home, folder);
+			ASSERT_EQ(4u, left.size()) << step;
+			ASSERT_EQ(".~keep-", left[0].substr(0, 7)) << step;
+			ASSERT_EQ(".~save-", left[1].substr(0, 7)) << step;
+			EXPECT_TRUE(SameText(old, ReadFile(folder + "/" + left[0])))
+				<< step;
+			EXPECT_TRUE(SameText(fresh, ReadFile(folder + "/" + left[1])))
+				<< step;
+			// Both as open to others as the list, no more.
+			for (int i = 0; i < 2; i++) {
+				struct stat info;
+				ASSERT_EQ(0, stat((folder + "/" + left[i]).c_str(), &info));
+				EXPECT_EQ(0644u, info.st_mode & 07777) << left[i];
+			}
+			std::string now = ReadFile(list);
+			bool whole = now == fresh;
+			ASSERT_TRUE(whole || (now.size() < fresh.size()
+				&& fresh.compare(0, now.size(), now) == 0)) << step;
+			if (!whole && !byHand)
+				cutShort++;
+			if (byHand) {
+				now += edit;
+				Overwrite(list, now);
+			}
 
-		RunResult next = RunWith(home, runner, SaveScript(empty, folder,
-			"another.tvx", 1, false), "");
-		ASSERT_EQ(0, next.status) << step << next.errors;
-		EXPECT_FALSE(Contains(next.output, "alert Save")) << next.output;
-		EXPECT_EQ(old, ReadFile(list)) << step;
-		EXPECT_EQ(old, ReadFile(other)) << step;
-		EXPECT_EQ(std::vector<std::string>({ "another.tvx", "list.tvx",
-			"other.tvx" }), Listing(home, folder)) << step;
-		unlink((folder + "/another.tvx").c_str());
+			RunResult next = RunWith(home, runner, SaveScript(empty, folder,
+				"another.tvx", 1, false), "");
+			ASSERT_EQ(0, next.status) << step << next.errors;
+			EXPECT_FALSE(Contains(next.output, "alert Save")) << next.output;
+			std::string expected = byHand ? now : whole ? fresh : old;
+			EXPECT_TRUE(SameText(expected, ReadFile(list))) << step << byHand;
+			EXPECT_TRUE(SameText(expected, ReadFile(other))) << step << byHand;
+			std::vector<std::string> after({ "another.tvx", "list.tvx",
+				"other.tvx" });
+			if (byHand)
+				after.insert(after.begin(), left.begin(), left.begin() + 2);
+			EXPECT_EQ(after, Listing(home, folder)) << step << byHand;
+			if (byHand) {
+				EXPECT_TRUE(SameText(old, ReadFile(folder + "/" + left[0])))
+					<< step;
+			}
+			unlink((folder + "/another.tvx").c_str());
+		}
+		if (steps > 0)
+			break;
 	}
-	// The truncation, a write a block of 64 KiB, the flush of the data and
-	// the flush of its type.
+	// The truncation, a write a block of 64 KiB and the flush of the data,
+	// then the flush of its type; from the last write on the list is whole.
 	EXPECT_EQ(3 + (int)((fresh.size() + 65535) / 65536), steps);
 	EXPECT_LE(7, steps);
+	EXPECT_EQ(steps - 3, cutShort);
 	EXPECT_EQ(std::vector<std::string>({ "list.tvx", "other.tvx" }),
 		Listing(home, folder));
 }
@@ -232,6 +298,143 @@ TEST(ListSaveTest, TwoProgramsSavingOneListNeverMixIt)
 	}
 	EXPECT_EQ(std::vector<std::string>({ "list.tvx", "other.tvx" }),
 		Listing(first, folder));
+}
+
+
+// A save that waited for the list while another save replaced it (caught
+// alive, stopped, holding the list, then let go) saves over the list the
+// name now leads to, not over the file replaced: both saves report
+// success, and the list holds the one that ended last.
+TEST(ListSaveTest, ASaveThatWaitedForTheListSavesOverTheOneNowNamed)
+{
+	TemporaryHome first;
+	std::string a = first.WriteFile("a.tvx", BigList("a", 300));
+	std::string folder = first.File("waited");
+	std::string list = first.WriteFile("waited/list.tvx", BigList("old",
+		300));
+	TolvexRunner runnerA(first);
+	TemporaryHome second;
+	std::string b = second.WriteFile("b.tvx", BigList("b", 200));
+	TolvexRunner runnerB(second);
+
+	// Stopped at its first write in the folder: its new file.
+	setenv("LD_PRELOAD", READ_FAILURE_LIBRARY, 1);
+	setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+	setenv("TOLVEX_KILL_PATH", (folder + "/").c_str(), 1);
+	setenv("TOLVEX_STOP_AFTER", "1", 1);
+	pid_t pidA = runnerA.Start(SaveScript(a, folder, "list.tvx"));
+	for (const char* name : { "LD_PRELOAD", "ASAN_OPTIONS",
+			"TOLVEX_KILL_PATH", "TOLVEX_STOP_AFTER" })
+		unsetenv(name);
+	int status = 0;
+	ASSERT_EQ(pidA, waitpid(pidA, &status, WUNTRACED));
+	ASSERT_TRUE(WIFSTOPPED(status));
+
+	// The second save waits for the lock, the list open.
+	pid_t pidB = runnerB.Start(SaveScript(b, folder, "list.tvx"));
+	bool waiting = false;
+	for (int i = 0; i < 400 && !waiting; i++) {
+		std::string fds = "/proc/" + std::to_string(pidB) + "/fd";
+		for (int fd = 3; fd < 64 && !waiting; fd++) {
+			char target[4096];
+			ssize_t length = readlink((fds + "/" + std::to_string(fd))
+				.c_str(), target, sizeof(target) - 1);
+			waiting = length > 0 && std::string(target, length) == list;
+		}
+		usleep(10000);
+	}
+	ASSERT_TRUE(waiting);
+	kill(pidA, SIGCONT);
+	RunResult resultA = runnerA.Finish(60);
+	RunResult resultB = runnerB.Finish(60);
+	ASSERT_EQ(0, resultA.status) << resultA.errors;
+	ASSERT_EQ(0, resultB.status) << resultB.errors;
+	EXPECT_FALSE(Contains(resultA.output, "alert Save")) << resultA.output;
+	EXPECT_FALSE(Contains(resultB.output, "alert Save")) << resultB.output;
+	EXPECT_TRUE(SameText(ReadFile(b), ReadFile(list)));
+	EXPECT_EQ(std::vector<std::string>({ "list.tvx" }), Listing(first,
+		folder));
+}
+
+
+// On a file system without attributes (a ramfs, mounted for the test),
+// an in-place save leaves in the kit's own store the list's records and
+// none of its work files, which are gone. A kept copy whose node came with
+// another copy's record (a node given again) is taken for one never
+// finished: its list, though it reads as cut short, is left as it is, and
+// the copy goes.
+TEST(ListSaveTest, WithoutAttributesTheStoreKeepsOnlyTheLists)
+{
+	if (geteuid() != 0)
+		GTEST_SKIP() << "mounting a ramfs needs root";
+	TemporaryHome home;
+	std::string folder = home.File("ramfs");
+	ASSERT_EQ(0, mkdir(folder.c_str(), 0755));
+	if (mount("none", folder.c_str(), "ramfs", 0, NULL) != 0)
+		GTEST_SKIP() << "cannot mount a ramfs here: " << strerror(errno);
+	struct Unmount {
+		std::string	path;
+		~Unmount() { umount2(path.c_str(), MNT_DETACH); }
+	} unmount = { folder };
+	std::string old = std::string(kHeader) + "0;/old/one.wav\n";
+	std::string fresh = std::string(kHeader) + "0;/new/one.wav\n";
+	std::string list = home.WriteFile("ramfs/list.tvx", old);
+	ASSERT_EQ(0, link(list.c_str(), (folder + "/other.tvx").c_str()));
+	std::string source = home.WriteFile("new.tvx", fresh);
+	std::string empty = home.WriteFile("empty.tvx", kHeader);
+	TolvexRunner runner(home);
+	auto store = [](const std::string& path) {
+		struct stat info;
+		return stat(path.c_str(), &info) != 0 ? std::string()
+			: BPrivate::AttributeFallbackFolder(info.st_dev, info.st_ino);
+	};
+	std::string stores = store(list);
+	stores.erase(stores.rfind('/'));
+
+	RunResult saved = RunWith(home, runner, SaveScript(source, folder,
+		"list.tvx"), "");
+	ASSERT_EQ(0, saved.status) << saved.errors;
+	EXPECT_FALSE(Contains(saved.output, "alert Save")) << saved.output;
+	EXPECT_EQ(fresh, ReadFile(list));
+	EXPECT_EQ(fresh, ReadFile(folder + "/other.tvx"));
+	EXPECT_EQ(std::vector<std::string>({ "list.tvx", "other.tvx" }),
+		Listing(home, folder));
+	std::string listStore = store(list);
+	EXPECT_EQ(std::vector<std::string>({ listStore.substr(
+		listStore.rfind('/') + 1) }), Listing(home, stores));
+	BNode node(list.c_str());
+	char type[64] = "";
+	EXPECT_LT(0, node.ReadAttr("BEOS:TYPE", B_MIME_STRING_TYPE, 0, type,
+		sizeof(type) - 1));
+	EXPECT_STREQ("text/x-Tolvex-list", type);
+
+	// Read as cut short: the list is the start of the new contents.
+	std::string kept = home.WriteFile("ramfs/.~keep-00000000000000c1",
+		"0;/planted/old.wav\n");
+	home.WriteFile("ramfs/.~save-00000000000000c2", fresh
+		+ "0;/planted/more.wav\n");
+	struct stat info;
+	ASSERT_EQ(0, stat(list.c_str(), &info));
+	std::string record = std::to_string((unsigned long long)info.st_dev)
+		+ " " + std::to_string((unsigned long long)info.st_ino)
+		+ " .~keep-00000000000000c9 .~save-00000000000000c2 " + list;
+	BNode keptNode(kept.c_str());
+	ASSERT_EQ((ssize_t)record.size() + 1, keptNode.WriteAttr(
+		"Tolvex:kept_for", B_STRING_TYPE, 0, record.c_str(),
+		record.size() + 1));
+	RunResult next = RunWith(home, runner, SaveScript(empty, folder,
+		"another.tvx", 1, false), "");
+	ASSERT_EQ(0, next.status) << next.errors;
+	EXPECT_FALSE(Contains(next.output, "alert Save")) << next.output;
+	EXPECT_EQ(fresh, ReadFile(list));
+	EXPECT_EQ(std::vector<std::string>({ "another.tvx", "list.tvx",
+		"other.tvx" }), Listing(home, folder));
+	std::vector<std::string> expected({ store(folder + "/another.tvx"),
+		listStore });
+	for (std::string& path : expected)
+		path.erase(0, path.rfind('/') + 1);
+	std::sort(expected.begin(), expected.end());
+	EXPECT_EQ(expected, Listing(home, stores));
 }
 
 

@@ -6,9 +6,11 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include <Entry.h>
 #include <File.h>
 #include <Node.h>
 #include <TypeConstants.h>
@@ -67,9 +69,13 @@ TEST_F(AttributeStrengthTest, FallbackStoreTakesAnyName)
 	ASSERT_EQ(stat(Path("Tolvex").c_str(), &st), 0);
 	std::string folder = BPrivate::AttributeFallbackFolder(st.st_dev,
 		st.st_ino);
-	EXPECT_EQ(Names(folder).size(), sizeof(names) / sizeof(names[0]));
+	// One file a name, and the mark of the node's generation.
+	EXPECT_EQ(Names(folder).size(), sizeof(names) / sizeof(names[0]) + 1);
+	EXPECT_EQ(access((folder + "/.generation").c_str(), F_OK), 0);
 	for (const char* name : names)
 		EXPECT_EQ(node.RemoveAttr(name), B_OK) << name;
+	// The node's folder goes with its last attribute.
+	EXPECT_NE(access(folder.c_str(), F_OK), 0);
 	BPrivate::ForceAttributeFallbackForTests(false);
 }
 
@@ -148,5 +154,118 @@ TEST_F(AttributeStrengthTest, FallbackReadStopsAtTheCallersLimit)
 		EXPECT_EQ(data, value.substr(0, limit));
 	}
 	close(fd);
+	BPrivate::ForceAttributeFallbackForTests(false);
+}
+
+
+namespace {
+
+std::string
+Read(const std::string& path, const char* name)
+{
+	BNode node(path.c_str());
+	char buffer[32] = "";
+	ssize_t read = node.ReadAttr(name, B_STRING_TYPE, 0, buffer,
+		sizeof(buffer) - 1);
+	return read < 0 ? "error " + std::to_string(read) : std::string(buffer);
+}
+
+
+bool
+Write(const std::string& path, const char* name, const char* value)
+{
+	BNode node(path.c_str());
+	return node.WriteAttr(name, B_STRING_TYPE, 0, value, strlen(value) + 1)
+		== (ssize_t)strlen(value) + 1;
+}
+
+
+std::string
+StoreOf(const std::string& path)
+{
+	struct stat st;
+	if (stat(path.c_str(), &st) != 0)
+		return "";
+	return BPrivate::AttributeFallbackFolder(st.st_dev, st.st_ino);
+}
+
+} // namespace
+
+
+// The fallback store forgets a file's records when its last name goes,
+// removed or renamed over, and keeps them while another name is left; a
+// file made later on the node of one removed behind the kit's back (a
+// number the file system gives again) does not get that file's records,
+// and writing its own clears them.
+TEST_F(AttributeStrengthTest, FallbackStoreForgetsFilesThatAreGone)
+{
+	BPrivate::ForceAttributeFallbackForTests(true);
+	std::string gone = Path("gone");
+	std::string replaced = Path("replaced");
+	std::string moved = Path("moved");
+	std::string linked = Path("linked");
+	for (const std::string& path : { gone, replaced, moved, linked }) {
+		WriteFile(path, "data");
+		ASSERT_TRUE(Write(path, "who", path.c_str())) << path;
+	}
+	ASSERT_EQ(link(linked.c_str(), Path("linked-too").c_str()), 0);
+	std::string goneStore = StoreOf(gone);
+	std::string replacedStore = StoreOf(replaced);
+	std::string linkedStore = StoreOf(linked);
+	ASSERT_EQ(access(goneStore.c_str(), F_OK), 0);
+
+	EXPECT_EQ(BEntry(gone.c_str()).Remove(), B_OK);
+	EXPECT_EQ(BEntry(moved.c_str()).Rename(replaced.c_str(), true), B_OK);
+	EXPECT_EQ(BEntry(linked.c_str()).Remove(), B_OK);
+	EXPECT_NE(access(goneStore.c_str(), F_OK), 0);
+	EXPECT_NE(access(replacedStore.c_str(), F_OK), 0);
+	EXPECT_EQ(Read(replaced, "who"), moved);
+	EXPECT_EQ(Read(Path("linked-too"), "who"), linked);
+	EXPECT_EQ(StoreOf(Path("linked-too")), linkedStore);
+	// A file renamed over itself, under another name, keeps its records.
+	ASSERT_EQ(link(replaced.c_str(), Path("same").c_str()), 0);
+	EXPECT_EQ(BEntry(Path("same").c_str()).Rename(replaced.c_str(), true),
+		B_OK);
+	EXPECT_EQ(Read(replaced, "who"), moved);
+
+	// Removed behind the kit's back: its records stay, keyed by a number
+	// the file system may give a new file.
+	std::string stale = Path("stale");
+	WriteFile(stale, "data");
+	ASSERT_TRUE(Write(stale, "who", "stale"));
+	ASSERT_TRUE(Write(stale, "other", "stale"));
+	struct stat old;
+	ASSERT_EQ(stat(stale.c_str(), &old), 0);
+	ASSERT_EQ(unlink(stale.c_str()), 0);
+	std::string reused;
+	for (int i = 0; i < 200 && reused.empty(); i++) {
+		std::string candidate = Path("new-" + std::to_string(i));
+		WriteFile(candidate, "data");
+		struct stat st;
+		if (stat(candidate.c_str(), &st) == 0 && st.st_ino == old.st_ino
+			&& st.st_dev == old.st_dev)
+			reused = candidate;
+	}
+	BPrivate::ForceAttributeFallbackForTests(false);
+	if (reused.empty())
+		GTEST_SKIP() << "the file system gave no node number again";
+	struct statx birth;
+	if (statx(AT_FDCWD, reused.c_str(), 0, STATX_BTIME, &birth) != 0
+		|| (birth.stx_mask & STATX_BTIME) == 0)
+		GTEST_SKIP() << "the file system tells no birth time";
+	BPrivate::ForceAttributeFallbackForTests(true);
+	EXPECT_EQ(Read(reused, "who"), "error " + std::to_string(
+		(int)B_ENTRY_NOT_FOUND));
+	BNode node(reused.c_str());
+	char name[B_ATTR_NAME_LENGTH];
+	EXPECT_EQ(node.GetNextAttrName(name), B_ENTRY_NOT_FOUND);
+	EXPECT_EQ(node.RemoveAttr("other"), B_ENTRY_NOT_FOUND);
+	ASSERT_TRUE(Write(reused, "mine", "new"));
+	EXPECT_EQ(Read(reused, "mine"), "new");
+	EXPECT_EQ(Read(reused, "other"), "error " + std::to_string(
+		(int)B_ENTRY_NOT_FOUND));
+	std::vector<std::string> left = Names(StoreOf(reused));
+	std::sort(left.begin(), left.end());
+	EXPECT_EQ(left, std::vector<std::string>({ ".generation", "mine" }));
 	BPrivate::ForceAttributeFallbackForTests(false);
 }

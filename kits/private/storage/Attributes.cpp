@@ -181,6 +181,74 @@ CheckNodeWritable(int fd)
 }
 
 
+// The node's birth time, where its file system tells it: a node that
+// carries another birth time than its records were written for is a file
+// made later with the same number, and the records are not its. Empty
+// where there is none to tell.
+std::string
+NodeGeneration(int fd)
+{
+	struct statx info;
+	if (statx(fd, "", AT_EMPTY_PATH | AT_STATX_SYNC_AS_STAT, STATX_BTIME,
+			&info) != 0 || (info.stx_mask & STATX_BTIME) == 0)
+		return std::string();
+	char text[64];
+	snprintf(text, sizeof(text), "%lld.%09u",
+		(long long)info.stx_btime.tv_sec, (unsigned)info.stx_btime.tv_nsec);
+	return text;
+}
+
+
+const char* kGenerationFile = "/.generation";
+
+
+// The records in the folder are the node's: they carry its generation, or
+// none (older records, or a file system that tells none).
+bool
+RecordsAreNodes(int fd, const std::string& folder)
+{
+	std::string stored;
+	std::string generation = NodeGeneration(fd);
+	int in = open((folder + kGenerationFile).c_str(),
+		O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+	if (in < 0 || generation.empty()) {
+		if (in >= 0)
+			close(in);
+		return true;
+	}
+	char buffer[64];
+	ssize_t length = read(in, buffer, sizeof(buffer));
+	close(in);
+	return length > 0 && std::string(buffer, length) == generation;
+}
+
+
+// Records of a file that had the node's number before it go, and the
+// folder is marked with the node's generation.
+status_t
+ClaimRecords(int fd, const std::string& folder)
+{
+	std::string generation = NodeGeneration(fd);
+	if (generation.empty())
+		return B_OK;
+	if (!RecordsAreNodes(fd, folder)) {
+		DIR* dir = opendir(folder.c_str());
+		if (dir != NULL) {
+			while (struct dirent* entry = readdir(dir)) {
+				if (strcmp(entry->d_name, ".") != 0
+					&& strcmp(entry->d_name, "..") != 0)
+					unlink((folder + "/" + entry->d_name).c_str());
+			}
+			closedir(dir);
+		}
+	}
+	struct stat info;
+	if (lstat((folder + kGenerationFile).c_str(), &info) == 0)
+		return B_OK;
+	return WriteFileAtomically(folder + kGenerationFile, generation, 0600);
+}
+
+
 // Anything else in the store's place (a FIFO, a device, a link to one)
 // must neither block start-up nor be read without end: only a regular
 // file is a value, and no more of it is read than the caller can take.
@@ -192,6 +260,8 @@ FallbackRead(int fd, const char* name, std::string* value, size_t limit)
 	status_t status = FallbackFile(fd, name, &folder, &file);
 	if (status != B_OK)
 		return status;
+	if (!RecordsAreNodes(fd, folder))
+		return B_ENTRY_NOT_FOUND;
 	int in = open(file.c_str(),
 		O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
 	if (in < 0)
@@ -244,6 +314,8 @@ FallbackWrite(int fd, const char* name, const std::string& value)
 	if (status != B_OK)
 		return status;
 	status = CreateFolders(folder);
+	if (status == B_OK)
+		status = ClaimRecords(fd, folder);
 	if (status != B_OK)
 		return status;
 	return WriteFileAtomically(file, value, 0600);
@@ -258,10 +330,29 @@ FallbackRemove(int fd, const char* name)
 	status_t status = WritableFallbackFile(fd, name, &folder, &file);
 	if (status != B_OK)
 		return status;
+	if (!RecordsAreNodes(fd, folder))
+		return B_ENTRY_NOT_FOUND;
 	if (unlink(file.c_str()) != 0)
 		return StatusFromErrno(errno);
-	// The node's folder goes with its last attribute.
-	rmdir(folder.c_str());
+	// The node's folder goes with its last attribute, and its mark then.
+	if (rmdir(folder.c_str()) != 0 && errno == ENOTEMPTY) {
+		bool marked = false;
+		bool others = false;
+		if (DIR* dir = opendir(folder.c_str())) {
+			while (struct dirent* entry = readdir(dir)) {
+				if (strcmp(entry->d_name, kGenerationFile + 1) == 0)
+					marked = true;
+				else if (strcmp(entry->d_name, ".") != 0
+					&& strcmp(entry->d_name, "..") != 0)
+					others = true;
+			}
+			closedir(dir);
+		}
+		if (marked && !others) {
+			unlink((folder + kGenerationFile).c_str());
+			rmdir(folder.c_str());
+		}
+	}
 	return B_OK;
 }
 
@@ -471,8 +562,10 @@ ListAttributes(int fd, std::vector<std::string>* names)
 	struct stat info;
 	if (fstat(fd, &info) != 0)
 		return StatusFromErrno(errno);
-	DIR* dir = opendir(AttributeFallbackFolder(info.st_dev, info.st_ino)
-		.c_str());
+	std::string folder = AttributeFallbackFolder(info.st_dev, info.st_ino);
+	if (!RecordsAreNodes(fd, folder))
+		return B_OK;
+	DIR* dir = opendir(folder.c_str());
 	if (dir == NULL)
 		return B_OK;
 	while (struct dirent* entry = readdir(dir)) {
