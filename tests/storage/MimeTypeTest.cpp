@@ -222,7 +222,8 @@ TEST_F(MimeTypeTest, GuessByNameFromInstalledTypesAndTheDesktopGlobs)
 		"50:application/gzip:*.gz\n"
 		"50:application/x-compressed-tar:*.tar.gz\n"
 		"80:text/x-special:special.*\n"
-		"50:text/x-exact:*.CS:cs\n");
+		"50:text/x-exact:*.CS:cs\n"
+		"50:text/x-troff-man:*.[1-9]\n");
 	const char* saved = getenv("XDG_DATA_DIRS");
 	std::string savedDirs = saved != NULL ? saved : "";
 	setenv("XDG_DATA_DIRS", shared.c_str(), 1);
@@ -246,6 +247,11 @@ TEST_F(MimeTypeTest, GuessByNameFromInstalledTypesAndTheDesktopGlobs)
 		{ "xreadme", NULL },
 		{ "mine", NULL },
 		{ ".mine", "text/x-users" },
+		// A pattern that ends in a bracket has no literal tail.
+		{ "ls.1", "text/x-troff-man" },
+		{ "LS.9", "text/x-troff-man" },
+		{ "ls.0", NULL },
+		{ "ls.1x", NULL },
 	};
 	for (const Case& test : cases) {
 		BMimeType type;
