@@ -564,15 +564,21 @@ BMimeType::IsValid(const char* type)
 // The kits' database is the reference and the desktop's holds a copy: a
 // type installed when publishing could not be done (or by an older
 // Tolvex) is published whenever it is looked at, so that registering
-// again repairs it.
+// again repairs it. A type that a database the desktop reads describes
+// already (a package installed it for the whole system) is installed as
+// it stands: no copy of it goes into the user's data folder.
 bool
 BMimeType::IsInstalled() const
 {
-	if (_CheckInstalled() != B_OK)
-		return false;
-	if (fType.find('/') != std::string::npos
+	bool isSubtype = fType.find('/') != std::string::npos;
+	if (_CheckInstalled() != B_OK) {
+		return fStatus == B_OK && isSubtype
+			&& BPrivate::DesktopHasType(fType.c_str());
+	}
+	if (isSubtype
 		&& access(BPrivate::SharedMimePackagePath(fType.c_str()).c_str(),
-			F_OK) != 0)
+			F_OK) != 0
+		&& !BPrivate::DesktopHasType(fType.c_str()))
 		_Publish();
 	return true;
 }
@@ -776,7 +782,7 @@ status_t
 BMimeType::SetShortDescription(const char* description)
 {
 	status_t status = _WriteString(kShortDescriptionAttr, description);
-	if (status == B_OK && IsInstalled())
+	if (status == B_OK && _CheckInstalled() == B_OK)
 		_Publish();
 	return status;
 }
@@ -847,7 +853,7 @@ BMimeType::SetFileExtensions(const BMessage* extensions)
 	if (status != B_OK)
 		return status;
 	status = _Write(kExtensionsAttr, B_MESSAGE_TYPE, &data);
-	if (status == B_OK && IsInstalled())
+	if (status == B_OK && _CheckInstalled() == B_OK)
 		_Publish();
 	return status;
 }

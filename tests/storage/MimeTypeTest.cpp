@@ -321,3 +321,88 @@ TEST(SnifferRuleTest, OneStringRulesAreMagic)
 		EXPECT_FALSE(BPrivate::ParseSnifferRule(bad, &magic)) << bad;
 	}
 }
+
+
+// A type that a database the desktop reads describes already (a package
+// installed it for the whole system) counts as installed: registering it
+// writes nothing in the user's data folder. The kits' own package file in
+// the user's database, or another type's, does not count.
+TEST_F(MimeTypeTest, TypeTheDesktopKnowsIsNotCopiedForTheUser)
+{
+	const char* saved = getenv("XDG_DATA_DIRS");
+	std::string savedDirs = saved != NULL ? saved : "";
+	std::string system = Path("system/share");
+	std::string other = Path("other/share");
+	setenv("XDG_DATA_DIRS", (other + ":relative:" + system).c_str(), 1);
+	const std::string declaration = "<?xml version=\"1.0\"?>\n<mime-info>\n"
+		"  <mime-type type=\"text/x-tolvex-list\">\n"
+		"    <glob pattern=\"*.tvx\"/>\n  </mime-type>\n</mime-info>\n";
+
+	struct Case {
+		const char*	name;
+		const char*	file;
+		std::string	content;
+		bool		known;
+	} cases[] = {
+		{ "nothing anywhere", NULL, "", false },
+		{ "the system's compiled list", "system/share/mime/types",
+			"text/plain\nTEXT/X-TOLVEX-LIST\n", true },
+		{ "a longer name in the list", "system/share/mime/types",
+			"text/x-tolvex-list2\ntext/x-tolvex-lis\n", false },
+		{ "a system package not yet compiled",
+			"system/share/mime/packages/tolvex.xml", declaration, true },
+		{ "single quotes", "other/share/mime/packages/a.xml",
+			"<mime-type type='Text/X-Tolvex-List'/>", true },
+		{ "another type's package", "system/share/mime/packages/b.xml",
+			"<mime-type type=\"text/x-other\"><sub-class-of "
+			"type=\"text/x-tolvex-list\"/></mime-type>", false },
+		{ "the user's own package of another program",
+			"home/.local/share/mime/packages/tolvex.xml", declaration,
+			true },
+		{ "the kits' own publication", "home/.local/share/mime/packages/"
+			"beos-text@x-tolvex-list.xml", declaration, false },
+	};
+	for (const Case& test : cases) {
+		SCOPED_TRACE(test.name);
+		std::string file;
+		if (test.file != NULL) {
+			file = Path(test.file);
+			ASSERT_EQ(0, Run({ "mkdir", "-p",
+				file.substr(0, file.rfind('/')) }));
+			WriteFile(file, test.content);
+		}
+		BMimeType type(kListType);
+		EXPECT_EQ(test.known, type.IsInstalled());
+		if (test.known) {
+			SetListProperties(type, 3);
+			EXPECT_EQ(B_FILE_EXISTS, type.Install());
+			EXPECT_NE(0, access((fData + "/beos_mime").c_str(), F_OK));
+			EXPECT_NE(0, access((fData + "/mime/types").c_str(), F_OK));
+			EXPECT_NE(0, access(BPrivate::SharedMimePackagePath(kListType)
+				.c_str(), F_OK));
+		}
+		if (!file.empty()) {
+			ASSERT_EQ(0, unlink(file.c_str()));
+		}
+	}
+
+	// Installed for the user before the system had it: kept, but not
+	// published again into the user's database.
+	BMimeType type(kListType);
+	SetListProperties(type, 4);
+	ASSERT_EQ(B_OK, type.Install());
+	std::string published = BPrivate::SharedMimePackagePath(kListType);
+	ASSERT_EQ(0, access(published.c_str(), F_OK));
+	ASSERT_EQ(0, unlink(published.c_str()));
+	WriteFile(Path("system/share/mime/types"), "text/x-tolvex-list\n");
+	EXPECT_TRUE(BMimeType(kListType).IsInstalled());
+	EXPECT_NE(0, access(published.c_str(), F_OK));
+	unlink(Path("system/share/mime/types").c_str());
+	EXPECT_TRUE(BMimeType(kListType).IsInstalled());
+	EXPECT_EQ(0, access(published.c_str(), F_OK));
+
+	if (saved != NULL)
+		setenv("XDG_DATA_DIRS", savedDirs.c_str(), 1);
+	else
+		unsetenv("XDG_DATA_DIRS");
+}
