@@ -645,7 +645,13 @@ BMimeType::Install()
 		return fStatus;
 	if (IsInstalled())
 		return B_FILE_EXISTS;
+	return _WriteEntry(true);
+}
 
+
+status_t
+BMimeType::_WriteEntry(bool publish)
+{
 	std::string path = _DatabasePath();
 	bool isSupertype = fType.find('/') == std::string::npos;
 	status_t status = BPrivate::CreateFolders(isSupertype
@@ -696,7 +702,7 @@ BMimeType::Install()
 	// The desktop's database first: a type counts as installed only once
 	// it is published, so a failure here, or a kill, leaves it to the next
 	// registration to do both.
-	if (status == B_OK)
+	if (status == B_OK && publish)
 		status = _Publish();
 	if (status == B_OK && !isSupertype) {
 		if (link(temp.c_str(), path.c_str()) != 0) {
@@ -1034,6 +1040,11 @@ BMimeType::_Write(const char* name, type_code type, const std::string* data)
 			value.type = type;
 			value.data = *data;
 		}
+		// A type the desktop describes is installed: a property set on it
+		// is the user's own, kept in an entry of the kits' database that
+		// the desktop needs no copy of.
+		if (data != NULL && IsInstalled())
+			return _WriteEntry(false);
 		return B_OK;
 	}
 	BNode node(_DatabasePath().c_str());

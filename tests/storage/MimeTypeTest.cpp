@@ -374,7 +374,6 @@ TEST_F(MimeTypeTest, TypeTheDesktopKnowsIsNotCopiedForTheUser)
 		BMimeType type(kListType);
 		EXPECT_EQ(test.known, type.IsInstalled());
 		if (test.known) {
-			SetListProperties(type, 3);
 			EXPECT_EQ(B_FILE_EXISTS, type.Install());
 			EXPECT_NE(0, access((fData + "/beos_mime").c_str(), F_OK));
 			EXPECT_NE(0, access((fData + "/mime/types").c_str(), F_OK));
@@ -385,6 +384,21 @@ TEST_F(MimeTypeTest, TypeTheDesktopKnowsIsNotCopiedForTheUser)
 			ASSERT_EQ(0, unlink(file.c_str()));
 		}
 	}
+
+	// A property the user sets on a type the system describes is the
+	// user's own: kept in the kits' database at once, not published.
+	WriteFile(Path("system/share/mime/types"), "text/x-tolvex-list\n");
+	{
+		BMimeType known(kListType);
+		ASSERT_EQ(B_OK, known.SetPreferredApp("application/x-vnd.other"));
+		char signature[B_MIME_TYPE_LENGTH];
+		ASSERT_EQ(B_OK, BMimeType(kListType).GetPreferredApp(signature));
+		EXPECT_STREQ("application/x-vnd.other", signature);
+		EXPECT_NE(0, access(BPrivate::SharedMimePackagePath(kListType)
+			.c_str(), F_OK));
+		ASSERT_EQ(B_OK, known.Delete());
+	}
+	unlink(Path("system/share/mime/types").c_str());
 
 	// Installed for the user before the system had it: kept, but not
 	// published again into the user's database.
