@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
@@ -36,6 +37,19 @@ SetListProperties(BMimeType& type, uint8 iconColor)
 	memset(mini.Bits(), iconColor, mini.BitsLength());
 	EXPECT_EQ(type.SetIcon(&large, B_LARGE_ICON), B_OK);
 	EXPECT_EQ(type.SetIcon(&mini, B_MINI_ICON), B_OK);
+}
+
+
+size_t
+OpenDescriptors()
+{
+	size_t count = 0;
+	DIR* folder = opendir("/proc/self/fd");
+	while (folder != NULL && readdir(folder) != NULL)
+		count++;
+	if (folder != NULL)
+		closedir(folder);
+	return count;
 }
 
 } // namespace
@@ -384,6 +398,15 @@ TEST_F(MimeTypeTest, TypeTheDesktopKnowsIsNotCopiedForTheUser)
 			ASSERT_EQ(0, unlink(file.c_str()));
 		}
 	}
+
+	// Looking through the desktop's databases, at every start, leaves no
+	// descriptor open.
+	WriteFile(Path("system/share/mime/packages/tolvex.xml"), declaration);
+	size_t before = OpenDescriptors();
+	for (int i = 0; i < 4; i++)
+		EXPECT_TRUE(BMimeType(kListType).IsInstalled());
+	EXPECT_EQ(before, OpenDescriptors());
+	unlink(Path("system/share/mime/packages/tolvex.xml").c_str());
 
 	// A property the user sets on a type the system describes is the
 	// user's own: kept in the kits' database at once, not published.
