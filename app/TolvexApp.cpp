@@ -24,15 +24,16 @@ const char* kTolvexWebAddress = "";
 static const char* kInstalledManual = "share/doc/tolvex/leggimi.html";
 const char* kListMimeType = "text/x-Tolvex-list";
 const char* kDefaultEncoderLocation = "/boot/home/config/bin/Gogo";
+const char* kTolvexVersion = "1.2a";
 
 static const char* kRightsHolder = "Copyright (C) 2026 gli sviluppatori di "
 	"Tolvex";
 static const char* kEMailAddress = "tolvex@example.org";
 
 
-TolvexApp::TolvexApp()
+TolvexApp::TolvexApp(status_t* error)
 	:
-	BApplication(kTolvexSignature),
+	BApplication(kTolvexSignature, error),
 	fMainWindow(NULL),
 	encoder_location(new char[kEncoderLocationSize]),
 	fHasExecutableRef(false)
@@ -198,13 +199,14 @@ TolvexApp::GetAboutText(char* buffer, size_t size)
 	char address[kWebAddressSize];
 	GetWebAddress(address, sizeof(address));
 	snprintf(buffer, size,
-		"Tolvex 1.2a (Italiano)\n"
+		"Tolvex %s (Italiano)\n"
 		"%s\n\n"
 		"Per le istruzioni e la licenza vedi il file leggimi.\n\n"
 		"E-Mail: : %s\n"
 		"Web: : %s\n\n"
 		"Compilato il %s %s",
-		kRightsHolder, kEMailAddress, address, __DATE__, __TIME__);
+		kTolvexVersion, kRightsHolder, kEMailAddress, address, __DATE__,
+		__TIME__);
 }
 
 

@@ -16,6 +16,7 @@ extern const char* kTolvexSignature;
 extern const char* kTolvexWebAddress;
 extern const char* kListMimeType;
 extern const char* kDefaultEncoderLocation;
+extern const char* kTolvexVersion;
 
 // The web address holds at most this many bytes, its NUL included: a path
 // of B_PATH_NAME_LENGTH bytes, each written as %XX, and "file://".
@@ -26,7 +27,9 @@ const size_t kEncoderLocationSize = 1024;
 
 class TolvexApp : public BApplication {
 public:
-								TolvexApp();
+								// Without a display, error says so where it
+								// is given; else the program ends there.
+								TolvexApp(status_t* error = NULL);
 	virtual						~TolvexApp();
 
 	virtual	void				MessageReceived(BMessage* message);

@@ -1,6 +1,7 @@
 #include "Progress.h"
 
 #include <time.h>
+#include <unistd.h>
 
 
 static double
@@ -16,7 +17,10 @@ Progress::Progress(FILE* stream, bool silent, int64_t totalFrames,
 	int sampleRate)
 	:
 	fStream(stream),
-	fSilent(silent),
+	// A line redrawn in place is for someone watching a terminal. A front
+	// end, a pipe or a log (standard error not a terminal) would get
+	// "\r  0%  1%..." mixed into what it reads, so there is none.
+	fSilent(silent || !isatty(STDERR_FILENO)),
 	fTotalFrames(totalFrames),
 	fSampleRate(sampleRate),
 	fLastPercent(-1),

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/epoll.h>
@@ -678,8 +679,14 @@ LaunchOpener(const char* argument, team_id* team)
 {
 	std::string opener;
 	status_t status = FindInPath("xdg-open", &opener);
-	if (status != B_OK)
+	if (status != B_OK) {
+		// A lean install leaves the desktop's tools out: say which one
+		// this needed, where someone may read it.
+		fprintf(stderr, "%s: per aprire %s serve xdg-open (pacchetto "
+			"xdg-utils), che non è installato.\n",
+			program_invocation_short_name, argument);
 		return B_LAUNCH_FAILED_NO_PREFERRED_APP;
+	}
 	entry_ref ref;
 	status = get_ref_for_path(opener.c_str(), &ref);
 	if (status != B_OK)

@@ -564,15 +564,21 @@ BMimeType::IsValid(const char* type)
 // The kits' database is the reference and the desktop's holds a copy: a
 // type installed when publishing could not be done (or by an older
 // Tolvex) is published whenever it is looked at, so that registering
-// again repairs it.
+// again repairs it. A type that a database the desktop reads describes
+// already (a package installed it for the whole system) is installed as
+// it stands: no copy of it goes into the user's data folder.
 bool
 BMimeType::IsInstalled() const
 {
-	if (_CheckInstalled() != B_OK)
-		return false;
-	if (fType.find('/') != std::string::npos
+	bool isSubtype = fType.find('/') != std::string::npos;
+	if (_CheckInstalled() != B_OK) {
+		return fStatus == B_OK && isSubtype
+			&& BPrivate::DesktopHasType(fType.c_str());
+	}
+	if (isSubtype
 		&& access(BPrivate::SharedMimePackagePath(fType.c_str()).c_str(),
-			F_OK) != 0)
+			F_OK) != 0
+		&& !BPrivate::DesktopHasType(fType.c_str()))
 		_Publish();
 	return true;
 }
@@ -639,7 +645,13 @@ BMimeType::Install()
 		return fStatus;
 	if (IsInstalled())
 		return B_FILE_EXISTS;
+	return _WriteEntry(true);
+}
 
+
+status_t
+BMimeType::_WriteEntry(bool publish)
+{
 	std::string path = _DatabasePath();
 	bool isSupertype = fType.find('/') == std::string::npos;
 	status_t status = BPrivate::CreateFolders(isSupertype
@@ -690,7 +702,7 @@ BMimeType::Install()
 	// The desktop's database first: a type counts as installed only once
 	// it is published, so a failure here, or a kill, leaves it to the next
 	// registration to do both.
-	if (status == B_OK)
+	if (status == B_OK && publish)
 		status = _Publish();
 	if (status == B_OK && !isSupertype) {
 		if (link(temp.c_str(), path.c_str()) != 0) {
@@ -776,7 +788,7 @@ status_t
 BMimeType::SetShortDescription(const char* description)
 {
 	status_t status = _WriteString(kShortDescriptionAttr, description);
-	if (status == B_OK && IsInstalled())
+	if (status == B_OK && _CheckInstalled() == B_OK)
 		_Publish();
 	return status;
 }
@@ -847,7 +859,7 @@ BMimeType::SetFileExtensions(const BMessage* extensions)
 	if (status != B_OK)
 		return status;
 	status = _Write(kExtensionsAttr, B_MESSAGE_TYPE, &data);
-	if (status == B_OK && IsInstalled())
+	if (status == B_OK && _CheckInstalled() == B_OK)
 		_Publish();
 	return status;
 }
@@ -1028,6 +1040,11 @@ BMimeType::_Write(const char* name, type_code type, const std::string* data)
 			value.type = type;
 			value.data = *data;
 		}
+		// A type the desktop describes is installed: a property set on it
+		// is the user's own, kept in an entry of the kits' database that
+		// the desktop needs no copy of.
+		if (data != NULL && IsInstalled())
+			return _WriteEntry(false);
 		return B_OK;
 	}
 	BNode node(_DatabasePath().c_str());

@@ -87,6 +87,9 @@ private:
 			status_t			_WriteString(const char* name,
 									const char* text);
 			status_t			_Publish() const;
+			// Writes the entry with the pending properties into the kits'
+			// database, and publishes it to the desktop when asked.
+			status_t			_WriteEntry(bool publish);
 			// B_OK for a whole type entry, B_ENTRY_NOT_FOUND where there
 			// is none (or only a damaged one), another error where the
 			// database cannot be looked at.

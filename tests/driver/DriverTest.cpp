@@ -133,9 +133,12 @@ TEST(DriverTest, RefsAndArgumentsAtLaunch)
 	TemporaryHome home;
 	home.WriteFile("a.tvx", "");
 	TolvexRunner runner(home);
-	// Other words are ignored; --refs hands the files over.
-	RunResult result = runner.Run("dump\n", { "--verbose", "qualcosa",
-		"--refs", home.File("a.tvx"), home.File("missing/b.wav") });
+	// Other words that are no options are ignored (an unknown option is
+	// refused: tests/commandline); --refs hands the files over, even one
+	// that looks like an option.
+	RunResult result = runner.Run("dump\n", { "qualcosa", "altro",
+		"--refs", home.File("a.tvx"), home.File("missing/b.wav"),
+		"--verbose" });
 	EXPECT_EQ(0, result.status) << result.errors;
 	EXPECT_TRUE(Contains(result.output, "window \"Tolvex 1.2a\" hidden=0"));
 }

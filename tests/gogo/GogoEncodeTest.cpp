@@ -270,22 +270,44 @@ TEST_F(GogoEncodeTest, ReadsTheCommonWaveVariants)
 }
 
 
-TEST_F(GogoEncodeTest, ProgressOnOneLineUnlessSilent)
+// Progress is for someone at a terminal: shown only when standard error
+// is one, so that a front end or a pipe reads Gogo's output undisturbed.
+TEST_F(GogoEncodeTest, ProgressOnOneLineAtATerminalUnlessSilent)
 {
 	WriteWave(In("p.wav"), 2, 44100, 3);
-	RunResult loud = RunGogo({ In("p.wav") });
-	ASSERT_EQ(0, loud.status) << loud.errors;
-	EXPECT_NE(std::string::npos, loud.output.find("\r100%")) << loud.output;
-	EXPECT_NE(std::string::npos, loud.output.find("x real time"));
-	// One line: updates return to its start, and only the end starts a new
-	// one.
-	EXPECT_EQ(1, std::count(loud.output.begin(), loud.output.end(), '\n'));
-	EXPECT_EQ('\n', loud.output.back());
-	EXPECT_TRUE(loud.errors.empty()) << loud.errors;
-
-	RunResult quiet = RunGogo({ "-silent", In("p.wav") });
-	ASSERT_EQ(0, quiet.status) << quiet.errors;
-	EXPECT_EQ("", quiet.output);
+	struct Case {
+		const char*	name;
+		bool		terminal;
+		bool		silent;
+		bool		shown;
+	} cases[] = {
+		{ "at a terminal", true, false, true },
+		{ "at a terminal, silent", true, true, false },
+		{ "errors on a pipe", false, false, false },
+		{ "errors on a pipe, silent", false, true, false },
+	};
+	for (const Case& test : cases) {
+		SCOPED_TRACE(test.name);
+		std::vector<std::string> arguments;
+		if (test.silent)
+			arguments.push_back("-silent");
+		arguments.push_back(In("p.wav"));
+		RunResult run = RunGogo(arguments, -1, test.terminal);
+		ASSERT_EQ(0, run.status) << run.errors;
+		EXPECT_TRUE(run.errors.empty()) << run.errors;
+		if (!test.shown) {
+			EXPECT_EQ("", run.output);
+			continue;
+		}
+		EXPECT_NE(std::string::npos, run.output.find("\r100%"))
+			<< run.output;
+		EXPECT_NE(std::string::npos, run.output.find("x real time"));
+		// One line: updates return to its start, and only the end starts
+		// a new one.
+		EXPECT_EQ(1, std::count(run.output.begin(), run.output.end(),
+			'\n'));
+		EXPECT_EQ('\n', run.output.back());
+	}
 }
 
 

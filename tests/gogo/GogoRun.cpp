@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <math.h>
+#include <stdlib.h>
 #include <poll.h>
 #include <signal.h>
 #include <string.h>
@@ -31,21 +32,45 @@ ArgumentVector(const std::string& program,
 }
 
 
+bool
+OpenTerminal(int* master, std::string* terminal)
+{
+	*master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+	if (*master < 0 || grantpt(*master) != 0 || unlockpt(*master) != 0
+		|| ptsname(*master) == NULL) {
+		if (*master >= 0)
+			close(*master);
+		*master = -1;
+		return false;
+	}
+	*terminal = ptsname(*master);
+	return true;
+}
+
+
 RunResult
 RunProgram(const std::string& program,
-	const std::vector<std::string>& arguments, off_t fileSizeLimit)
+	const std::vector<std::string>& arguments, off_t fileSizeLimit,
+	bool errorsOnTerminal)
 {
 	RunResult result;
 	int output[2];
 	int errors[2];
-	if (pipe2(output, O_CLOEXEC) != 0 || pipe2(errors, O_CLOEXEC) != 0) {
+	std::string terminal;
+	if (pipe2(output, O_CLOEXEC) != 0 || (errorsOnTerminal
+			? !OpenTerminal(&errors[0], &terminal)
+			: pipe2(errors, O_CLOEXEC) != 0)) {
 		ADD_FAILURE() << "pipe: " << strerror(errno);
 		return result;
 	}
+	if (errorsOnTerminal)
+		errors[1] = -1;
 	std::vector<char*> argv = ArgumentVector(program, arguments);
 	pid_t pid = fork();
 	if (pid == 0) {
 		dup2(output[1], 1);
+		if (errorsOnTerminal)
+			errors[1] = open(terminal.c_str(), O_RDWR | O_NOCTTY);
 		dup2(errors[1], 2);
 		if (fileSizeLimit >= 0) {
 			struct rlimit limit = { (rlim_t)fileSizeLimit,
@@ -57,7 +82,8 @@ RunProgram(const std::string& program,
 		_exit(127);
 	}
 	close(output[1]);
-	close(errors[1]);
+	if (errors[1] >= 0)
+		close(errors[1]);
 
 	struct pollfd fds[2] = { { output[0], POLLIN, 0 }, { errors[0], POLLIN, 0 } };
 	std::string* sinks[2] = { &result.output, &result.errors };
@@ -93,18 +119,24 @@ RunProgram(const std::string& program,
 
 
 RunResult
-RunGogo(const std::vector<std::string>& arguments, off_t fileSizeLimit)
+RunGogo(const std::vector<std::string>& arguments, off_t fileSizeLimit,
+	bool errorsOnTerminal)
 {
-	return RunProgram(GOGO_BINARY, arguments, fileSizeLimit);
+	return RunProgram(GOGO_BINARY, arguments, fileSizeLimit,
+		errorsOnTerminal);
 }
 
 
 GogoProcess::GogoProcess(const std::vector<std::string>& arguments)
 	:
 	fPid(-1),
-	fOutput(-1)
+	fOutput(-1),
+	fTerminal(-1)
 {
 	int output[2];
+	std::string terminal;
+	if (!OpenTerminal(&fTerminal, &terminal))
+		return;
 	if (pipe2(output, O_CLOEXEC) != 0)
 		return;
 	std::string program = GOGO_BINARY;
@@ -114,6 +146,8 @@ GogoProcess::GogoProcess(const std::vector<std::string>& arguments)
 		// As a shell leaves it, whatever the test runner ignores.
 		signal(SIGPIPE, SIG_DFL);
 		dup2(output[1], 1);
+		int errors = open(terminal.c_str(), O_RDWR | O_NOCTTY);
+		dup2(errors, 2);
 		execv(argv[0], argv.data());
 		_exit(127);
 	}
@@ -130,6 +164,8 @@ GogoProcess::~GogoProcess()
 	}
 	if (fOutput >= 0)
 		close(fOutput);
+	if (fTerminal >= 0)
+		close(fTerminal);
 }
 
 

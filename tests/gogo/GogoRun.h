@@ -12,12 +12,20 @@
 // Runs a program (the built Gogo, or lame) with its standard streams
 // captured. The limit on file size stands in for a full disk: writes past
 // it fail with EFBIG, as writes to a full disk fail with ENOSPC.
+// With errorsOnTerminal, standard error is a pseudo-terminal, as in a
+// shell, which is where Gogo shows its progress.
 RunResult RunProgram(const std::string& program,
-	const std::vector<std::string>& arguments, off_t fileSizeLimit = -1);
+	const std::vector<std::string>& arguments, off_t fileSizeLimit = -1,
+	bool errorsOnTerminal = false);
 RunResult RunGogo(const std::vector<std::string>& arguments,
-	off_t fileSizeLimit = -1);
+	off_t fileSizeLimit = -1, bool errorsOnTerminal = false);
 
-// A Gogo that runs while the test looks: started with its output on a pipe.
+// A pseudo-terminal's two ends: the master, which the test reads, and the
+// name of the other, which a child opens as its standard error.
+bool OpenTerminal(int* master, std::string* terminal);
+
+// A Gogo that runs while the test looks: started with its output on a pipe
+// and its errors on a terminal, as "Gogo x.wav | head -c 3" in a shell.
 class GogoProcess {
 public:
 								GogoProcess(
@@ -36,6 +44,7 @@ public:
 private:
 			pid_t				fPid;
 			int					fOutput;
+			int					fTerminal;
 };
 
 // A WAV file of a few tones and some noise, made the same for every run.

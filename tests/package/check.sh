@@ -3,9 +3,15 @@
 # from a clean checkout (dpkg-buildpackage -us -uc -b), and checks them:
 # lintian and appstreamcli without error or warning, the files and their
 # modes as tests/package/*.contents list them, the dependencies, the
-# resources of the stripped executable, and the unpacked Tolvex run as
-# root's files by two ordinary users in turn, each keeping their own
-# settings, the first encoding a WAV file with the packaged Gogo.
+# resources of the stripped executable, and the unpacked packages run as
+# if installed (their /usr laid over the system's in a private mount
+# namespace): the command line without a display; root and ordinary users
+# each keeping their own settings, never on the package's file; the
+# administrator's starting values (root's, copied under a test
+# XDG_CONFIG_DIRS) where a new user starts; all of it kept across a
+# reinstall; a headless run's output the driver's lines alone while the
+# packaged Gogo encodes a WAV file; no user's start writing a MIME
+# database of their own while the system has the list type.
 # Nothing is installed into the running system; everything happens in a
 # temporary folder, removed at the end (KEEP=1 keeps it).
 #
@@ -131,17 +137,45 @@ make_wav() {
 	} > "$1"
 }
 
-# Ordinary users that need no entry in the password file.
+# Installed, as far as Tolvex can tell: the packages' /usr laid over the
+# system's in a private mount namespace, so the programs run from
+# /usr/lib/tolvex and /usr/bin, and find the list type in /usr/share/mime,
+# without anything being installed into the running system.
+overlay=0
+if unshare -m sh -c 'mount -t overlay tolvex -o "lowerdir=$0/usr:/usr" /usr' \
+		"$root" 2> /dev/null; then
+	overlay=1
+	tolvex=/usr/lib/tolvex/Tolvex
+else
+	echo "package check: no private mount namespace here; the packaged" \
+		"files run from $root, and root's own settings are not checked" >&2
+fi
+in_tree() {
+	if [ "$overlay" = 1 ]; then
+		unshare -m sh -c 'mount -t overlay tolvex -o "lowerdir=$0/usr:/usr" \
+			/usr && exec "$@"' "$root" "$@"
+	else
+		"$@"
+	fi
+}
+
+# The administrator's starting values live here, as in /etc/xdg.
+xdg="$work/xdg"
+mkdir -p "$xdg"
+
+# Users who need no entry in the password file; uid 0 is root. The
+# environment of each run may be added to with name=value words.
 run_as() {
 	uid=$1
+	shift
 	home="$work/home-$uid"
 	script="$work/script-$uid.txt"
 	cat > "$script"
 	chmod 644 "$script"
-	setpriv --reuid="$uid" --regid="$uid" --clear-groups \
-		env -i PATH=/usr/bin:/bin HOME="$home" BE_DISPLAY=headless \
-		BE_SCRIPT="$script" "$tolvex" > "$work/out-$uid.txt" \
-		2> "$work/err-$uid.txt" || {
+	in_tree setpriv --reuid="$uid" --regid="$uid" --clear-groups \
+		env -i PATH=/usr/bin:/bin HOME="$home" XDG_CONFIG_DIRS="$xdg" \
+		BE_DISPLAY=headless BE_SCRIPT="$script" "$@" "$tolvex" \
+		> "$work/out-$uid.txt" 2> "$work/err-$uid.txt" || {
 			cat "$work/err-$uid.txt" >&2
 			fail "Tolvex failed for user $uid"
 		}
@@ -166,7 +200,12 @@ expect() {
 
 show_options='tab "Opzioni del programma"
 dump'
-for uid in 61011 61012; do
+settings_of() {
+	run_as "$1" <<SCRIPT | shown_settings
+$show_options
+SCRIPT
+}
+for uid in 0 61011 61012 61013 61014; do
 	mkdir -p "$work/home-$uid"
 	chown "$uid:$uid" "$work/home-$uid"
 	chmod 700 "$work/home-$uid"
@@ -175,16 +214,81 @@ wav="$work/home-61011/prova.wav"
 make_wav "$wav"
 chown 61011:61011 "$wav"
 
-# The first user: a fresh start encodes with the default location, which
-# finds the packaged Gogo; then the four settings, changed and kept.
+# The command line needs no display: help, the version, a wrong option;
+# without a display, the message names the manual and the installed guide.
+command_line() {
+	in_tree setpriv --reuid=61013 --regid=61013 --clear-groups \
+		env -i PATH=/usr/bin:/bin HOME="$work/home-61013" \
+		"$(dirname "$(dirname "$(dirname "$tolvex")")")/bin/Tolvex" "$@"
+}
+help=$(command_line --help 2> "$work/help-err.txt") \
+	|| fail "Tolvex --help did not end with status 0"
+case $help in
+"Uso: Tolvex [--refs FILE..."*BE_DISPLAY*BE_SCRIPT*BE_SCALE*"man Tolvex"*) ;;
+*) fail "Tolvex --help says: $help" ;;
+esac
+expect "Tolvex --version" "Tolvex 1.2a" "$(command_line --version)"
+status=0
+command_line --bogus > /dev/null 2> "$work/bogus.txt" || status=$?
+expect "Tolvex --bogus's status" 2 "$status"
+expect "Tolvex --bogus's message" 'Tolvex: opzione sconosciuta "--bogus".' \
+	"$(head -n 1 "$work/bogus.txt")"
+status=0
+command_line > /dev/null 2> "$work/no-display.txt" || status=$?
+expect "Tolvex without a display: status" 1 "$status"
+guide=$(dirname "$(dirname "$(dirname "$tolvex")")")/share/doc/tolvex/driving.md
+grep -q "vedi $guide)" "$work/no-display.txt" \
+	|| fail "without a display, Tolvex does not name $guide: $(cat "$work/no-display.txt")"
+expect "the last line without a display" "Il manuale: man Tolvex" \
+	"$(tail -n 1 "$work/no-display.txt")"
+[ -f "$root/usr/share/doc/tolvex/driving.md" ] \
+	|| fail "the driving guide is not installed uncompressed"
+
+# Root, like any user of the packaged Tolvex, keeps its settings in its
+# own store: never on the package's file, where the next upgrade would
+# erase them and every user would start from them.
+root_store="$work/home-0/.config/beos_app_attributes$tolvex"
+if [ "$overlay" = 1 ]; then
+	run_as 0 > /dev/null <<SCRIPT
+$show_options
+type EncoderLocation "/usr/bin/Gogo"
+click DontClearOnOpen
+menu Lista Esci
+SCRIPT
+	expect "root's settings at its next start" "/usr/bin/Gogo|0|1|1" \
+		"$(settings_of 0)"
+	expect "root's stored location" '"CSTR/usr/bin/Gogo"' \
+		"$(getfattr --absolute-names --only-values -n user.encoder_location \
+			"$root_store" 2>/dev/null | tr -d '\000' | sed 's/.*/"&"/')"
+	expect "attributes on the packaged Tolvex after root's start" "" \
+		"$(getfattr --absolute-names -d "$root/usr/lib/tolvex/Tolvex" 2>/dev/null)"
+
+	# The administrator makes them the machine's starting values as
+	# docs/storage.md says: root's file, copied with its attributes.
+	install -d -m 755 "$xdg/beos_app_attributes$(dirname "$tolvex")"
+	cp --preserve=xattr "$root_store" "$xdg/beos_app_attributes$tolvex"
+	chmod 644 "$xdg/beos_app_attributes$tolvex"
+	machine="/usr/bin/Gogo|0|1|1"
+else
+	machine="/boot/home/config/bin/Gogo|0|0|1"
+fi
+
+# The first user: a fresh start shows the machine's values and encodes
+# with them; the output of that headless run is the driver's lines alone
+# (no progress of Gogo's among them). Then the four settings, changed and
+# kept.
 run_as 61011 > "$work/first.txt" <<SCRIPT
 refs $wav
 click EncodeButton
 wait-hidden "Stato della codifica" 60
-$show_options
+menu ? "Informazioni su..."
+alert 1
 SCRIPT
-expect "first user's first start" "/boot/home/config/bin/Gogo|0|0|1" \
-	"$(shown_settings < "$work/first.txt")"
+if [ "$(wc -l < "$work/first.txt")" -ne 1 ] \
+	|| ! grep -q '^alert AboutDialog: Tolvex 1.2a (Italiano)' "$work/first.txt"
+then
+	fail "a headless run's output is not the driver's one line: $(od -c "$work/first.txt" | head -n 5)"
+fi
 if [ "$(head -c 3 "$work/home-61011/prova.mp3" 2>/dev/null | od -An -c \
 		| tr -d ' ')" != "ID3" ] \
 	&& [ "$(head -c 1 "$work/home-61011/prova.mp3" 2>/dev/null | od -An -tx1 \
@@ -192,6 +296,7 @@ if [ "$(head -c 3 "$work/home-61011/prova.mp3" 2>/dev/null | od -An -c \
 	cat "$work/first.txt" >&2
 	fail "the packaged Gogo did not encode prova.wav"
 fi
+expect "first user's first start" "$machine" "$(settings_of 61011)"
 run_as 61011 > /dev/null <<SCRIPT
 $show_options
 type EncoderLocation "/home/primo/bin/Gogo"
@@ -200,55 +305,82 @@ click DontClearOnOpen
 click SelfRegisterMIMEType
 menu Lista Esci
 SCRIPT
-expect "first user's settings at the next start" \
-	"/home/primo/bin/Gogo|1|1|0" \
-	"$(run_as 61011 <<SCRIPT | shown_settings
-$show_options
-SCRIPT
-)"
+first_expected="/home/primo/bin/Gogo|1|$(echo "$machine" \
+	| awk -F'|' '{ print 1 - $3 }')|0"
+expect "first user's settings at the next start" "$first_expected" \
+	"$(settings_of 61011)"
 
-# The second user sees none of it, and keeps their own.
-expect "second user's first start" "/boot/home/config/bin/Gogo|0|0|1" \
+# The second user starts from the machine's values, and keeps their own.
+expect "second user's first start" "$machine" \
 	"$(run_as 61012 <<SCRIPT | shown_settings
 $show_options
-click DontClearOnOpen
+click DontCloseOnAdd
 SCRIPT
 )"
+second_expected=$(echo "$machine" | awk -F'|' '{ print $1 "|1|" $3 "|" $4 }')
 run_as 61012 > "$work/second.txt" <<SCRIPT
 $show_options
 menu ? "Informazioni su..."
 alert 1
 SCRIPT
-expect "second user's next start" "/boot/home/config/bin/Gogo|0|1|1" \
+expect "second user's next start" "$second_expected" \
 	"$(shown_settings < "$work/second.txt")"
 # The About box names the manual the package installed.
 about=$(grep '^alert AboutDialog: ' "$work/second.txt" || true)
+manual=$(dirname "$(dirname "$(dirname "$tolvex")")")/share/doc/tolvex/leggimi.html
 case $about in
-"alert AboutDialog: Tolvex 1.2a (Italiano)\n"*"\nWeb: : file://$root/usr/share/doc/tolvex/leggimi.html\n"*)
+"alert AboutDialog: Tolvex 1.2a (Italiano)\n"*"\nWeb: : file://$manual\n"*)
 	[ -f "$root/usr/share/doc/tolvex/leggimi.html" ] \
 		|| fail "the About box's manual is not in the package" ;;
 *) fail "the About box says: $about" ;;
 esac
-expect "first user's settings after the second's" \
-	"/home/primo/bin/Gogo|1|1|0" \
-	"$(run_as 61011 <<SCRIPT | shown_settings
-$show_options
-SCRIPT
-)"
 
-# The executable carries nothing of theirs; each store is its user's.
+# A reinstall (the packages unpacked again over the tree, as dpkg puts new
+# files in place) keeps root's, each user's and the machine's values; a
+# new user starts from the machine's.
+dpkg-deb -x "$tolvex_deb" "$root"
+dpkg-deb -x "$gogo_deb" "$root"
+chown -R 0:0 "$root"
+if [ "$overlay" = 1 ]; then
+	expect "root's settings after a reinstall" "/usr/bin/Gogo|0|1|1" \
+		"$(settings_of 0)"
+fi
+expect "first user's settings after a reinstall" "$first_expected" \
+	"$(settings_of 61011)"
+expect "second user's settings after a reinstall" "$second_expected" \
+	"$(settings_of 61012)"
+expect "a new user's first start after a reinstall" "$machine" \
+	"$(settings_of 61013)"
+
+# The executable carries nothing of anyone's; each store is its user's.
 expect "attributes on the packaged Tolvex" "" \
-	"$(getfattr --absolute-names -d "$tolvex" 2>/dev/null)"
+	"$(getfattr --absolute-names -d "$root/usr/lib/tolvex/Tolvex" 2>/dev/null)"
 store="$work/home-61011/.config/beos_app_attributes$tolvex"
 expect "the first user's stored location" '"CSTR/home/primo/bin/Gogo"' \
 	"$(getfattr --absolute-names --only-values -n user.encoder_location \
 		"$store" 2>/dev/null | tr -d '\000' | sed 's/.*/"&"/')"
 expect "the owner of the first user's store" "61011 600" \
 	"$(stat -c '%u %a' "$store" 2>/dev/null)"
-# Self-registration was on at the first user's first start: the list type
-# got the icons of the packaged executable, not blank ones.
+
+# The package installed the list type for the whole machine: no user's
+# start, with self-registration on, wrote a MIME database of their own.
+if [ "$overlay" = 1 ]; then
+	for uid in 0 61011 61012 61013; do
+		for folder in mime beos_mime; do
+			[ ! -e "$work/home-$uid/.local/share/$folder" ] \
+				|| fail "user $uid's start wrote ~/.local/share/$folder"
+		done
+	done
+fi
+
+# Where no database the desktop reads has the type, self-registration
+# installs it for the user, with the icons of the packaged executable, not
+# blank ones.
+run_as 61014 XDG_DATA_DIRS="$work/no-share" > /dev/null <<SCRIPT
+$show_options
+SCRIPT
 icon=$(getfattr --absolute-names --only-values -n user.META:L:ICON \
-	"$work/home-61011/.local/share/beos_mime/text/x-tolvex-list" 2>/dev/null \
+	"$work/home-61014/.local/share/beos_mime/text/x-tolvex-list" 2>/dev/null \
 	| od -An -v -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//')
 case $icon in
 "49 43 4f 4e"*) ;;

@@ -946,7 +946,7 @@ TEST_F(RunTest, TheReportReadsWell)
 	// sequence, an overlong one, a surrogate and C1 controls do not.
 	fHome.WriteFile("line3", "10%\r20%\rGogo: \x1b]0;titolo\x07 \xff\xc3("
 		" \xc2\x9b\x32J \xc0\xaf \xed\xa0\x80 \xe2\x82 fine \xc3\xa8 "
-		"\xe2\x80\xa6 \xf0\x9f\x98\x80!\r");
+		"\xe2\x80\xa6 \xf0\x9f\x98\x80 ~\x7f\xc2\xa0!\r");
 	Modes("wait\nsay\nsay\ncore\nfail\nwait\n");
 	TolvexRunner runner(fHome);
 	Begin(runner);
@@ -966,7 +966,8 @@ TEST_F(RunTest, TheReportReadsWell)
 		"sono stati codificati.\\n" + a + ": Gogo: " + a + "x: no\\n"
 		+ fHome.File("music/b\\x1b[2J.wav") + ": Gogo: \\x1b]0;titolo"
 		"\\x07 \\xff\\xc3( \\xc2\\x9b2J \\xc0\\xaf \\xed\\xa0\\x80 "
-		"\\xe2\\x82 fine \xc3\xa8 \xe2\x80\xa6 \xf0\x9f\x98\x80!\\n" + a
+		"\\xe2\\x82 fine \xc3\xa8 \xe2\x80\xa6 \xf0\x9f\x98\x80 ~\\x7f"
+		"\xc2\xa0!\\n" + a
 		+ ": Gogo è stato interrotto dal segnale 11.\\n" + a + ": Gogo è "
 		"terminato con il codice 3.\n", result.output);
 }

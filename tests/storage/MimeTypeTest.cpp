@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
@@ -36,6 +37,19 @@ SetListProperties(BMimeType& type, uint8 iconColor)
 	memset(mini.Bits(), iconColor, mini.BitsLength());
 	EXPECT_EQ(type.SetIcon(&large, B_LARGE_ICON), B_OK);
 	EXPECT_EQ(type.SetIcon(&mini, B_MINI_ICON), B_OK);
+}
+
+
+size_t
+OpenDescriptors()
+{
+	size_t count = 0;
+	DIR* folder = opendir("/proc/self/fd");
+	while (folder != NULL && readdir(folder) != NULL)
+		count++;
+	if (folder != NULL)
+		closedir(folder);
+	return count;
 }
 
 } // namespace
@@ -222,7 +236,8 @@ TEST_F(MimeTypeTest, GuessByNameFromInstalledTypesAndTheDesktopGlobs)
 		"50:application/gzip:*.gz\n"
 		"50:application/x-compressed-tar:*.tar.gz\n"
 		"80:text/x-special:special.*\n"
-		"50:text/x-exact:*.CS:cs\n");
+		"50:text/x-exact:*.CS:cs\n"
+		"50:text/x-troff-man:*.[1-9]\n");
 	const char* saved = getenv("XDG_DATA_DIRS");
 	std::string savedDirs = saved != NULL ? saved : "";
 	setenv("XDG_DATA_DIRS", shared.c_str(), 1);
@@ -246,6 +261,11 @@ TEST_F(MimeTypeTest, GuessByNameFromInstalledTypesAndTheDesktopGlobs)
 		{ "xreadme", NULL },
 		{ "mine", NULL },
 		{ ".mine", "text/x-users" },
+		// A pattern that ends in a bracket has no literal tail.
+		{ "ls.1", "text/x-troff-man" },
+		{ "LS.9", "text/x-troff-man" },
+		{ "ls.0", NULL },
+		{ "ls.1x", NULL },
 	};
 	for (const Case& test : cases) {
 		BMimeType type;
@@ -314,4 +334,112 @@ TEST(SnifferRuleTest, OneStringRulesAreMagic)
 			"0.5 (\"x\\\")" }) {
 		EXPECT_FALSE(BPrivate::ParseSnifferRule(bad, &magic)) << bad;
 	}
+}
+
+
+// A type that a database the desktop reads describes already (a package
+// installed it for the whole system) counts as installed: registering it
+// writes nothing in the user's data folder. The kits' own package file in
+// the user's database, or another type's, does not count.
+TEST_F(MimeTypeTest, TypeTheDesktopKnowsIsNotCopiedForTheUser)
+{
+	const char* saved = getenv("XDG_DATA_DIRS");
+	std::string savedDirs = saved != NULL ? saved : "";
+	std::string system = Path("system/share");
+	std::string other = Path("other/share");
+	setenv("XDG_DATA_DIRS", (other + ":relative:" + system).c_str(), 1);
+	const std::string declaration = "<?xml version=\"1.0\"?>\n<mime-info>\n"
+		"  <mime-type type=\"text/x-tolvex-list\">\n"
+		"    <glob pattern=\"*.tvx\"/>\n  </mime-type>\n</mime-info>\n";
+
+	struct Case {
+		const char*	name;
+		const char*	file;
+		std::string	content;
+		bool		known;
+	} cases[] = {
+		{ "nothing anywhere", NULL, "", false },
+		{ "the system's compiled list", "system/share/mime/types",
+			"text/plain\nTEXT/X-TOLVEX-LIST\n", true },
+		{ "a longer name in the list", "system/share/mime/types",
+			"text/x-tolvex-list2\ntext/x-tolvex-lis\n", false },
+		{ "a system package not yet compiled",
+			"system/share/mime/packages/tolvex.xml", declaration, true },
+		{ "single quotes", "other/share/mime/packages/a.xml",
+			"<mime-type type='Text/X-Tolvex-List'/>", true },
+		{ "another type's package", "system/share/mime/packages/b.xml",
+			"<mime-type type=\"text/x-other\"><sub-class-of "
+			"type=\"text/x-tolvex-list\"/></mime-type>", false },
+		{ "the user's own package of another program",
+			"home/.local/share/mime/packages/tolvex.xml", declaration,
+			true },
+		{ "the kits' own publication", "home/.local/share/mime/packages/"
+			"beos-text@x-tolvex-list.xml", declaration, false },
+	};
+	for (const Case& test : cases) {
+		SCOPED_TRACE(test.name);
+		std::string file;
+		if (test.file != NULL) {
+			file = Path(test.file);
+			ASSERT_EQ(0, Run({ "mkdir", "-p",
+				file.substr(0, file.rfind('/')) }));
+			WriteFile(file, test.content);
+		}
+		BMimeType type(kListType);
+		EXPECT_EQ(test.known, type.IsInstalled());
+		if (test.known) {
+			EXPECT_EQ(B_FILE_EXISTS, type.Install());
+			EXPECT_NE(0, access((fData + "/beos_mime").c_str(), F_OK));
+			EXPECT_NE(0, access((fData + "/mime/types").c_str(), F_OK));
+			EXPECT_NE(0, access(BPrivate::SharedMimePackagePath(kListType)
+				.c_str(), F_OK));
+		}
+		if (!file.empty()) {
+			ASSERT_EQ(0, unlink(file.c_str()));
+		}
+	}
+
+	// Looking through the desktop's databases, at every start, leaves no
+	// descriptor open.
+	WriteFile(Path("system/share/mime/packages/tolvex.xml"), declaration);
+	size_t before = OpenDescriptors();
+	for (int i = 0; i < 4; i++)
+		EXPECT_TRUE(BMimeType(kListType).IsInstalled());
+	EXPECT_EQ(before, OpenDescriptors());
+	unlink(Path("system/share/mime/packages/tolvex.xml").c_str());
+
+	// A property the user sets on a type the system describes is the
+	// user's own: kept in the kits' database at once, not published.
+	WriteFile(Path("system/share/mime/types"), "text/x-tolvex-list\n");
+	{
+		BMimeType known(kListType);
+		ASSERT_EQ(B_OK, known.SetPreferredApp("application/x-vnd.other"));
+		char signature[B_MIME_TYPE_LENGTH];
+		ASSERT_EQ(B_OK, BMimeType(kListType).GetPreferredApp(signature));
+		EXPECT_STREQ("application/x-vnd.other", signature);
+		EXPECT_NE(0, access(BPrivate::SharedMimePackagePath(kListType)
+			.c_str(), F_OK));
+		ASSERT_EQ(B_OK, known.Delete());
+	}
+	unlink(Path("system/share/mime/types").c_str());
+
+	// Installed for the user before the system had it: kept, but not
+	// published again into the user's database.
+	BMimeType type(kListType);
+	SetListProperties(type, 4);
+	ASSERT_EQ(B_OK, type.Install());
+	std::string published = BPrivate::SharedMimePackagePath(kListType);
+	ASSERT_EQ(0, access(published.c_str(), F_OK));
+	ASSERT_EQ(0, unlink(published.c_str()));
+	WriteFile(Path("system/share/mime/types"), "text/x-tolvex-list\n");
+	EXPECT_TRUE(BMimeType(kListType).IsInstalled());
+	EXPECT_NE(0, access(published.c_str(), F_OK));
+	unlink(Path("system/share/mime/types").c_str());
+	EXPECT_TRUE(BMimeType(kListType).IsInstalled());
+	EXPECT_EQ(0, access(published.c_str(), F_OK));
+
+	if (saved != NULL)
+		setenv("XDG_DATA_DIRS", savedDirs.c_str(), 1);
+	else
+		unsetenv("XDG_DATA_DIRS");
 }

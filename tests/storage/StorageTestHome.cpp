@@ -34,7 +34,8 @@ StorageTest::SetUp()
 	fConfig = fHome + "/.config";
 	ASSERT_EQ(mkdir(fHome.c_str(), 0700), 0);
 
-	const char* names[] = { "HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME" };
+	const char* names[] = { "HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME",
+		"XDG_CONFIG_DIRS" };
 	for (const char* name : names) {
 		const char* value = getenv(name);
 		if (value != NULL)
@@ -45,6 +46,8 @@ StorageTest::SetUp()
 	setenv("HOME", fHome.c_str(), 1);
 	setenv("XDG_DATA_HOME", fData.c_str(), 1);
 	setenv("XDG_CONFIG_HOME", fConfig.c_str(), 1);
+	// The machine's own defaults stay out of every test.
+	setenv("XDG_CONFIG_DIRS", (fRoot + "/xdg").c_str(), 1);
 	BPrivate::ForceAttributeFallbackForTests(false);
 }
 

@@ -6,6 +6,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 
 #include <File.h>
@@ -354,4 +355,294 @@ TEST_F(UserAttributeStoreTest, DescriptorZeroIsADescriptorLikeAnyOther)
 	EXPECT_EQ(Value("BOOL", "\1"), RawXattr(store, "user.dont_close_on_add"));
 	EXPECT_EQ("<none>", RawXattr(fExecutable, "user.encoder_location"));
 	EXPECT_EQ("<none>", RawXattr(fExecutable, "user.dont_close_on_add"));
+}
+
+
+namespace {
+
+// Standard error while it lives, as a file the test reads afterwards.
+class CapturedErrors {
+public:
+	CapturedErrors(const std::string& path)
+		:
+		fPath(path),
+		fSaved(dup(2))
+	{
+		fflush(stderr);
+		int file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+		dup2(file, 2);
+		close(file);
+	}
+
+	~CapturedErrors() { Restore(); }
+
+	void Restore()
+	{
+		if (fSaved < 0)
+			return;
+		fflush(stderr);
+		dup2(fSaved, 2);
+		close(fSaved);
+		fSaved = -1;
+	}
+
+private:
+	std::string	fPath;
+	int			fSaved;
+};
+
+} // namespace
+
+
+// A store that someone else could have planted or changed (the issue of a
+// configuration folder in a shared sticky folder: another user's file
+// naming their own encoder) is ignored: reads give the executable's own
+// value, writes store nothing, and one line on standard error says so.
+// Each folder from the configuration folder down, and the file, must be
+// the user's own and writable by nobody else; folders above may be
+// writable by others only where sticky.
+TEST_F(UserAttributeStoreTest, AStoreOthersCouldChangeIsIgnored)
+{
+	ASSERT_EQ(0, setxattr(fExecutable.c_str(), "user.encoder_location",
+		"CSTR/admin/Gogo", 16, 0));
+	MakeShared(fExecutable);
+	const bool root = geteuid() == 0;
+
+	struct Case {
+		const char*	name;
+		// Relative to the test's root: the configuration folder, the
+		// folder above it, their modes, and what is done to the store.
+		const char*	config;
+		mode_t		aboveMode;
+		mode_t		configMode;
+		mode_t		folderMode;
+		mode_t		fileMode;
+		bool		otherOwnsFile;
+		bool		otherOwnsConfig;
+		bool		linkedFolder;
+		bool		trusted;
+		bool		needsRoot;
+	} cases[] = {
+		{ "own folders and file", "a/cfg", 0755, 0700, 0700, 0600, false,
+			false, false, true, false },
+		{ "readable by all, written by none", "b/cfg", 0755, 0755, 0755,
+			0644, false, false, false, true, false },
+		{ "above is sticky and everyone's, like /tmp", "c/cfg", 01777,
+			0700, 0700, 0600, false, false, false, true, false },
+		{ "file writable by the group", "d/cfg", 0755, 0700, 0700, 0620,
+			false, false, false, false, false },
+		{ "file writable by others", "e/cfg", 0755, 0700, 0700, 0602, false,
+			false, false, false, false },
+		{ "store folder writable by the group", "f/cfg", 0755, 0700, 0770,
+			0600, false, false, false, false, false },
+		{ "configuration folder writable by others", "g/cfg", 0755, 0703,
+			0700, 0600, false, false, false, false, false },
+		{ "configuration folder is a shared sticky one", "h/cfg", 0755,
+			01777, 0700, 0600, false, false, false, false, false },
+		{ "above writable by others, not sticky", "i/cfg", 0777, 0700, 0700,
+			0600, false, false, false, false, false },
+		{ "a link in a folder's place", "j/cfg", 0755, 0700, 0700, 0600,
+			false, false, true, false, false },
+		{ "file of another user", "k/cfg", 0755, 0700, 0700, 0600, true,
+			false, false, false, true },
+		{ "configuration folder of another user", "l/cfg", 0755, 0700, 0700,
+			0600, false, true, false, false, true },
+	};
+	for (const Case& test : cases) {
+		SCOPED_TRACE(test.name);
+		if (test.needsRoot && !root)
+			continue;
+		std::string config = Path(test.config);
+		std::string above = config.substr(0, config.rfind('/'));
+		std::string store = StoreOf(config);
+		std::string folder = store.substr(0, store.rfind('/'));
+		ASSERT_EQ(0, system(("mkdir -p '" + folder + "'").c_str()));
+		WriteFile(store, "planted");
+		ASSERT_EQ(0, setxattr(store.c_str(), "user.encoder_location",
+			"CSTR/planted/Gogo", 18, 0));
+		if (test.linkedFolder) {
+			// The store's tree moved aside, reached through a link.
+			std::string real = above + "/real-tree";
+			ASSERT_EQ(0, rename((config + "/beos_app_attributes").c_str(),
+				real.c_str()));
+			ASSERT_EQ(0, symlink(real.c_str(),
+				(config + "/beos_app_attributes").c_str()));
+		}
+		ASSERT_EQ(0, chmod(store.c_str(), test.fileMode));
+		if (!test.linkedFolder) {
+			ASSERT_EQ(0, chmod(folder.c_str(), test.folderMode));
+		}
+		ASSERT_EQ(0, chmod(config.c_str(), test.configMode));
+		ASSERT_EQ(0, chmod(above.c_str(), test.aboveMode));
+		if (test.otherOwnsFile) {
+			ASSERT_EQ(0, chown(store.c_str(), kOtherUser, kOtherUser));
+		}
+		if (test.otherOwnsConfig) {
+			ASSERT_EQ(0, chown(config.c_str(), kOtherUser, kOtherUser));
+		}
+		setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+
+		std::string errors = Path("errors.txt");
+		std::string read;
+		ssize_t written;
+		{
+			CapturedErrors captured(errors);
+			BNode node(fExecutable.c_str());
+			read = ReadString(node, "encoder_location");
+			written = node.WriteAttr("dont_close_on_add", B_BOOL_TYPE, 0,
+				"\1", 1);
+			ReadString(node, "encoder_location");
+		}
+		std::string said = ReadFile(errors);
+		setenv("XDG_CONFIG_HOME", fConfig.c_str(), 1);
+
+		if (test.trusted) {
+			EXPECT_EQ(std::string("/planted/Gogo", 14), read);
+			EXPECT_EQ(1, written);
+			EXPECT_EQ("", said);
+			continue;
+		}
+		EXPECT_EQ(std::string("/admin/Gogo", 12), read);
+		EXPECT_EQ(B_NOT_ALLOWED, written);
+		EXPECT_EQ("<none>", RawXattr(store, "user.dont_close_on_add"));
+		EXPECT_EQ("planted", ReadFile(store));
+		// One line, however many reads and writes, naming the store.
+		EXPECT_EQ(1, std::count(said.begin(), said.end(), '\n')) << said;
+		EXPECT_NE(std::string::npos, said.find("impostazioni in " + store
+			+ " ignorate: ")) << said;
+		EXPECT_NE(std::string::npos, said.find(" non è vostro o altri "
+			"possono scriverci.\n")) << said;
+	}
+	// Nothing of any of it reached the executable.
+	EXPECT_EQ("<none>", RawXattr(fExecutable, "user.dont_close_on_add"));
+}
+
+
+// A store not yet made is made only inside trusted folders, and its new
+// folders are the user's alone whatever the umask.
+TEST_F(UserAttributeStoreTest, NothingIsMadeInAFolderOthersMayWrite)
+{
+	MakeShared(fExecutable);
+	std::string shared = Path("shared");
+	ASSERT_EQ(0, mkdir(shared.c_str(), 0777));
+	ASSERT_EQ(0, chmod(shared.c_str(), 0777));
+	setenv("XDG_CONFIG_HOME", (shared + "/cfg").c_str(), 1);
+	{
+		CapturedErrors captured(Path("errors.txt"));
+		BFile file(fExecutable.c_str(), B_WRITE_ONLY);
+		EXPECT_EQ(B_NOT_ALLOWED, file.WriteAttr("encoder_location",
+			B_STRING_TYPE, 0, "/x", 3));
+	}
+	EXPECT_NE(0, access((shared + "/cfg").c_str(), F_OK));
+
+	mode_t mask = umask(0002);
+	setenv("XDG_CONFIG_HOME", Path("fresh/cfg").c_str(), 1);
+	{
+		BFile file(fExecutable.c_str(), B_WRITE_ONLY);
+		EXPECT_EQ(3, file.WriteAttr("encoder_location", B_STRING_TYPE, 0,
+			"/x", 3));
+	}
+	umask(mask);
+	setenv("XDG_CONFIG_HOME", fConfig.c_str(), 1);
+	struct stat info;
+	ASSERT_EQ(0, stat(Path("fresh/cfg/beos_app_attributes").c_str(), &info));
+	EXPECT_EQ(0700u, info.st_mode & 0777);
+	ASSERT_EQ(0, stat(StoreOf(Path("fresh/cfg")).c_str(), &info));
+	EXPECT_EQ(0600u, info.st_mode & 07777);
+}
+
+
+// The administrator's starting values, under $XDG_CONFIG_DIRS, come after
+// what the user stored and before the executable's own: the first folder
+// of the list that has a value gives it. One others may write is ignored.
+TEST_F(UserAttributeStoreTest, MachineDefaultsComeBetweenUserAndExecutable)
+{
+	ASSERT_EQ(0, setxattr(fExecutable.c_str(), "user.dont_clear_on_open",
+		"BOOL\1", 5, 0));
+	ASSERT_EQ(0, setxattr(fExecutable.c_str(), "user.dont_close_on_add",
+		"BOOL\1", 5, 0));
+	MakeShared(fExecutable);
+	std::string first = Path("etc/first");
+	std::string second = Path("etc/second");
+	std::string loose = Path("etc/loose");
+	for (const std::string& dir : { first, second, loose }) {
+		std::string file = dir + "/beos_app_attributes" + fExecutable;
+		ASSERT_EQ(0, system(("mkdir -p '" + file.substr(0, file.rfind('/'))
+			+ "'").c_str()));
+		WriteFile(file, "");
+	}
+	std::string tail = "/beos_app_attributes" + fExecutable;
+	ASSERT_EQ(0, setxattr((first + tail).c_str(), "user.dont_close_on_add",
+		"BOOL\0", 5, 0));
+	ASSERT_EQ(0, setxattr((second + tail).c_str(), "user.dont_close_on_add",
+		"BOOL\1", 5, 0));
+	ASSERT_EQ(0, setxattr((second + tail).c_str(), "user.encoder_location",
+		"CSTR/etc/Gogo", 14, 0));
+	ASSERT_EQ(0, setxattr((loose + tail).c_str(),
+		"user.self_register_mime_type", "BOOL\0", 5, 0));
+	ASSERT_EQ(0, chmod((loose + tail).c_str(), 0666));
+	setenv("XDG_CONFIG_DIRS", (loose + ":relative:" + first + ":" + second)
+		.c_str(), 1);
+
+	std::string errors = Path("errors.txt");
+	uint8 closeOnAdd = 7;
+	uint8 clearOnOpen = 7;
+	uint8 selfRegister = 7;
+	std::string location;
+	{
+		CapturedErrors captured(errors);
+		BNode node(fExecutable.c_str());
+		location = ReadString(node, "encoder_location");
+		node.ReadAttr("dont_close_on_add", B_BOOL_TYPE, 0, &closeOnAdd, 1);
+		node.ReadAttr("dont_clear_on_open", B_BOOL_TYPE, 0, &clearOnOpen, 1);
+		EXPECT_EQ(B_ENTRY_NOT_FOUND, node.ReadAttr("self_register_mime_type",
+			B_BOOL_TYPE, 0, &selfRegister, 1));
+	}
+	EXPECT_EQ(std::string("/etc/Gogo", 10), location);
+	EXPECT_EQ(0, closeOnAdd);
+	EXPECT_EQ(1, clearOnOpen);
+	EXPECT_EQ(7, selfRegister);
+	std::string said = ReadFile(errors);
+	EXPECT_EQ("impostazioni in " + loose + tail + " ignorate: " + loose
+		+ tail + " non è vostro o altri possono scriverci.\n",
+		said.substr(said.find(' ') + 1)) << said;
+
+	// What the user stores comes first, and the administrator's files are
+	// left as they were.
+	{
+		BFile file(fExecutable.c_str(), B_WRITE_ONLY);
+		ASSERT_EQ(4, file.WriteAttr("encoder_location", B_STRING_TYPE, 0,
+			"/me", 4));
+	}
+	BNode node(fExecutable.c_str());
+	EXPECT_EQ(std::string("/me", 4), ReadString(node, "encoder_location"));
+	EXPECT_EQ(Value("CSTR", std::string("/etc/Gogo", 10)),
+		RawXattr(second + tail, "user.encoder_location"));
+	setenv("XDG_CONFIG_DIRS", Path("xdg").c_str(), 1);
+}
+
+
+// Where the package manager keeps its files, an executable is shared
+// whoever runs it, root included; /usr/local is the administrator's own.
+TEST(UserAttributeStoreRuleTest, PackageTreeIsUsrOutsideUsrLocal)
+{
+	struct Case {
+		const char*	path;
+		bool		shared;
+	} cases[] = {
+		{ "/usr/lib/tolvex/Tolvex", true },
+		{ "/usr/bin/Tolvex", true },
+		{ "/usr/localised/Tolvex", true },
+		{ "/usr/local/lib/tolvex/Tolvex", false },
+		{ "/usrx/lib/tolvex/Tolvex", false },
+		{ "/usr", false },
+		{ "/opt/tolvex/Tolvex", false },
+		{ "/root/.local/lib/tolvex/Tolvex", false },
+		{ "/home/u/usr/lib/tolvex/Tolvex", false },
+	};
+	for (const Case& test : cases) {
+		EXPECT_EQ(test.shared,
+			BPrivate::UserAttributeStore::IsInPackageTree(test.path))
+			<< test.path;
+	}
 }

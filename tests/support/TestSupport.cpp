@@ -27,7 +27,8 @@ extern char** environ;
 namespace {
 
 const char* kVariables[] = { "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME",
-	"XDG_CACHE_HOME", "BE_DISPLAY", "BE_SCRIPT", "DISPLAY" };
+	"XDG_CACHE_HOME", "XDG_CONFIG_DIRS", "BE_DISPLAY", "BE_SCRIPT",
+	"DISPLAY" };
 
 
 void
@@ -66,6 +67,8 @@ TemporaryHome::TemporaryHome()
 	setenv("XDG_CONFIG_HOME", (fPath + "/.config").c_str(), 1);
 	setenv("XDG_DATA_HOME", (fPath + "/.local/share").c_str(), 1);
 	setenv("XDG_CACHE_HOME", (fPath + "/.cache").c_str(), 1);
+	// The machine's own defaults stay out of every test.
+	setenv("XDG_CONFIG_DIRS", (fPath + "/xdg").c_str(), 1);
 	setenv("BE_DISPLAY", "headless", 1);
 	unsetenv("BE_SCRIPT");
 	unsetenv("DISPLAY");

@@ -426,8 +426,18 @@ ReadValue(int fd, const char* name, std::string* value, size_t limit)
 		status_t status = store.Open(false);
 		if (status == B_OK)
 			status = ReadNodeValue(store.Descriptor(), name, value, limit);
-		// What this user has not stored is as the executable's owner left
-		// it.
+		// A store that is not to be trusted is as if this user had stored
+		// nothing.
+		if (status != B_ENTRY_NOT_FOUND && status != B_NOT_ALLOWED)
+			return status;
+		// What this user has not stored is the administrator's starting
+		// value, or else as the executable's owner left it.
+		status = B_ENTRY_NOT_FOUND;
+		for (int machine : store.OpenMachineDefaults()) {
+			if (status == B_ENTRY_NOT_FOUND)
+				status = ReadNodeValue(machine, name, value, limit);
+			close(machine);
+		}
 		if (status != B_ENTRY_NOT_FOUND)
 			return status;
 	}

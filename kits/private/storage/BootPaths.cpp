@@ -94,6 +94,25 @@ DataFolder()
 }
 
 
+std::vector<std::string>
+ConfigDirectories()
+{
+	const char* dirs = getenv("XDG_CONFIG_DIRS");
+	std::string list = dirs != NULL && dirs[0] != '\0' ? dirs : "/etc/xdg";
+	std::vector<std::string> folders;
+	size_t start = 0;
+	while (start <= list.size()) {
+		size_t end = list.find(':', start);
+		if (end == std::string::npos)
+			end = list.size();
+		if (end > start && list[start] == '/')
+			folders.push_back(list.substr(start, end - start));
+		start = end + 1;
+	}
+	return folders;
+}
+
+
 std::string
 TranslateBootPath(const char* path)
 {

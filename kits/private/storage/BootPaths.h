@@ -2,6 +2,7 @@
 #define _KITS_PRIVATE_BOOT_PATHS_H
 
 #include <string>
+#include <vector>
 
 #include <SupportDefs.h>
 
@@ -20,6 +21,9 @@ std::string TranslateBootPath(const char* path);
 std::string HomeFolder();
 std::string ConfigFolder();
 std::string DataFolder();
+// $XDG_CONFIG_DIRS, most important first (/etc/xdg where it is unset);
+// relative entries are ignored.
+std::vector<std::string> ConfigDirectories();
 
 // Creates a folder and its missing parents with the given mode.
 status_t CreateFolders(const std::string& path, mode_t mode = 0700);

@@ -1,11 +1,14 @@
 #include "private/storage/SharedMimeInfo.h"
 
 #include <ctype.h>
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -91,7 +94,108 @@ FindProgram(const char* name)
 }
 
 
+// The whole file, or "" where it cannot be read; no more than a MIME
+// package can sensibly hold.
+std::string
+ReadSmallFile(const std::string& path)
+{
+	const size_t kLimit = 16 * 1024 * 1024;
+	std::string data;
+	int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+	if (fd < 0)
+		return data;
+	struct stat st;
+	if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)
+		&& (size_t)st.st_size <= kLimit) {
+		char buffer[65536];
+		ssize_t got;
+		while ((got = read(fd, buffer, sizeof(buffer))) > 0)
+			data.append(buffer, got);
+	}
+	close(fd);
+	return data;
+}
+
+
+// update-mime-database's list of the types it compiled, one a line.
+bool
+TypesListHas(const std::string& path, const std::string& lower)
+{
+	std::string list = ReadSmallFile(path);
+	size_t start = 0;
+	while (start < list.size()) {
+		size_t end = list.find('\n', start);
+		if (end == std::string::npos)
+			end = list.size();
+		if (end - start == lower.size()
+			&& strncasecmp(list.c_str() + start, lower.c_str(),
+				lower.size()) == 0)
+			return true;
+		start = end + 1;
+	}
+	return false;
+}
+
+
+// A package file that declares the type: <mime-type type="...">, in
+// either quotes, without case.
+bool
+PackagesHave(const std::string& folder, const std::string& lower,
+	bool skipKits)
+{
+	DIR* dir = opendir(folder.c_str());
+	if (dir == NULL)
+		return false;
+	bool found = false;
+	while (!found) {
+		struct dirent* entry = readdir(dir);
+		if (entry == NULL)
+			break;
+		std::string name = entry->d_name;
+		if (name.size() < 5 || name.compare(name.size() - 4, 4, ".xml") != 0
+			|| (skipKits && name.compare(0, 5, "beos-") == 0))
+			continue;
+		std::string xml = Lower(ReadSmallFile(folder + "/" + name).c_str());
+		for (const char* quote : { "\"", "'" }) {
+			std::string declared = std::string("type=") + quote + lower
+				+ quote;
+			for (size_t at = xml.find(declared); !found
+					&& at != std::string::npos;
+					at = xml.find(declared, at + 1)) {
+				size_t open = xml.rfind('<', at);
+				found = open != std::string::npos
+					&& xml.compare(open, 10, "<mime-type") == 0;
+			}
+		}
+	}
+	closedir(dir);
+	return found;
+}
+
 } // namespace
+
+
+bool
+DesktopHasType(const char* type)
+{
+	std::string lower = Lower(type);
+	const char* dirs = getenv("XDG_DATA_DIRS");
+	std::string list = dirs != NULL && dirs[0] != '\0' ? dirs
+		: "/usr/local/share:/usr/share";
+	size_t start = 0;
+	while (start <= list.size()) {
+		size_t end = list.find(':', start);
+		if (end == std::string::npos)
+			end = list.size();
+		std::string folder = list.substr(start, end - start);
+		if (!folder.empty() && folder[0] == '/'
+			&& (TypesListHas(folder + "/mime/types", lower)
+				|| PackagesHave(folder + "/mime/packages", lower, false)))
+			return true;
+		start = end + 1;
+	}
+	return PackagesHave(DataFolder() + "/mime/packages", lower, true);
+}
 
 
 std::string

@@ -29,6 +29,12 @@ bool ParseSnifferRule(const char* rule, SharedMimeMagic* magic);
 // The package file that describes a type.
 std::string SharedMimePackagePath(const char* type);
 
+// Whether a database the desktop reads describes the type already: one
+// of $XDG_DATA_DIRS (/usr/local/share:/usr/share), compiled or as a package
+// file not yet compiled, or the user's own from another package file than
+// the kits'. Such a type needs no copy in the user's data folder.
+bool DesktopHasType(const char* type);
+
 // Writes the package file (atomically) and updates the database.
 status_t PublishSharedMimeType(const char* type, const char* comment,
 	const std::vector<std::string>& extensions,
