@@ -173,6 +173,11 @@ Encoder::Run()
 
 	int64_t framesDone = 0;
 	if (segmented) {
+		// The gain weighs the samples as LAME encodes them: scaled as its
+		// settings scale them, and mixed where stereo becomes mono.
+		ReplayGain gain(format.samplerate, channels,
+			lame_get_scale(lame.get()),
+			channels == 2 && lame_get_mode(lame.get()) == MONO);
 		lame.reset();
 		SegmentedEncoder::sample_kind kind = floating
 			? SegmentedEncoder::SAMPLES_FLOAT : narrow
@@ -181,7 +186,7 @@ Encoder::Run()
 		int threads = fOptions.Threads() > 0 ? fOptions.Threads()
 			: SegmentedEncoder::DefaultThreads();
 		SegmentedEncoder encoder(sound, kind, channels, format.frames,
-			frameSamples, threads, configure);
+			frameSamples, threads, configure, gain);
 		if (!encoder.Run(output, progress)) {
 			return _Fail(!output.Error().empty() ? output.Error()
 				: input + ": " + encoder.Error());

@@ -143,7 +143,7 @@ LowerPriority()
 
 SegmentedEncoder::SegmentedEncoder(SNDFILE* sound, sample_kind kind,
 	int channels, int64_t totalFrames, int frameSamples, int threads,
-	const Configure& configure)
+	const Configure& configure, const ReplayGain& gain)
 	:
 	fSound(sound),
 	fKind(kind),
@@ -158,7 +158,8 @@ SegmentedEncoder::SegmentedEncoder(SNDFILE* sound, sample_kind kind,
 	fAborted(false),
 	fFramesRead(0),
 	fMusicBytes(0),
-	fMusicCrc(0)
+	fMusicCrc(0),
+	fGain(gain)
 {
 	fSegments = SegmentCount(totalFrames, frameSamples);
 	fSegmentFrames = SegmentFrames(totalFrames, frameSamples);
@@ -355,12 +356,15 @@ SegmentedEncoder::_Read()
 		switch (fKind) {
 			case SAMPLES_SHORT:
 				got = ReadInto<short>(fSound, into, fChannels, end - readTo);
+				fGain.AddShort((const short*)into, got);
 				break;
 			case SAMPLES_INT:
 				got = ReadInto<int>(fSound, into, fChannels, end - readTo);
+				fGain.AddInt((const int*)into, got);
 				break;
 			case SAMPLES_FLOAT:
 				got = ReadInto<float>(fSound, into, fChannels, end - readTo);
+				fGain.AddFloat((const float*)into, got);
 				break;
 		}
 		readTo += got;
@@ -510,5 +514,5 @@ SegmentedEncoder::InfoTag(std::vector<uint8_t>& tag, std::string& error)
 	if (tag.empty())
 		return true;
 	return InfoTag::Describe(tag, fFrameSizes, fMusicCrc, fFramesRead,
-		InfoTag::kNoGain, error);
+		fGain.GainTenths(), error);
 }

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "ReplayGain.h"
 #include "SegmentJoiner.h"
 
 class OutputFile;
@@ -41,7 +42,8 @@ public:
 								SegmentedEncoder(SNDFILE* sound,
 									sample_kind kind, int channels,
 									int64_t totalFrames, int frameSamples,
-									int threads, const Configure& configure);
+									int threads, const Configure& configure,
+									const ReplayGain& gain);
 								~SegmentedEncoder();
 
 			// Writes the whole stream after a blank first frame that
@@ -119,6 +121,8 @@ private:
 			std::vector<uint32_t> fFrameSizes;
 			uint64_t			fMusicBytes;
 			uint16_t			fMusicCrc;
+			// Weighs every input sample, in order, on the reader thread.
+			ReplayGain			fGain;
 };
 
 #endif	// SEGMENTED_ENCODER_H

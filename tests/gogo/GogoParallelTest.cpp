@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <lame/lame.h>
 #include <math.h>
 #include <mpg123.h>
 #include <stdint.h>
@@ -15,6 +16,7 @@
 #include <random>
 
 #include "GogoRun.h"
+#include "ReplayGain.h"
 
 
 namespace {
@@ -279,11 +281,22 @@ Crc16(const std::string& bytes, size_t from, size_t to)
 }
 
 
+// The radio gain field of a stream's tag: name, originator, sign and
+// tenths of a dB; 0 where no gain is set.
+uint16_t
+RadioGainField(const std::string& mp3, size_t tag)
+{
+	return (uint16_t)((uint8_t)mp3[tag + 135] << 8 | (uint8_t)mp3[tag + 136]);
+}
+
+
 // The tag's fields against the frames the walker finds, and a gapless
-// decode against the input's length.
+// decode against the input's length. The radio gain is lame's own for the
+// same input (in reference, lame's tagged stream), where the rate has
+// loudness weights; otherwise it is left unset rather than guessed.
 void
 ExpectTagDescribesStream(const std::string& mp3, size_t inputFrames,
-	int tocSlack = 0)
+	int tocSlack = 0, const std::string& reference = "", int rate = 44100)
 {
 	Walked walked = WalkFrames(mp3);
 	ASSERT_TRUE(walked.whole) << "not a stream of whole frames";
@@ -315,6 +328,16 @@ ExpectTagDescribesStream(const std::string& mp3, size_t inputFrames,
 		| (uint8_t)mp3[tag + 143];
 	EXPECT_EQ(576, delay);
 	EXPECT_EQ(musicFrames * walked.samples, delay + inputFrames + padding);
+
+	if (reference.empty())
+		return;
+	uint16_t theirs = RadioGainField(reference,
+		4 + WalkFrames(reference).sideInfo);
+	ASSERT_NE(0, theirs) << "lame set no gain";
+	if (rate == 44100)
+		EXPECT_EQ(theirs, RadioGainField(mp3, tag));
+	else
+		EXPECT_EQ(0, RadioGainField(mp3, tag));
 }
 
 
@@ -397,7 +420,8 @@ TEST_F(GogoParallelTest, SameStreamOnAnyThreadsAndWhole)
 		EXPECT_EQ("", decoded.problems);
 		EXPECT_EQ(setting.channels, decoded.channels);
 		if (tagged) {
-			ExpectTagDescribesStream(first, inputFrames);
+			ExpectTagDescribesStream(first, inputFrames, 0, reference,
+				setting.rate);
 			EXPECT_EQ(input.size(), decoded.samples.size());
 		} else {
 			EXPECT_EQ(first.compare(tag, 4, "Info") == 0, false);
@@ -457,6 +481,12 @@ TEST_F(GogoParallelTest, AsGoodAsLameAtEveryJoin)
 		ASSERT_EQ(0, lame.status) << lame.errors;
 
 		std::string name = std::string(test.name);
+		std::string ourStream = ReadFile(In("out/"
+			+ name.substr(0, name.size() - 4) + ".mp3"));
+		std::string lameStream = ReadFile(In("lame.mp3"));
+		EXPECT_EQ(RadioGainField(lameStream,
+				4 + WalkFrames(lameStream).sideInfo),
+			RadioGainField(ourStream, 4 + WalkFrames(ourStream).sideInfo));
 		Decoded ours = Decode(In("out/" + name.substr(0, name.size() - 4)
 			+ ".mp3"));
 		Decoded theirs = Decode(In("lame.mp3"));
@@ -494,6 +524,152 @@ TEST_F(GogoParallelTest, AsGoodAsLameAtEveryJoin)
 		EXPECT_NEAR(theirSnr, ourSnr, 0.05);
 		EXPECT_EQ(0, worseWindows);
 	}
+}
+
+
+// LAME's own analysis of the samples: the radio gain, in tenths of a dB,
+// it finds for 16-bit frames encoded with the arguments' settings.
+int
+LamesGain(const std::vector<short>& samples, int channels, int rate,
+	int bitRate, bool mono)
+{
+	lame_global_flags* lame = lame_init();
+	lame_set_in_samplerate(lame, rate);
+	lame_set_num_channels(lame, channels);
+	lame_set_findReplayGain(lame, 1);
+	lame_set_brate(lame, bitRate);
+	if (mono)
+		lame_set_mode(lame, MONO);
+	EXPECT_EQ(0, lame_init_params(lame));
+	std::vector<unsigned char> mp3(16384);
+	size_t frames = samples.size() / channels;
+	for (size_t done = 0; done < frames; done += 1152) {
+		int count = (int)std::min<size_t>(1152, frames - done);
+		const short* at = samples.data() + done * channels;
+		if (channels == 2) {
+			lame_encode_buffer_interleaved(lame, (short*)at, count,
+				mp3.data(), (int)mp3.size());
+		} else {
+			lame_encode_buffer(lame, at, at, count, mp3.data(),
+				(int)mp3.size());
+		}
+	}
+	lame_encode_flush(lame, mp3.data(), (int)mp3.size());
+	int gain = lame_get_RadioGain(lame);
+	lame_close(lame);
+	return gain;
+}
+
+
+// The weighting across the band, the scaling LAME applies at lower bit
+// rates, the mix of stereo into mono and the loudest 5% of a pulsing
+// signal: the gain equals LAME's to the tenth of a dB.
+TEST(GogoReplayGainTest, SameGainAsLamesAnalysis)
+{
+	const struct {
+		const char*	name;
+		// 0: pulsed notes over noise; -1: a 1 kHz tone, 20 of its 400
+		// blocks of 50 ms (5%, exactly) five times as loud.
+		double		frequency;
+		float		level;
+		int			channels;
+		int			bitRate;
+		bool		mono;
+		// Of the pulses: 20 s are 400 blocks, 21.3 s 426.
+		double		seconds = 20;
+	} cases[] = {
+		{ "60 Hz, under the high-pass", 60, 0.7f, 2, 320, false },
+		{ "150 Hz, its corner", 150, 0.6f, 1, 320, false },
+		{ "400 Hz", 400, 0.3f, 2, 128, false },
+		{ "3 kHz, where the ear is keenest", 3000, 0.2f, 1, 320, false },
+		{ "8 kHz", 8000, 0.4f, 2, 192, false },
+		{ "15 kHz, weighed down", 15000, 0.8f, 2, 320, false },
+		{ "pulses, stereo", 0, 0.8f, 2, 320, false },
+		{ "pulses, 21.3 s: 5% is no whole count", 0, 0.8f, 2, 320, false,
+			21.3 },
+		{ "pulses, scaled at 128", 0, 0.8f, 2, 128, false },
+		{ "pulses, mono", 0, 0.4f, 1, 320, false },
+		{ "pulses, stereo into mono", 0, 0.8f, 2, 128, true },
+		{ "the loudest 5% exactly", -1, 0.1f, 2, 320, false },
+		// On a half tenth: -8.25 dB is stored as -8.2, -8.35 as -8.3, but
+		// -8.15 as -8.2.
+		{ "-8.25 dB", 1000, 0.5057799f, 1, 320, false },
+		{ "-8.35 dB", 1000, 0.5116267f, 1, 320, false },
+		{ "-8.15 dB", 1000, 0.5f, 1, 320, false },
+	};
+	const int rate = 44100;
+	for (const auto& test : cases) {
+		SCOPED_TRACE(test.name);
+		std::vector<float> signal;
+		if (test.frequency > 0) {
+			signal.resize((size_t)rate * 6 * test.channels);
+			for (size_t i = 0; i < signal.size(); i++) {
+				size_t frame = i / test.channels;
+				signal[i] = test.level * sinf(2 * M_PI * test.frequency
+					* frame / rate);
+			}
+		} else if (test.frequency < 0) {
+			const size_t block = rate / 20;
+			signal.resize(block * 400 * test.channels);
+			for (size_t i = 0; i < signal.size(); i++) {
+				size_t frame = i / test.channels;
+				bool loud = frame / block >= 100 && frame / block < 120;
+				signal[i] = test.level * (loud ? 5 : 1)
+					* sinf(2 * M_PI * 1000.0 * frame / rate);
+			}
+		} else {
+			signal = MakeSignal(SIGNAL_MUSIC, test.channels, rate,
+				test.seconds, 1152);
+			for (float& sample : signal)
+				sample *= test.level / 0.33f;
+		}
+		std::vector<short> samples(signal.size());
+		for (size_t i = 0; i < signal.size(); i++) {
+			samples[i] = (short)lrintf(std::max(-1.0f,
+				std::min(1.0f, signal[i])) * 32767);
+		}
+
+		int expected = LamesGain(samples, test.channels, rate, test.bitRate,
+			test.mono);
+		lame_global_flags* lame = lame_init();
+		lame_set_in_samplerate(lame, rate);
+		lame_set_num_channels(lame, test.channels);
+		lame_set_brate(lame, test.bitRate);
+		if (test.mono)
+			lame_set_mode(lame, MONO);
+		ASSERT_EQ(0, lame_init_params(lame));
+		ReplayGain gain(rate, test.channels, lame_get_scale(lame), test.mono);
+		lame_close(lame);
+		ASSERT_TRUE(gain.IsValid());
+		// In pieces of odd sizes: a block spans them.
+		size_t frames = samples.size() / test.channels;
+		for (size_t done = 0; done < frames; ) {
+			size_t count = std::min<size_t>(frames - done, 1000 + done % 777);
+			gain.AddShort(samples.data() + done * test.channels, count);
+			done += count;
+		}
+		EXPECT_EQ(expected, gain.GainTenths());
+	}
+}
+
+
+// Rates without published weights give no gain rather than one weighed
+// for CD audio; so does an input shorter than one block.
+TEST(GogoReplayGainTest, NoGainWithoutWeightsOrBlock)
+{
+	std::vector<short> samples(44100 * 2, 8000);
+	for (int rate : { 48000, 32000, 22050, 16000 }) {
+		ReplayGain gain(rate, 2);
+		EXPECT_FALSE(gain.IsValid()) << rate;
+		gain.AddShort(samples.data(), 44100);
+		EXPECT_EQ(INT32_MIN, gain.GainTenths()) << rate;
+	}
+	ReplayGain gain(44100, 2);
+	ASSERT_TRUE(gain.IsValid());
+	gain.AddShort(samples.data(), 2204);
+	EXPECT_EQ(INT32_MIN, gain.GainTenths());
+	gain.AddShort(samples.data(), 1);
+	EXPECT_NE(INT32_MIN, gain.GainTenths());
 }
 
 
