@@ -426,19 +426,8 @@ TypeBySharedGlobs(const std::string& leaf)
 {
 	std::vector<GlobCache::Source> sources;
 	sources.push_back(Look(BPrivate::DataFolder() + "/mime/globs2"));
-	const char* dirs = getenv("XDG_DATA_DIRS");
-	std::string list = dirs != NULL && dirs[0] != '\0' ? dirs
-		: "/usr/local/share:/usr/share";
-	size_t start = 0;
-	while (start <= list.size()) {
-		size_t end = list.find(':', start);
-		if (end == std::string::npos)
-			end = list.size();
-		if (end > start && list[start] == '/')
-			sources.push_back(Look(list.substr(start, end - start)
-				+ "/mime/globs2"));
-		start = end + 1;
-	}
+	for (const std::string& folder : BPrivate::SystemDataFolders())
+		sources.push_back(Look(folder + "/mime/globs2"));
 
 	std::lock_guard<std::mutex> lock(sGlobLock);
 	bool same = sources.size() == sGlobs.sources.size();

@@ -175,24 +175,34 @@ PackagesHave(const std::string& folder, const std::string& lower,
 } // namespace
 
 
-bool
-DesktopHasType(const char* type)
+std::vector<std::string>
+SystemDataFolders()
 {
-	std::string lower = Lower(type);
 	const char* dirs = getenv("XDG_DATA_DIRS");
 	std::string list = dirs != NULL && dirs[0] != '\0' ? dirs
 		: "/usr/local/share:/usr/share";
+	std::vector<std::string> folders;
 	size_t start = 0;
 	while (start <= list.size()) {
 		size_t end = list.find(':', start);
 		if (end == std::string::npos)
 			end = list.size();
-		std::string folder = list.substr(start, end - start);
-		if (!folder.empty() && folder[0] == '/'
-			&& (TypesListHas(folder + "/mime/types", lower)
-				|| PackagesHave(folder + "/mime/packages", lower, false)))
-			return true;
+		if (end > start && list[start] == '/')
+			folders.push_back(list.substr(start, end - start));
 		start = end + 1;
+	}
+	return folders;
+}
+
+
+bool
+DesktopHasType(const char* type)
+{
+	std::string lower = Lower(type);
+	for (const std::string& folder : SystemDataFolders()) {
+		if (TypesListHas(folder + "/mime/types", lower)
+			|| PackagesHave(folder + "/mime/packages", lower, false))
+			return true;
 	}
 	return PackagesHave(DataFolder() + "/mime/packages", lower, true);
 }

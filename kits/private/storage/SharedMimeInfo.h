@@ -29,6 +29,11 @@ bool ParseSnifferRule(const char* rule, SharedMimeMagic* magic);
 // The package file that describes a type.
 std::string SharedMimePackagePath(const char* type);
 
+// The shared databases' folders of $XDG_DATA_DIRS (/usr/local/share:
+// /usr/share where it is unset or empty), in order; relative ones are left
+// out, as the desktop leaves them.
+std::vector<std::string> SystemDataFolders();
+
 // Whether a database the desktop reads describes the type already: one
 // of $XDG_DATA_DIRS (/usr/local/share:/usr/share), compiled or as a package
 // file not yet compiled, or the user's own from another package file than
