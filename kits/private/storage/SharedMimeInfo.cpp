@@ -13,6 +13,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <map>
+#include <mutex>
+
 #include "private/storage/AtomicFile.h"
 #include "private/storage/BootPaths.h"
 #include "private/storage/ErrnoStatus.h"
@@ -172,6 +175,49 @@ PackagesHave(const std::string& folder, const std::string& lower,
 	return found;
 }
 
+
+// What changes when a file or folder is replaced or written, or a file is
+// added to or removed from a folder.
+std::string
+Stamp(const std::string& path)
+{
+	struct stat st;
+	if (stat(path.c_str(), &st) != 0)
+		return "-\n";
+	char text[128];
+	snprintf(text, sizeof(text), "%llu:%llu:%lld:%lld.%09ld\n",
+		(unsigned long long)st.st_dev, (unsigned long long)st.st_ino,
+		(long long)st.st_size, (long long)st.st_mtim.tv_sec,
+		st.st_mtim.tv_nsec);
+	return text;
+}
+
+
+// A package folder's stamp is its files' too: a file written in place, or
+// two changes within one tick of the clock, leave the folder's own alike.
+std::string
+FolderStamp(const std::string& path)
+{
+	std::string stamp = Stamp(path);
+	DIR* dir = opendir(path.c_str());
+	if (dir == NULL)
+		return stamp;
+	while (struct dirent* entry = readdir(dir)) {
+		if (entry->d_name[0] == '.')
+			continue;
+		stamp += entry->d_name;
+		stamp += ' ';
+		stamp += Stamp(path + "/" + entry->d_name);
+	}
+	closedir(dir);
+	return stamp;
+}
+
+
+std::mutex sDesktopTypesLock;
+std::string sDesktopTypesStamp;
+std::map<std::string, bool> sDesktopTypes;
+
 } // namespace
 
 
@@ -199,12 +245,43 @@ bool
 DesktopHasType(const char* type)
 {
 	std::string lower = Lower(type);
-	for (const std::string& folder : SystemDataFolders()) {
-		if (TypesListHas(folder + "/mime/types", lower)
-			|| PackagesHave(folder + "/mime/packages", lower, false))
-			return true;
+	std::vector<std::string> folders = SystemDataFolders();
+	std::string user = DataFolder() + "/mime/packages";
+
+	// Every look at a type asked this, and the answer meant reading the
+	// system's package files (megabytes) each time; it changes only when a
+	// database or a package folder does, which their stamps tell.
+	std::string stamp = user + '\n' + FolderStamp(user);
+	for (const std::string& folder : folders) {
+		stamp += folder + '\n' + Stamp(folder + "/mime/types")
+			+ FolderStamp(folder + "/mime/packages");
 	}
-	return PackagesHave(DataFolder() + "/mime/packages", lower, true);
+	{
+		std::lock_guard<std::mutex> lock(sDesktopTypesLock);
+		if (sDesktopTypesStamp != stamp) {
+			sDesktopTypesStamp = stamp;
+			sDesktopTypes.clear();
+		}
+		auto known = sDesktopTypes.find(lower);
+		if (known != sDesktopTypes.end())
+			return known->second;
+	}
+
+	bool has = false;
+	for (const std::string& folder : folders) {
+		if (TypesListHas(folder + "/mime/types", lower)
+			|| PackagesHave(folder + "/mime/packages", lower, false)) {
+			has = true;
+			break;
+		}
+	}
+	if (!has)
+		has = PackagesHave(user, lower, true);
+
+	std::lock_guard<std::mutex> lock(sDesktopTypesLock);
+	if (sDesktopTypesStamp == stamp)
+		sDesktopTypes[lower] = has;
+	return has;
 }
 
 
