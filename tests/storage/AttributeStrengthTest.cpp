@@ -214,7 +214,14 @@ TEST_F(AttributeStrengthTest, FallbackStoreForgetsFilesThatAreGone)
 	std::string linkedStore = StoreOf(linked);
 	ASSERT_EQ(access(goneStore.c_str(), F_OK), 0);
 
-	EXPECT_EQ(BEntry(gone.c_str()).Remove(), B_OK);
+	// With standard input closed, the records' folder opens as descriptor 0.
+	int savedInput = dup(0);
+	ASSERT_GE(savedInput, 0);
+	close(0);
+	status_t removed = BEntry(gone.c_str()).Remove();
+	dup2(savedInput, 0);
+	close(savedInput);
+	EXPECT_EQ(removed, B_OK);
 	EXPECT_EQ(BEntry(moved.c_str()).Rename(replaced.c_str(), true), B_OK);
 	EXPECT_EQ(BEntry(linked.c_str()).Remove(), B_OK);
 	EXPECT_NE(access(goneStore.c_str(), F_OK), 0);
